@@ -1,0 +1,113 @@
+// Message boxes, input boxes, modal forms and the event pump.
+//
+// Everything the program shows modally goes through the current Operator: the
+// default one uses Qt's dialogs; tests install a ScriptedOperator, which
+// records each box and answers from a queue, so that no test ever waits on a
+// real modal box. User-interface thread only.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace ui {
+
+// Buttons, icons and default-button bits of a message-box style.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+    vbDefaultButton1 = 0,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
+};
+
+// Answers.
+enum MsgBoxResult : int {
+    vbOK = 1,
+    vbCancel = 2,
+    vbAbort = 3,
+    vbRetry = 4,
+    vbIgnore = 5,
+    vbYes = 6,
+    vbNo = 7,
+};
+
+// Title given to a box shown without one.
+inline constexpr const char* kDefaultTitle = "Tarvolin";
+
+class Operator {
+public:
+    virtual ~Operator() = default;
+    virtual int MsgBox(const std::string& prompt, int style, const std::string& title) = 0;
+    // nullopt when the user cancelled.
+    virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& defaultText) = 0;
+    // Shows a form modally and returns when it is hidden or closed.
+    virtual void ShowModal(QWidget& form) = 0;
+    virtual void DoEvents() = 0;
+};
+
+// The box as the program asked for it; title is the effective title.
+int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {});
+// The text typed, or "" when cancelled (as the runtime's InputBox).
+std::string InputBox(const std::string& prompt, const std::string& title = {},
+                     const std::string& defaultText = {});
+void ShowModal(QWidget& form);
+void DoEvents();
+
+Operator& CurrentOperator();
+// Installs an operator; nullptr restores the one backed by Qt.
+void SetOperator(Operator* op);
+
+// A box the scripted operator was shown.
+struct RecordedBox {
+    std::string kind;  // "MsgBox", "InputBox" or "ShowModal"
+    std::string title;
+    std::string prompt;
+    int style = 0;
+};
+
+// Answers boxes from queues and records what it was shown. A box with no
+// answer queued throws std::logic_error naming the box, so a test fails
+// instead of hanging. Installs itself for its lifetime.
+class ScriptedOperator : public Operator {
+public:
+    ScriptedOperator();
+    ~ScriptedOperator() override;
+
+    ScriptedOperator& AnswerMsgBox(int answer);
+    ScriptedOperator& AnswerInputBox(std::optional<std::string> text);
+    // What to do with the next modal form (set its fields, click a button).
+    ScriptedOperator& OnModal(std::function<void(QWidget&)> action);
+
+    const std::vector<RecordedBox>& Shown() const { return shown_; }
+    std::size_t PendingAnswers() const;
+    void ClearShown() { shown_.clear(); }
+
+    int MsgBox(const std::string& prompt, int style, const std::string& title) override;
+    std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultText) override;
+    void ShowModal(QWidget& form) override;
+    void DoEvents() override;
+
+private:
+    std::deque<int> msgAnswers_;
+    std::deque<std::optional<std::string>> inputAnswers_;
+    std::deque<std::function<void(QWidget&)>> modalActions_;
+    std::vector<RecordedBox> shown_;
+    Operator* previous_ = nullptr;
+};
+
+}  // namespace ui
