@@ -19,7 +19,9 @@ namespace vb {
 std::string Format(double value, std::string_view pattern);
 std::string Format(const Date& value, std::string_view pattern);
 // Numbers and dates as above; text that reads as a number is formatted as
-// one; other text and Empty come back as text; Null gives "".
+// one; other text and Empty come back as text; Null gives "". Text that reads
+// as a date (ParseDate) is formatted as a date under a date pattern, and a
+// number under a date pattern is taken as a date serial.
 std::string Format(const Variant& value, std::string_view pattern);
 
 }  // namespace vb
