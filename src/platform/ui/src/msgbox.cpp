@@ -1,0 +1,233 @@
+#include "ui/msgbox.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QEventLoop>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+#include <stdexcept>
+#include <utility>
+
+#include "vb/error.h"
+
+namespace ui {
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string EffectiveTitle(const std::string& title) { return title.empty() ? kDefaultTitle : title; }
+
+// Only a QApplication can show widgets; a bare QCoreApplication cannot.
+void RequireWidgets(const char* what, const std::string& title) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        throw vb::Error(vb::kErrInternal,
+                        std::string("Cannot show ") + what + " \"" + title + "\": the program has no windows",
+                        vb::kDefaultSource);
+    }
+}
+
+struct ButtonSet {
+    // In the order the runtime numbers them for vbDefaultButtonN.
+    std::vector<std::pair<QMessageBox::StandardButton, int>> buttons;
+    int fallback;  // answer when the box closes without a button
+};
+
+ButtonSet ButtonsOf(int style) {
+    switch (style & 7) {
+    case vbOKCancel:
+        return {{{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}, vbCancel};
+    case vbAbortRetryIgnore:
+        return {{{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}},
+                vbAbort};
+    case vbYesNoCancel:
+        return {{{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}}, vbCancel};
+    case vbYesNo:
+        return {{{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}, vbNo};
+    case vbRetryCancel:
+        return {{{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}, vbCancel};
+    default:
+        return {{{QMessageBox::Ok, vbOK}}, vbOK};
+    }
+}
+
+QMessageBox::Icon IconOf(int style) {
+    switch (style & 0x70) {
+    case vbCritical: return QMessageBox::Critical;
+    case vbQuestion: return QMessageBox::Question;
+    case vbExclamation: return QMessageBox::Warning;
+    case vbInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// Ends a local event loop when the watched widget is hidden by the program
+// (not when the window manager minimises it).
+class HideWatcher : public QObject {
+public:
+    explicit HideWatcher(QEventLoop& loop) : loop_(loop) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && !event->spontaneous()) loop_.quit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEventLoop& loop_;
+};
+
+// The operator backed by Qt's dialogs.
+class QtOperator final : public Operator {
+public:
+    int MsgBox(const std::string& prompt, int style, const std::string& title) override {
+        RequireWidgets("the message", title);
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(ToQ(title));
+        box.setTextFormat(Qt::PlainText);
+        box.setText(ToQ(prompt));
+        box.setIcon(IconOf(style));
+        const ButtonSet set = ButtonsOf(style);
+        std::vector<QPushButton*> pushButtons;
+        for (const auto& [button, answer] : set.buttons) pushButtons.push_back(box.addButton(button));
+        const std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 3);
+        box.setDefaultButton(pushButtons[defaultIndex < pushButtons.size() ? defaultIndex : 0]);
+        box.exec();
+        const QAbstractButton* clicked = box.clickedButton();
+        for (std::size_t i = 0; i < pushButtons.size(); ++i) {
+            if (clicked == pushButtons[i]) return set.buttons[i].second;
+        }
+        return set.fallback;
+    }
+
+    std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultText) override {
+        RequireWidgets("the input box", title);
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(ToQ(title));
+        dialog.setLabelText(ToQ(prompt));
+        dialog.setTextValue(ToQ(defaultText));
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.textValue().toStdString();
+    }
+
+    void ShowModal(QWidget& form) override {
+        RequireWidgets("the form", form.windowTitle().toStdString());
+        if (auto* dialog = qobject_cast<QDialog*>(&form)) {
+            dialog->exec();
+            return;
+        }
+        QPointer<QWidget> guard(&form);
+        if (!form.isWindow()) form.setWindowFlag(Qt::Window, true);
+        if (form.isVisible()) form.hide();  // modality only takes effect on show
+        form.setWindowModality(Qt::ApplicationModal);
+        QEventLoop loop;
+        HideWatcher watcher(loop);
+        form.installEventFilter(&watcher);
+        QObject::connect(&form, &QObject::destroyed, &loop, &QEventLoop::quit);
+        form.show();
+        if (guard && guard->isVisible()) loop.exec(QEventLoop::DialogExec);
+        if (guard) guard->removeEventFilter(&watcher);
+    }
+
+    void DoEvents() override {
+        if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    }
+};
+
+QtOperator& QtOp() {
+    static QtOperator op;
+    return op;
+}
+
+Operator* g_current = nullptr;  // nullptr: the Qt operator
+
+std::string Describe(const char* kind, const std::string& title, const std::string& prompt) {
+    return std::string("ScriptedOperator: no answer queued for ") + kind + " \"" + title + "\": " + prompt;
+}
+
+}  // namespace
+
+int MsgBox(const std::string& prompt, int style, const std::string& title) {
+    return CurrentOperator().MsgBox(prompt, style, EffectiveTitle(title));
+}
+
+std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
+    return CurrentOperator().InputBox(prompt, EffectiveTitle(title), defaultText).value_or(std::string());
+}
+
+void ShowModal(QWidget& form) { CurrentOperator().ShowModal(form); }
+
+void DoEvents() { CurrentOperator().DoEvents(); }
+
+Operator& CurrentOperator() { return g_current ? *g_current : QtOp(); }
+
+void SetOperator(Operator* op) { g_current = op; }
+
+// ---- ScriptedOperator ----
+
+ScriptedOperator::ScriptedOperator() : previous_(g_current) { g_current = this; }
+
+ScriptedOperator::~ScriptedOperator() {
+    // Restore only when still current, so that nested operators unwind in order.
+    if (g_current == this) g_current = previous_;
+}
+
+ScriptedOperator& ScriptedOperator::AnswerMsgBox(int answer) {
+    msgAnswers_.push_back(answer);
+    return *this;
+}
+
+ScriptedOperator& ScriptedOperator::AnswerInputBox(std::optional<std::string> text) {
+    inputAnswers_.push_back(std::move(text));
+    return *this;
+}
+
+ScriptedOperator& ScriptedOperator::OnModal(std::function<void(QWidget&)> action) {
+    modalActions_.push_back(std::move(action));
+    return *this;
+}
+
+std::size_t ScriptedOperator::PendingAnswers() const {
+    return msgAnswers_.size() + inputAnswers_.size() + modalActions_.size();
+}
+
+int ScriptedOperator::MsgBox(const std::string& prompt, int style, const std::string& title) {
+    shown_.push_back({"MsgBox", title, prompt, style});
+    if (msgAnswers_.empty()) throw std::logic_error(Describe("MsgBox", title, prompt));
+    const int answer = msgAnswers_.front();
+    msgAnswers_.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedOperator::InputBox(const std::string& prompt, const std::string& title,
+                                                      const std::string& /*defaultText*/) {
+    shown_.push_back({"InputBox", title, prompt, 0});
+    if (inputAnswers_.empty()) throw std::logic_error(Describe("InputBox", title, prompt));
+    std::optional<std::string> answer = std::move(inputAnswers_.front());
+    inputAnswers_.pop_front();
+    return answer;
+}
+
+// The form is shown (so that its show handling runs), the queued action acts on
+// it, and a form the action left open is hidden, since no one else would.
+void ScriptedOperator::ShowModal(QWidget& form) {
+    const std::string title = form.windowTitle().toStdString();
+    shown_.push_back({"ShowModal", title, form.objectName().toStdString(), 0});
+    if (modalActions_.empty()) throw std::logic_error(Describe("ShowModal", title, form.objectName().toStdString()));
+    std::function<void(QWidget&)> action = std::move(modalActions_.front());
+    modalActions_.pop_front();
+    QPointer<QWidget> guard(&form);
+    form.show();
+    if (guard && action) action(*guard);
+    if (guard && guard->isVisible()) guard->hide();
+}
+
+void ScriptedOperator::DoEvents() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+}  // namespace ui
