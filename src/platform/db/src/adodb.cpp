@@ -1,0 +1,304 @@
+#include "db/adodb.h"
+
+#include "ascii.h"
+#include "db/connstring.h"
+#include "engines.h"
+#include "vb/variant.h"
+
+namespace adodb {
+namespace {
+
+constexpr const char* kConnectionSource = "ADODB.Connection";
+constexpr const char* kRecordsetSource = "ADODB.Recordset";
+
+constexpr long kErrNoCurrentRecord = 3021;
+constexpr long kErrItemNotFound = 3265;
+constexpr long kErrObjectClosed = 3704;
+constexpr long kErrObjectOpen = 3705;
+
+[[noreturn]] void RaiseClosed(const char* source) {
+    throw vb::Error(kErrObjectClosed, "Operation is not allowed when the object is closed.", source);
+}
+
+[[noreturn]] void RaiseOpen(const char* source) {
+    throw vb::Error(kErrObjectOpen, "Operation is not allowed when the object is open.", source);
+}
+
+[[noreturn]] void RaiseNoCurrentRecord() {
+    throw vb::Error(kErrNoCurrentRecord,
+                    "Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+                    "requires a current record.",
+                    kRecordsetSource);
+}
+
+[[noreturn]] void RaiseItemNotFound() {
+    throw vb::Error(kErrItemNotFound,
+                    "Item cannot be found in the collection corresponding to the requested name or ordinal.",
+                    kRecordsetSource);
+}
+
+}  // namespace
+
+#ifdef TV_NO_ODBC_ENGINE
+// Built without the ODBC engine: an ODBC connection string fails clearly.
+std::unique_ptr<Engine> OpenOdbcEngine(const std::string&, Dialect, long) {
+    throw vb::Error(kErrFail, "ODBC connections are not available in this build", "ODBC");
+}
+#endif
+
+// ---- Errors -------------------------------------------------------------------
+
+const ProviderError& Errors::Item(std::size_t index) const {
+    if (index >= items_.size()) throw vb::Error(vb::kErrSubscript, "Subscript out of range", kConnectionSource);
+    return items_[index];
+}
+
+// ---- Connection ---------------------------------------------------------------
+
+Connection::Connection() = default;
+Connection::~Connection() = default;
+
+// Runs one operation: the provider errors are cleared first, the statement
+// (when there is one) is logged, and a failure is added to Errors and thrown.
+template <class F>
+auto Connection::Guard(const std::string& sql, F&& f) {
+    errors_.Clear();
+    try {
+        if (!sql.empty() && logger_) logger_(sql);
+        return f();
+    } catch (const vb::Error& e) {
+        errors_.Add({e.Number(), e.Description(), e.Source(), e.SQLState(), e.NativeError()});
+        throw;
+    } catch (...) {
+        vb::Error e = vb::CurrentError();
+        errors_.Add({e.Number(), e.Description(), e.Source(), e.SQLState(), e.NativeError()});
+        throw e;
+    }
+}
+
+void Connection::Open(const std::string& connectionString, const std::string& user,
+                      const std::string& password, long /*options*/) {
+    Guard({}, [&] {
+        if (engine_) RaiseOpen(kConnectionSource);
+        const ConnectionTarget target = ResolveConnectionString(connectionString, user, password);
+        engine_ = target.Engine == EngineKind::Sqlite
+                      ? OpenSqliteEngine(target.Target, commandTimeout_)
+                      : OpenOdbcEngine(target.Target, target.Dialect, commandTimeout_);
+        connectionString_ = connectionString;
+    });
+}
+
+void Connection::Close() { engine_.reset(); }
+
+int Connection::State() const { return engine_ ? adStateOpen : adStateClosed; }
+
+Dialect Connection::GetDialect() const {
+    if (!engine_) RaiseClosed(kConnectionSource);
+    return engine_->GetDialect();
+}
+
+void Connection::Execute(const std::string& sql, long& recordsAffected, long /*options*/) {
+    Guard(sql, [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        recordsAffected = engine_->Execute(sql);
+    });
+}
+
+long Connection::Execute(const std::string& sql) {
+    long affected = 0;
+    Execute(sql, affected);
+    return affected;
+}
+
+void Connection::BeginTrans() {
+    Guard({}, [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        engine_->BeginTrans();
+    });
+}
+
+void Connection::CommitTrans() {
+    Guard({}, [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        engine_->CommitTrans();
+    });
+}
+
+void Connection::RollbackTrans() {
+    Guard({}, [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        engine_->RollbackTrans();
+    });
+}
+
+bool Connection::InTransaction() const { return engine_ && engine_->InTransaction(); }
+
+ResultSet Connection::Query(const std::string& sql) {
+    return Guard(sql, [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        return engine_->Query(sql);
+    });
+}
+
+Recordset Connection::OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) {
+    return Guard({}, [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        Recordset rs;
+        rs.OpenResult(engine_->OpenSchema(schema, restrictions), adOpenStatic, adLockReadOnly);
+        return rs;
+    });
+}
+
+void Connection::SetCommandTimeout(long seconds) {
+    commandTimeout_ = seconds;
+    if (engine_) engine_->SetCommandTimeout(seconds);
+}
+
+void Connection::Attach(std::unique_ptr<Engine> engine, std::string connectionString) {
+    engine_ = std::move(engine);
+    connectionString_ = std::move(connectionString);
+    if (engine_) engine_->SetCommandTimeout(commandTimeout_);
+}
+
+// ---- Recordset ----------------------------------------------------------------
+
+void Recordset::Open(const std::string& source, Connection& connection, int cursorType, int lockType,
+                     long /*options*/) {
+    if (open_) RaiseOpen(kRecordsetSource);
+    ResultSet result = connection.Query(source);
+    // A statement that returns no rows leaves the recordset closed.
+    if (result.fields.empty()) return;
+    OpenResult(std::move(result), cursorType, lockType);
+}
+
+void Recordset::OpenResult(ResultSet result, int cursorType, int lockType) {
+    if (open_) RaiseOpen(kRecordsetSource);
+    result_ = std::move(result);
+    position_ = 0;
+    cursorType_ = cursorType;
+    lockType_ = lockType;
+    open_ = true;
+}
+
+void Recordset::Close() {
+    open_ = false;
+    result_ = {};
+    position_ = 0;
+}
+
+void Recordset::RequireOpen() const {
+    if (!open_) RaiseClosed(kRecordsetSource);
+}
+
+bool Recordset::BOF() const {
+    RequireOpen();
+    return position_ < 0 || result_.rows.empty();
+}
+
+bool Recordset::EOF() const {
+    RequireOpen();
+    return position_ >= static_cast<long>(result_.rows.size());
+}
+
+void Recordset::MoveFirst() {
+    RequireOpen();
+    if (result_.rows.empty()) RaiseNoCurrentRecord();
+    position_ = 0;
+}
+
+void Recordset::MoveNext() {
+    if (EOF()) RaiseNoCurrentRecord();
+    ++position_;
+}
+
+void Recordset::MovePrevious() {
+    if (BOF()) RaiseNoCurrentRecord();
+    --position_;
+}
+
+void Recordset::MoveLast() {
+    RequireOpen();
+    if (result_.rows.empty()) RaiseNoCurrentRecord();
+    position_ = static_cast<long>(result_.rows.size()) - 1;
+}
+
+long Recordset::RecordCount() const { return open_ ? static_cast<long>(result_.rows.size()) : -1; }
+
+long Recordset::AbsolutePosition() const {
+    RequireOpen();
+    if (result_.rows.empty()) return -1;  // adPosUnknown
+    if (position_ < 0) return -2;         // adPosBOF
+    if (EOF()) return -3;                 // adPosEOF
+    return position_ + 1;
+}
+
+Field Recordset::Fields(std::size_t index) const {
+    RequireOpen();
+    if (index >= result_.fields.size()) RaiseItemNotFound();
+    return Field(*this, index);
+}
+
+Field Recordset::Fields(std::string_view name) const {
+    RequireOpen();
+    for (std::size_t i = 0; i < result_.fields.size(); ++i) {
+        if (ascii::EqualsNoCase(result_.fields[i].Name, name)) return Field(*this, i);
+    }
+    RaiseItemNotFound();
+}
+
+bool Recordset::HasField(std::string_view name) const {
+    for (const FieldInfo& f : result_.fields) {
+        if (ascii::EqualsNoCase(f.Name, name)) return true;
+    }
+    return false;
+}
+
+std::string Recordset::GetString(int /*format*/, long numRows, std::string_view columnDelimiter,
+                                 std::string_view rowDelimiter, std::string_view nullExpr) {
+    if (EOF() || BOF()) RaiseNoCurrentRecord();
+    std::string text;
+    const long rows = static_cast<long>(result_.rows.size());
+    for (long n = 0; position_ < rows && (numRows < 0 || n < numRows); ++n, ++position_) {
+        const std::vector<vb::Variant>& row = result_.rows[static_cast<std::size_t>(position_)];
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) text += columnDelimiter;
+            text += row[c].IsNull() ? std::string(nullExpr) : vb::CStr(row[c]);
+        }
+        text += rowDelimiter;
+    }
+    return text;
+}
+
+std::vector<std::vector<vb::Variant>> Recordset::GetRows(long numRows) {
+    if (EOF() || BOF()) RaiseNoCurrentRecord();
+    std::vector<std::vector<vb::Variant>> rows;
+    const long count = static_cast<long>(result_.rows.size());
+    for (long n = 0; position_ < count && (numRows < 0 || n < numRows); ++n, ++position_) {
+        rows.push_back(result_.rows[static_cast<std::size_t>(position_)]);
+    }
+    return rows;
+}
+
+// ---- Field --------------------------------------------------------------------
+
+const std::string& Field::Name() const {
+    rs_->RequireOpen();
+    return rs_->result_.fields[index_].Name;
+}
+
+int Field::Type() const {
+    rs_->RequireOpen();
+    return rs_->result_.fields[index_].Type;
+}
+
+long Field::DefinedSize() const {
+    rs_->RequireOpen();
+    return rs_->result_.fields[index_].DefinedSize;
+}
+
+const vb::Variant& Field::Value() const {
+    if (rs_->EOF() || rs_->BOF()) RaiseNoCurrentRecord();
+    return rs_->result_.rows[static_cast<std::size_t>(rs_->position_)][index_];
+}
+
+}  // namespace adodb

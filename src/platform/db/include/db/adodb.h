@@ -20,6 +20,11 @@
 #include "vb/error.h"
 #include "vb/variant.h"
 
+// The C library's EOF macro would hide Recordset::EOF.
+#ifdef EOF
+#undef EOF
+#endif
+
 namespace adodb {
 
 // Error numbers of failures, by kind.
@@ -228,7 +233,8 @@ public:
     void MovePrevious();
     void MoveLast();
     long RecordCount() const;        // -1 when closed
-    long AbsolutePosition() const;   // 1-based; -1 at BOF/EOF
+    // 1-based; -2 at BOF, -3 at EOF, -1 when empty (adPosBOF, adPosEOF, adPosUnknown).
+    long AbsolutePosition() const;
 
     std::size_t FieldCount() const { return result_.fields.size(); }
     Field Fields(std::size_t index) const;             // raises 3265 when out of range

@@ -1,0 +1,148 @@
+-- Tarvolin database schema, SQLite dialect.
+--
+-- Dates are ISO text (YYYY-MM-DD HH:MM:SS). Declared types give the field
+-- types the program sees (DATETIME, MONEY, INT, BIT, VARCHAR(n), CHAR(n)).
+-- Codes are blank-padded, so code columns compare with COLLATE RTRIM; names
+-- and configuration keys compare without regard to case (COLLATE NOCASE).
+-- Objects the program writes through views are tables here; the restricted
+-- synonyms (SS_ names) are views.
+
+-- ---- Configuration and users ------------------------------------------------
+
+CREATE TABLE TA_CONFIGURACION (
+    CLAVE    VARCHAR(50) COLLATE NOCASE PRIMARY KEY,
+    VALOR    VARCHAR(255),
+    VALORAUX VARCHAR(255)
+);
+
+CREATE TABLE ta_usuarios (
+    nombre        VARCHAR(50) COLLATE NOCASE PRIMARY KEY,
+    Administrador INT NOT NULL DEFAULT 0,
+    UNegocio      CHAR(4) COLLATE RTRIM
+);
+
+-- ---- Documents ------------------------------------------------------------------
+
+CREATE TABLE V_MV_CPTE (
+    ID                INTEGER PRIMARY KEY,
+    TC                CHAR(4) COLLATE RTRIM NOT NULL,
+    IDCOMPROBANTE     VARCHAR(13) COLLATE RTRIM NOT NULL,
+    IDCOMPLEMENTO     INT NOT NULL DEFAULT 0,
+    FECHA             DATETIME,
+    FECHAESTFIN       DATETIME,
+    CUENTA            VARCHAR(20) COLLATE RTRIM,
+    NOMBRE            VARCHAR(100) COLLATE NOCASE,
+    IMPORTE           MONEY NOT NULL DEFAULT 0,
+    OBSERVACIONES     VARCHAR(255),
+    BLOQUEADA         BIT NOT NULL DEFAULT 0,
+    ANULADA           BIT NOT NULL DEFAULT 0,
+    APROBADO          BIT NOT NULL DEFAULT 0,
+    FINALIZADA        BIT NOT NULL DEFAULT 0,
+    FECHAPREPARACION  DATETIME,
+    COMENTARIOS       VARCHAR(255),
+    TCORIGEN          CHAR(4) COLLATE RTRIM,
+    COMPROBANTEORIGEN VARCHAR(13) COLLATE RTRIM,
+    COMPLEMENTOORIGEN INT
+);
+CREATE INDEX IX_V_MV_CPTE_TC_BLOQUEADA ON V_MV_CPTE (TC, BLOQUEADA);
+CREATE INDEX IX_V_MV_CPTE_CLAVE ON V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO);
+
+-- One row per action on a document (A alta, M modificación, B baja,
+-- E and AO authorization).
+CREATE TABLE V_MV_CPTEACCIONES (
+    ID             INTEGER PRIMARY KEY,
+    TC             CHAR(4) COLLATE RTRIM NOT NULL,
+    IdComprobante  VARCHAR(13) COLLATE RTRIM NOT NULL,
+    IdComplemento  INT NOT NULL DEFAULT 0,
+    Tipo_accion    VARCHAR(2) COLLATE RTRIM NOT NULL,
+    FECHAHORA      DATETIME,
+    Usuario        VARCHAR(50) COLLATE NOCASE,
+    PC             VARCHAR(50),
+    SYSTEMUSER     VARCHAR(50),
+    NUMEROASIENTO  INT NOT NULL DEFAULT 0
+);
+CREATE INDEX IX_V_MV_CPTEACCIONES_CPTE ON V_MV_CPTEACCIONES (TC, IdComprobante);
+
+-- Numbers handed out, one row per number used.
+CREATE TABLE V_MV_CTROL_CPTE (
+    ID       INTEGER PRIMARY KEY,
+    TC       CHAR(4) COLLATE RTRIM NOT NULL,
+    SUCURSAL CHAR(4) COLLATE RTRIM NOT NULL,
+    NUMERO   CHAR(8) COLLATE RTRIM NOT NULL,
+    LETRA    CHAR(1) COLLATE RTRIM NOT NULL
+);
+
+-- Articles asked for and missing from stock, noted from the lookup dialog.
+CREATE TABLE V_MV_FALTANTES (
+    ID          INTEGER PRIMARY KEY,
+    FechaHora   DATETIME,
+    IdArticulo  VARCHAR(25) COLLATE RTRIM NOT NULL,
+    Descripcion VARCHAR(255),
+    Usuario     VARCHAR(50) COLLATE NOCASE
+);
+
+-- ---- Tables with restricted synonyms ---------------------------------------
+-- A user who is not an administrator reads each of these through its SS_
+-- view. Here the views show every row; a site narrows them to its rules.
+
+CREATE TABLE MA_CUENTAS (
+    CUENTA      VARCHAR(20) COLLATE RTRIM PRIMARY KEY,
+    NOMBRE      VARCHAR(100) COLLATE NOCASE,
+    DADA_DE_BAJA BIT NOT NULL DEFAULT 0
+);
+
+CREATE TABLE V_TA_DEPOSITO (
+    IDDEPOSITO  CHAR(4) COLLATE RTRIM PRIMARY KEY,
+    DESCRIPCION VARCHAR(100) COLLATE NOCASE
+);
+
+CREATE TABLE MV_ASIENTOS (
+    ID                 INTEGER PRIMARY KEY,
+    TC                 CHAR(4) COLLATE RTRIM NOT NULL,
+    SUCURSAL           CHAR(4) COLLATE RTRIM,
+    NUMERO             CHAR(8) COLLATE RTRIM,
+    LETRA              CHAR(1) COLLATE RTRIM,
+    CUENTA             VARCHAR(20) COLLATE RTRIM,
+    [DEBE/HABER]       CHAR(1) COLLATE RTRIM,
+    IMPORTE            MONEY NOT NULL DEFAULT 0,
+    FECHA              DATETIME,
+    MES_OPERATIVO      INT,
+    PERIODO            INT,
+    TIPO_REG           CHAR(4) COLLATE RTRIM,
+    [NUMERO ASIENTO]   INT
+);
+CREATE INDEX IX_MV_ASIENTOS_CPTE ON MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA);
+
+CREATE TABLE V_TA_FAMILIAS (
+    IDFAMILIA   CHAR(4) COLLATE RTRIM PRIMARY KEY,
+    DESCRIPCION VARCHAR(100) COLLATE NOCASE
+);
+
+CREATE TABLE V_TA_CAJAS (
+    IDCAJA      CHAR(4) COLLATE RTRIM PRIMARY KEY,
+    DESCRIPCION VARCHAR(100) COLLATE NOCASE
+);
+
+CREATE TABLE AC_CUENTASDIARIO (
+    ID     INTEGER PRIMARY KEY,
+    CUENTA VARCHAR(20) COLLATE RTRIM NOT NULL,
+    FECHA  DATETIME,
+    IMPORTE MONEY NOT NULL DEFAULT 0
+);
+
+CREATE TABLE AC_CUENTASDIARIO_CCOSTO (
+    ID      INTEGER PRIMARY KEY,
+    CUENTA  VARCHAR(20) COLLATE RTRIM NOT NULL,
+    CCOSTO  CHAR(4) COLLATE RTRIM,
+    FECHA   DATETIME,
+    IMPORTE MONEY NOT NULL DEFAULT 0
+);
+
+CREATE VIEW SS_MA_CUENTAS AS SELECT * FROM MA_CUENTAS;
+CREATE VIEW SS_V_TA_DEPOSITO AS SELECT * FROM V_TA_DEPOSITO;
+CREATE VIEW SS_MV_ASIENTOS AS SELECT * FROM MV_ASIENTOS;
+CREATE VIEW SS_V_TA_FAMILIAS AS SELECT * FROM V_TA_FAMILIAS;
+CREATE VIEW SS_V_TA_CAJAS AS SELECT * FROM V_TA_CAJAS;
+CREATE VIEW SS_AC_CUENTASDIARIO AS SELECT * FROM AC_CUENTASDIARIO;
+-- The synonym's name has an underscore the table's name lacks.
+CREATE VIEW SS_AC_CUENTAS_DIARIO_CCOSTO AS SELECT * FROM AC_CUENTASDIARIO_CCOSTO;

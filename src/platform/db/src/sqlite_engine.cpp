@@ -1,0 +1,480 @@
+// The SQLite engine: statements in SQL Server's dialect go through the
+// adapter (sqlite_dialect.h), batches run atomically, values are typed by the
+// columns' declared types.
+#include <sqlite3.h>
+
+#include <climits>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "ascii.h"
+#include "engines.h"
+#include "sql_tokens.h"
+#include "sqlite_dialect.h"
+#include "sqlite_functions.h"
+#include "vb/conv.h"
+#include "vb/error.h"
+
+namespace adodb {
+namespace {
+
+using sql::kSqliteSource;
+using sqlite::Batch;
+using sqlite::Step;
+using sqlite::TableColumn;
+
+// ---- Declared types ---------------------------------------------------------
+
+enum class Kind { Untyped, Text, Integer, Boolean, Double, Currency, Date, Numeric, Binary };
+
+struct TypeInfo {
+    Kind kind = Kind::Untyped;
+    int ado = adVarWChar;
+    long size = 0;
+};
+
+TypeInfo DeclaredType(const char* declared) {
+    if (!declared || !*declared) return {};
+    const std::string decl = ascii::Upper(declared);
+    const std::size_t open = decl.find('(');
+    std::string base = decl.substr(0, open);
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    long length = -1;
+    if (open != std::string::npos) {
+        const std::string args = decl.substr(open + 1);
+        if (!args.empty() && args[0] >= '0' && args[0] <= '9') length = std::stol(args);
+        if (ascii::StartsWithNoCase(args, "MAX")) length = 2147483647;
+    }
+    const long text = length > 0 ? length : 255;
+    struct Entry {
+        const char* name;
+        TypeInfo info;
+    };
+    static const Entry kTypes[] = {
+        {"DATETIME", {Kind::Date, adDBTimeStamp, 16}},      {"SMALLDATETIME", {Kind::Date, adDBTimeStamp, 16}},
+        {"DATE", {Kind::Date, adDBTimeStamp, 16}},          {"DATETIME2", {Kind::Date, adDBTimeStamp, 16}},
+        {"TIMESTAMP", {Kind::Date, adDBTimeStamp, 16}},     {"MONEY", {Kind::Currency, adCurrency, 8}},
+        {"SMALLMONEY", {Kind::Currency, adCurrency, 8}},    {"INT", {Kind::Integer, adInteger, 4}},
+        {"INTEGER", {Kind::Integer, adInteger, 4}},         {"SMALLINT", {Kind::Integer, adSmallInt, 2}},
+        {"TINYINT", {Kind::Integer, adUnsignedTinyInt, 1}}, {"BIGINT", {Kind::Integer, adBigInt, 8}},
+        {"BIT", {Kind::Boolean, adBoolean, 2}},             {"BOOLEAN", {Kind::Boolean, adBoolean, 2}},
+        {"FLOAT", {Kind::Double, adDouble, 8}},             {"REAL", {Kind::Double, adDouble, 8}},
+        {"DOUBLE", {Kind::Double, adDouble, 8}},            {"DOUBLE PRECISION", {Kind::Double, adDouble, 8}},
+        {"DECIMAL", {Kind::Numeric, adNumeric, 19}},        {"NUMERIC", {Kind::Numeric, adNumeric, 19}},
+        {"TEXT", {Kind::Text, adLongVarChar, 2147483647}},  {"NTEXT", {Kind::Text, adLongVarWChar, 1073741823}},
+        {"CLOB", {Kind::Text, adLongVarChar, 2147483647}},  {"BLOB", {Kind::Binary, adLongVarBinary, 2147483647}},
+        {"IMAGE", {Kind::Binary, adLongVarBinary, 2147483647}},
+    };
+    for (const Entry& e : kTypes) {
+        if (base == e.name) return e.info;
+    }
+    if (base == "VARCHAR") return {Kind::Text, adVarChar, text};
+    if (base == "NVARCHAR") return {Kind::Text, adVarWChar, text};
+    if (base == "CHAR" || base == "CHARACTER") return {Kind::Text, adChar, length > 0 ? length : 1};
+    if (base == "NCHAR") return {Kind::Text, adWChar, length > 0 ? length : 1};
+    if (base == "VARBINARY") return {Kind::Binary, adVarBinary, text};
+    if (base == "BINARY") return {Kind::Binary, adBinary, length > 0 ? length : 1};
+    return {};
+}
+
+std::string ColumnText(sqlite3_stmt* st, int c) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(st, c))) : std::string();
+}
+
+std::optional<vb::Date> IsoDate(const std::string& text) {
+    const std::optional<sqlite::IsoDateTime> d = sqlite::ParseIsoDateTime(text);
+    if (!d) return std::nullopt;
+    try {
+        return vb::Date::FromParts(d->year, d->month, d->day, d->hour, d->minute, d->second);
+    } catch (const vb::Error&) {
+        return std::nullopt;
+    }
+}
+
+vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
+    const int type = sqlite3_column_type(st, c);
+    if (type == SQLITE_NULL) return vb::Null;
+    const bool number = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+    switch (kind) {
+        case Kind::Text:
+        case Kind::Binary:
+            return ColumnText(st, c);
+        case Kind::Boolean:
+            if (number) return sqlite3_column_double(st, c) != 0;
+            break;
+        case Kind::Double:
+            if (number) return sqlite3_column_double(st, c);
+            break;
+        case Kind::Currency:
+            if (type == SQLITE_INTEGER) {
+                const std::int64_t v = sqlite3_column_int64(st, c);
+                if (v > -922337203685477 && v < 922337203685477) return vb::Currency::FromTicks(v * 10000);
+            }
+            if (number) return vb::Currency::FromDouble(sqlite3_column_double(st, c));
+            break;
+        case Kind::Date:
+            if (type == SQLITE_TEXT) {
+                const std::string text = ColumnText(st, c);
+                if (std::optional<vb::Date> d = IsoDate(text)) return *d;
+                // Day-first text written by hand keeps being a date.
+                if (std::optional<vb::Date> d = vb::ParseDate(text)) return *d;
+                return text;
+            }
+            break;
+        case Kind::Integer:
+        case Kind::Numeric:
+        case Kind::Untyped:
+            break;
+    }
+    switch (type) {
+        case SQLITE_INTEGER: return static_cast<long long>(sqlite3_column_int64(st, c));
+        case SQLITE_FLOAT: return sqlite3_column_double(st, c);
+        default: return ColumnText(st, c);
+    }
+}
+
+std::size_t CharCount(std::string_view s) {
+    std::size_t n = 0;
+    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+// ---- Errors -------------------------------------------------------------------
+
+[[noreturn]] void RaiseEngine(sqlite3* db, bool preparing) {
+    const int code = sqlite3_extended_errcode(db);
+    std::string message = sqlite3_errmsg(db);
+    long number = kErrFail;
+    std::string state = "HY000";
+    if ((code & 0xFF) == SQLITE_CONSTRAINT) {
+        number = kErrIntegrityViolation;
+        state = "23000";
+    } else if (preparing && ascii::StartsWithNoCase(message, "no such table")) {
+        number = kErrNoTable;
+        state = "42S02";
+    } else if (preparing && (code & 0xFF) == SQLITE_ERROR) {
+        number = kErrSyntax;
+        state = "42000";
+    }
+    throw vb::Error(number, std::move(message), kSqliteSource, code, std::move(state));
+}
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+vb::Variant Text(std::string_view s) { return vb::Variant(s); }
+
+FieldInfo SchemaField(const char* name, int type, long size) { return {name, type, size}; }
+
+bool Matches(const std::vector<vb::Variant>& restrictions, std::size_t index, std::string_view value) {
+    if (index >= restrictions.size()) return true;
+    const vb::Variant& r = restrictions[index];
+    if (!r.IsText()) return true;
+    const auto& text = std::get<std::string>(r.Get());
+    return text.empty() || ascii::EqualsNoCase(text, value);
+}
+
+// ---- The engine -----------------------------------------------------------------
+
+class SqliteEngine final : public Engine {
+public:
+    explicit SqliteEngine(sqlite3* db) : db_(db) {}
+    ~SqliteEngine() override { sqlite3_close_v2(db_); }
+
+    void Initialise(bool memory, long commandTimeout) {
+        Exec("PRAGMA schema_version");  // reads the header: fails on a file that is no database
+        if (!memory) {
+            // A database on read-only media keeps its journal mode.
+            sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        }
+        Exec("PRAGMA foreign_keys=ON");
+        SetCommandTimeout(commandTimeout);
+        sqlite::RegisterFunctions(db_);
+    }
+
+    Dialect GetDialect() const override { return Dialect::Sqlite; }
+
+    long Execute(const std::string& sql) override { return Run(*Adapt(sql), nullptr); }
+
+    ResultSet Query(const std::string& sql) override {
+        ResultSet result;
+        Run(*Adapt(sql), &result);
+        return result;
+    }
+
+    void BeginTrans() override { Exec(sqlite3_db_readonly(db_, "main") == 1 ? "BEGIN" : "BEGIN IMMEDIATE"); }
+    void CommitTrans() override { Exec("COMMIT"); }
+    void RollbackTrans() override { Exec("ROLLBACK"); }
+    bool InTransaction() const override { return sqlite3_get_autocommit(db_) == 0; }
+
+    ResultSet OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) override {
+        if (schema == adSchemaTables) return SchemaTables(restrictions);
+        if (schema == adSchemaColumns) return SchemaColumns(restrictions);
+        throw vb::Error(3251, "Object or provider is not capable of performing requested operation.", kSqliteSource);
+    }
+
+    void SetCommandTimeout(long seconds) override {
+        const long long ms = seconds <= 0 ? INT_MAX : std::min<long long>(seconds * 1000LL, INT_MAX);
+        sqlite3_busy_timeout(db_, static_cast<int>(ms));
+    }
+
+private:
+    std::shared_ptr<const Batch> Adapt(const std::string& sql) {
+        if (auto it = cache_.find(sql); it != cache_.end()) return it->second;
+        auto batch = std::make_shared<const Batch>(sqlite::AdaptBatch(
+            sql, [this](const std::string& table) { return Columns(table); }));
+        if (cache_.size() >= kCacheSize) cache_.clear();
+        cache_.emplace(sql, batch);
+        return batch;
+    }
+
+    void ForgetSchema() {
+        cache_.clear();
+        columns_.clear();
+    }
+
+    const std::vector<TableColumn>* Columns(const std::string& table) {
+        const std::string key = ascii::Upper(table);
+        auto it = columns_.find(key);
+        if (it == columns_.end()) {
+            std::vector<TableColumn> columns;
+            Statement st = Prepare("SELECT name, type FROM pragma_table_info(?1)");
+            sqlite3_bind_text(st.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+            while (sqlite3_step(st.get()) == SQLITE_ROW) {
+                const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+                columns.push_back({ColumnText(st.get(), 0), DeclaredType(type).kind == Kind::Date});
+            }
+            it = columns_.emplace(key, columns.empty() ? std::nullopt : std::optional(std::move(columns))).first;
+        }
+        return it->second ? &*it->second : nullptr;
+    }
+
+    Statement Prepare(const std::string& sql) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail) != SQLITE_OK) {
+            RaiseEngine(db_, true);
+        }
+        Statement st(raw);
+        if (tail && *tail) {
+            sqlite3_stmt* rest = nullptr;
+            sqlite3_prepare_v2(db_, tail, -1, &rest, nullptr);
+            if (rest) {
+                sqlite3_finalize(rest);
+                sql::RaiseSyntax("More than one statement on a line: " + std::string(tail));
+            }
+        }
+        return st;
+    }
+
+    void Exec(const char* sql) {
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) RaiseEngine(db_, false);
+    }
+
+    // Runs a batch; the first statement that returns columns fills `out`.
+    long Run(const Batch& batch, ResultSet* out) {
+        switch (batch.command) {
+            case Batch::Command::BeginTrans: BeginTrans(); return -1;
+            case Batch::Command::CommitTrans: CommitTrans(); return -1;
+            case Batch::Command::RollbackTrans: RollbackTrans(); return -1;
+            case Batch::Command::None: break;
+        }
+        RunState state{out};
+        const bool atomic = batch.opensTransaction || batch.steps.size() > 1 ||
+                            (batch.steps.size() == 1 && batch.steps[0].kind == Step::Kind::If);
+        if (!atomic) {
+            RunSteps(batch.steps, state);
+            return state.affected;
+        }
+        const bool outer = InTransaction();
+        Exec(outer ? "SAVEPOINT tv_batch" : (sqlite3_db_readonly(db_, "main") == 1 ? "BEGIN" : "BEGIN IMMEDIATE"));
+        try {
+            RunSteps(batch.steps, state);
+            if (outer) Exec("RELEASE tv_batch");
+            else if (!batch.opensTransaction) Exec("COMMIT");
+        } catch (...) {
+            if (outer) {
+                sqlite3_exec(db_, "ROLLBACK TO tv_batch", nullptr, nullptr, nullptr);
+                sqlite3_exec(db_, "RELEASE tv_batch", nullptr, nullptr, nullptr);
+            } else if (InTransaction()) {
+                sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+            if (state.schemaChanged) ForgetSchema();
+            throw;
+        }
+        return state.affected;
+    }
+
+    struct RunState {
+        ResultSet* out;
+        bool haveResult = false;
+        long affected = -1;
+        bool schemaChanged = false;
+    };
+
+    void RunSteps(const std::vector<Step>& steps, RunState& state) {
+        for (const Step& step : steps) {
+            if (step.kind == Step::Kind::If) {
+                RunSteps(Test(step.sql) ? step.then : step.otherwise, state);
+            } else {
+                RunSql(step, state);
+            }
+        }
+    }
+
+    bool Test(const std::string& sql) {
+        Statement st = Prepare(sql);
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_ROW) return sqlite3_column_int(st.get(), 0) != 0;
+        if (rc != SQLITE_DONE) RaiseEngine(db_, false);
+        return false;
+    }
+
+    void RunSql(const Step& step, RunState& state) {
+        if (step.changesSchema) {
+            state.schemaChanged = true;
+            ForgetSchema();  // the statement may change what adapted texts depend on
+        }
+        Statement st = Prepare(step.sql);
+        if (!st) return;  // only a comment
+        if (sqlite3_column_count(st.get()) > 0 && state.out && !state.haveResult) {
+            Collect(st.get(), *state.out);
+            state.haveResult = true;
+        } else {
+            int rc;
+            while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) RaiseEngine(db_, false);
+        }
+        if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
+    }
+
+    void Collect(sqlite3_stmt* st, ResultSet& result) {
+        const int n = sqlite3_column_count(st);
+        std::vector<TypeInfo> types(static_cast<std::size_t>(n));
+        result.fields.resize(static_cast<std::size_t>(n));
+        for (int c = 0; c < n; ++c) {
+            types[c] = DeclaredType(sqlite3_column_decltype(st, c));
+            result.fields[c] = {sqlite3_column_name(st, c), types[c].ado, types[c].size};
+        }
+        // Columns without a declared type take the type of their first value.
+        std::vector<int> firstType(static_cast<std::size_t>(n), SQLITE_NULL);
+        std::vector<long> longest(static_cast<std::size_t>(n), 0);
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            std::vector<vb::Variant> row;
+            row.reserve(static_cast<std::size_t>(n));
+            for (int c = 0; c < n; ++c) {
+                row.push_back(ValueOf(types[c].kind, st, c));
+                if (types[c].kind == Kind::Untyped) {
+                    const int type = sqlite3_column_type(st, c);
+                    if (firstType[c] == SQLITE_NULL) firstType[c] = type;
+                    if (row.back().IsText()) {
+                        longest[c] = std::max(longest[c], static_cast<long>(CharCount(std::get<std::string>(row.back().Get()))));
+                    }
+                }
+            }
+            result.rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) RaiseEngine(db_, false);
+        for (int c = 0; c < n; ++c) {
+            if (types[c].kind != Kind::Untyped) continue;
+            FieldInfo& f = result.fields[c];
+            switch (firstType[c]) {
+                case SQLITE_INTEGER: f.Type = adInteger, f.DefinedSize = 4; break;
+                case SQLITE_FLOAT: f.Type = adDouble, f.DefinedSize = 8; break;
+                case SQLITE_BLOB: f.Type = adLongVarBinary, f.DefinedSize = longest[c]; break;
+                default: f.Type = adVarWChar, f.DefinedSize = std::max(longest[c], 1L); break;
+            }
+        }
+    }
+
+    ResultSet SchemaTables(const std::vector<vb::Variant>& restrictions) {
+        ResultSet result;
+        result.fields = {SchemaField("TABLE_CATALOG", adVarWChar, 128), SchemaField("TABLE_SCHEMA", adVarWChar, 128),
+                         SchemaField("TABLE_NAME", adVarWChar, 128), SchemaField("TABLE_TYPE", adVarWChar, 32)};
+        for (const auto& [name, type] : Tables()) {
+            if (!Matches(restrictions, 2, name) || !Matches(restrictions, 3, type)) continue;
+            result.rows.push_back({vb::Null, vb::Null, Text(name), Text(type)});
+        }
+        return result;
+    }
+
+    ResultSet SchemaColumns(const std::vector<vb::Variant>& restrictions) {
+        ResultSet result;
+        result.fields = {SchemaField("TABLE_CATALOG", adVarWChar, 128),     SchemaField("TABLE_SCHEMA", adVarWChar, 128),
+                         SchemaField("TABLE_NAME", adVarWChar, 128),        SchemaField("COLUMN_NAME", adVarWChar, 128),
+                         SchemaField("ORDINAL_POSITION", adUnsignedInt, 4), SchemaField("DATA_TYPE", adUnsignedSmallInt, 2),
+                         SchemaField("CHARACTER_MAXIMUM_LENGTH", adUnsignedInt, 4), SchemaField("IS_NULLABLE", adBoolean, 2)};
+        for (const auto& table : Tables()) {
+            const std::string& name = table.first;
+            if (!Matches(restrictions, 2, name)) continue;
+            // Generated columns are columns here too (hidden 2 and 3); hidden 1 are a virtual table's.
+            Statement st = Prepare("SELECT cid, name, type, \"notnull\" FROM pragma_table_xinfo(?1) WHERE hidden <> 1");
+            sqlite3_bind_text(st.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            while (sqlite3_step(st.get()) == SQLITE_ROW) {
+                const std::string column = ColumnText(st.get(), 1);
+                if (!Matches(restrictions, 3, column)) continue;
+                const TypeInfo type = DeclaredType(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
+                const bool isText = type.kind == Kind::Text;
+                result.rows.push_back({vb::Null, vb::Null, Text(name), Text(column),
+                                       vb::Variant(sqlite3_column_int64(st.get(), 0) + 1), vb::Variant(type.ado),
+                                       isText ? vb::Variant(type.size) : vb::Variant(vb::Null),
+                                       vb::Variant(sqlite3_column_int(st.get(), 3) == 0)});
+            }
+        }
+        return result;
+    }
+
+    // Tables and views by name: (name, "TABLE" or "VIEW").
+    std::vector<std::pair<std::string, std::string>> Tables() {
+        std::vector<std::pair<std::string, std::string>> tables;
+        Statement st = Prepare(
+            "SELECT name, upper(type) FROM sqlite_schema WHERE type IN ('table', 'view') "
+            "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY name");
+        while (sqlite3_step(st.get()) == SQLITE_ROW) tables.emplace_back(ColumnText(st.get(), 0), ColumnText(st.get(), 1));
+        return tables;
+    }
+
+    static constexpr std::size_t kCacheSize = 256;
+    sqlite3* db_;
+    std::unordered_map<std::string, std::shared_ptr<const Batch>> cache_;
+    std::unordered_map<std::string, std::optional<std::vector<TableColumn>>> columns_;
+};
+
+}  // namespace
+
+std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds) {
+    const bool memory = path == ":memory:";
+    // SQLite would take an empty file for an empty database and write to it;
+    // no database of this program is empty, so such a file is left alone.
+    std::error_code ec;
+    if (!memory && std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
+        throw vb::Error(kErrFail, "file is not a database (it is empty): " + path, kSqliteSource, SQLITE_NOTADB, "08001");
+    }
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | (memory ? SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY : 0);
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        sqlite3_close_v2(db);
+        throw vb::Error(kErrFail, message + ": " + path, kSqliteSource, code, "08001");
+    }
+    auto engine = std::make_unique<SqliteEngine>(db);
+    try {
+        engine->Initialise(memory, commandTimeoutSeconds);
+    } catch (const vb::Error& e) {
+        throw vb::Error(kErrFail, e.Description() + ": " + path, kSqliteSource, e.NativeError(), "08001");
+    }
+    return engine;
+}
+
+}  // namespace adodb

@@ -1,0 +1,416 @@
+#include "sqlite_functions.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+
+#include "ascii.h"
+#include "vb/conv.h"
+#include "vb/datetime.h"
+#include "vb/text.h"
+
+namespace adodb::sqlite {
+namespace {
+
+// A failure inside a function: the statement fails with this message.
+struct FunctionError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string_view TextArg(sqlite3_value* v) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(v))) : std::string_view();
+}
+
+void ResultText(sqlite3_context* ctx, std::string_view text) {
+    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+std::size_t CharCount(std::string_view s) {
+    std::size_t n = 0;
+    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+std::string_view FirstChars(std::string_view s, std::size_t count) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && n++ == count) return s.substr(0, i);
+    }
+    return s;
+}
+
+bool Digits(std::string_view s, std::size_t pos, std::size_t len, int& out) {
+    if (pos + len > s.size()) return false;
+    out = 0;
+    for (std::size_t i = pos; i < pos + len; ++i) {
+        if (s[i] < '0' || s[i] > '9') return false;
+        out = out * 10 + (s[i] - '0');
+    }
+    return true;
+}
+
+// "TYPE", "TYPE(n)", "TYPE(p,s)", "TYPE(MAX)".
+struct TargetType {
+    std::string base;
+    int length = -1;
+    int scale = -1;
+};
+
+TargetType ParseType(std::string_view text) {
+    TargetType target;
+    const std::size_t open = text.find('(');
+    target.base = ascii::Upper(text.substr(0, open));
+    if (open != std::string_view::npos) {
+        std::string_view args = text.substr(open + 1);
+        args = args.substr(0, args.find(')'));
+        const std::size_t comma = args.find(',');
+        int value = 0;
+        const std::string_view first = args.substr(0, comma);
+        if (std::from_chars(first.data(), first.data() + first.size(), value).ec == std::errc()) target.length = value;
+        if (comma != std::string_view::npos) {
+            const std::string_view second = args.substr(comma + 1);
+            if (std::from_chars(second.data(), second.data() + second.size(), value).ec == std::errc()) target.scale = value;
+        }
+    }
+    return target;
+}
+
+bool IsTextType(const std::string& b) {
+    return b == "NVARCHAR" || b == "VARCHAR" || b == "CHAR" || b == "NCHAR" || b == "TEXT" || b == "NTEXT" || b == "SYSNAME";
+}
+bool IsWholeType(const std::string& b) {
+    return b == "INT" || b == "INTEGER" || b == "BIGINT" || b == "SMALLINT" || b == "TINYINT" || b == "BIT";
+}
+bool IsDateType(const std::string& b) { return b == "DATETIME" || b == "SMALLDATETIME" || b == "DATE" || b == "DATETIME2"; }
+
+std::string IsoText(const IsoDateTime& d, bool dateOnly) {
+    char buf[32];
+    if (dateOnly) std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+    else std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour, d.minute, d.second);
+    return buf;
+}
+
+IsoDateTime FromDate(const vb::Date& date) {
+    const vb::DateParts p = date.Parts();
+    return {p.year, p.month, p.day, p.hour, p.minute, p.second};
+}
+
+// A date as text in one of the server's CONVERT styles: a pattern where
+// d, m, y, Y (four digits), H, M and S stand for two-digit parts.
+std::string FormatStyle(const IsoDateTime& d, int style) {
+    const char* pattern = nullptr;
+    switch (style) {
+        case 1: pattern = "m/d/y"; break;
+        case 101: pattern = "m/d/Y"; break;
+        case 2: pattern = "y.m.d"; break;
+        case 102: pattern = "Y.m.d"; break;
+        case 3: pattern = "d/m/y"; break;
+        case 103: pattern = "d/m/Y"; break;
+        case 4: pattern = "d.m.y"; break;
+        case 104: pattern = "d.m.Y"; break;
+        case 5: pattern = "d-m-y"; break;
+        case 105: pattern = "d-m-Y"; break;
+        case 8:
+        case 108: pattern = "H:M:S"; break;
+        case 10: pattern = "m-d-y"; break;
+        case 110: pattern = "m-d-Y"; break;
+        case 11: pattern = "y/m/d"; break;
+        case 111: pattern = "Y/m/d"; break;
+        case 12: pattern = "ymd"; break;
+        case 112: pattern = "Ymd"; break;
+        case 20:
+        case 120: pattern = "Y-m-d H:M:S"; break;
+        case 23: pattern = "Y-m-d"; break;
+        default: throw FunctionError("CONVERT style " + std::to_string(style) + " is not supported");
+    }
+    std::string out;
+    out.reserve(19);
+    const auto two = [&](int v) {
+        out += static_cast<char>('0' + v / 10 % 10);
+        out += static_cast<char>('0' + v % 10);
+    };
+    for (const char* p = pattern; *p; ++p) {
+        switch (*p) {
+            case 'd': two(d.day); break;
+            case 'm': two(d.month); break;
+            case 'y': two(d.year % 100); break;
+            case 'Y': two(d.year / 100), two(d.year % 100); break;
+            case 'H': two(d.hour); break;
+            case 'M': two(d.minute); break;
+            case 'S': two(d.second); break;
+            default: out += *p;
+        }
+    }
+    return out;
+}
+
+// A text read as a date the way the server reads it for CONVERT(DATETIME, ...).
+std::optional<IsoDateTime> ReadDate(std::string_view text, std::optional<int> style) {
+    text = TrimBlanks(text);
+    if (auto iso = ParseIsoDateTime(text)) return iso;
+    const int s = style.value_or(103);
+    if (s == 112 || s == 12) {
+        int y = 0, m = 0, d = 0;
+        const bool full = text.size() == 8;
+        if ((text.size() == 8 || text.size() == 6) && Digits(text, 0, full ? 4 : 2, y) &&
+            Digits(text, full ? 4 : 2, 2, m) && Digits(text, full ? 6 : 4, 2, d)) {
+            if (!full) y += y < 50 ? 2000 : 1900;
+            try {
+                return FromDate(vb::Date::FromParts(y, m, d));
+            } catch (...) {
+                return std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+    std::string dayFirst(text);
+    if (s == 1 || s == 101 || s == 10 || s == 110) {
+        // Month first: swap the first two parts.
+        const std::size_t a = dayFirst.find_first_of("/-.");
+        const std::size_t b = a == std::string::npos ? a : dayFirst.find(dayFirst[a], a + 1);
+        if (b == std::string::npos) return std::nullopt;
+        dayFirst = dayFirst.substr(a + 1, b - a - 1) + dayFirst[a] + dayFirst.substr(0, a) + dayFirst.substr(b);
+    }
+    if (auto date = vb::ParseDate(dayFirst)) return FromDate(*date);
+    return std::nullopt;
+}
+
+std::optional<double> ReadNumber(std::string_view text) {
+    text = TrimBlanks(text);
+    if (text.empty()) return 0.0;
+    if (text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+double RoundAway(double value, int digits) {
+    const double scale = std::pow(10.0, digits);
+    return std::round(value * scale) / scale;
+}
+
+[[noreturn]] void ConversionFailed(std::string_view value, const std::string& type) {
+    throw FunctionError("Conversion failed when converting the value '" + std::string(value) + "' to data type " +
+                        vb::LCase(type) + ".");
+}
+
+void ConvertToWhole(sqlite3_context* ctx, sqlite3_value* value, const std::string& type) {
+    std::int64_t n = 0;
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER: n = sqlite3_value_int64(value); break;
+        case SQLITE_FLOAT: {
+            const double d = std::trunc(sqlite3_value_double(value));
+            if (std::fabs(d) > 9.2e18) throw FunctionError("Arithmetic overflow error converting expression to data type " + vb::LCase(type) + ".");
+            n = static_cast<std::int64_t>(d);
+            break;
+        }
+        default: {
+            const std::string_view text = TrimBlanks(TextArg(value));
+            if (type == "BIT" && (ascii::EqualsNoCase(text, "true") || ascii::EqualsNoCase(text, "false"))) {
+                n = ascii::EqualsNoCase(text, "true");
+                break;
+            }
+            std::string_view digits = text;
+            if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+            if (!digits.empty() && std::from_chars(digits.data(), digits.data() + digits.size(), n).ptr != digits.data() + digits.size()) {
+                ConversionFailed(text, type);
+            }
+        }
+    }
+    if (type == "BIT") {
+        n = n != 0;
+    } else {
+        std::int64_t low = std::numeric_limits<std::int64_t>::min(), high = std::numeric_limits<std::int64_t>::max();
+        if (type == "INT" || type == "INTEGER") low = INT32_MIN, high = INT32_MAX;
+        if (type == "SMALLINT") low = INT16_MIN, high = INT16_MAX;
+        if (type == "TINYINT") low = 0, high = 255;
+        if (n < low || n > high) throw FunctionError("Arithmetic overflow error converting expression to data type " + vb::LCase(type) + ".");
+    }
+    sqlite3_result_int64(ctx, n);
+}
+
+void ConvertToNumber(sqlite3_context* ctx, sqlite3_value* value, const TargetType& target) {
+    double d = 0;
+    if (sqlite3_value_type(value) == SQLITE_INTEGER || sqlite3_value_type(value) == SQLITE_FLOAT) {
+        d = sqlite3_value_double(value);
+    } else {
+        const std::optional<double> n = ReadNumber(TextArg(value));
+        if (!n) ConversionFailed(TrimBlanks(TextArg(value)), target.base);
+        d = *n;
+    }
+    if (target.base == "DECIMAL" || target.base == "NUMERIC") {
+        const int scale = target.scale < 0 ? 0 : target.scale;
+        d = RoundAway(d, scale);
+        if (scale == 0 && std::fabs(d) < 9.2e18) {
+            sqlite3_result_int64(ctx, static_cast<std::int64_t>(d));
+            return;
+        }
+    } else if (target.base == "MONEY" || target.base == "SMALLMONEY") {
+        d = RoundAway(d, 4);
+    }
+    sqlite3_result_double(ctx, d);
+}
+
+void ConvertToText(sqlite3_context* ctx, sqlite3_value* value, const TargetType& target, std::optional<int> style) {
+    std::string text(TextArg(value));
+    if (style && sqlite3_value_type(value) == SQLITE_TEXT) {
+        if (const auto date = ParseIsoDateTime(text)) text = FormatStyle(*date, *style);
+    }
+    if (target.length > 0) text = FirstChars(text, static_cast<std::size_t>(target.length));
+    ResultText(ctx, text);
+}
+
+void ConvertToDate(sqlite3_context* ctx, sqlite3_value* value, const TargetType& target, std::optional<int> style) {
+    IsoDateTime date;
+    if (sqlite3_value_type(value) == SQLITE_INTEGER || sqlite3_value_type(value) == SQLITE_FLOAT) {
+        // Days since 1900-01-01, as the server counts.
+        date = FromDate(vb::Date::FromSerial(sqlite3_value_double(value) + 2.0));
+    } else {
+        const std::optional<IsoDateTime> read = ReadDate(TextArg(value), style);
+        if (!read) throw FunctionError("Conversion failed when converting date and/or time from character string.");
+        date = *read;
+    }
+    ResultText(ctx, IsoText(date, target.base == "DATE"));
+}
+
+template <class F>
+void Guarded(sqlite3_context* ctx, F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+    } catch (...) {
+        sqlite3_result_error(ctx, "Unexpected failure in a function", -1);
+    }
+}
+
+void Convert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    Guarded(ctx, [&] {
+        sqlite3_value* value = argv[1];
+        if (sqlite3_value_type(value) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        // The type is a constant of the statement: parsed once.
+        auto* cached = static_cast<TargetType*>(sqlite3_get_auxdata(ctx, 0));
+        if (!cached) {
+            cached = new TargetType(ParseType(TextArg(argv[0])));
+            sqlite3_set_auxdata(ctx, 0, cached, [](void* p) { delete static_cast<TargetType*>(p); });
+            cached = static_cast<TargetType*>(sqlite3_get_auxdata(ctx, 0));
+            if (!cached) throw FunctionError("out of memory");
+        }
+        const TargetType& target = *cached;
+        std::optional<int> style;
+        if (argc > 2 && sqlite3_value_type(argv[2]) != SQLITE_NULL) style = sqlite3_value_int(argv[2]);
+        if (IsTextType(target.base)) ConvertToText(ctx, value, target, style);
+        else if (IsWholeType(target.base)) ConvertToWhole(ctx, value, target.base);
+        else if (IsDateType(target.base)) ConvertToDate(ctx, value, target, style);
+        else ConvertToNumber(ctx, value, target);
+    });
+}
+
+bool LooksIsoDate(std::string_view v) {
+    int n = 0;
+    return v.size() >= 10 && Digits(v, 0, 4, n) && v[4] == '-' && Digits(v, 5, 2, n) && v[7] == '-' &&
+           Digits(v, 8, 2, n) && (v.size() == 10 || v[10] == ' ' || v[10] == 'T');
+}
+
+void DateLiteral(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+        const std::string_view column = TextArg(argv[0]);
+        if (LooksIsoDate(column)) {
+            std::string_view iso = TextArg(argv[1]);
+            if (column.size() == 10 || column.size() == 16) iso = iso.substr(0, column.size());
+            ResultText(ctx, iso);
+            return;
+        }
+    }
+    sqlite3_result_value(ctx, argv[2]);
+}
+
+void Len(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    std::string_view text = TextArg(argv[0]);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    sqlite3_result_int64(ctx, static_cast<std::int64_t>(CharCount(text)));
+}
+
+void CharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    Guarded(ctx, [&] {
+        for (int i = 0; i < argc; ++i) {
+            if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+                sqlite3_result_null(ctx);
+                return;
+            }
+        }
+        const std::string_view find = TextArg(argv[0]);
+        const std::string_view text = TextArg(argv[1]);
+        std::int64_t start = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
+        if (start < 1) start = 1;
+        if (find.empty() || start > static_cast<std::int64_t>(CharCount(text))) {
+            sqlite3_result_int64(ctx, 0);
+            return;
+        }
+        sqlite3_result_int64(ctx, vb::InStr(static_cast<long>(start), text, find, vb::Compare::Text));
+    });
+}
+
+void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
+    Guarded(ctx, [&] { ResultText(ctx, vb::Now().ToIso()); });
+}
+
+void Register(sqlite3* db, const char* name, int args, bool deterministic,
+              void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
+    const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (deterministic ? SQLITE_DETERMINISTIC : 0);
+    sqlite3_create_function_v2(db, name, args, flags, nullptr, fn, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+std::optional<IsoDateTime> ParseIsoDateTime(std::string_view text) {
+    IsoDateTime d;
+    if (!LooksIsoDate(text) || !Digits(text, 0, 4, d.year) || !Digits(text, 5, 2, d.month) || !Digits(text, 8, 2, d.day)) {
+        return std::nullopt;
+    }
+    if (text.size() > 10) {
+        if (!Digits(text, 11, 2, d.hour) || text.size() < 16 || text[13] != ':' || !Digits(text, 14, 2, d.minute)) {
+            return std::nullopt;
+        }
+        if (text.size() > 16) {
+            if (text[16] != ':' || !Digits(text, 17, 2, d.second)) return std::nullopt;
+            if (text.size() > 19 && text[19] != '.') return std::nullopt;
+        }
+    }
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59 || d.second > 59) {
+        return std::nullopt;
+    }
+    return d;
+}
+
+void RegisterFunctions(sqlite3* db) {
+    Register(db, "TV_CONVERT", 2, true, Convert);
+    Register(db, "TV_CONVERT", 3, true, Convert);
+    Register(db, "TV_DATELIT", 3, true, DateLiteral);
+    Register(db, "LEN", 1, true, Len);
+    Register(db, "CHARINDEX", 2, true, CharIndex);
+    Register(db, "CHARINDEX", 3, true, CharIndex);
+    Register(db, "GETDATE", 0, false, GetDate);
+}
+
+}  // namespace adodb::sqlite

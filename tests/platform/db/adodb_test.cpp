@@ -1,0 +1,276 @@
+// Connection, Recordset, Field and Errors over the SQLite engine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "db_test_support.h"
+#include "db/adodb.h"
+#include "vb/datetime.h"
+#include "vb/regional.h"
+#include "vb/variant.h"
+
+namespace {
+
+using adodb::Connection;
+using adodb::Recordset;
+using dbtest::ErrorOf;
+using dbtest::Scalar;
+using dbtest::Storage;
+
+class Adodb : public ::testing::Test {
+protected:
+    dbtest::SchemaDatabase db_{Storage::File};
+    Connection& cn() { return db_.cn; }
+};
+
+TEST_F(Adodb, DeclaredTypesGiveTypeCodesSizesAndValues) {
+    cn().Execute(
+        "CREATE TABLE T (D DATETIME, M MONEY, I INT, S SMALLINT, Y TINYINT, G BIGINT, B BIT, F FLOAT, R REAL, "
+        "N DECIMAL(10,2), V VARCHAR(20), W NVARCHAR(30), C CHAR(4), H NCHAR(2), X TEXT)");
+    cn().Execute(
+        "INSERT INTO T VALUES ('2005-03-15 10:20:30', 12.5, 7, 2, 255, 9000000000, 1, 1.5, 2.25, 2.5, 'v', 'w', "
+        "'ab', 'h', 'long')\r\nINSERT INTO T (D) VALUES (NULL)");
+    struct Case {
+        const char* name;
+        int type;
+        long size;
+        vb::Variant value;
+    };
+    const std::vector<Case> cases = {
+        {"D", adodb::adDBTimeStamp, 16, vb::Date::FromParts(2005, 3, 15, 10, 20, 30)},
+        {"M", adodb::adCurrency, 8, vb::Currency::FromTicks(125000)},
+        {"I", adodb::adInteger, 4, 7},
+        {"S", adodb::adSmallInt, 2, 2},
+        {"Y", adodb::adUnsignedTinyInt, 1, 255},
+        {"G", adodb::adBigInt, 8, 9000000000LL},
+        {"B", adodb::adBoolean, 2, true},
+        {"F", adodb::adDouble, 8, 1.5},
+        {"R", adodb::adDouble, 8, 2.25},
+        {"N", adodb::adNumeric, 19, 2.5},
+        {"V", adodb::adVarChar, 20, "v"},
+        {"W", adodb::adVarWChar, 30, "w"},
+        {"C", adodb::adChar, 4, "ab"},
+        {"H", adodb::adWChar, 2, "h"},
+        {"X", adodb::adLongVarChar, 2147483647, "long"},
+    };
+    Recordset rs;
+    rs.Open("SELECT * FROM T", cn());
+    for (const Case& c : cases) {
+        const adodb::Field f = rs.Fields(c.name);
+        EXPECT_EQ(f.Type(), c.type) << c.name;
+        EXPECT_EQ(f.DefinedSize(), c.size) << c.name;
+        EXPECT_EQ(f.Value(), c.value) << c.name;
+    }
+    rs.MoveNext();
+    for (const Case& c : cases) EXPECT_TRUE(rs.Fields(c.name).Value().IsNull()) << c.name;
+}
+
+TEST_F(Adodb, ExpressionsTakeTheTypeOfTheirFirstValue) {
+    Recordset rs;
+    rs.Open("SELECT 1 + 1 AS I, 1.5 * 2 AS R, 'x' || 'yz' AS T, NULL AS N, "
+            "CASE WHEN ID = 1 THEN NULL ELSE 5 END AS L FROM (SELECT 1 AS ID UNION ALL SELECT 2) ORDER BY ID",
+            cn());
+    EXPECT_EQ(rs.Fields("I").Type(), adodb::adInteger);
+    EXPECT_EQ(rs.Fields("I").Value(), vb::Variant(2));
+    EXPECT_EQ(rs.Fields("R").Type(), adodb::adDouble);
+    EXPECT_EQ(rs.Fields("R").Value(), vb::Variant(3.0));
+    EXPECT_EQ(rs.Fields("T").Type(), adodb::adVarWChar);
+    EXPECT_EQ(rs.Fields("T").DefinedSize(), 3);
+    EXPECT_EQ(rs.Fields("N").Type(), adodb::adVarWChar);
+    EXPECT_EQ(rs.Fields("L").Type(), adodb::adInteger);
+    EXPECT_TRUE(rs.Fields("L").Value().IsNull());
+    EXPECT_NE(rs.Fields("T").Value(), vb::Variant(vb::Null));
+}
+
+TEST_F(Adodb, NullIsDistinctFromEmptyText) {
+    cn().Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, VALORAUX) VALUES ('A', '', NULL)");
+    Recordset rs;
+    rs.Open("SELECT VALOR, VALORAUX FROM TA_CONFIGURACION", cn());
+    EXPECT_EQ(rs.Fields("valor").Value(), vb::Variant(""));
+    EXPECT_TRUE(rs.Fields("ValorAux").Value().IsNull());
+}
+
+TEST_F(Adodb, NavigationFollowsBofAndEof) {
+    cn().Execute("INSERT INTO V_MV_FALTANTES (IdArticulo) VALUES ('A')\rINSERT INTO V_MV_FALTANTES (IdArticulo) VALUES ('B')");
+    Recordset rs;
+    rs.Open("SELECT IdArticulo FROM V_MV_FALTANTES ORDER BY IdArticulo", cn());
+    EXPECT_EQ(rs.State(), adodb::adStateOpen);
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_FALSE(rs.BOF());
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields("idarticulo").Value(), vb::Variant("B"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.EOF());
+    EXPECT_EQ(rs.AbsolutePosition(), -3);  // adPosEOF
+    EXPECT_EQ(ErrorOf([&] { rs.Fields(std::size_t{0}).Value(); }).Number(), 3021);
+    EXPECT_EQ(ErrorOf([&] { rs.MoveNext(); }).Number(), 3021);
+    rs.MoveLast();
+    EXPECT_EQ(rs.AbsolutePosition(), 2);
+    rs.MovePrevious();
+    rs.MovePrevious();
+    EXPECT_TRUE(rs.BOF());
+    EXPECT_EQ(rs.AbsolutePosition(), -2);  // adPosBOF
+    EXPECT_EQ(ErrorOf([&] { rs.MovePrevious(); }).Number(), 3021);
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Fields(std::size_t{0}).Value(), vb::Variant("A"));
+    EXPECT_EQ(ErrorOf([&] { rs.Fields("NOPE"); }).Number(), 3265);
+    EXPECT_EQ(ErrorOf([&] { rs.Fields(std::size_t{1}); }).Number(), 3265);
+    EXPECT_TRUE(rs.HasField("IDARTICULO"));
+    EXPECT_FALSE(rs.HasField("NOPE"));
+
+    // The rows stay after the connection has gone.
+    cn().Close();
+    EXPECT_EQ(rs.Fields(std::size_t{0}).Value(), vb::Variant("A"));
+    rs.Close();
+    rs.Close();
+    EXPECT_EQ(rs.State(), adodb::adStateClosed);
+    EXPECT_EQ(rs.RecordCount(), -1);
+    EXPECT_EQ(ErrorOf([&] { rs.EOF(); }).Number(), 3704);
+}
+
+TEST_F(Adodb, EmptyResultIsAtBofAndEof) {
+    Recordset rs;
+    rs.Open("SELECT * FROM V_MV_CPTE", cn());
+    EXPECT_TRUE(rs.BOF());
+    EXPECT_TRUE(rs.EOF());
+    EXPECT_EQ(rs.RecordCount(), 0);
+    EXPECT_EQ(rs.AbsolutePosition(), -1);
+    EXPECT_EQ(ErrorOf([&] { rs.MoveFirst(); }).Number(), 3021);
+    EXPECT_EQ(ErrorOf([&] { rs.GetString(); }).Number(), 3021);
+    EXPECT_GT(rs.FieldCount(), 10u);
+    // Opening an open recordset is refused; a statement without rows leaves it closed.
+    EXPECT_EQ(ErrorOf([&] { rs.Open("SELECT 1", cn()); }).Number(), 3705);
+    rs.Close();
+    rs.Open("UPDATE V_MV_CPTE SET BLOQUEADA = 0", cn());
+    EXPECT_EQ(rs.State(), adodb::adStateClosed);
+}
+
+TEST_F(Adodb, GetStringAndGetRowsReadFromTheCurrentRowOn) {
+    vb::Regional spanish;
+    spanish.decimalSeparator = ",";
+    const vb::ScopedRegional regional(spanish);
+    cn().Execute("CREATE TABLE G (A INT, B VARCHAR(5), C MONEY)\r\n"
+                 "INSERT INTO G VALUES (1, 'x', 1.5)\r\nINSERT INTO G VALUES (2, NULL, 2)\r\n"
+                 "INSERT INTO G VALUES (3, 'z', NULL)");
+    Recordset rs;
+    rs.Open("SELECT A, B, C FROM G ORDER BY A", cn());
+    rs.MoveNext();
+    EXPECT_EQ(rs.GetString(adodb::adClipString, -1, ";", "|", "(nulo)"), "2;(nulo);2|3;z;(nulo)|");
+    EXPECT_TRUE(rs.EOF());
+    rs.MoveFirst();
+    EXPECT_EQ(rs.GetString(adodb::adClipString, 1), "1\tx\t1,5\r");
+    EXPECT_EQ(rs.AbsolutePosition(), 2);
+    const auto rows = rs.GetRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], vb::Variant(2));
+    EXPECT_TRUE(rows[0][1].IsNull());
+    EXPECT_TRUE(rs.EOF());
+}
+
+TEST_F(Adodb, OpeningAMissingOrForeignFileFailsAndCreatesNothing) {
+    const testsupport::TempDir dir;
+    const std::string missing = dir.File("missing.db");
+    const std::string foreign = dir.File("notes.db");
+    const std::string empty = dir.File("empty.db");
+    testsupport::WriteFile(foreign, "These are notes, not a database.\n");
+    testsupport::WriteFile(empty, "");
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    for (const Case& c : {Case{missing, "unable to open database file"}, Case{foreign, "file is not a database"},
+                          Case{empty, "file is not a database"}}) {
+        Connection cn;
+        const vb::Error e = ErrorOf([&] { cn.Open("Provider=SQLOLEDB;Data Source=" + c.path); });
+        EXPECT_EQ(e.Number(), adodb::kErrFail);
+        EXPECT_NE(e.Description().find(c.message), std::string::npos) << e.Description();
+        EXPECT_EQ(e.Source(), "SQLite");
+        EXPECT_EQ(cn.State(), adodb::adStateClosed);
+        ASSERT_EQ(cn.Errors().Count(), 1u);
+        EXPECT_EQ(cn.Errors().Item(0).Description, e.Description());
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) files.push_back(entry.path().filename());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"empty.db", "notes.db"}));
+    EXPECT_EQ(testsupport::ReadFile(foreign), "These are notes, not a database.\n");
+    EXPECT_EQ(testsupport::ReadFile(empty), "");
+}
+
+TEST_F(Adodb, ClosedConnectionRaises3704AndRecordsIt) {
+    Connection closed;
+    EXPECT_EQ(ErrorOf([&] { closed.Execute("SELECT 1"); }).Number(), 3704);
+    ASSERT_EQ(closed.Errors().Count(), 1u);
+    EXPECT_EQ(closed.Errors().Item(0).Number, 3704);
+    EXPECT_EQ(ErrorOf([&] { closed.Errors().Item(1); }).Number(), vb::kErrSubscript);
+    EXPECT_EQ(ErrorOf([&] { closed.GetDialect(); }).Number(), 3704);
+    Recordset rs;
+    EXPECT_EQ(ErrorOf([&] { rs.Open("SELECT 1", closed); }).Number(), 3704);
+    EXPECT_EQ(ErrorOf([&] { cn().Open("Data Source=:memory:"); }).Number(), 3705);
+}
+
+TEST_F(Adodb, ConnectionSettingsOfTheEngine) {
+    EXPECT_EQ(cn().GetDialect(), adodb::Dialect::Sqlite);
+    EXPECT_EQ(Scalar(cn(), "PRAGMA journal_mode"), vb::Variant("wal"));
+    EXPECT_EQ(Scalar(cn(), "PRAGMA foreign_keys"), vb::Variant(1));
+    EXPECT_EQ(Scalar(cn(), "PRAGMA busy_timeout"), vb::Variant(30000));
+    cn().SetCommandTimeout(5);
+    EXPECT_EQ(Scalar(cn(), "PRAGMA busy_timeout"), vb::Variant(5000));
+    EXPECT_EQ(cn().ConnectionString().rfind("Data Source=", 0), 0u);
+
+    Connection memory;
+    memory.Open("Database=:memory:");
+    EXPECT_EQ(memory.GetDialect(), adodb::Dialect::Sqlite);
+    EXPECT_EQ(Scalar(memory, "SELECT 6 * 7"), vb::Variant(42));
+}
+
+TEST_F(Adodb, StatementLoggerSeesEveryStatementAsGiven) {
+    std::vector<std::string> seen;
+    cn().SetStatementLogger([&](const std::string& sql) { seen.push_back(sql); });
+    cn().Execute("UPDATE dbo.V_MV_CPTE SET BLOQUEADA = 0");
+    Recordset rs;
+    rs.Open("SELECT TOP 1 * FROM V_MV_CPTE", cn());
+    EXPECT_THROW(cn().Execute("SELECT * FROM NOPE"), vb::Error);
+    EXPECT_EQ(seen, (std::vector<std::string>{"UPDATE dbo.V_MV_CPTE SET BLOQUEADA = 0", "SELECT TOP 1 * FROM V_MV_CPTE",
+                                              "SELECT * FROM NOPE"}));
+}
+
+TEST_F(Adodb, SchemaRowsetsOfTablesAndColumns) {
+    Recordset tables = cn().OpenSchema(adodb::adSchemaTables);
+    std::vector<std::string> names;
+    for (; !tables.EOF(); tables.MoveNext()) {
+        const std::string name = vb::CStr(tables.Fields("TABLE_NAME").Value());
+        names.push_back(name);
+        if (name == "V_MV_CPTE") {
+            EXPECT_EQ(tables.Fields("TABLE_TYPE").Value(), vb::Variant("TABLE"));
+        }
+        if (name == "SS_MA_CUENTAS") {
+            EXPECT_EQ(tables.Fields("TABLE_TYPE").Value(), vb::Variant("VIEW"));
+        }
+    }
+    for (const char* expected : {"TA_CONFIGURACION", "ta_usuarios", "V_MV_CPTE", "V_MV_CPTEACCIONES", "V_MV_FALTANTES",
+                                 "SS_MA_CUENTAS", "SS_AC_CUENTAS_DIARIO_CCOSTO"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+    }
+    EXPECT_EQ(cn().OpenSchema(adodb::adSchemaTables, {vb::Variant(), vb::Variant(), "v_mv_cpte"}).RecordCount(), 1);
+
+    // The catalogue restriction names the database; SQLite has only one.
+    Recordset columns =
+        cn().OpenSchema(adodb::adSchemaColumns, {"demo.db", vb::Variant(), "ta_configuracion", vb::Variant()});
+    ASSERT_EQ(columns.RecordCount(), 3);
+    EXPECT_EQ(columns.Fields("COLUMN_NAME").Value(), vb::Variant("CLAVE"));
+    EXPECT_EQ(columns.Fields("ORDINAL_POSITION").Value(), vb::Variant(1));
+    EXPECT_EQ(columns.Fields("DATA_TYPE").Value(), vb::Variant(adodb::adVarChar));
+    EXPECT_EQ(columns.Fields("CHARACTER_MAXIMUM_LENGTH").Value(), vb::Variant(50));
+    EXPECT_EQ(cn().OpenSchema(adodb::adSchemaColumns, {vb::Variant(), vb::Variant(), "V_MV_CPTE", "importe"})
+                  .Fields("DATA_TYPE")
+                  .Value(),
+              vb::Variant(adodb::adCurrency));
+    EXPECT_EQ(ErrorOf([&] { cn().OpenSchema(99); }).Number(), 3251);
+}
+
+}  // namespace

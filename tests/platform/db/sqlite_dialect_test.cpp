@@ -1,0 +1,451 @@
+// Statements in SQL Server's dialect run on SQLite through the adapter and
+// give the rows the server would: on a database file and in memory.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "db_test_support.h"
+#include "db/adodb.h"
+#include "vb/datetime.h"
+#include "vb/variant.h"
+
+namespace {
+
+using adodb::Connection;
+using adodb::Recordset;
+using dbtest::Column;
+using dbtest::ErrorOf;
+using dbtest::Scalar;
+using dbtest::Storage;
+
+std::string Text(const vb::Variant& v) { return v.IsNull() ? "<Null>" : vb::CStr(v); }
+
+class Dialect : public ::testing::TestWithParam<Storage> {
+protected:
+    void SetUp() override {
+        // Documents 1..25 blocked orders, 26..30 unblocked orders, 31..35 blocked invoices.
+        std::string batch;
+        for (int id = 1; id <= 35; ++id) {
+            char row[400];
+            std::snprintf(row, sizeof row,
+                          "INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, IMPORTE, "
+                          "OBSERVACIONES, BLOQUEADA) VALUES (%d, '%s', '0001%08dX', '2005-03-%02d 10:20:30', "
+                          "'2005-04-%02d 00:00:00', 'Cliente %d', %d.5, %s, %d)\r\n",
+                          id, id > 30 ? "FC" : "NP", id, (id - 1) % 28 + 1, (id - 1) % 28 + 1, id, id * 10,
+                          id % 2 ? "NULL" : "'nota'", id <= 25 || id > 30 ? 1 : 0);
+            batch += row;
+        }
+        db_.cn.Execute(batch);
+    }
+
+    Connection& cn() { return db_.cn; }
+
+private:
+    dbtest::SchemaDatabase db_{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Storage, Dialect, ::testing::Values(Storage::File, Storage::Memory), dbtest::StorageName);
+
+// The grid's page query, built the way the grid builds it.
+std::string PageQuery(int pageSize, int page, const std::string& orderBy) {
+    const std::string where = "WHERE [BLOQUEADA] = 1 AND TC = 'NP' ";
+    const std::string list =
+        "[TC], [IDCOMPROBANTE] as [NUMERO], CONVERT(NVARCHAR,[FECHA],103) AS [FECHA], [NOMBRE] as [CLIENTE], "
+        "[IMPORTE], ID";
+    const std::string from = " FROM (SELECT TOP " + std::to_string(pageSize) +
+                             " *  FROM V_MV_CPTE WHERE ID NOT IN (SELECT TOP " +
+                             std::to_string(pageSize * page - pageSize) + " ID FROM V_MV_CPTE " + where + " " +
+                             orderBy + ")  and [BLOQUEADA] = 1 AND TC = 'NP'  " + orderBy + ") AS Paginacion ";
+    return "SELECT  " + list + " " + from + where + " " + orderBy;
+}
+
+TEST_P(Dialect, GridPageQueryRunsVerbatim) {
+    const std::string page2 =
+        "SELECT  [TC], [IDCOMPROBANTE] as [NUMERO], CONVERT(NVARCHAR,[FECHA],103) AS [FECHA], "
+        "CONVERT(NVARCHAR,[VENCIMIENTO],103) AS [VENCIMIENTO], [NOMBRE] as [CLIENTE], [IMPORTE], [OBSERVACIONES], "
+        "ID  FROM (SELECT TOP 10 *  FROM V_MV_CPTE WHERE ID NOT IN (SELECT TOP 10 ID FROM V_MV_CPTE WHERE "
+        "[BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY [TC] ASC  )  and [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY [TC] "
+        "ASC  ) AS Paginacion WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY [TC] ASC  ";
+    std::string page1 = page2;
+    page1.replace(page1.find("SELECT TOP 10 ID"), 16, "SELECT TOP 0 ID");
+    // The query as written names the alias VENCIMIENTO as a column: it runs on a
+    // table that has a column of that name.
+    cn().Execute("ALTER TABLE dbo.V_MV_CPTE ADD VENCIMIENTO DATETIME Null \r\nUPDATE V_MV_CPTE SET VENCIMIENTO = FECHAESTFIN");
+
+    std::set<long long> seen;
+    for (const std::string& query : {page1, page2}) {
+        Recordset rs;
+        rs.Open(query, cn());
+        ASSERT_EQ(rs.RecordCount(), 10);
+        const std::vector<std::string> names = {"TC",      "NUMERO",  "FECHA",         "VENCIMIENTO",
+                                                "CLIENTE", "IMPORTE", "OBSERVACIONES", "ID"};
+        ASSERT_EQ(rs.FieldCount(), names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(rs.Fields(i).Name(), names[i]);
+        EXPECT_EQ(rs.Fields("TC").Type(), adodb::adChar);
+        EXPECT_EQ(rs.Fields("NUMERO").Type(), adodb::adVarChar);
+        EXPECT_EQ(rs.Fields("FECHA").Type(), adodb::adVarWChar);
+        EXPECT_EQ(rs.Fields("IMPORTE").Type(), adodb::adCurrency);
+        for (; !rs.EOF(); rs.MoveNext()) {
+            const auto id = std::get<std::int64_t>(rs.Fields("ID").Value().Get());
+            EXPECT_TRUE(id >= 1 && id <= 25) << id;
+            EXPECT_TRUE(seen.insert(id).second) << "row " << id << " on two pages";
+            const int day = static_cast<int>((id - 1) % 28 + 1);
+            char date[16];
+            std::snprintf(date, sizeof date, "%02d/03/2005", day);
+            EXPECT_EQ(Text(rs.Fields("FECHA").Value()), date);
+            std::snprintf(date, sizeof date, "%02d/04/2005", day);
+            EXPECT_EQ(Text(rs.Fields("VENCIMIENTO").Value()), date);
+            EXPECT_EQ(rs.Fields("IMPORTE").Value(), vb::Variant(vb::Currency::FromTicks((id * 10 * 10 + 5) * 1000)));
+        }
+    }
+}
+
+TEST_P(Dialect, PagesOrderedByAUniqueColumnHoldEachRowOnce) {
+    std::string batch = "DELETE FROM V_MV_CPTE";
+    for (int id = 1; id <= 95; ++id) {
+        batch += "\r\nINSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, BLOQUEADA) VALUES (" + std::to_string(id) +
+                 ", 'NP', '" + std::to_string(1000 + (id * 37) % 95) + "', 1)";
+    }
+    cn().Execute(batch);
+    for (const char* direction : {"Asc", "Desc"}) {
+        const std::string orderBy = std::string(" Order by [IDCOMPROBANTE] ") + direction + " ";
+        std::vector<std::string> keys;
+        for (int page = 1; page <= 10; ++page) {
+            Recordset rs;
+            rs.Open(PageQuery(10, page, orderBy), cn());
+            EXPECT_EQ(rs.RecordCount(), page < 10 ? 10 : 5) << direction << " page " << page;
+            for (; !rs.EOF(); rs.MoveNext()) keys.push_back(Text(rs.Fields("NUMERO").Value()));
+        }
+        std::vector<std::string> expected = keys;
+        std::sort(expected.begin(), expected.end());
+        if (std::string(direction) == "Desc") std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(keys, expected) << direction;
+        EXPECT_EQ(std::set<std::string>(keys.begin(), keys.end()).size(), 95u) << direction;
+    }
+}
+
+TEST_P(Dialect, FunctionsGiveTheServersValues) {
+    vb::SetClock([] { return vb::Date::FromParts(2024, 5, 6, 7, 8, 9); });
+    struct Case {
+        std::string expression;
+        vb::Variant expected;
+    };
+    const std::vector<Case> cases = {
+        {"CONVERT(NVARCHAR,[FECHA],103)", "15/03/2005"},
+        {"CONVERT(NVARCHAR, FECHA, 108)", "10:20:30"},
+        {"CONVERT(NVARCHAR,FECHA,112)", "20050315"},
+        {"CONVERT(NVARCHAR,FECHA)", "2005-03-15 10:20:30"},
+        {"convert(varchar(4), NOMBRE)", "Clie"},
+        {"CONVERT(NVARCHAR,[TC])", "NP"},
+        {"CONVERT(NVARCHAR,[OBSERVACIONES])", vb::Null},
+        {"CONVERT(INT, '12')", 12},
+        {"CONVERT(INT, ' -7 ')", -7},
+        {"CONVERT(INT, 12.7)", 12},
+        {"CONVERT(INT, SUBSTRING(IDCOMPROBANTE, 5, 8))", 15},
+        {"CONVERT(MONEY, '12.34567')", 12.3457},
+        {"CONVERT(NUMERIC(10,2), 2.346)", 2.35},
+        {"CONVERT(DATETIME, '15/03/05')", "2005-03-15 00:00:00"},
+        {"CONVERT(NVARCHAR, CONVERT(DATETIME, '1/2/2005 10:20'), 103)", "01/02/2005"},
+        {"ISNULL(OBSERVACIONES, 'none')", "none"},
+        {"ISNULL(NULL, 0)", 0},
+        {"isnull(IMPORTE, 0)", 150.5},
+        {"LEN('abc  ')", 3},
+        {"LEN('  ab')", 4},
+        {"LEN(NULL)", vb::Null},
+        {"LEN('\xC3\xB1" "and\xC3\xBA')", 5},
+        {"LEN(IDCOMPROBANTE)", 13},
+        {"CHARINDEX('b', 'abc')", 2},
+        {"Charindex('B', 'abc')", 2},
+        {"CHARINDEX('z', 'abc')", 0},
+        {"CHARINDEX('a', 'abca', 2)", 4},
+        {"SUBSTRING(IDCOMPROBANTE, 5, 8)", "00000015"},
+        {"SUBSTRING(IDCOMPROBANTE,13,1)", "X"},
+        {"LTRIM(RTRIM('  ab  '))", "ab"},
+        {"UPPER('ab') || LOWER('CD')", "ABcd"},
+        {"GETDATE()", "2024-05-06 07:08:09"},
+    };
+    for (const Case& c : cases) {
+        const vb::Variant value = Scalar(cn(), "SELECT " + c.expression + " FROM dbo.V_MV_CPTE WHERE ID = 15");
+        if (c.expected.IsDouble()) {
+            EXPECT_NEAR(vb::CDbl(value), vb::CDbl(c.expected), 1e-9) << c.expression;
+        } else if (c.expected.IsInteger()) {
+            EXPECT_EQ(Text(value), Text(c.expected)) << c.expression;
+        } else {
+            EXPECT_EQ(value, c.expected) << c.expression << " gave " << Text(value);
+        }
+    }
+    vb::SetClock(nullptr);
+}
+
+TEST_P(Dialect, ConversionsThatFailRaise) {
+    for (const char* expression : {"CONVERT(INT, 'abc')", "CONVERT(INT, '12.5')", "CONVERT(SMALLINT, 40000)",
+                                   "CONVERT(DATETIME, '31/02/2005')", "CONVERT(NVARCHAR, FECHA, 999)"}) {
+        const vb::Error e = ErrorOf([&] { Scalar(cn(), std::string("SELECT ") + expression + " FROM V_MV_CPTE WHERE ID = 1"); });
+        EXPECT_EQ(e.Number(), adodb::kErrFail) << expression;
+        EXPECT_FALSE(e.Description().empty()) << expression;
+    }
+}
+
+TEST_P(Dialect, SearchConditionsOfTheGrid) {
+    struct Case {
+        std::string where;
+        std::vector<long long> ids;
+    };
+    const std::vector<Case> cases = {
+        {"( CONVERT(NVARCHAR,[TC]) LIKE '%fc%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%abc%') ", {31, 32, 33, 34, 35}},
+        {"( CONVERT(NVARCHAR,[TC]) LIKE '%zz%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%cliente 1_%') ",
+         {10, 11, 12, 13, 14, 15, 16, 17, 18, 19}},
+        {" [FECHA] = '15/03/05 10:20:30'", {15}},
+        {" [FECHAESTFIN] = '15/04/05'", {15}},
+        {" FECHAESTFIN = '15/04/2005' AND TC = 'NP'", {15}},
+        {" '15/04/05' = V_MV_CPTE.FECHAESTFIN", {15}},
+        {" [FECHAESTFIN] >= '27/04/05' AND ID < 30", {27, 28}},
+        {" FECHAESTFIN BETWEEN '26/04/05' AND '27/04/2005' AND ID < 30", {26, 27}},
+        {" CONVERT(NVARCHAR,[FECHA],103) = '15/03/2005'", {15}},
+    };
+    for (const Case& c : cases) {
+        std::vector<long long> ids;
+        for (const vb::Variant& v : Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE" + c.where + " ORDER BY ID")) {
+            ids.push_back(std::get<std::int64_t>(v.Get()));
+        }
+        EXPECT_EQ(ids, c.ids) << c.where;
+    }
+    // A text column compared with a date-like text compares as text.
+    cn().Execute("UPDATE V_MV_CPTE SET OBSERVACIONES = '15/03/05' WHERE ID = 2");
+    EXPECT_EQ(Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE OBSERVACIONES = '15/03/05'").size(), 1u);
+}
+
+TEST_P(Dialect, TopBecomesLimitOfTheSameSelect) {
+    struct Case {
+        std::string sql;
+        std::vector<long long> ids;
+    };
+    const std::vector<Case> cases = {
+        {"SELECT TOP 3 ID FROM V_MV_CPTE ORDER BY ID DESC", {35, 34, 33}},
+        {"SELECT TOP 0 ID FROM V_MV_CPTE", {}},
+        {"SELECT TOP (2) ID FROM V_MV_CPTE ORDER BY ID", {1, 2}},
+        {"select top 2 ID from V_MV_CPTE where ID in (select top 5 ID from V_MV_CPTE order by ID desc) order by ID",
+         {31, 32}},
+        {"SELECT DISTINCT TOP 1 BLOQUEADA FROM V_MV_CPTE WHERE TC = 'NP' ORDER BY BLOQUEADA", {0}},
+        {"SELECT TOP 1 ID FROM (SELECT TOP 4 * FROM V_MV_CPTE ORDER BY ID DESC) AS X ORDER BY ID", {32}},
+        {"SELECT TOP 1 ID FROM V_MV_CPTE WHERE NOMBRE = 'TOP 5' OR ID > 33", {34}},
+    };
+    for (const Case& c : cases) {
+        std::vector<long long> ids;
+        for (const vb::Variant& v : Column(cn(), c.sql)) ids.push_back(vb::CDbl(v));
+        EXPECT_EQ(ids, c.ids) << c.sql;
+    }
+}
+
+TEST_P(Dialect, NothingIsRewrittenInsideLiteralsOrBrackets) {
+    Recordset rs;
+    rs.Open("SELECT 'TOP 5' AS a, 'dbo.x' AS b, 'ISNULL(' AS c, 'CONVERT(INT,1)' AS d, 'it''s GO' AS e, "
+            "'15/03/05' AS f, N'ñ' AS g, 1 AS [TOP 5 dbo.x ISNULL(]",
+            cn());
+    const std::vector<std::string> expected = {"TOP 5", "dbo.x", "ISNULL(", "CONVERT(INT,1)", "it's GO", "15/03/05", "ñ"};
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Text(rs.Fields(i).Value()), expected[i]);
+    EXPECT_EQ(rs.Fields(7).Name(), "TOP 5 dbo.x ISNULL(");
+
+    // A line break inside a literal does not split the statement.
+    cn().Execute("INSERT INTO V_MV_FALTANTES (IdArticulo, Descripcion) VALUES ('A', 'one\r\nSELECT TOP 1\r\nGO')");
+    EXPECT_EQ(Scalar(cn(), "SELECT Descripcion FROM V_MV_FALTANTES"), vb::Variant("one\r\nSELECT TOP 1\r\nGO"));
+}
+
+TEST_P(Dialect, BatchesJoinedByLineBreaksRunAsOne) {
+    for (const std::string& separator : {std::string("\r"), std::string("\r\n"), std::string("\n")}) {
+        cn().Execute("UPDATE V_MV_CPTE SET OBSERVACIONES = NULL, BLOQUEADA = 1 WHERE ID IN (1, 2)");
+        long affected = 0;
+        cn().Execute("UPDATE V_MV_CPTE SET OBSERVACIONES = 'a' WHERE ID = 1" + separator +
+                         "UPDATE V_MV_CPTE" + separator + "SET BLOQUEADA = 0 ," + separator +
+                         " OBSERVACIONES = 'b'" + separator + "WHERE ID = 2" + separator +
+                         "INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA)" + separator +
+                         "SELECT TC, '0001', '00000001', 'X' FROM V_MV_CPTE WHERE ID = 1",
+                     affected);
+        EXPECT_EQ(affected, 3);
+        EXPECT_EQ(Column(cn(), "SELECT OBSERVACIONES FROM V_MV_CPTE WHERE ID IN (1, 2) ORDER BY ID"),
+                  (std::vector<vb::Variant>{"a", "b"}));
+        EXPECT_EQ(Scalar(cn(), "SELECT BLOQUEADA FROM V_MV_CPTE WHERE ID = 2"), vb::Variant(false));
+        EXPECT_FALSE(cn().InTransaction());
+    }
+    EXPECT_EQ(vb::CDbl(Scalar(cn(), "SELECT COUNT(*) FROM V_MV_CTROL_CPTE")), 3);
+}
+
+TEST_P(Dialect, SessionOptionsGoAndTransactionCommandsAreNormalised) {
+    long affected = 0;
+    cn().Execute("SET NOCOUNT ON\r\nBEGIN TRANSACTION\r\nUPDATE V_MV_CPTE SET IMPORTE = 1 WHERE ID = 1\r\nGO\r\n"
+                 "UPDATE V_MV_CPTE SET IMPORTE = 2 WHERE ID = 2\r\nCOMMIT TRANSACTION\r\nSET NOCOUNT OFF\r\nGO",
+                 affected);
+    EXPECT_EQ(affected, 2);
+    EXPECT_FALSE(cn().InTransaction());
+    EXPECT_EQ(vb::CDbl(Scalar(cn(), "SELECT SUM(IMPORTE) FROM V_MV_CPTE WHERE ID IN (1, 2)")), 3);
+
+    // Alone, they are the connection's own transaction commands.
+    cn().Execute("BEGIN TRANS");
+    EXPECT_TRUE(cn().InTransaction());
+    cn().Execute("DELETE V_MV_CPTE WHERE ID = 1");
+    cn().Execute("ROLLBACK TRANS");
+    EXPECT_FALSE(cn().InTransaction());
+    cn().Execute("BEGIN TRAN");
+    cn().Execute("DELETE V_MV_CPTE WHERE ID = 2");
+    cn().Execute("COMMIT TRAN");
+    EXPECT_EQ(Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE ID IN (1, 2)"), (std::vector<vb::Variant>{1}));
+
+    // A BEGIN without its COMMIT leaves the transaction open, as on the server.
+    cn().Execute("BEGIN TRANSACTION\r\nDELETE V_MV_CPTE WHERE ID = 3");
+    EXPECT_TRUE(cn().InTransaction());
+    cn().RollbackTrans();
+    EXPECT_EQ(Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE ID = 3").size(), 1u);
+}
+
+TEST_P(Dialect, IfExistsRunsTheStatementOnlyWhenTheTestHolds) {
+    const std::string receipt =
+        "if exists(select * from V_MV_CPTE where TC='NP' and IDCOMPROBANTE='000100000004X' and "
+        "fechapreparacion is null)  UPDATE V_MV_CPTE set FechaPreparacion='";
+    const std::string where = "' where TC='NP' and IDCOMPROBANTE='000100000004X'";
+    long affected = 0;
+    cn().Execute(receipt + "15/03/05" + where, affected);
+    EXPECT_EQ(affected, 1);
+    cn().Execute(receipt + "16/03/05" + where, affected);
+    EXPECT_EQ(affected, -1);
+    // Written as an ISO date, read back as a date.
+    EXPECT_EQ(Scalar(cn(), "SELECT FECHAPREPARACION FROM V_MV_CPTE WHERE ID = 4"),
+              vb::Variant(vb::Date::FromParts(2005, 3, 15)));
+    EXPECT_EQ(Scalar(cn(), "SELECT CONVERT(NVARCHAR, FECHAPREPARACION) FROM V_MV_CPTE WHERE ID = 4"),
+              vb::Variant("2005-03-15 00:00:00"));
+
+    const std::string upsert =
+        "IF NOT EXISTS (SELECT 1 FROM TA_CONFIGURACION WHERE CLAVE = 'PIVA')\r\n"
+        "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('PIVA', '21')\r\n"
+        "ELSE\r\nUPDATE TA_CONFIGURACION SET VALOR = CASE WHEN VALOR = '21' THEN '10,5' ELSE 'x' END WHERE CLAVE = 'PIVA'";
+    cn().Execute(upsert);
+    EXPECT_EQ(Scalar(cn(), "SELECT VALOR FROM TA_CONFIGURACION WHERE CLAVE = 'piva'"), vb::Variant("21"));
+    cn().Execute(upsert);
+    EXPECT_EQ(Scalar(cn(), "SELECT VALOR FROM TA_CONFIGURACION WHERE CLAVE = 'piva'"), vb::Variant("10,5"));
+}
+
+TEST_P(Dialect, DeleteWithoutFromAndDayFirstDatesWritten) {
+    cn().Execute("INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('OC  ','0001','00000007','X')\r\n"
+                 " INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('OC  ','0001','00000008','X')\r\n");
+    long affected = 0;
+    cn().Execute("DELETE V_MV_CTROL_CPTE WHERE TC = 'OC' AND SUCURSAL = '0001' AND NUMERO = '00000007' AND LETRA = 'X'",
+                 affected);
+    EXPECT_EQ(affected, 1);
+    EXPECT_EQ(Column(cn(), "SELECT NUMERO FROM V_MV_CTROL_CPTE"), (std::vector<vb::Variant>{"00000008"}));
+
+    cn().Execute("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) "
+                 "values('15/03/2005 10:20','A1','15/03/05','demo')");
+    cn().Execute(" INSERT INTO V_MV_CPTEACCIONES (TC,IdComprobante,IdComplemento,Tipo_accion,FECHAHORA,Usuario,PC,"
+                 "SYSTEMUSER,NUMEROASIENTO) VALUES ('NP  ','000100000004X',0,'AO','06/05/24 07:08','demo','pc','',0)");
+    EXPECT_EQ(Scalar(cn(), "SELECT CONVERT(NVARCHAR, FechaHora) || '|' || Descripcion FROM V_MV_FALTANTES"),
+              vb::Variant("2005-03-15 10:20:00|15/03/05"));
+    EXPECT_EQ(Scalar(cn(), "SELECT FECHAHORA FROM V_MV_CPTEACCIONES"), vb::Variant(vb::Date::FromParts(2024, 5, 6, 7, 8)));
+}
+
+TEST_P(Dialect, AlterTableAddWithConstraintDefault) {
+    cn().Execute("INSERT INTO V_MV_FALTANTES (IdArticulo) VALUES ('A')");
+    cn().Execute("ALTER TABLE dbo.V_MV_FALTANTES ADD CAMPO1 INT Not Null  CONSTRAINT DF_V_MV_FALTANTES_CAMPO1 DEFAULT (0)");
+    cn().Execute("ALTER TABLE dbo.V_MV_FALTANTES ADD CAMPO2 VARCHAR(10) Null ");
+    cn().Execute("ALTER TABLE dbo.V_MV_FALTANTES ADD CAMPO3 VARCHAR(5) Not Null  CONSTRAINT DF_X DEFAULT (('ab'))");
+    cn().Execute("ALTER TABLE V_MV_FALTANTES ADD CAMPO4 MONEY Null  CONSTRAINT DF_Y DEFAULT (-1.5)");
+    Recordset rs;
+    rs.Open("SELECT CAMPO1, CAMPO2, CAMPO3, CAMPO4 FROM V_MV_FALTANTES", cn());
+    EXPECT_EQ(rs.Fields("CAMPO1").Value(), vb::Variant(0));
+    EXPECT_EQ(rs.Fields("CAMPO2").Value(), vb::Variant(vb::Null));
+    EXPECT_EQ(rs.Fields("CAMPO3").Value(), vb::Variant("ab"));
+    EXPECT_EQ(rs.Fields("CAMPO4").Value(), vb::Variant(vb::Currency::FromTicks(-15000)));
+    EXPECT_EQ(rs.Fields("CAMPO2").Type(), adodb::adVarChar);
+    EXPECT_EQ(rs.Fields("CAMPO2").DefinedSize(), 10);
+}
+
+TEST_P(Dialect, FailuresCarryTheFourNumbers) {
+    cn().Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('K', 'v')");
+    struct Case {
+        std::string sql;
+        long number;
+    };
+    const std::vector<Case> cases = {
+        {"INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('k', 'w')", adodb::kErrIntegrityViolation},
+        {"UPDATE V_MV_CPTE SET TC = NULL WHERE ID = 1", adodb::kErrIntegrityViolation},
+        {"SELECT * FROM NO_SUCH_TABLE", adodb::kErrNoTable},
+        {"DELETE NO_SUCH_TABLE WHERE ID = 1", adodb::kErrNoTable},
+        {"SELEC * FROM V_MV_CPTE", adodb::kErrSyntax},
+        {"SELECT NO_SUCH_COLUMN FROM V_MV_CPTE", adodb::kErrSyntax},
+        {"SELECT 'open FROM V_MV_CPTE", adodb::kErrSyntax},
+        {"COMMIT TRANSACTION", adodb::kErrFail},
+        {"SELECT CONVERT(INT, 'x')", adodb::kErrFail},
+    };
+    for (const Case& c : cases) {
+        const vb::Error e = ErrorOf([&] { cn().Execute(c.sql); });
+        EXPECT_EQ(e.Number(), c.number) << c.sql << ": " << e.Description();
+        EXPECT_EQ(e.Source(), "SQLite") << c.sql;
+        ASSERT_EQ(cn().Errors().Count(), 1u) << c.sql;
+        EXPECT_EQ(cn().Errors().Item(0).Number, c.number) << c.sql;
+        EXPECT_EQ(cn().Errors().Item(0).Description, e.Description()) << c.sql;
+        EXPECT_EQ(cn().Errors().Item(0).NativeError, e.NativeError()) << c.sql;
+    }
+    const vb::Error duplicate = ErrorOf([&] { cn().Execute("INSERT INTO TA_CONFIGURACION (CLAVE) VALUES ('K')"); });
+    EXPECT_EQ(duplicate.NativeError(), 1555);  // the engine's own code: primary key constraint
+    cn().Execute("UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = 1");
+    EXPECT_EQ(cn().Errors().Count(), 0u);  // cleared by the next operation
+}
+
+TEST_P(Dialect, ABatchFailingPartWayIsRolledBackWhole) {
+    const std::string batch =
+        "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('NEW', '1')\r\n"
+        "UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = 1\r\n"
+        "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('new', '2')";
+    const vb::Error e = ErrorOf([&] { cn().Execute(batch); });
+    EXPECT_EQ(e.Number(), adodb::kErrIntegrityViolation);
+    EXPECT_FALSE(cn().InTransaction());
+    EXPECT_TRUE(Column(cn(), "SELECT CLAVE FROM TA_CONFIGURACION").empty());
+    EXPECT_EQ(Scalar(cn(), "SELECT BLOQUEADA FROM V_MV_CPTE WHERE ID = 1"), vb::Variant(true));
+
+    // Inside the caller's transaction only the batch is undone.
+    cn().BeginTrans();
+    cn().Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('KEEP', '1')");
+    EXPECT_THROW(cn().Execute(batch), vb::Error);
+    EXPECT_TRUE(cn().InTransaction());
+    cn().CommitTrans();
+    EXPECT_EQ(Column(cn(), "SELECT CLAVE FROM TA_CONFIGURACION"), (std::vector<vb::Variant>{"KEEP"}));
+    EXPECT_EQ(Scalar(cn(), "SELECT BLOQUEADA FROM V_MV_CPTE WHERE ID = 1"), vb::Variant(true));
+}
+
+TEST_P(Dialect, UntranslatableConstructsFailNamingThem) {
+    struct Case {
+        std::string sql;
+        std::string named;
+    };
+    const std::vector<Case> cases = {
+        {"SELECT TOP 10 PERCENT * FROM V_MV_CPTE", "PERCENT"},
+        {"SELECT TOP 5 WITH TIES * FROM V_MV_CPTE ORDER BY TC", "WITH TIES"},
+        {"SELECT TOP -10 * FROM V_MV_CPTE", "negative"},
+        {"SELECT TOP 5 ID FROM V_MV_CPTE UNION SELECT ID FROM V_MV_CPTE", "UNION"},
+        {"SELECT ID FROM V_MV_CPTE UNION ALL SELECT TOP 5 ID FROM V_MV_CPTE", "UNION"},
+        {"UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = @id", "@id"},
+        {"SELECT * FROM V_MV_CPTE WHERE FECHA = #15/03/2005#", "#15"},
+        {"IF 1 = 1 BEGIN UPDATE V_MV_CPTE SET BLOQUEADA = 0 END", "BEGIN ... END"},
+        {"SELECT CONVERT(XML, 'a')", "XML"},
+        {"EXEC sp_who", "EXEC"},
+        {"SET ROWCOUNT 10\r\nUPDATE V_MV_CPTE SET BLOQUEADA = 0", "ROWCOUNT"},
+        {"ALTER TABLE dbo.V_MV_CPTE ALTER COLUMN NOMBRE VARCHAR(200)", "ALTER COLUMN"},
+        {"ALTER TABLE dbo.V_MV_CPTE ADD ALTA DATETIME Null CONSTRAINT DF_A DEFAULT (getdate())", "DEFAULT"},
+        {"ALTER TABLE dbo.V_MV_CPTE ADD CONSTRAINT CK CHECK (ID > 0)", "CONSTRAINT"},
+        {"DELETE TOP (5) FROM V_MV_CPTE", "DELETE TOP"},
+        {"CREATE TABLE X (ID INT IDENTITY(1,1))", "IDENTITY"},
+        {"UPDATE V_MV_CPTE SET BLOQUEADA = 0\r\nBEGIN TRAN\r\nUPDATE V_MV_CPTE SET ANULADA = 1\r\nROLLBACK TRAN",
+         "ROLLBACK"},
+    };
+    for (const Case& c : cases) {
+        const vb::Error e = ErrorOf([&] { cn().Execute(c.sql); });
+        EXPECT_EQ(e.Number(), adodb::kErrSyntax) << c.sql;
+        EXPECT_NE(e.Description().find(c.named), std::string::npos) << c.sql << ": " << e.Description();
+    }
+    // Nothing ran.
+    EXPECT_EQ(vb::CDbl(Scalar(cn(), "SELECT COUNT(*) FROM V_MV_CPTE WHERE BLOQUEADA = 0 OR ANULADA = 1")), 5);
+}
+
+}  // namespace
