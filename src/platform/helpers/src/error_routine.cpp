@@ -1,0 +1,152 @@
+#include "helpers/error_routine.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "helpers/helpers.h"
+#include "ui/msgbox.h"
+#include "vb/text.h"
+
+namespace helpers {
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Length of `key` followed by optional blanks and "=" at `pos` (ASCII case
+// ignored), or 0 when there is no such key there.
+std::size_t KeyWithEqualsAt(std::string_view text, std::size_t pos, std::string_view key) {
+    if (text.size() - pos < key.size()) return 0;
+    for (std::size_t k = 0; k < key.size(); ++k) {
+        if (AsciiLower(text[pos + k]) != key[k]) return 0;
+    }
+    std::size_t j = pos + key.size();
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j < text.size() && text[j] == '=') return j + 1 - pos;
+    return 0;
+}
+
+}  // namespace
+
+std::string RedactPasswords(std::string_view text) {
+    static constexpr std::string_view kKeys[] = {"password", "pwd"};
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t matched = 0;
+        for (std::string_view key : kKeys) {
+            if ((matched = KeyWithEqualsAt(text, i, key)) != 0) break;
+        }
+        if (matched == 0) {
+            out += text[i++];
+            continue;
+        }
+        out.append(text.substr(i, matched));
+        out += "****";
+        i += matched;
+        while (i < text.size() && text[i] != ';') ++i;
+    }
+    return out;
+}
+
+std::string AnswerWord(int answer) {
+    switch (answer) {
+    case ui::vbRetry: return "Reintentar";
+    case ui::vbIgnore: return "Ignorar";
+    case ui::vbAbort: return "Abortar";
+    case ui::vbCancel: return "Cancelar";
+    case ui::vbYes: return "Sí";
+    case ui::vbNo: return "No";
+    default: return "";
+    }
+}
+
+std::string RoutinePart(const std::optional<std::string>& rutina) {
+    return rutina ? " - " + *rutina : std::string();
+}
+
+std::string ErrorMessage(const vb::Error& err) {
+    return "Ha ocurrido el Siguiente Error (" + std::to_string(err.Number()) + ") " + vb::Trim(err.Description());
+}
+
+std::string ErrorTitle(std::string_view source, std::string_view routinePart) {
+    return std::string(source) + std::string(routinePart) + " Aviso al operador!!! ";
+}
+
+std::string ErrorLogLine(const vb::DateParts& when, std::string_view routinePart, std::string_view message,
+                         int answer) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d %02d:%02d:%02d", when.month, when.day, when.year,
+                  when.hour, when.minute, when.second);
+    std::string line = stamp;
+    line += " Rutina: " + RedactPasswords(vb::Trim(routinePart));
+    line += " Mensaje " + RedactPasswords(vb::Trim(message));
+    line += " Respondió : " + AnswerWord(answer);
+    line += vb::kCrLf;
+    return line;
+}
+
+std::string DefaultErrorLogPath() {
+    return gFunciones().RutaConBarra(gFunciones().RutaAplicacion()) + kErrorLogName;
+}
+
+std::string ErrorLogPath(const std::string& gLogErr) {
+    return gLogErr.empty() ? DefaultErrorLogPath() : gLogErr;
+}
+
+bool AppendErrorLog(const std::string& logPath, std::string_view line) {
+    const auto fail = [&](int err) {
+        std::cerr << "Tarvolin: cannot write the error log " << logPath << ": " << std::strerror(err)
+                  << "\nTarvolin: " << line << std::flush;
+        return false;
+    };
+    const int fd = ::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return fail(errno);
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            return fail(err);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) return fail(errno);
+    return true;
+}
+
+int ReportError(const vb::Error& err, std::optional<int> botones, std::optional<std::string> rutina,
+                const std::string& logPath) {
+    const std::string routinePart = RoutinePart(rutina);
+    const std::string message = ErrorMessage(err);
+    const std::string title = ErrorTitle(err.Source(), routinePart);
+    const int style = botones.value_or(kDefaultErrorStyle);
+    if (err.Number() == 0) return 0;
+
+    // The routine's own failures are skipped. A box that cannot be shown (no
+    // windows) leaves the answer 0, so the caller leaves the procedure; the
+    // error still reaches the log.
+    int answer = 0;
+    try {
+        answer = ui::MsgBox(message, style, title);
+    } catch (const vb::Error& e) {
+        std::cerr << "Tarvolin: " << e.Description() << '\n';
+    }
+    AppendErrorLog(logPath, ErrorLogLine(vb::Now().Parts(), routinePart, message, answer));
+    return answer;
+}
+
+int ClsFunciones::ManejaError(const vb::Error& error, std::optional<int> botones,
+                              std::optional<std::string> rutina) const {
+    return ReportError(error, botones, std::move(rutina), DefaultErrorLogPath());
+}
+
+}  // namespace helpers
