@@ -1,0 +1,57 @@
+// DB_Dll: the single instance, the connection's dialect, the statement log and
+// the error routine.
+#include "foundation/db_dll.h"
+
+#include <cstdlib>
+#include <fstream>
+
+#include "db_dll_internal.h"
+#include "helpers/error_routine.h"
+#include "vb/conv.h"
+#include "vb/datetime.h"
+
+namespace foundation {
+
+namespace {
+
+// Debug log of the statements: a no-op unless TARVOLIN_SQL_LOG names a file.
+void RegistraSentencia(const std::string& sql) {
+    const char* path = std::getenv("TARVOLIN_SQL_LOG");
+    if (path == nullptr || *path == '\0') return;
+    std::ofstream(path, std::ios::app) << sql << '\n';
+}
+
+}  // namespace
+
+DB_Dll::DB_Dll() { gCnn.SetStatementLogger(RegistraSentencia); }
+
+DB_Dll& Db() {
+    static DB_Dll instance;
+    return instance;
+}
+
+bool DB_Dll::EsOracle() const {
+    return gCnn.State() == adodb::adStateOpen && gCnn.GetDialect() == adodb::Dialect::Oracle;
+}
+
+void DB_Dll::OpenLocalADODB(const std::string&, const std::string&, const std::string&) {}
+
+void DB_Dll::SetArchivoErrores(const vb::Variant& vNewValue) { gLogErr = vb::CStr(vNewValue); }
+
+int DB_Dll::TratamientoErrores(const vb::Error& CodErr, std::optional<int> Botones,
+                               std::optional<std::string> Rutina) {
+    return helpers::ReportError(CodErr, Botones, std::move(Rutina), helpers::ErrorLogPath(gLogErr));
+}
+
+namespace detail {
+
+void AnotaError(const std::string& gLogErr, const vb::Error& error,
+                const std::optional<std::string>& rutina, int answer) {
+    helpers::AppendErrorLog(helpers::ErrorLogPath(gLogErr),
+                            helpers::ErrorLogLine(vb::Now().Parts(), helpers::RoutinePart(rutina),
+                                                  helpers::ErrorMessage(error), answer));
+}
+
+}  // namespace detail
+
+}  // namespace foundation

@@ -1,0 +1,125 @@
+// Opening the session's connection, with the log-in dialog and the connection
+// error dialog.
+#include <QString>
+
+#include "db/connstring.h"
+#include "foundation/db_dll.h"
+#include "foundation/db_dll_connection.h"
+#include "foundation/frm_acceso.h"
+#include "ui/msgbox.h"
+#include "vb/conv.h"
+#include "vb/steps.h"
+#include "vb/text.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace foundation {
+
+namespace {
+
+std::string Q(const std::string& value) { return adodb::QuoteConnectionValue(value); }
+
+std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
+
+// Asks for the connection values, prefilled with the current ones. Returns
+// gOpenFlag: True when the user confirmed, False when he cancelled.
+bool PideAcceso(DB_Dll& db) {
+    frmAcceso form;
+    form.TxtDbName->setText(QString::fromStdString(db.gDBName));
+    form.TxtServidor->setText(QString::fromStdString(db.gServidor));
+    form.TxtUserId->setText(QString::fromStdString(db.gUsuario));
+    form.TxtUserPassword->setText(QString::fromStdString(db.gUserPassWord));
+    form.CboPlataformaDB->setCurrentIndex(0);
+
+    ui::ShowModal(form);
+
+    if (form.Aceptar) {
+        db.gOpenFlag = true;
+        db.gDBName = TextOf(form.TxtDbName);
+        db.gServidor = TextOf(form.TxtServidor);
+        db.gUsuario = TextOf(form.TxtUserId);
+        db.gUserPassWord = TextOf(form.TxtUserPassword);
+        if (form.CboPlataformaDB->currentIndex() > 0) {
+            db.gProveedor = kProveedorOracle;
+            if (!vb::Contains(db.gServidor, "#")) db.gServidor = "#" + db.gServidor;
+        } else {
+            db.gProveedor = DB_Dll::pSQLOLEDB();
+        }
+    } else {
+        db.gOpenFlag = false;
+    }
+    return db.gOpenFlag;
+}
+
+// " Estado de Sql: ...\rNumero de Error: ...\r... - Desea Intentarlo Nuevamente??? "
+std::string TextoErrorConexion(const adodb::ProviderError& e) {
+    return " Estado de Sql: " + e.SQLState + "\r" + "Numero de Error: " + std::to_string(e.Number) + "\r" +
+           "Descripcion: " + e.Description + "\r" + "Codigo Nativo: " + std::to_string(e.NativeError) +
+           "\r" + " - Desea Intentarlo Nuevamente??? ";
+}
+
+}  // namespace
+
+std::string CadenaConexionOracle(const std::string& DBName, const std::string& Usuario,
+                                 const std::string& Password) {
+    return std::string("Provider=") + kProveedorOracle + ";Data Source=" + Q(DBName) + ";User Id=" + Q(Usuario) +
+           ";Password=" + Q(Password) + ";";
+}
+
+std::string ArmaCadenaConexion(const DB_Dll& db) {
+    if (vb::Contains(db.gServidor, "#")) return CadenaConexionOracle(db.gDBName, db.gUsuario, db.gUserPassWord);
+    return "PROVIDER=" + DB_Dll::pSQLOLEDB() + ";" + "Server=" + Q(db.gServidor) + ";" + "Database =" +
+           Q(db.gDBName) + ";" + "UId=" + Q(db.gUsuario) + ";" + "Pwd=" + Q(db.gUserPassWord) + ";" +
+           db.gExtended;
+}
+
+void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string& ConnString, bool ValidaAdmin) {
+    gOpenFlag = true;
+    if (gProveedor.empty()) gProveedor = pSQLOLEDB();
+    gConnString = vb::Trim(ConnString).empty() ? ArmaCadenaConexion(*this) : ConnString;
+
+    if (PideParametrosSQL) {
+        if (!PideAcceso(*this)) return;
+        gConnString = ArmaCadenaConexion(*this);
+    }
+
+    // A provider error offers a retry through the log-in dialog; any other
+    // error is shown and leaves gOpenFlag telling whether the connection is open.
+    const vb::ErrorHandler onError = [this](const vb::Error& err) -> int {
+        if (gCnn.Errors().Count() > 0) {
+            const std::string text = TextoErrorConexion(gCnn.Errors().Item(0));
+            if (ui::MsgBox(text, ui::vbYesNo + ui::vbCritical, " Error de Conexion a Base de Datos") == ui::vbYes) {
+                gCnn.Errors().Clear();
+                if (!PideAcceso(*this)) return 0;
+                gConnString = ArmaCadenaConexion(*this);
+                return vb::kAnswerRepeat;
+            }
+            gOpenFlag = false;
+            return 0;
+        }
+        ui::MsgBox(err.Description());
+        gOpenFlag = gCnn.State() == adodb::adStateOpen;
+        return 0;
+    };
+
+    vb::RunSteps(
+        {
+            [&] {
+                gCnn.SetCursorLocation(static_cast<int>(lCursor));
+                gCnn.Open(gConnString, "", "", -1);
+            },
+            [&] {
+                if (!ValidaAdmin) {
+                    gEsAdmin = true;
+                    return;
+                }
+                const vb::Variant admin =
+                    DatosTabla("ta_usuarios", gUsuario, "Administrador", "nombre", 8, "", true);
+                gEsAdmin = vb::Val(vb::TextOf(admin)) == 1;
+            },
+        },
+        onError);
+}
+
+}  // namespace foundation

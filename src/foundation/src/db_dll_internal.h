@@ -1,0 +1,26 @@
+// Pieces shared by the source files of DB_Dll.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "db/adodb.h"
+#include "vb/error.h"
+#include "vb/variant.h"
+
+namespace foundation::detail {
+
+// The number a field value stands for: a number as it is, a text read from
+// its leading number ("." as the decimal point), Null or Empty 0.
+double NumeroDeValor(const vb::Variant& value);
+
+// Runs an aggregate query on the connection (no synonyms, no rewriting) and
+// reads its one column `campo`: a Double, or Empty when no row came back.
+vb::Variant LeeAgregado(adodb::Connection& cnn, const std::string& sql, const std::string& campo);
+
+// Appends the error-log line for an error the caller has already shown (or
+// chose not to show), with the answer the operator gave (0 when none).
+void AnotaError(const std::string& gLogErr, const vb::Error& error,
+                const std::optional<std::string>& rutina, int answer);
+
+}  // namespace foundation::detail

@@ -1,0 +1,334 @@
+// Opening the session's connection: the connection strings, the log-in
+// dialog, the connection error dialog and the administrator check.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <filesystem>
+
+#include "db/connstring.h"
+#include "foundation/db_dll.h"
+#include "foundation/db_dll_connection.h"
+#include "foundation/frm_acceso.h"
+#include "session_fixture.h"
+
+namespace foundation {
+namespace {
+
+using testing::SessionTest;
+
+// ---- Connection strings ----------------------------------------------------
+
+struct StringCase {
+    const char* servidor;
+    const char* dbName;
+    const char* usuario;
+    const char* password;
+    const char* extended;
+    const char* expected;
+};
+
+TEST(ArmaCadenaConexion, BuildsTheStringFromTheConnectionValues) {
+    const StringCase cases[] = {
+        {"S", "D", "U", "P", "", "PROVIDER=SQLOLEDB;Server=S;Database =D;UId=U;Pwd=P;"},
+        {"", "", "", "", "", "PROVIDER=SQLOLEDB;Server=;Database =;UId=;Pwd=;"},
+        {"S", "D", "U", "P", "App=x;", "PROVIDER=SQLOLEDB;Server=S;Database =D;UId=U;Pwd=P;App=x;"},
+        // A "#" anywhere in the server selects Oracle; the server is not in it.
+        {"#ORCL", "D", "U", "P", "App=x;", "Provider=OraOLEDB.Oracle.1;Data Source=D;User Id=U;Password=P;"},
+        {"SR#V", "D", "U", "P", "", "Provider=OraOLEDB.Oracle.1;Data Source=D;User Id=U;Password=P;"},
+        // A ";" inside a value cannot add keys.
+        {"S", "D", "U", "a;Server=evil", "", "PROVIDER=SQLOLEDB;Server=S;Database =D;UId=U;Pwd={a;Server=evil};"},
+        {"#O", "D", "U", "x;DSN=other", "", "Provider=OraOLEDB.Oracle.1;Data Source=D;User Id=U;Password={x;DSN=other};"},
+    };
+    for (const StringCase& c : cases) {
+        DB_Dll db;
+        db.gServidor = c.servidor;
+        db.gDBName = c.dbName;
+        db.gUsuario = c.usuario;
+        db.gUserPassWord = c.password;
+        db.gExtended = c.extended;
+        EXPECT_EQ(ArmaCadenaConexion(db), c.expected);
+    }
+}
+
+TEST(ArmaCadenaConexion, APasswordWithASemicolonReadsBackWhole) {
+    DB_Dll db;
+    db.gServidor = "S";
+    db.gUserPassWord = "a;Server=evil";
+    const auto items = adodb::ParseConnectionString(ArmaCadenaConexion(db));
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(adodb::FindConnectionValue(items, {"Pwd"}), "a;Server=evil");
+    EXPECT_EQ(adodb::FindConnectionValue(items, {"Server"}), "S");
+}
+
+// ---- The log-in dialog -------------------------------------------------------
+
+TEST(frmAcceso, HasItsCaptionControlsAndTabOrder) {
+    frmAcceso form;
+    EXPECT_EQ(form.windowTitle(), "Control de Acceso");
+    EXPECT_FALSE(form.Aceptar);
+    ASSERT_NE(form.findChild<QGroupBox*>("framAcceso"), nullptr);
+    for (const char* name : {"TxtUserId", "TxtUserPassword", "TxtDbName", "TxtServidor"}) {
+        auto* box = form.findChild<QLineEdit*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_EQ(box->parentWidget(), form.framAcceso) << name;
+    }
+    const struct {
+        const char* label;
+        const char* caption;
+        QWidget* buddy;
+    } labels[] = {{"lbUsuario", "&Usuario", form.TxtUserId},
+                  {"lbcontrasena", "&Contraseña", form.TxtUserPassword},
+                  {"Label1", "&Base de Datos", form.TxtDbName},
+                  {"Label2", "&Servidor", form.TxtServidor}};
+    for (const auto& l : labels) {
+        auto* label = form.findChild<QLabel*>(l.label);
+        ASSERT_NE(label, nullptr) << l.label;
+        EXPECT_EQ(label->text(), QString::fromUtf8(l.caption));
+        EXPECT_EQ(label->buddy(), l.buddy);
+    }
+    ASSERT_EQ(form.CboPlataformaDB->count(), 2);
+    EXPECT_EQ(form.CboPlataformaDB->itemText(0), "SQL Server");
+    EXPECT_EQ(form.CboPlataformaDB->itemText(1), "ORACLE");
+    EXPECT_EQ(form.bcAceptar->text(), "Aceptar");
+    EXPECT_TRUE(form.bcAceptar->isDefault());
+    EXPECT_EQ(form.bcCancelar->text(), "Cancelar");
+
+    form.TxtUserPassword->setText("abc");
+    EXPECT_EQ(form.TxtUserPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(form.TxtUserPassword->displayText(), "***");
+
+    // Tab order: the focusable controls, in order, from the user box on.
+    std::vector<QWidget*> chain;
+    QWidget* w = form.TxtUserId;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+        w = w->nextInFocusChain();
+    } while (w != form.TxtUserId && chain.size() < 20);
+    const std::vector<QWidget*> expected = {form.TxtUserId,      form.TxtUserPassword, form.TxtDbName,
+                                            form.TxtServidor,    form.CboPlataformaDB, form.bcAceptar,
+                                            form.bcCancelar};
+    EXPECT_EQ(chain, expected);
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form.x(), screen.width() / 2 - form.width() / 2);
+    EXPECT_EQ(form.y(), screen.height() / 2 - form.height() / 2);
+}
+
+TEST(frmAcceso, EscapeAndTheCloseBoxCountAsCancelling) {
+    {
+        frmAcceso form;
+        form.show();
+        form.Aceptar = true;
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &escape);
+        EXPECT_FALSE(form.Aceptar);
+        EXPECT_FALSE(form.isVisible());
+    }
+    {
+        frmAcceso form;
+        form.show();
+        form.Aceptar = true;
+        form.close();
+        EXPECT_FALSE(form.Aceptar);
+        EXPECT_FALSE(form.isVisible());
+    }
+}
+
+// ---- OpenServerADODB -----------------------------------------------------------
+
+class OpenServerADODBTest : public SessionTest {
+protected:
+    // Fills the dialog and clicks one of its buttons.
+    static std::function<void(QWidget&)> LogIn(std::string server, std::string database, std::string user,
+                                               int platform = 0, bool accept = true) {
+        return [=](QWidget& widget) {
+            auto& form = dynamic_cast<frmAcceso&>(widget);
+            form.TxtServidor->setText(QString::fromStdString(server));
+            form.TxtDbName->setText(QString::fromStdString(database));
+            form.TxtUserId->setText(QString::fromStdString(user));
+            form.TxtUserPassword->setText("");
+            form.CboPlataformaDB->setCurrentIndex(platform);
+            (accept ? form.bcAceptar : form.bcCancelar)->click();
+        };
+    }
+    static void Cancel(QWidget& widget) { dynamic_cast<frmAcceso&>(widget).bcCancelar->click(); }
+
+    std::string MissingDb() const { return home_.File("missing.db"); }
+
+    DB_Dll db_;
+};
+
+TEST_F(OpenServerADODBTest, BuildsTheStringWhenTheGivenOneIsBlank) {
+    db_.gServidor = "local";
+    db_.gDBName = DbPath();
+    db_.gUsuario = "ana";
+    std::string blanks = "   ";
+    db_.OpenServerADODB(false, 3, blanks, false);
+    EXPECT_TRUE(db_.gOpenFlag);
+    EXPECT_EQ(db_.gCnn.State(), 1);
+    EXPECT_EQ(db_.gCnn.CursorLocation(), 3);
+    EXPECT_EQ(db_.gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId=ana;Pwd=;");
+    EXPECT_EQ(db_.gProveedor, "SQLOLEDB");
+    EXPECT_TRUE(db_.gEsAdmin);  // no check asked for
+    EXPECT_TRUE(operator_.Shown().empty());
+}
+
+TEST_F(OpenServerADODBTest, UsesAGivenStringAsItStands) {
+    std::string given = "Provider=OraOLEDB.Oracle.1;Data Source=" + DbPath() + ";User Id=ana;Password=;";
+    db_.OpenServerADODB(false, 3, given, false);
+    EXPECT_TRUE(db_.gOpenFlag);
+    EXPECT_EQ(db_.gConnString, given);
+    EXPECT_EQ(db_.gProveedor, "SQLOLEDB");  // the provider follows only the dialog
+}
+
+TEST_F(OpenServerADODBTest, ChecksTheAdministratorColumn) {
+    Sql("INSERT INTO ta_usuarios (nombre, Administrador) VALUES ('bob', '0'), ('carl', ' 1'), "
+        "('dora', 'S'), ('eva', NULL)");
+    const struct {
+        const char* user;
+        bool admin;
+    } cases[] = {{"ana", true}, {"bob", false}, {"carl", true}, {"dora", false}, {"eva", false}, {"nadie", false}};
+    for (const auto& c : cases) {
+        DB_Dll db;
+        db.gServidor = "local";
+        db.gDBName = DbPath();
+        db.gUsuario = c.user;
+        db.gEsAdmin = !c.admin;
+        std::string built;
+        db.OpenServerADODB(false, 3, built, true);
+        ASSERT_TRUE(db.gOpenFlag) << c.user;
+        EXPECT_EQ(db.gEsAdmin, c.admin) << c.user;
+    }
+}
+
+TEST_F(OpenServerADODBTest, TheLogInDialogSuppliesTheValues) {
+    db_.gServidor = "old";
+    db_.gDBName = "old.db";
+    db_.gUsuario = "old user";
+    db_.gUserPassWord = "secret";
+    operator_.OnModal([&](QWidget& widget) {
+        auto& form = dynamic_cast<frmAcceso&>(widget);
+        EXPECT_EQ(form.windowTitle(), "Control de Acceso");
+        EXPECT_EQ(form.TxtServidor->text(), "old");
+        EXPECT_EQ(form.TxtDbName->text(), "old.db");
+        EXPECT_EQ(form.TxtUserId->text(), "old user");
+        EXPECT_EQ(form.TxtUserPassword->text(), "secret");
+        EXPECT_EQ(form.CboPlataformaDB->currentIndex(), 0);
+        LogIn("local", DbPath(), " ana ")(widget);
+    });
+    std::string given = "Provider=SQLOLEDB;Data Source=elsewhere.db";
+    db_.OpenServerADODB(true, 3, given, true);
+    EXPECT_TRUE(db_.gOpenFlag);
+    EXPECT_EQ(db_.gCnn.State(), 1);
+    EXPECT_EQ(db_.gUsuario, " ana ");  // as typed
+    EXPECT_EQ(db_.gDBName, DbPath());
+    // The built string replaces the given one.
+    EXPECT_EQ(db_.gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId={ ana };Pwd=;");
+    EXPECT_TRUE(db_.gEsAdmin);
+}
+
+TEST_F(OpenServerADODBTest, CancellingTheLogInLeavesTheConnectionClosed) {
+    operator_.OnModal(Cancel);
+    std::string none;
+    db_.OpenServerADODB(true, 3, none, true);
+    EXPECT_FALSE(db_.gOpenFlag);
+    EXPECT_EQ(db_.gCnn.State(), 0);
+
+    operator_.OnModal([](QWidget& widget) { widget.close(); });
+    db_.OpenServerADODB(true, 3, none, true);
+    EXPECT_FALSE(db_.gOpenFlag);
+}
+
+TEST_F(OpenServerADODBTest, TheOracleChoiceMarksTheServer) {
+    const struct {
+        const char* server;
+        int platform;
+        const char* expectedServer;
+        const char* expectedProvider;
+    } cases[] = {
+        {"ORCL", 1, "#ORCL", "OraOLEDB.Oracle.1"},
+        {"#ORCL", 1, "#ORCL", "OraOLEDB.Oracle.1"},
+        {"OR#CL", 1, "OR#CL", "OraOLEDB.Oracle.1"},
+        // "SQL Server" with a "#" still builds the Oracle string.
+        {"#ORCL", 0, "#ORCL", "SQLOLEDB"},
+    };
+    for (const auto& c : cases) {
+        DB_Dll db;
+        operator_.OnModal(LogIn(c.server, DbPath(), "ana", c.platform));
+        std::string none;
+        db.OpenServerADODB(true, 3, none, false);
+        EXPECT_EQ(db.gServidor, c.expectedServer);
+        EXPECT_EQ(db.gProveedor, c.expectedProvider);
+        EXPECT_EQ(db.gConnString, "Provider=OraOLEDB.Oracle.1;Data Source=" + DbPath() + ";User Id=ana;Password=;");
+        EXPECT_TRUE(db.gOpenFlag) << c.server;  // the data source names the SQLite file
+    }
+}
+
+TEST_F(OpenServerADODBTest, AConnectionErrorOffersTheLogInAgain) {
+    db_.gServidor = "local";
+    db_.gDBName = MissingDb();
+    db_.gUsuario = "ana";
+    operator_.AnswerMsgBox(ui::vbYes);
+    operator_.OnModal([&](QWidget& widget) {
+        auto& form = dynamic_cast<frmAcceso&>(widget);
+        EXPECT_EQ(form.TxtDbName->text().toStdString(), MissingDb());  // prefilled with what failed
+        form.TxtDbName->setText(QString::fromStdString(DbPath()));
+        form.bcAceptar->click();
+    });
+    std::string none;
+    db_.OpenServerADODB(false, 3, none, true);
+
+    EXPECT_TRUE(db_.gOpenFlag);
+    EXPECT_EQ(db_.gCnn.State(), 1);
+    EXPECT_EQ(db_.gDBName, DbPath());
+    EXPECT_FALSE(std::filesystem::exists(MissingDb()));
+    ASSERT_EQ(operator_.Shown().size(), 2u);
+    const ui::RecordedBox& box = operator_.Shown()[0];
+    EXPECT_EQ(box.title, " Error de Conexion a Base de Datos");
+    EXPECT_EQ(box.style, ui::vbYesNo + ui::vbCritical);
+    EXPECT_EQ(box.prompt.rfind(" Estado de Sql: ", 0), 0u) << box.prompt;
+    EXPECT_NE(box.prompt.find("\rNumero de Error: -"), std::string::npos) << box.prompt;
+    EXPECT_NE(box.prompt.find("\rDescripcion: "), std::string::npos) << box.prompt;
+    EXPECT_NE(box.prompt.find("\rCodigo Nativo: "), std::string::npos) << box.prompt;
+    EXPECT_TRUE(box.prompt.ends_with("\r - Desea Intentarlo Nuevamente??? ")) << box.prompt;
+    EXPECT_EQ(operator_.Shown()[1].kind, "ShowModal");
+}
+
+TEST_F(OpenServerADODBTest, GivingUpAfterAnErrorLeavesTheFlagDown) {
+    const std::string notSqlite = home_.File("text.db");
+    testsupport::WriteFile(notSqlite, "this is not a database, only some text that fills a page or so.");
+    for (const std::string& database : {MissingDb(), notSqlite}) {
+        DB_Dll db;
+        db.gServidor = "local";
+        db.gDBName = database;
+        operator_.ClearShown();
+        operator_.AnswerMsgBox(ui::vbNo);
+        std::string none;
+        db.OpenServerADODB(false, 3, none, true);
+        EXPECT_FALSE(db.gOpenFlag) << database;
+        EXPECT_EQ(db.gCnn.State(), 0);
+        ASSERT_EQ(operator_.Shown().size(), 1u);
+        EXPECT_EQ(operator_.Shown()[0].title, " Error de Conexion a Base de Datos");
+    }
+    EXPECT_FALSE(std::filesystem::exists(MissingDb()));
+    EXPECT_EQ(testsupport::ReadFile(notSqlite).substr(0, 7), "this is");
+}
+
+TEST_F(OpenServerADODBTest, CancellingTheRetryDialogLeavesTheFlagDown) {
+    db_.gServidor = "local";
+    db_.gDBName = MissingDb();
+    operator_.AnswerMsgBox(ui::vbYes).OnModal(Cancel);
+    std::string none;
+    db_.OpenServerADODB(false, 3, none, true);
+    EXPECT_FALSE(db_.gOpenFlag);
+    EXPECT_EQ(db_.gCnn.State(), 0);
+}
+
+}  // namespace
+}  // namespace foundation

@@ -1,0 +1,250 @@
+// Session start-up from the command line, the log-in dialog or the
+// configuration file, and the set-up after connecting.
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "foundation/configuracion.h"
+#include "foundation/db_dll.h"
+#include "foundation/frm_acceso.h"
+#include "foundation/session.h"
+#include "helpers/helpers.h"
+#include "lookup/lib_clscons3.h"
+#include "session_fixture.h"
+#include "vb/text.h"
+
+namespace foundation {
+namespace {
+
+// The terminal name: "PC|USER" in upper case, at most 50 characters.
+std::string Terminal() {
+    const helpers::ClsEstacion& e = helpers::gEstacion();
+    return vb::Left(vb::UCase(e.NombrePC()) + "|" + vb::UCase(e.NombreUsuario()), 50);
+}
+
+class IniciaSesionTest : public testing::SessionTest {
+protected:
+    IniciaSesionTest() {
+        const char* argv[] = {"tarvolin"};
+        SetLineaComandoProceso(1, argv);
+    }
+
+    void Start(std::string line, bool usarIni = false) {
+        std::string cadena;
+        Start(std::move(line), cadena, usarIni);
+    }
+    void Start(std::string line, std::string& cadena, bool usarIni = false) {
+        SetTerminaPrograma([this](int code) { exitCode_ = code; });
+        IniciaSesion(usarIni, line, cadena);
+    }
+
+    std::string Line(const std::string& database, const std::string& extra = "") const {
+        return "@server=local;@dbname=" + database + ";@usuario=ana;@Password=;" + extra;
+    }
+    std::string ConsultasPath() const { return home_.File("consultas.tsm"); }
+    std::size_t ModalsShown() const {
+        std::size_t n = 0;
+        for (const ui::RecordedBox& box : operator_.Shown()) n += box.kind == "ShowModal";
+        return n;
+    }
+
+    std::optional<int> exitCode_;
+};
+
+TEST_F(IniciaSesionTest, ACommandLineConnectsWithoutTheDialog) {
+    SetCfg("PERIODO", "7");
+    Start(Line(DbPath(), " @UsuarioLogeado=someone; @ParametroAdicional=OC|12;"));
+
+    const DB_Dll& db = Db();
+    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(ModalsShown(), 0u);
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_TRUE(db.gOpenFlag);
+    EXPECT_EQ(db.gCnn.State(), 1);
+    EXPECT_EQ(db.gServidor, "local");
+    EXPECT_EQ(db.gDBName, DbPath());
+    EXPECT_EQ(db.gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId=ana;Pwd=;");
+    EXPECT_TRUE(db.gEsAdmin);
+    EXPECT_EQ(gUsuarioLogeado, "ana");  // the user connected, not the key's value
+    EXPECT_EQ(gParametroAdicional, "OC|12");
+    EXPECT_EQ(gCaja, "1");
+    EXPECT_EQ(db.gCnn.CommandTimeout(), 360);
+    EXPECT_EQ(db.gCnn.IsolationLevel(), 256);
+    EXPECT_EQ(gConexionODBC, "DSN=" + DbPath() + "; UID=ana; PWD=");
+    EXPECT_EQ(db.gCnn.DefaultDatabase(), DbPath());
+
+    // The set-up after connecting.
+    const lookup::Lib_ClsCons3& consultas = lookup::gConsultas();
+    EXPECT_EQ(consultas.gConnString, db.gConnString);
+    EXPECT_TRUE(consultas.gUsarMascarasConsultas);
+    EXPECT_EQ(consultas.gRutaMascaraConsultas, Home() + "consultas.tsm");
+    EXPECT_EQ(std::filesystem::file_size(ConsultasPath()), 9616u);
+    EXPECT_TRUE(gConfiguracionLeida);
+    EXPECT_EQ(gPeriodo, 7);
+    EXPECT_EQ(gArchivoTareas, Home() + "TSDOCTareas.tsm");
+    EXPECT_EQ(helpers::gEntorno().RutaApp(), Home());
+
+    // No INI file: toolbar style 1; the terminal is the workstation's.
+    EXPECT_EQ(vb::CDbl(gEstiloToolbar), 1.0);
+    EXPECT_EQ(gTerminal, Terminal());
+    EXPECT_EQ(ErrorLog(), "");
+}
+
+TEST_F(IniciaSesionTest, AnEmptyLineAsksThroughTheLogInDialog) {
+    operator_.OnModal([&](QWidget& widget) {
+        auto& form = dynamic_cast<frmAcceso&>(widget);
+        form.TxtServidor->setText("local");
+        form.TxtDbName->setText(QString::fromStdString(DbPath()));
+        form.TxtUserId->setText("ana");
+        form.bcAceptar->click();
+    });
+    Start("");
+    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(ModalsShown(), 1u);
+    EXPECT_TRUE(Db().gOpenFlag);
+    EXPECT_EQ(gUsuarioLogeado, "ana");
+    EXPECT_EQ(gCaja, "1");
+    EXPECT_TRUE(gConfiguracionLeida);
+}
+
+TEST_F(IniciaSesionTest, TheProcessCommandLineIsReadWhenNoneIsGiven) {
+    const std::string arg = Line(DbPath());
+    const char* argv[] = {"tarvolin", arg.c_str()};
+    SetLineaComandoProceso(2, argv);
+    Start("");
+    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(ModalsShown(), 0u);
+    EXPECT_EQ(gUsuarioLogeado, "ana");
+}
+
+TEST_F(IniciaSesionTest, CancellingTheLogInEndsTheProgram) {
+    operator_.OnModal([](QWidget& widget) { dynamic_cast<frmAcceso&>(widget).bcCancelar->click(); });
+    Start("");
+    EXPECT_EQ(exitCode_, kSalidaSinConexion);
+    EXPECT_FALSE(Db().gOpenFlag);
+    // Nothing after the connection ran.
+    EXPECT_FALSE(std::filesystem::exists(ConsultasPath()));
+    EXPECT_FALSE(gConfiguracionLeida);
+}
+
+TEST_F(IniciaSesionTest, AMissingDatabaseFileShowsTheConnectionError) {
+    const std::string missing = home_.File("x.db");
+    operator_.AnswerMsgBox(ui::vbNo);
+    Start(Line(missing));
+    EXPECT_EQ(exitCode_, kSalidaSinConexion);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].title, " Error de Conexion a Base de Datos");
+    EXPECT_NE(operator_.Shown()[0].prompt.find("Descripcion: "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_FALSE(std::filesystem::exists(ConsultasPath()));
+}
+
+TEST_F(IniciaSesionTest, RetryingAfterAConnectionErrorGoesThroughTheDialog) {
+    const std::string notSqlite = home_.File("x.db");
+    testsupport::WriteFile(notSqlite, std::string(2048, 'x'));
+    operator_.AnswerMsgBox(ui::vbYes).OnModal([&](QWidget& widget) {
+        auto& form = dynamic_cast<frmAcceso&>(widget);
+        form.TxtDbName->setText(QString::fromStdString(DbPath()));
+        form.bcAceptar->click();
+    });
+    Start(Line(notSqlite));
+    EXPECT_FALSE(exitCode_);
+    EXPECT_TRUE(Db().gOpenFlag);
+    EXPECT_EQ(Db().gDBName, DbPath());
+    EXPECT_TRUE(gConfiguracionLeida);
+    EXPECT_EQ(testsupport::ReadFile(notSqlite), std::string(2048, 'x'));
+}
+
+TEST_F(IniciaSesionTest, AnOracleServerBuildsTheOracleString) {
+    std::string cadena;
+    Start("@server=#ORCL;@dbname=" + DbPath() + ";@usuario=ana;@Password=p;w;", cadena);
+    // The Oracle data source is the database name (here an SQLite file).
+    EXPECT_EQ(cadena, "Provider=OraOLEDB.Oracle.1;Data Source=" + DbPath() + ";User Id=ana;Password=p;");
+    EXPECT_EQ(Db().gServidor, "ORCL");
+    EXPECT_EQ(Db().gConnString, cadena);
+    EXPECT_TRUE(Db().gOpenFlag);
+}
+
+TEST_F(IniciaSesionTest, AnUnwritableDefinitionFileIsReportedAndStartUpGoesOn) {
+    // A dangling link: the file does not exist and cannot be created.
+    std::filesystem::create_symlink(home_.File("missing/consultas.tsm"), ConsultasPath());
+    operator_.AnswerMsgBox(ui::vbOK);
+    Start(Line(DbPath()));
+
+    EXPECT_FALSE(exitCode_);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].style & 0xF0, ui::vbCritical);
+    EXPECT_NE(operator_.Shown()[0].title.find("IniciaSesion"), std::string::npos);
+    EXPECT_NE(ErrorLog().find("IniciaSesion"), std::string::npos) << ErrorLog();
+    // The steps that do not depend on the file still ran.
+    EXPECT_TRUE(gConfiguracionLeida);
+    EXPECT_EQ(Db().gCnn.DefaultDatabase(), DbPath());
+}
+
+TEST_F(IniciaSesionTest, AnExistingDefinitionFileIsLeftAlone) {
+    testsupport::WriteFile(ConsultasPath(), "x");
+    Start(Line(DbPath()));
+    EXPECT_EQ(testsupport::ReadFile(ConsultasPath()), "x");
+}
+
+TEST_F(IniciaSesionTest, AnOpenConnectionSkipsTheCommandLine) {
+    Connect("ana");
+    Start("@server=other;@dbname=other.db;@usuario=bob;@Caja=5;");
+    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(Db().gDBName, DbPath());
+    EXPECT_EQ(gCaja, "");  // the keys were not read
+    EXPECT_EQ(gConexionODBC, "DSN=" + DbPath() + "; UID=ana; PWD=");
+    EXPECT_TRUE(gConfiguracionLeida);
+    EXPECT_EQ(Db().gCnn.DefaultDatabase(), DbPath());
+}
+
+TEST_F(IniciaSesionTest, AnEmptyDatabaseNameReadsNoConfiguration) {
+    Connect("ana");
+    Db().gDBName.clear();
+    Db().gCnn.SetDefaultDatabase("before");
+    Start("");
+    EXPECT_FALSE(gConfiguracionLeida);
+    EXPECT_EQ(Db().gCnn.DefaultDatabase(), "");
+}
+
+// The database section of the configuration file, for this workstation.
+std::string Seccion() {
+    const helpers::ClsEstacion& e = helpers::gEstacion();
+    return vb::UCase(e.NombrePC()) + "|" + vb::UCase(e.NombreUsuario()) + "BaseDeDatos";
+}
+
+TEST_F(IniciaSesionTest, TheConfigurationFileStandsInForAnEmptyLine) {
+    const helpers::ClsFunciones& f = helpers::gFunciones();
+    testsupport::WriteFile(home_.File("ZE000va.INI"),
+                           "[" + Seccion() + "]\nServidor=lo|cal\nDbName=" + DbPath() +
+                               "\nUsuario=" + f.CodificaClave("ana") + "\nUserPassWord=" + f.CodificaClave("") +
+                               "\n");
+    Start("", true);
+    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(ModalsShown(), 0u);
+    EXPECT_EQ(Db().gServidor, "local");
+    EXPECT_EQ(Db().gUsuario, "ana");
+    EXPECT_EQ(gCaja, "1");
+}
+
+TEST_F(IniciaSesionTest, TheConfigurationFileHasNoBuiltInCredentials) {
+    testsupport::WriteFile(home_.File("ZE000va.INI"),
+                           "[" + Seccion() + "]\nServidor=local\nDbName=" + DbPath() + "\n");
+    Start("", true);
+    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(Db().gUsuario, "");
+    EXPECT_EQ(Db().gUserPassWord, "");
+    EXPECT_EQ(Db().gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId=;Pwd=;");
+}
+
+TEST_F(IniciaSesionTest, TheToolbarStyleIsTheLeadingNumber) {
+    for (const auto& [value, expected] : {std::pair{"0", 0.0}, {"2.5x", 2.5}, {"abc", 0.0}}) {
+        testsupport::WriteFile(home_.File("ZE000va.INI"), "[" + Terminal() + "]\nFlatToolbars=" + value + "\n");
+        testing::ResetSession();
+        Start(Line(DbPath()));
+        EXPECT_EQ(vb::CDbl(gEstiloToolbar), expected) << value;
+    }
+}
+
+}  // namespace
+}  // namespace foundation
