@@ -39,13 +39,6 @@ constexpr long kErrObjectOpen = 3705;
 
 }  // namespace
 
-#ifdef TV_NO_ODBC_ENGINE
-// Built without the ODBC engine: an ODBC connection string fails clearly.
-std::unique_ptr<Engine> OpenOdbcEngine(const std::string&, Dialect, long) {
-    throw vb::Error(kErrFail, "ODBC connections are not available in this build", "ODBC");
-}
-#endif
-
 // ---- Errors -------------------------------------------------------------------
 
 const ProviderError& Errors::Item(std::size_t index) const {
