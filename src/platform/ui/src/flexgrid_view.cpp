@@ -1,0 +1,323 @@
+// The window over a flex grid: a table view whose model reads the grid, and
+// whose mouse and keys move the grid's current cell and selection. The view
+// never changes the selection on its own; it mirrors the grid's.
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+#include "ui/flexgrid.h"
+#include "vb/conv.h"
+
+namespace ui {
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QColor ToQColor(std::uint32_t bgr) {
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+Qt::Alignment ToQtAlignment(int alignment, const std::string& text) {
+    if (alignment == flexAlignGeneral) {
+        return Qt::AlignVCenter | (vb::IsNumeric(text) ? Qt::AlignRight : Qt::AlignLeft);
+    }
+    static constexpr Qt::AlignmentFlag kHorizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    static constexpr Qt::AlignmentFlag kVertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    return kHorizontal[alignment / 3] | kVertical[alignment % 3];
+}
+
+int PixelsOf(long twips) { return static_cast<int>((twips + kTwipsPerPixel / 2) / kTwipsPerPixel); }
+
+int ButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+// The grid's scrolling part: rows below the fixed rows, columns right of the
+// fixed columns. The last fixed row gives the column titles, column 0 the
+// row titles.
+class FlexGridView::Model : public QAbstractTableModel {
+public:
+    Model(FlexGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : std::max(grid_.Rows() - grid_.FixedRows(), 0);
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : std::max(grid_.Cols() - grid_.FixedCols(), 0);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        return CellData(index.row() + grid_.FixedRows(), index.column() + grid_.FixedCols(), role);
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal) {
+            if (grid_.FixedRows() == 0) return {};
+            return CellData(grid_.FixedRows() - 1, section + grid_.FixedCols(), role);
+        }
+        if (grid_.FixedCols() == 0) return {};
+        return CellData(section + grid_.FixedRows(), 0, role);
+    }
+
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
+
+    void Changed(int row, int col) {
+        const int r = row - grid_.FixedRows();
+        const int c = col - grid_.FixedCols();
+        if (r >= 0 && c >= 0) {
+            emit dataChanged(index(r, c), index(r, c));
+        } else if (r == -1 && c >= 0) {
+            emit headerDataChanged(Qt::Horizontal, c, c);
+        } else if (col == 0 && r >= 0) {
+            emit headerDataChanged(Qt::Vertical, r, r);
+        }
+    }
+
+private:
+    QVariant CellData(int row, int col, int role) const {
+        if (row < 0 || row >= grid_.Rows() || col < 0 || col >= grid_.Cols()) return {};
+        switch (role) {
+        case Qt::DisplayRole: return ToQ(grid_.TextMatrix(row, col));
+        case Qt::BackgroundRole: {
+            const std::uint32_t color = grid_.CellBackColorAt(row, col);
+            return color == 0 ? QVariant() : QVariant(ToQColor(color));
+        }
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(ToQtAlignment(grid_.ColAlignment(col), grid_.TextMatrix(row, col)));
+        default: return {};
+        }
+    }
+
+    FlexGrid& grid_;
+};
+
+FlexGridView::FlexGridView(FlexGrid& grid, QWidget* parent)
+    : QTableView(parent), grid_(grid), model_(new Model(grid, this)) {
+    setModel(model_);
+    // The grid owns the selection; the view only shows it.
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setHighlightSections(false);
+
+    connect(&grid_, &FlexGrid::LayoutChanged, this, [this] { ApplyLayout(); });
+    connect(&grid_, &FlexGrid::CellChanged, this, [this](int r, int c) { model_->Changed(r, c); });
+    connect(&grid_, &FlexGrid::ColumnChanged, this, [this](int c) {
+        ApplyColumn(c);
+        viewport()->update();
+    });
+    connect(&grid_, &FlexGrid::SelectionChanged, this, [this] { ApplySelection(); });
+
+    // A click on a column title selects the column, on a row title the row.
+    connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int section) {
+        const int col = section + grid_.FixedCols();
+        if (grid_.Rows() <= grid_.FixedRows()) return;
+        if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)) MoveTo(grid_.FixedRows(), col, false);
+        grid_.SetRowSel(grid_.Rows() - 1);
+        grid_.SetColSel(col);
+        emit grid_.Click();
+    });
+    auto selectRow = [this](int section, bool extend) {
+        const int row = section + grid_.FixedRows();
+        if (grid_.Cols() <= grid_.FixedCols()) return;
+        if (!extend) MoveTo(row, grid_.FixedCols(), false);
+        grid_.SetRowSel(row);
+        grid_.SetColSel(grid_.Cols() - 1);
+    };
+    connect(verticalHeader(), &QHeaderView::sectionPressed, this, [this, selectRow](int section) {
+        selectRow(section, (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) != 0);
+        emit grid_.Click();
+    });
+    connect(verticalHeader(), &QHeaderView::sectionEntered, this,
+            [selectRow](int section) { selectRow(section, true); });
+
+    ApplyLayout();
+}
+
+FlexGridView::~FlexGridView() = default;
+
+void FlexGridView::ApplyColumn(int col) {
+    if (col < 0 || col >= grid_.Cols()) return;
+    if (col < grid_.FixedCols()) {
+        if (col != 0) return;
+        const long width = grid_.ColWidth(0);
+        verticalHeader()->setVisible(width > 0);
+        if (width > 0) verticalHeader()->setFixedWidth(PixelsOf(width));
+        return;
+    }
+    const int viewCol = col - grid_.FixedCols();
+    const long width = grid_.ColWidth(col);
+    setColumnHidden(viewCol, width == 0);
+    if (width > 0) setColumnWidth(viewCol, PixelsOf(width));
+}
+
+void FlexGridView::ApplyLayout() {
+    model_->Reset();
+    horizontalHeader()->setVisible(grid_.FixedRows() > 0);
+    verticalHeader()->setVisible(grid_.FixedCols() > 0);
+    for (int c = 0; c < grid_.Cols(); ++c) ApplyColumn(c);
+    ApplySelection();
+}
+
+void FlexGridView::ApplySelection() {
+    const int fr = grid_.FixedRows();
+    const int fc = grid_.FixedCols();
+    const int r0 = std::max(std::min(grid_.Row(), grid_.RowSel()), fr) - fr;
+    const int r1 = std::max(grid_.Row(), grid_.RowSel()) - fr;
+    const int c0 = std::max(std::min(grid_.Col(), grid_.ColSel()), fc) - fc;
+    const int c1 = std::max(grid_.Col(), grid_.ColSel()) - fc;
+    QItemSelectionModel* selection = selectionModel();
+    if (r1 >= r0 && c1 >= c0 && r1 >= 0 && c1 >= 0) {
+        selection->select(QItemSelection(model_->index(r0, c0), model_->index(r1, c1)),
+                          QItemSelectionModel::ClearAndSelect);
+    } else {
+        selection->clearSelection();
+    }
+    const QModelIndex current = model_->index(grid_.Row() - fr, grid_.Col() - fc);
+    selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    const QModelIndex moving = model_->index(std::max(grid_.RowSel() - fr, 0), std::max(grid_.ColSel() - fc, 0));
+    if (moving.isValid()) scrollTo(moving);
+}
+
+std::pair<int, int> FlexGridView::CellAt(const QPoint& pos) const {
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid()) return {-1, -1};
+    return {index.row() + grid_.FixedRows(), index.column() + grid_.FixedCols()};
+}
+
+void FlexGridView::MoveTo(int row, int col, bool extend) {
+    if (extend) {
+        if (row != grid_.RowSel()) grid_.SetRowSel(row);
+        if (col != grid_.ColSel()) grid_.SetColSel(col);
+        return;
+    }
+    grid_.MoveToCell(row, col);
+}
+
+// Moves as the arrows, Home, End and the page keys do; false for other keys.
+bool FlexGridView::Navigate(int keyCode, int shift) {
+    const int fr = grid_.FixedRows();
+    const int fc = grid_.FixedCols();
+    if (grid_.Rows() <= fr || grid_.Cols() <= fc) return false;
+    const bool extend = (shift & kShiftMask) != 0;
+    const bool ctrl = (shift & kCtrlMask) != 0;
+    int row = extend ? grid_.RowSel() : grid_.Row();
+    int col = extend ? grid_.ColSel() : grid_.Col();
+    auto visible = [this](int c) { return grid_.ColWidth(c) != 0; };
+    auto stepCol = [&](int from, int direction) {
+        for (int c = from + direction; c >= fc && c < grid_.Cols(); c += direction) {
+            if (visible(c)) return c;
+        }
+        return from;
+    };
+    const int page = std::max(viewport()->height() / std::max(rowHeight(0), 1), 1);
+    switch (keyCode) {
+    case vk::Up: row -= 1; break;
+    case vk::Down: row += 1; break;
+    case vk::PageUp: row -= page; break;
+    case vk::PageDown: row += page; break;
+    case vk::Left: col = stepCol(std::max(col, fc), -1); break;
+    case vk::Right: col = stepCol(std::max(col, fc - 1), +1); break;
+    case vk::Home:
+        col = stepCol(fc - 1, +1);
+        if (ctrl) row = fr;
+        break;
+    case vk::End:
+        col = stepCol(grid_.Cols(), -1);
+        if (ctrl) row = grid_.Rows() - 1;
+        break;
+    default: return false;
+    }
+    row = std::clamp(row, fr, grid_.Rows() - 1);
+    col = std::clamp(col, fc, grid_.Cols() - 1);
+    MoveTo(row, col, extend);
+    return true;
+}
+
+void FlexGridView::keyPressEvent(QKeyEvent* event) {
+    int keyCode = VbKeyCode(event->key());
+    int shift = VbShift(event->modifiers());
+    if (keyCode != 0) emit grid_.KeyDown(keyCode, shift);
+    const bool handled = keyCode != 0 && Navigate(keyCode, shift);
+    const QString text = event->text();
+    if (text.size() == 1 && text.at(0).unicode() < 256) {
+        int keyAscii = text.at(0).unicode();
+        emit grid_.KeyPress(keyAscii);
+    }
+    if (handled) {
+        event->accept();
+    } else {
+        event->ignore();  // Tab, Enter and shortcuts go on to the form
+    }
+}
+
+void FlexGridView::RaiseMouseDown(QMouseEvent* event) {
+    int button = ButtonOf(event->button());
+    int shift = VbShift(event->modifiers());
+    float x = static_cast<float>(event->position().x() * kTwipsPerPixel);
+    float y = static_cast<float>(event->position().y() * kTwipsPerPixel);
+    emit grid_.MouseDown(button, shift, x, y);
+}
+
+void FlexGridView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    RaiseMouseDown(event);
+    const auto [row, col] = CellAt(event->position().toPoint());
+    if (row < 0) return;
+    const bool left = event->button() == Qt::LeftButton;
+    MoveTo(row, col, left && (event->modifiers() & Qt::ShiftModifier));
+    dragging_ = left;
+}
+
+void FlexGridView::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
+    const auto [row, col] = CellAt(event->position().toPoint());
+    if (row >= 0) MoveTo(row, col, true);
+}
+
+void FlexGridView::mouseReleaseEvent(QMouseEvent* /*event*/) {
+    dragging_ = false;
+    if (!suppressClick_) emit grid_.Click();
+    suppressClick_ = false;
+}
+
+void FlexGridView::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
+    suppressClick_ = true;  // the release that follows a double click is no click
+    emit grid_.DblClick();
+}
+
+void FlexGridView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    emit grid_.GotFocus();
+}
+
+void FlexGridView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    emit grid_.LostFocus();
+}
+
+}  // namespace ui
