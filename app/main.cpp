@@ -1,8 +1,39 @@
-// Program entry point. The main window is not built yet: the program says so
-// and ends with a failure status instead of pretending to work.
-#include <cstdio>
+// Program entry point: the regional settings from the system locale, the
+// command line handed to the session start-up, and the main window. The
+// window's load starts the session (which ends the process when no
+// connection opens) and loads the list; leaving the window ends the program.
+#include <QApplication>
+#include <QLocale>
 
-int main() {
-    std::fputs("tarvolin: the main window is not built yet; nothing to run.\n", stderr);
-    return 1;
+#include "authorization/frm_autorizar_np_bloq.h"
+#include "foundation/session.h"
+#include "vb/regional.h"
+
+namespace {
+
+// The decimal and thousands separators of the system locale; dates stay day first.
+void AjustaRegional() {
+    vb::Regional regional = vb::GetRegional();
+    const QLocale sistema = QLocale::system();
+    if (sistema.decimalPoint() == QStringLiteral(".")) {
+        regional.decimalSeparator = ".";
+        regional.thousandsSeparator = ",";
+    } else {
+        regional.decimalSeparator = ",";
+        regional.thousandsSeparator = ".";
+    }
+    vb::SetRegional(regional);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    AjustaRegional();
+    foundation::SetLineaComandoProceso(argc, argv);
+
+    authorization::FrmAutorizarNPBloq ventana;
+    ventana.Form_Load();
+    ventana.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,128 @@
+// FrmAutorizarNPBloq: the program's main window. It lists the company's
+// blocked orders of type "NP" in a paged grid, shows the action history of
+// the current order in an information panel, and authorizes the selected
+// orders: each one is unblocked and gets an "AO" action record, both in one
+// transaction.
+//
+// The window sees every key before its controls do: F1 reloads, F2
+// authorizes, F3 opens the order elsewhere (only while cmdEdit is shown,
+// which nothing does), ESC closes the window.
+//
+// Contract: user-interface thread only. Form_Load starts the session (which
+// may end the process) and loads the list; tests that bring their own
+// connection call CmdCargar_Click instead. Positions and sizes of the
+// controls are kept in twips (15 a pixel), as the layout rules are written.
+#pragma once
+
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "authorization/cls_cmn_cptes.h"
+
+class QCheckBox;
+class QFrame;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace authorization {
+
+class TsDbGrid;
+
+class FrmAutorizarNPBloq : public QWidget {
+    Q_OBJECT
+
+public:
+    // A control's position and size, in twips.
+    struct Twips {
+        long Left = 0;
+        long Top = 0;
+        long Width = 0;
+        long Height = 0;
+    };
+
+    static constexpr long kPanelPlegado = 1275;
+    static constexpr long kPanelDesplegado = 5040;
+
+    explicit FrmAutorizarNPBloq(QWidget* parent = nullptr);
+    ~FrmAutorizarNPBloq() override;
+
+    // ---- Event handlers -------------------------------------------------------
+    void Form_Load();
+    // Key codes as the runtime's (27 ESC, 112 F1 ...); true when handled.
+    bool Form_KeyDown(int KeyCode, int Shift);
+    void Form_Resize();
+    void CmdCargar_Click();
+    void cmdAplicar_Click();
+    void cmdEdit_Click();
+    void cmdSalir_Click();
+    void TsDbGrid1_MsFlexGridEnterCell();
+    void chkInfoAdic_Click();
+    void cmdBajar_Click();
+    void cmdSubir_Click();
+
+    // ---- Controls -------------------------------------------------------------
+    QPushButton& CmdCargar() { return *CmdCargar_; }
+    QPushButton& cmdAplicar() { return *cmdAplicar_; }
+    QPushButton& cmdSalir() { return *cmdSalir_; }
+    QPushButton& cmdEdit() { return *cmdEdit_; }
+    QFrame& frmInfoAdic() { return *frmInfoAdic_; }
+    QPlainTextEdit& txtInfoAdic() { return *txtInfoAdic_; }
+    QCheckBox& chkInfoAdic() { return *chkInfoAdic_; }
+    QPushButton& cmdBajar() { return *cmdBajar_; }
+    QPushButton& cmdSubir() { return *cmdSubir_; }
+    TsDbGrid& TsDbGrid1() { return *TsDbGrid1_; }
+
+    // The history box's text as last set (lines end with CR LF).
+    const std::string& TextoInfoAdic() const { return textoInfoAdic_; }
+    Twips Medidas(const QWidget& control) const;
+    // Sets a control's twips and places it.
+    void SetMedidas(QWidget& control, const Twips& medidas);
+    // Whether the control is set to show (as the runtime's Visible).
+    static bool Visible(const QWidget& control);
+
+    // The common-documents object, created on first use.
+    ClsCmnCptes& CmnCptes();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CrearControles();
+    void MostrarInfoAdicional();
+    void AjustarPanelInfo();
+    void SetTextoInfoAdic(std::string texto);
+    void RecuperarFoco();
+    // Authorizes the order of one data row, if it has one; an order that is
+    // not authorized is added to `fallidas`. False when an error's answer
+    // says to stop the run.
+    bool AutorizarFila(int fila, std::vector<std::string>& fallidas);
+    // Unblocks one order and writes its "AO" record in one transaction; true
+    // when both statements did exactly what they should.
+    bool AutorizarOrden(long long id, const std::string& numero);
+    // The order's key in a row: only for a data row whose last column is the
+    // grid's key column and holds a whole number.
+    std::optional<long long> ClaveDeFila(int fila) const;
+
+    std::map<const QWidget*, Twips> medidas_;
+    std::unique_ptr<ClsCmnCptes> cmnCptes_;
+    std::string textoInfoAdic_;
+
+    QPushButton* CmdCargar_ = nullptr;
+    QPushButton* cmdAplicar_ = nullptr;
+    QPushButton* cmdSalir_ = nullptr;
+    QPushButton* cmdEdit_ = nullptr;
+    QFrame* frmInfoAdic_ = nullptr;
+    QPlainTextEdit* txtInfoAdic_ = nullptr;
+    QCheckBox* chkInfoAdic_ = nullptr;
+    QPushButton* cmdBajar_ = nullptr;
+    QPushButton* cmdSubir_ = nullptr;
+    TsDbGrid* TsDbGrid1_ = nullptr;
+};
+
+}  // namespace authorization

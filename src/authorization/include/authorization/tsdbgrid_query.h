@@ -1,0 +1,175 @@
+// The queries of the paged grid TsDbGrid, without any window.
+//
+// GridQuery holds the grid's query state (the host's SQL, key column, page
+// size, sort and search) and builds from it every text the grid sends: the
+// field-list query, the count, the page query and the unpaged fallback. The
+// count and the page query take their rows from the same table and WHERE
+// clause, so they always agree. Every page is ordered by the sort the user
+// chose and then by the key column, so that pages neither overlap nor skip
+// rows. Text searches ignore letter case.
+//
+// The free functions at the end run those texts through a DB_Dll; they need
+// no window either, and raise vb::Error when the database refuses a query.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/adodb.h"
+
+namespace foundation {
+class DB_Dll;
+}
+
+namespace authorization {
+
+// One "expression as alias" item of the host's select list.
+struct ParAlias {
+    std::string Expresion;
+    std::string Alias;
+};
+
+class GridQuery {
+public:
+    // ---- State (the grid's members of the same names) ----
+    std::string SQL;
+    std::string PrimaryKey = "ID";
+    long PageSize = 5;
+    int Find = 2;       // 1: search the loaded page only; else filter every page
+    int Order = 1;      // 1: sort by one column; else cumulative sort
+    int OrdenSent = 0;  // 0 the query's own order, 1 ascending, 2 descending, 3 leave OrderBy
+    int FormatDate = 103;
+    std::string OrderBy;  // the ORDER BY clause as the user built it (shown in the status bar)
+    std::string Campos;
+    std::string CamposSel;
+    std::string ClausulaWhere;
+    std::string FiltroBusqueda;
+    std::string TablaConsulta;
+    std::string ListaCampos;
+    std::string ListaCamposSel;
+    std::string ColumnasFecha;
+    std::vector<ParAlias> TablaAlias{ParAlias{}};  // always ends with one empty pair
+    std::vector<std::string> NombresCampos;        // field names of the last field list read
+
+    // The message refusing `sql` (a JOIN or GROUP BY), or nullopt.
+    static std::optional<std::string> MotivoRechazo(std::string_view sql);
+
+    // Reads the " as " items of SQL into TablaAlias. The scan always advances,
+    // whatever blanks, tabs or line breaks stand around "as".
+    void CargarAlias();
+    // With Equivalencia the alias of an expression, else the expression of an
+    // alias; the text itself when no pair matches.
+    std::string EquiCampo(const std::string& Campo, bool Equivalencia) const;
+    // TablaConsulta: the table named after " FROM ".
+    void LeerTablaConsulta();
+    // The key column (PrimaryKey, or "ID" when empty).
+    std::string Clave() const;
+
+    // The query whose field list CargarCampos reads (one row at most).
+    std::string ConsultaCampos() const;
+    // Builds Campos, ListaCampos and ColumnasFecha from the query's fields;
+    // returns the entries of the search-field box ("Todos" first). A date
+    // column is converted from its own expression, under its alias.
+    std::vector<std::string> CargarCampos(const std::vector<adodb::FieldInfo>& campos);
+
+    // SELECT COUNT(*) over the rows the pages are cut from.
+    std::string ConsultaConteo() const;
+
+    // A sort request on the column titled `titulo` (modes 1 and 2): edits
+    // OrderBy as Order says. The only place a column enters the sort.
+    void ArmarOrdenColumna(const std::string& titulo);
+    // At each page load: mode 0 takes OrderBy from SQL; the others keep it.
+    void ArmarOrden();
+    // ClausulaWhere: SQL's condition, in parentheses and with " AND " and the
+    // search condition when there is one.
+    void ArmarWhere();
+    // Rewrites each alias of the list as "expression as alias" (the list
+    // itself too) and returns it.
+    std::string AgregarAlias(std::string& campos) const;
+    // The FROM part of the page query for page `pagina` (a page below 1 is page 1).
+    std::string ArmarConsultaPagina(std::int64_t pagina, bool oracle);
+    // The whole page query: runs ArmarOrden and ArmarWhere, then joins the pieces.
+    std::string ConsultaPagina(std::int64_t pagina, bool oracle);
+    // The ORDER BY of the page query: OrderBy with the key column last.
+    std::string OrdenPagina() const;
+    // The same for the outer query, its columns named through the derived
+    // table: a bare [FECHA] there would sort by the converted text of the
+    // select list's FECHA, not by the date.
+    std::string OrdenExterior() const;
+    // The host's own query, unpaged, with the key column as its last column.
+    std::string ConsultaSinPaginar() const;
+
+    // Pages for `total` records: 0 without records, 1 for a page size below 1.
+    static std::int64_t CantidadPaginas(std::int64_t total, long pageSize);
+
+    // ---- Search ----
+    // True when ColumnasFecha holds the 0-based field position `posicion`.
+    bool EsColumnaFecha(int posicion) const;
+    // The condition of a search for `texto` in the column titled `nombre`,
+    // at field position `posicion`: " CONVERT(NVARCHAR,F) LIKE '%texto%'",
+    // or for a date column " F = 'date'", F being the column's expression.
+    // The text enters the literal with its apostrophes doubled ("%" keeps its
+    // LIKE meaning). nullopt for a date column when `texto` is no date.
+    std::optional<std::string> ClausulaBusqueda(const std::string& nombre, int posicion,
+                                                const std::string& texto) const;
+    // The condition of a search in every column: `titulos` are the grid's
+    // data columns in order (field positions 0, 1, ...). Date columns take
+    // part only when `texto` is a date; with no column at all the condition
+    // matches no row.
+    std::string CondicionTodos(const std::vector<std::string>& titulos, const std::string& texto) const;
+    // Joins a condition to FiltroBusqueda with " and ".
+    void AgregarFiltro(const std::string& condicion);
+    // The text of a date literal for `texto`, read day-first by the database
+    // layer: a day-first date as typed, an ISO date rewritten as dd/mm/yyyy;
+    // nullopt when `texto` is no date.
+    static std::optional<std::string> TextoFecha(std::string_view texto);
+
+    // ---- Column choice ----
+    // The query whose fields are the chosen columns `elegidas` ("[a], [b],
+    // key"), each alias written back as its expression. Raises error 5 when
+    // no column was chosen.
+    std::string ConsultaColumnas(std::string elegidas) const;
+    // CamposSel, ListaCamposSel and ColumnasFecha as the fields of that query
+    // make them (the grid then shows those columns in that order).
+    struct Eleccion {
+        std::string CamposSel;
+        std::string ListaCamposSel;
+        std::string ColumnasFecha;
+    };
+    Eleccion ColumnasElegidas(const std::vector<adodb::FieldInfo>& campos) const;
+
+private:
+    std::string TablaPagina() const;
+    std::string CondicionHost() const;
+    std::string ItemFecha(const std::string& nombre, bool mayusculas) const;
+};
+
+// A page read into texts: the field names and one row of texts per record.
+struct PaginaLeida {
+    std::vector<std::string> Campos;
+    std::vector<std::vector<std::string>> Filas;
+};
+
+// The fields of the query (its field-list query, one row at most).
+std::vector<adodb::FieldInfo> LeerCampos(foundation::DB_Dll& db, const GridQuery& consulta);
+
+// The fields of the chosen columns (GridQuery::ConsultaColumnas).
+std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const GridQuery& consulta,
+                                                 const std::string& elegidas);
+
+// The number of records the pages are cut from (COUNT(*) on the database).
+std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta);
+
+// Opens `texto` (a page query) into `rs`. When SQL Server answers that a
+// column does not exist (native error 207), opens the unpaged query instead.
+// Raises the connection's error when nothing could be opened.
+void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto,
+                 adodb::Recordset& rs);
+
+// The recordset's rows from the current one on, as texts (Null as "").
+PaginaLeida LeerPagina(adodb::Recordset& rs);
+
+}  // namespace authorization

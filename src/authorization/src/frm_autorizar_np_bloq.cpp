@@ -1,0 +1,475 @@
+// FrmAutorizarNPBloq: the main window.
+#include "authorization/frm_autorizar_np_bloq.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFont>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "authorization/tsdbgrid.h"
+#include "db/adodb.h"
+#include "db/transaction.h"
+#include "foundation/db_dll.h"
+#include "foundation/menu_exes.h"
+#include "foundation/session.h"
+#include "foundation/sql_literal.h"
+#include "helpers/helpers.h"
+#include "ui/flexgrid.h"
+#include "ui/msgbox.h"
+#include "vb/error.h"
+#include "vb/steps.h"
+#include "vb/text.h"
+
+namespace authorization {
+
+namespace {
+
+constexpr const char* kConsultaLista =
+    "SELECT TC, IDCOMPROBANTE AS NUMERO,FECHA,FECHAESTFIN AS VENCIMIENTO,NOMBRE AS CLIENTE,IMPORTE,"
+    "OBSERVACIONES FROM V_MV_CPTE WHERE [BLOQUEADA] = 1 AND TC = 'NP' ORDER BY [TC] ASC";
+constexpr const char* kSinInformacion = "Sin Información Adicional!!!";
+constexpr const char* kTitulo = "Atención!";
+constexpr int kColumnaNumero = 2;
+constexpr long kErrValorNoValido = 380;  // invalid property value
+constexpr int kTeclaF2 = ui::vk::F1 + 1;
+constexpr int kTeclaF3 = ui::vk::F1 + 2;
+
+// Design of the window's client area, in twips.
+constexpr long kAnchoDiseno = 8670;
+constexpr long kAltoDiseno = 4995;
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
+long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
+
+// A command button with its picture above a caption that wraps, as the
+// graphical buttons of the toolbar row look. The caption stays exactly the
+// text set.
+class BotonGrafico : public QPushButton {
+public:
+    BotonGrafico(QWidget* padre, const char* nombre, const char* texto, const char* tip, QStyle::StandardPixmap icono)
+        : QPushButton(padre) {
+        setObjectName(nombre);
+        setText(QString::fromUtf8(texto));
+        if (tip != nullptr) setToolTip(QString::fromUtf8(tip));
+        setIcon(style()->standardIcon(icono));
+        setIconSize(QSize(24, 24));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QStyleOptionButton opcion;
+        initStyleOption(&opcion);
+        opcion.text.clear();
+        opcion.icon = QIcon();
+        style()->drawControl(QStyle::CE_PushButton, &opcion, &p, this);
+        const QRect area = rect().adjusted(3, 6, -3, -3);
+        const QSize tamano = iconSize();
+        const QPixmap imagen = icon().pixmap(tamano, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        p.drawPixmap(area.left() + (area.width() - tamano.width()) / 2, area.top(), imagen);
+        const QRect textoArea = area.adjusted(0, tamano.height() + 4, 0, 0);
+        p.drawText(textoArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                   text().simplified());
+    }
+};
+
+// A small picture button of the information panel.
+QPushButton* BotonPanel(QWidget* padre, const char* nombre, QStyle::StandardPixmap icono) {
+    auto* boton = new QPushButton(padre);
+    boton->setObjectName(nombre);
+    boton->setIcon(padre->style()->standardIcon(icono));
+    boton->setIconSize(QSize(12, 12));
+    boton->setFocusPolicy(Qt::NoFocus);
+    return boton;
+}
+
+// A whole number written with digits only (blanks around it allowed).
+std::optional<long long> EnteroPositivo(const std::string& texto) {
+    const std::string t = vb::Trim(texto);
+    if (t.empty() || t.size() > 18) return std::nullopt;
+    if (!std::all_of(t.begin(), t.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; })) {
+        return std::nullopt;
+    }
+    return std::stoll(t);
+}
+
+// Runs a handler the user started; an error that reaches it is reported
+// through the helper library and never leaves the event loop.
+template <class F>
+void AlUsuario(F&& handler) {
+    try {
+        handler();
+    } catch (...) {
+        helpers::gFunciones().ManejaError(vb::CurrentError());
+    }
+}
+
+}  // namespace
+
+FrmAutorizarNPBloq::FrmAutorizarNPBloq(QWidget* parent) : QWidget(parent) {
+    setObjectName("FrmAutorizarNPBloq");
+    setWindowTitle("Tarvolin");
+    // The design's sizes were made for an 8-point font.
+    QFont letra = font();
+    letra.setPointSize(8);
+    setFont(letra);
+    CrearControles();
+    resize(Px(kAnchoDiseno), Px(kAltoDiseno));
+    // Key preview: the window sees every key of its controls first.
+    qApp->installEventFilter(this);
+}
+
+FrmAutorizarNPBloq::~FrmAutorizarNPBloq() {
+    if (qApp != nullptr) qApp->removeEventFilter(this);
+}
+
+void FrmAutorizarNPBloq::CrearControles() {
+    // The grid first, so that the information panel, when expanded, lies over it.
+    TsDbGrid1_ = new TsDbGrid(this);
+    TsDbGrid1_->setObjectName("TsDbGrid1");
+    SetMedidas(*TsDbGrid1_, {-60, 1170, 8775, 3840});
+
+    CmdCargar_ = new BotonGrafico(this, "CmdCargar", "      [F1]      Cargar", "Cargar Comprobantes",
+                                  QStyle::SP_BrowserReload);
+    SetMedidas(*CmdCargar_, {0, 0, 1095, 1215});
+    cmdAplicar_ = new BotonGrafico(this, "cmdAplicar", "       [F2]       Autorizar", "Autorizar Comprobantes",
+                                   QStyle::SP_DialogApplyButton);
+    SetMedidas(*cmdAplicar_, {1080, 0, 1095, 1215});
+    cmdSalir_ = new BotonGrafico(this, "cmdSalir", "    [ESC]     Salir  ", "[ESC] Salir",
+                                 QStyle::SP_DialogCloseButton);
+    SetMedidas(*cmdSalir_, {2160, 0, 1095, 1215});
+    cmdEdit_ = new BotonGrafico(this, "cmdEdit", " [F3]  Modificar", "Modificar Orden de Compra",
+                                QStyle::SP_FileDialogDetailedView);
+    SetMedidas(*cmdEdit_, {3255, 0, 1095, 1215});
+    cmdEdit_->hide();
+
+    frmInfoAdic_ = new QFrame(this);
+    frmInfoAdic_->setObjectName("frmInfoAdic");
+    frmInfoAdic_->setFrameShape(QFrame::StyledPanel);
+    frmInfoAdic_->setAutoFillBackground(true);
+    SetMedidas(*frmInfoAdic_, {4350, -90, 4320, kPanelPlegado});
+
+    txtInfoAdic_ = new QPlainTextEdit(frmInfoAdic_);
+    txtInfoAdic_->setObjectName("txtInfoAdic");
+    QPalette paleta = txtInfoAdic_->palette();
+    paleta.setColor(QPalette::Base, QColor(255, 255, 192));
+    txtInfoAdic_->setPalette(paleta);
+    SetMedidas(*txtInfoAdic_, {15, 150, 4260, 810});
+
+    chkInfoAdic_ = new QCheckBox(QString::fromUtf8("&Ver Información Adicional"), frmInfoAdic_);
+    chkInfoAdic_->setObjectName("chkInfoAdic");
+    chkInfoAdic_->setChecked(true);
+    SetMedidas(*chkInfoAdic_, {45, 1020, 2235, 195});
+
+    cmdBajar_ = BotonPanel(frmInfoAdic_, "cmdBajar", QStyle::SP_ArrowDown);
+    SetMedidas(*cmdBajar_, {3960, 990, 300, 270});
+    cmdSubir_ = BotonPanel(frmInfoAdic_, "cmdSubir", QStyle::SP_ArrowUp);
+    SetMedidas(*cmdSubir_, {3945, 990, 300, 270});
+    cmdSubir_->hide();
+
+    setTabOrder(CmdCargar_, cmdAplicar_);
+    setTabOrder(cmdAplicar_, cmdSalir_);
+    setTabOrder(cmdSalir_, cmdEdit_);
+
+    connect(CmdCargar_, &QPushButton::clicked, this, [this] { AlUsuario([this] { CmdCargar_Click(); }); });
+    connect(cmdAplicar_, &QPushButton::clicked, this, [this] { AlUsuario([this] { cmdAplicar_Click(); }); });
+    connect(cmdSalir_, &QPushButton::clicked, this, [this] { cmdSalir_Click(); });
+    connect(cmdEdit_, &QPushButton::clicked, this, [this] { AlUsuario([this] { cmdEdit_Click(); }); });
+    connect(cmdBajar_, &QPushButton::clicked, this, [this] { cmdBajar_Click(); });
+    connect(cmdSubir_, &QPushButton::clicked, this, [this] { cmdSubir_Click(); });
+    connect(chkInfoAdic_, &QCheckBox::toggled, this, [this] { chkInfoAdic_Click(); });
+    connect(TsDbGrid1_, &TsDbGrid::MsFlexGridEnterCell, this,
+            [this] { AlUsuario([this] { TsDbGrid1_MsFlexGridEnterCell(); }); });
+}
+
+// ---- Twips ---------------------------------------------------------------------
+
+FrmAutorizarNPBloq::Twips FrmAutorizarNPBloq::Medidas(const QWidget& control) const {
+    const auto it = medidas_.find(&control);
+    if (it != medidas_.end()) return it->second;
+    const QRect g = control.geometry();
+    return {Tw(g.x()), Tw(g.y()), Tw(g.width()), Tw(g.height())};
+}
+
+void FrmAutorizarNPBloq::SetMedidas(QWidget& control, const Twips& medidas) {
+    if (medidas.Width < 0 || medidas.Height < 0) vb::Raise(kErrValorNoValido, "Invalid property value");
+    medidas_[&control] = medidas;
+    control.setGeometry(Px(medidas.Left), Px(medidas.Top), Px(medidas.Width), Px(medidas.Height));
+}
+
+bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
+    const QWidget* ventana = control.window();
+    return ventana == &control ? control.isVisible() : control.isVisibleTo(ventana);
+}
+
+ClsCmnCptes& FrmAutorizarNPBloq::CmnCptes() {
+    if (!cmnCptes_) cmnCptes_ = std::make_unique<ClsCmnCptes>();
+    return *cmnCptes_;
+}
+
+// ---- Load, keys, leaving ------------------------------------------------------------
+
+void FrmAutorizarNPBloq::Form_Load() {
+    bool usarIni = false;
+    std::string lineaComando;
+    std::string cadenaConexion;
+    foundation::IniciaSesion(usarIni, lineaComando, cadenaConexion);
+    CmdCargar_Click();
+}
+
+bool FrmAutorizarNPBloq::Form_KeyDown(int KeyCode, int /*Shift*/) {
+    switch (KeyCode) {
+    case ui::vk::Escape: cmdSalir_Click(); return true;
+    case ui::vk::F1: AlUsuario([this] { CmdCargar_Click(); }); return true;
+    case kTeclaF2: AlUsuario([this] { cmdAplicar_Click(); }); return true;
+    case kTeclaF3: AlUsuario([this] { cmdEdit_Click(); }); return true;
+    default: return false;
+    }
+}
+
+bool FrmAutorizarNPBloq::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* tecla = static_cast<QKeyEvent*>(event);
+        if (Form_KeyDown(ui::VbKeyCode(tecla->key()), ui::VbShift(tecla->modifiers()))) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmAutorizarNPBloq::cmdSalir_Click() { close(); }
+
+// After a box of its own the window takes the keyboard back, also on a display
+// without a window manager to hand it over, so that F1, F2 and ESC keep working.
+void FrmAutorizarNPBloq::RecuperarFoco() {
+    if (isVisible()) activateWindow();
+}
+
+// ---- The list ------------------------------------------------------------------------
+
+void FrmAutorizarNPBloq::CmdCargar_Click() {
+    TsDbGrid1_->SetSQL(kConsultaLista);
+    TsDbGrid1_->SetPageSize(10);
+    TsDbGrid1_->SetAnchoColFijo(false);
+    TsDbGrid1_->LoadTsDBGrid();
+}
+
+std::optional<long long> FrmAutorizarNPBloq::ClaveDeFila(int fila) const {
+    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    if (fila < grid.FixedRows() || fila >= grid.Rows() || grid.FixedRows() < 1) return std::nullopt;
+    const int columna = grid.Cols() - 1;
+    if (columna <= kColumnaNumero) return std::nullopt;
+    if (grid.TextMatrix(grid.FixedRows() - 1, columna) != TsDbGrid1_->PrimaryKey()) return std::nullopt;
+    return EnteroPositivo(grid.TextMatrix(fila, columna));
+}
+
+// ---- Authorizing -----------------------------------------------------------------------
+
+void FrmAutorizarNPBloq::cmdAplicar_Click() {
+    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    const int primera = grid.Row();
+    const int ultima = grid.RowSel();
+    const int paso = primera > ultima ? -1 : 1;
+
+    const int respuesta =
+        ui::MsgBox("Esta opcion autorizará todos los comprobantes seleccionados\r\n-Esta seguro de Continuar...?",
+                   ui::vbYesNo + ui::vbQuestion, kTitulo);
+    RecuperarFoco();
+    if (respuesta != ui::vbYes) return;
+
+    std::vector<std::string> fallidas;
+    for (int fila = primera;; fila += paso) {
+        if (fila >= grid.FixedRows() && !AutorizarFila(fila, fallidas)) break;
+        if (fila == ultima) break;
+    }
+
+    CmdCargar_Click();
+
+    if (!fallidas.empty()) {
+        std::string lista;
+        for (const std::string& numero : fallidas) lista += "\r\n" + numero;
+        ui::MsgBox("No se pudieron autorizar los siguientes comprobantes:" + lista, ui::vbOKOnly + ui::vbExclamation,
+                   kTitulo);
+        RecuperarFoco();
+    }
+}
+
+bool FrmAutorizarNPBloq::AutorizarFila(int fila, std::vector<std::string>& fallidas) {
+    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    std::string numero;
+    bool hecha = false;  // authorized, or a row without an order
+    const bool seguir = vb::RunStep(
+        [&] {
+            hecha = false;
+            grid.SetRow(fila);
+            if (vb::Trim(grid.TextMatrix(grid.Row(), grid.Cols() - 1)).empty()) {
+                hecha = true;  // no order
+                return;
+            }
+            numero = grid.Cols() > kColumnaNumero ? grid.TextMatrix(fila, kColumnaNumero) : "";
+            const std::optional<long long> id = ClaveDeFila(fila);
+            hecha = id && AutorizarOrden(*id, numero);
+        },
+        [](const vb::Error& error) { return helpers::gFunciones().ManejaError(error); });
+    if (!hecha) fallidas.push_back(numero.empty() ? "fila " + std::to_string(fila) : numero);
+    return seguir;
+}
+
+bool FrmAutorizarNPBloq::AutorizarOrden(long long id, const std::string& numero) {
+    foundation::DB_Dll& db = foundation::Db();
+    // Only a blocked NP order is unblocked, so a row another station already
+    // authorized changes nothing and is not logged again.
+    std::string actualiza = "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = " +
+                            std::to_string(id) + " AND BLOQUEADA = 1 AND TC = 'NP'";
+    std::string accion;
+    if (!CmnCptes().ActualizaBuchon("NP", numero, "0", true, false, true, &accion, "", std::string("AO"))) {
+        return false;
+    }
+    adodb::DbTransaction transaccion(db.gCnn);
+    long filas = 0;
+    if (!db.EjecutaConsultaSQL(actualiza, filas) || filas != 1) return false;
+    filas = 0;
+    if (!db.EjecutaConsultaSQL(accion, filas) || filas != 1) return false;
+    transaccion.Commit();
+    return true;
+}
+
+// ---- Opening the order elsewhere ---------------------------------------------------------
+
+void FrmAutorizarNPBloq::cmdEdit_Click() {
+    if (!Visible(*cmdEdit_)) return;
+    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    if (grid.TextMatrix(grid.Row(), grid.Cols() - 1).empty()) return;
+    long tarea = 0;
+    foundation::MenuExes("shell:V_MV_CPRA", "OC|" + grid.TextMatrix(grid.Row(), kColumnaNumero), tarea);
+}
+
+// ---- The information panel ------------------------------------------------------------
+
+void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() { MostrarInfoAdicional(); }
+
+void FrmAutorizarNPBloq::SetTextoInfoAdic(std::string texto) {
+    textoInfoAdic_ = std::move(texto);
+    txtInfoAdic_->setPlainText(Q(vb::Replace(textoInfoAdic_, "\r\n", "\n")));
+}
+
+void FrmAutorizarNPBloq::MostrarInfoAdicional() {
+    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    const std::string numero = grid.Cols() > kColumnaNumero ? grid.TextMatrix(grid.Row(), kColumnaNumero) : "";
+    foundation::DB_Dll& db = foundation::Db();
+    std::string consulta =
+        "SELECT TC,IDCOMPROBANTE,IDCOMPLEMENTO,TIPO_ACCION,FECHAHORA,USUARIO,PC,SYSTEMUSER FROM V_MV_CPTEACCIONES "
+        "WHERE TC = 'NP' AND IDCOMPROBANTE = " +
+        foundation::SqlText(numero);
+    adodb::Recordset rs;
+    db.AbrirRecordset(consulta, rs);
+    if (rs.State() != adodb::adStateOpen) {
+        // The failure was reported; the previous order's history must not stay.
+        SetTextoInfoAdic({});
+        return;
+    }
+    if (rs.BOF()) {
+        SetTextoInfoAdic(kSinInformacion);
+    } else {
+        std::string texto = rs.GetString(adodb::adClipString, -1, " ", "\r\n", "");
+        static const std::pair<const char*, const char*> kCodigos[] = {
+            {" A ", " Alta "},
+            {" B ", " Baja "},
+            {" M ", " Modificación "},
+            {" E ", " Eliminación "},
+            {" AO ", " Autorización "},
+        };
+        for (const auto& [codigo, nombre] : kCodigos) texto = vb::Replace(texto, codigo, nombre);
+        SetTextoInfoAdic(std::move(texto));
+    }
+    db.CierraRecordset(rs);
+}
+
+void FrmAutorizarNPBloq::cmdBajar_Click() {
+    cmdBajar_->hide();
+    cmdSubir_->show();
+    Twips marco = Medidas(*frmInfoAdic_);
+    marco.Height = kPanelDesplegado;
+    SetMedidas(*frmInfoAdic_, marco);
+    frmInfoAdic_->raise();
+    AjustarPanelInfo();
+}
+
+void FrmAutorizarNPBloq::cmdSubir_Click() {
+    cmdSubir_->hide();
+    cmdBajar_->show();
+    Twips marco = Medidas(*frmInfoAdic_);
+    marco.Height = kPanelPlegado;
+    SetMedidas(*frmInfoAdic_, marco);
+    AjustarPanelInfo();
+}
+
+void FrmAutorizarNPBloq::chkInfoAdic_Click() {
+    if (chkInfoAdic_->isChecked()) {
+        txtInfoAdic_->show();
+        cmdSubir_->show();
+        cmdBajar_->show();
+    } else {
+        txtInfoAdic_->hide();
+        cmdSubir_Click();
+        cmdSubir_->hide();
+        cmdBajar_->hide();
+    }
+}
+
+void FrmAutorizarNPBloq::AjustarPanelInfo() {
+    const long alto = Medidas(*frmInfoAdic_).Height;
+    Twips chk = Medidas(*chkInfoAdic_);
+    chk.Top = alto - chk.Height - 50;
+    SetMedidas(*chkInfoAdic_, chk);
+    Twips subir = Medidas(*cmdSubir_);
+    subir.Top = alto - subir.Height - 50;
+    SetMedidas(*cmdSubir_, subir);
+    Twips bajar = Medidas(*cmdBajar_);
+    bajar.Top = subir.Top;
+    SetMedidas(*cmdBajar_, bajar);
+    Twips texto = Medidas(*txtInfoAdic_);
+    texto.Height = alto - 500;
+    SetMedidas(*txtInfoAdic_, texto);
+}
+
+// ---- Layout ----------------------------------------------------------------------------------
+
+void FrmAutorizarNPBloq::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmAutorizarNPBloq::Form_Resize() {
+    const QRect exterior = frameGeometry();
+    const long W = Tw(exterior.width());
+    const long H = Tw(exterior.height());
+    // Each line on its own: a size that would be negative leaves that control as it was.
+    auto linea = [this](QWidget& control, auto cambio) {
+        vb::IgnoreErrors([&] {
+            Twips m = Medidas(control);
+            cambio(m);
+            SetMedidas(control, m);
+        });
+    };
+    linea(*TsDbGrid1_, [&](Twips& m) { m.Width = W - 50; });
+    linea(*TsDbGrid1_, [&](Twips& m) { m.Height = H - Medidas(*CmdCargar_).Height - 350; });
+    linea(*frmInfoAdic_, [&](Twips& m) { m.Width = W - m.Left - 150; });
+    linea(*txtInfoAdic_, [&](Twips& m) { m.Width = Medidas(*frmInfoAdic_).Width - 50; });
+    linea(*cmdSubir_, [&](Twips& m) { m.Left = Medidas(*frmInfoAdic_).Width - m.Width - 100; });
+    linea(*cmdBajar_, [&](Twips& m) { m.Left = Medidas(*cmdSubir_).Left; });
+}
+
+}  // namespace authorization

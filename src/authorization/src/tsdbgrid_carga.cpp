@@ -1,0 +1,300 @@
+// TsDbGrid: loading a query, counting its pages and filling a page.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <cmath>
+
+#include "authorization/tsdbgrid.h"
+#include "foundation/db_dll.h"
+#include "tsdbgrid_internal.h"
+#include "ui/msgbox.h"
+#include "vb/conv.h"
+#include "vb/steps.h"
+#include "vb/text.h"
+
+namespace authorization {
+
+namespace {
+
+// The hourglass for a scope.
+class RelojDeArena {
+public:
+    RelojDeArena() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~RelojDeArena() { QApplication::restoreOverrideCursor(); }
+    RelojDeArena(const RelojDeArena&) = delete;
+    RelojDeArena& operator=(const RelojDeArena&) = delete;
+};
+
+std::string Equis(std::size_t n) { return std::string(n, 'X'); }
+
+bool EsOracle() { return foundation::Db().EsOracle(); }
+
+}  // namespace
+
+// ---- Loading a query ---------------------------------------------------------------------
+
+void TsDbGrid::LoadTsDBGrid() {
+    if (Cargando()) return;
+    if (const std::optional<std::string> motivo = GridQuery::MotivoRechazo(q_.SQL)) {
+        ui::MsgBox(*motivo, ui::vbInformation, "Aviso al Usuario");
+        return;
+    }
+    Ocupado ocupado(*this);
+    vb::RunStep([this] { q_.CargarAlias(); }, ReportarError);
+    setEnabled(true);
+    cmdColumnas_->setVisible(columnas_);
+    for (QWidget* orden : std::initializer_list<QWidget*>{ImgOrdenN_, ImgOrdenDesc_, ImgOrdenAsc_, Toolbar2_}) {
+        orden->setVisible(!ocultarOrdenar_);
+    }
+    q_.SQL += " ";
+    q_.LeerTablaConsulta();
+    totalRegistros_ = 0;
+    paginaActual_ = 1;
+    ultimaPagina_ = 0;
+    paginaMostrada_ = 0;
+    q_.FiltroBusqueda.clear();
+    columnaOrden_ = 0;
+    q_.ClausulaWhere.clear();
+    q_.ColumnasFecha.clear();
+    CargarCampos();
+    cargaCancelada_ = false;
+    CargarPaginas();
+}
+
+void TsDbGrid::CargarCampos() {
+    vb::RunStep(
+        [this] {
+            const std::vector<std::string> entradas = q_.CargarCampos(LeerCampos(foundation::Db(), q_));
+            CboFiltroCampo_->clear();
+            for (const std::string& entrada : entradas) CboFiltroCampo_->addItem(Q(entrada));
+        },
+        ReportarError);
+}
+
+// ---- Counting ----------------------------------------------------------------------------------
+
+void TsDbGrid::CargarPaginas() { CargarPaginasInterno(); }
+
+// Counts, fills the page selector and shows the current page; false when it
+// was cancelled or left after a failure. Between its steps it looks at the
+// cancel button, whose click arrives while a step pumps events.
+bool TsDbGrid::CargarPaginasInterno() {
+    Ocupado ocupado(*this);
+    std::int64_t paginas = 0;
+    const vb::Step pasos[] = {
+        [this] {
+            Pbar_->setRange(0, 100);
+            ui::DoEvents();
+            Pbar_->setValue(30);
+            CmdCancel_->setVisible(true);
+        },
+        [this] {
+            if (totalRegistros_ == 0) Contar();
+        },
+        [this] { Pbar_->setValue(70); },
+        [&] {
+            paginas = GridQuery::CantidadPaginas(totalRegistros_, q_.PageSize);
+            LlenarSelector(paginas);
+        },
+        [&] {
+            Pbar_->setValue(90);
+            if (paginaActual_ > paginas) paginaActual_ = paginas;
+            ultimaPagina_ = paginas;
+            if (paginas_->Count() == 0) paginas_->SetCount(1);
+            ui::DoEvents();
+        },
+        [this] {
+            Pbar_->setValue(100);
+            MostrarPagina();
+        },
+    };
+    for (const vb::Step& paso : pasos) {
+        if (cargaCancelada_ || !vb::RunStep(paso, ReportarError)) return CargaInterrumpida();
+    }
+    vb::RunStep(
+        [this] {
+            ui::DoEvents();
+            CmdCancel_->setVisible(false);
+        },
+        ReportarError);
+    return true;
+}
+
+// A count cancelled or left: the grid keeps the page it holds, and the state
+// goes back to what that page was loaded with (none when a new query is loading).
+bool TsDbGrid::CargaInterrumpida() {
+    cargaCancelada_ = false;
+    CmdCancel_->setVisible(false);
+    Pbar_->setValue(0);
+    if (paginaMostrada_ > 0) VolverAlEstadoMostrado();
+    return false;
+}
+
+void TsDbGrid::VolverAlEstadoMostrado() {
+    q_.FiltroBusqueda = mostrado_.filtro;
+    q_.PageSize = mostrado_.tamano;
+    totalRegistros_ = mostrado_.total;
+    ultimaPagina_ = mostrado_.ultima;
+    paginaActual_ = paginaMostrada_;
+    paginas_->SetCount(mostrado_.paginas);
+    indiceSelector_ = paginaActual_ - 1;
+    MostrarIndiceSelector();
+    EscribirEtiqueta();
+    CboRegistros_->setEditText(QString::number(q_.PageSize));
+}
+
+// The count: one COUNT(*) on the database, never the rows themselves.
+void TsDbGrid::Contar() {
+    {
+        RelojDeArena reloj;
+        ui::DoEvents();
+        totalRegistros_ = ContarRegistros(foundation::Db(), q_);
+        ui::DoEvents();
+    }
+    if (totalRegistros_ != 0 || cargaCancelada_) return;
+    // No record: the field names over one empty row. A search condition
+    // stays: it is what found nothing.
+    grid_.SetCols(2);
+    grid_.SetFixedCols(1);
+    for (std::size_t i = 0; i < q_.NombresCampos.size(); ++i) {
+        grid_.SetCols(static_cast<int>(i) + 3);
+        grid_.SetTextMatrix(0, static_cast<int>(i) + 1, q_.NombresCampos[i]);
+    }
+    grid_.SetRows(2);
+    for (int c = 1; c < grid_.Cols(); ++c) grid_.SetTextMatrix(1, c, {});
+    ui::DoEvents();
+}
+
+// The page selector lists "1".."paginas"; built at once, one event pump.
+void TsDbGrid::LlenarSelector(std::int64_t paginas) {
+    paginas_->SetCount(paginas);
+    indiceSelector_ = -1;
+    ui::DoEvents();
+}
+
+// ---- Filling a page -----------------------------------------------------------------------------
+
+std::int64_t TsDbGrid::PaginaDelSelector() const { return indiceSelector_ < 0 ? 1 : indiceSelector_ + 1; }
+
+void TsDbGrid::CargarGrid() { CargarGridInterno(); }
+
+// Builds and opens the page query and shows its rows. A query that fails is
+// reported and the grid keeps the page it held; false then.
+bool TsDbGrid::CargarGridInterno() {
+    Ocupado ocupado(*this);
+    Pbar_->setRange(0, 100);
+    Pbar_->setValue(10);
+    std::string texto;
+    const bool armada = vb::RunStep(
+        [this, &texto] {
+            texto = q_.ConsultaPagina(PaginaDelSelector(), EsOracle());
+            panel1_->setText(Q(" Orden: " + q_.OrderBy));
+            Pbar_->setValue(40);
+        },
+        ReportarError);
+    if (!armada) return false;
+    Pbar_->setValue(50);
+    adodb::Recordset rs;
+    vb::RunStep([&] { AbrirPagina(foundation::Db(), q_, texto, rs); }, ReportarError);
+    if (rs.State() != adodb::adStateOpen) {
+        Pbar_->setValue(0);
+        return false;
+    }
+    Pbar_->setValue(60);
+    using vb::IgnoreErrors;
+    IgnoreErrors([&] {
+        PaginaLeida pagina = LeerPagina(rs);
+        if (pagina.Filas.empty()) {
+            totalRegistros_ = 0;  // counted again next time, under the same search
+            grid_.SetDataSource(pagina.Campos, {});
+            grid_.SetRows(grid_.FixedRows() + 1);
+        } else {
+            grid_.SetDataSource(pagina.Campos, std::move(pagina.Filas));
+        }
+    });
+    IgnoreErrors([&] { foundation::Db().CierraRecordset(rs); });
+    IgnoreErrors([this] {
+        Pbar_->setValue(70);
+        if (!anchoColFijo_) AjustarAnchoColumnas();
+    });
+    IgnoreErrors([this] {
+        Pbar_->setValue(80);
+        ActualizarControles();
+    });
+    IgnoreErrors([this] {
+        Pbar_->setValue(90);
+        AsignarOrdinal();
+    });
+    IgnoreErrors([this] {
+        Pbar_->setValue(100);
+        cargaCancelada_ = false;
+        paginaMostrada_ = paginaActual_;
+        mostrado_ = {q_.FiltroBusqueda, q_.PageSize, totalRegistros_, ultimaPagina_, paginas_->Count()};
+        emit CargarPagina(paginaActual_);
+    });
+    Pbar_->setValue(0);
+    return true;
+}
+
+void TsDbGrid::ActualizarControles() {
+    // The page-size box shows the page size; an empty box and no page size
+    // take the first entry (which counts again, loading no page meanwhile).
+    if (CboRegistros_->currentText().isEmpty() && q_.PageSize == 0) {
+        sincronizando_ = true;
+        {
+            const QSignalBlocker bloqueo(CboRegistros_);
+            CboRegistros_->setCurrentIndex(0);
+        }
+        vb::IgnoreErrors([this] { CambiarTamanoPagina(vb::CLng(vb::Val(Texto(CboRegistros_->currentText())))); });
+        sincronizando_ = false;
+    } else {
+        CboRegistros_->setEditText(QString::number(q_.PageSize));
+    }
+    if (indiceSelector_ < 0 && paginas_->Count() > 0) {
+        SeleccionarPagina(std::min(paginaActual_, ultimaPagina_) - 1);
+    }
+    if (CboFiltroCampo_->currentText().isEmpty() && CboFiltroCampo_->count() > 0) CboFiltroCampo_->setCurrentIndex(0);
+    if (columnaOrden_ < grid_.Cols()) {
+        grid_.SetRow(0);
+        grid_.SetCol(columnaOrden_);
+        if (q_.OrdenSent == 1) grid_.SetCellBackColor(ui::RGB(217, 246, 210));
+        if (q_.OrdenSent == 2) grid_.SetCellBackColor(ui::RGB(238, 214, 238));
+    }
+    for (int i = 0; i + 1 < grid_.Cols(); ++i) {
+        if (grid_.ColWidth(i) == 0) grid_.SetColWidth(i, TextWidth(Equis(2 * vb::Len(grid_.TextMatrix(0, i)))));
+    }
+    if (grid_.Cols() > 0) grid_.SetColWidth(grid_.Cols() - 1, 0);  // the key column
+}
+
+void TsDbGrid::AsignarOrdinal() {
+    using vb::IgnoreErrors;
+    const std::int64_t previos = (paginaActual_ - 1) * q_.PageSize;
+    IgnoreErrors([&] {
+        for (int i = 1; i < grid_.Rows(); ++i) grid_.SetTextMatrix(i, 0, std::to_string(previos + i));
+    });
+    IgnoreErrors([&] {
+        const std::size_t digitos = std::to_string(previos + grid_.Rows()).size();
+        grid_.SetColWidth(0, TextWidth(Equis(digitos + 1)));
+    });
+    IgnoreErrors([this] {
+        if (grid_.Row() == 0) grid_.SetRow(1);
+    });
+    MSFlexGrid1_->setFocus();
+}
+
+void TsDbGrid::AjustarAnchoColumnas() {
+    for (int j = 1; j + 1 < grid_.Cols(); ++j) {
+        std::size_t largo = vb::Len(grid_.TextMatrix(0, j));
+        for (int r = 0; r < grid_.Rows(); ++r) largo = std::max(largo, vb::Len(grid_.TextMatrix(r, j)));
+        const long ancho = TextWidth(Equis(largo)) + (largo < 20 ? 500 : -500);
+        grid_.SetColWidth(j, std::max(ancho, 0L));
+    }
+}
+
+}  // namespace authorization

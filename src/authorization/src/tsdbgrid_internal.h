@@ -1,0 +1,76 @@
+// Pieces shared by the TsDbGrid sources.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QString>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "authorization/tsdbgrid.h"
+#include "helpers/helpers.h"
+#include "vb/error.h"
+
+namespace authorization {
+
+// The control library's error for a menu entry that does not exist.
+inline constexpr long kErrIndiceFueraDeRango = 35600;
+// Setting a list index outside the list.
+inline constexpr long kErrValorNoValido = 380;
+
+inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline std::string Texto(const QString& s) { return s.toStdString(); }
+
+// The control reports its failures through the helper library's error routine,
+// without buttons and without a routine name.
+inline int ReportarError(const vb::Error& error) { return helpers::gFunciones().ManejaError(error); }
+
+// Runs a handler of a user's action: an error that reaches it is reported
+// and never leaves the event loop.
+template <class F>
+void AlUsuario(F&& handler) {
+    try {
+        handler();
+    } catch (const vb::Error& error) {
+        ReportarError(error);
+    } catch (const std::exception&) {
+        ReportarError(vb::CurrentError());
+    }
+}
+
+// The page selector's entries "1".."n", made on demand: no entry is built or
+// stored, so a count of a million pages costs nothing.
+class TsDbGrid::PageList : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : count_; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+        return QString::number(index.row() + 1);
+    }
+    void SetCount(std::int64_t count) {
+        beginResetModel();
+        count_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, INT_MAX));
+        endResetModel();
+    }
+    int Count() const { return count_; }
+
+private:
+    int count_ = 0;
+};
+
+// Marks a load in progress for its scope.
+class TsDbGrid::Ocupado {
+public:
+    explicit Ocupado(TsDbGrid& grid) : grid_(grid) { ++grid_.cargando_; }
+    ~Ocupado() { --grid_.cargando_; }
+    Ocupado(const Ocupado&) = delete;
+    Ocupado& operator=(const Ocupado&) = delete;
+
+private:
+    TsDbGrid& grid_;
+};
+
+}  // namespace authorization

@@ -1,0 +1,566 @@
+// The queries of the paged grid: alias table, field list, count, sort,
+// condition and page query.
+#include "authorization/tsdbgrid_query.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "foundation/db_dll.h"
+#include "foundation/sql_literal.h"
+#include "vb/conv.h"
+#include "vb/error.h"
+#include "vb/text.h"
+#include "vb/variant.h"
+
+namespace authorization {
+
+namespace {
+
+constexpr auto npos = std::string::npos;
+constexpr int kTipoFecha = adodb::adDBTimeStamp;
+constexpr long kNativoColumnaInexistente = 207;  // SQL Server: invalid column name
+
+std::size_t Buscar(std::string_view texto, std::string_view buscado, std::size_t desde = 0) {
+    return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
+}
+
+bool Contiene(std::string_view texto, std::string_view buscado) { return Buscar(texto, buscado) != npos; }
+
+std::string Reemplazar(std::string_view texto, std::string_view buscado, std::string_view por) {
+    return vb::Replace(texto, buscado, por, vb::Compare::Text);
+}
+
+bool Iguales(std::string_view a, std::string_view b) { return vb::Equals(a, b, vb::Compare::Text); }
+
+bool EsBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::size_t PrimerBlanco(std::string_view texto, std::size_t desde) {
+    for (std::size_t i = desde; i < texto.size(); ++i) {
+        if (EsBlanco(texto[i])) return i;
+    }
+    return npos;
+}
+
+std::string SinComas(std::string_view texto) { return vb::Replace(texto, ",", ""); }
+
+// The name in brackets unless it already holds one.
+std::string EntreCorchetes(const std::string& nombre) {
+    return Contiene(nombre, "[") ? nombre : "[" + vb::Trim(nombre) + "]";
+}
+
+std::string SinCorchetes(std::string_view nombre) {
+    return vb::Trim(vb::Replace(vb::Replace(nombre, "[", ""), "]", ""));
+}
+
+// Appends `item` to a list joined by `separador`.
+void Agregar(std::string& lista, const std::string& item, const char* separador = ", ") {
+    if (!lista.empty()) lista += separador;
+    lista += item;
+}
+
+// The terms of an ORDER BY list, split at the commas outside parentheses,
+// brackets and literals.
+std::vector<std::string> TerminosOrden(std::string_view lista) {
+    std::vector<std::string> terminos;
+    int profundidad = 0;
+    char cierre = 0;
+    std::size_t inicio = 0;
+    for (std::size_t i = 0; i < lista.size(); ++i) {
+        const char c = lista[i];
+        if (cierre != 0) {
+            if (c == cierre) cierre = 0;
+        } else if (c == '[') {
+            cierre = ']';
+        } else if (c == '\'' || c == '"') {
+            cierre = c;
+        } else if (c == '(') {
+            ++profundidad;
+        } else if (c == ')') {
+            --profundidad;
+        } else if (c == ',' && profundidad == 0) {
+            terminos.push_back(vb::Trim(lista.substr(inicio, i - inicio)));
+            inicio = i + 1;
+        }
+    }
+    terminos.push_back(vb::Trim(lista.substr(inicio)));
+    return terminos;
+}
+
+// An ORDER BY term taken apart: its expression and its direction (" ASC"...).
+struct Termino {
+    std::string expresion;
+    std::string direccion;
+};
+
+Termino PartirTermino(const std::string& termino) {
+    for (const char* direccion : {" asc", " desc"}) {
+        if (vb::EndsWith(termino, direccion)) {
+            const std::size_t corte = termino.size() - std::string_view(direccion).size();
+            return {vb::Trim(termino.substr(0, corte)), termino.substr(corte)};
+        }
+    }
+    return {termino, {}};
+}
+
+// A column named alone: [any name] or a plain word.
+bool EsColumnaSimple(std::string_view expresion) {
+    if (expresion.size() >= 2 && expresion.front() == '[' && expresion.back() == ']') {
+        return expresion.find(']') == expresion.size() - 1;
+    }
+    if (expresion.empty() || std::isdigit(static_cast<unsigned char>(expresion.front()))) return false;
+    return std::all_of(expresion.begin(), expresion.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+bool EsDigito(char c) { return c >= '0' && c <= '9'; }
+
+vb::Error ErrorDeConexion(const foundation::DB_Dll& db, const char* intento) {
+    if (db.gCnn.Errors().Count() > 0) {
+        const adodb::ProviderError& e = db.gCnn.Errors().Item(0);
+        return vb::Error(e.Number, e.Description, e.Source.empty() ? vb::kDefaultSource : e.Source,
+                         e.NativeError, e.SQLState);
+    }
+    return vb::Error(adodb::kErrFail, intento);
+}
+
+}  // namespace
+
+// ---- Checks and the alias table --------------------------------------------------
+
+std::optional<std::string> GridQuery::MotivoRechazo(std::string_view sql) {
+    const char* palabra = nullptr;
+    if (Contiene(sql, " join ")) {
+        palabra = "JOIN";
+    } else if (Contiene(sql, " group by ")) {
+        palabra = "GROUP BY";
+    } else {
+        return std::nullopt;
+    }
+    return std::string("El objeto TsDbGrid no admite la palabra reservada ''") + palabra +
+           "'' dentro de la sentencia SQL de selección.\r\n"
+           "De persistir el inconveniente comuníquese con el administrador del sistema.";
+}
+
+void GridQuery::CargarAlias() {
+    // Tabs and line breaks count as blanks, so "x AS<tab>y" is an alias too.
+    std::string w = SQL;
+    std::replace_if(w.begin(), w.end(), EsBlanco, ' ');
+    TablaAlias.assign(1, ParAlias{});
+    for (std::size_t p = Buscar(w, " as "); p != npos; p = Buscar(w, " as ")) {
+        const std::string t = vb::Trim(std::string_view(w).substr(p + 4));
+        std::string aliasTexto;
+        if (!t.empty() && t.front() == '[') {
+            const std::size_t fin = t.find(']');
+            aliasTexto = fin == npos ? t : t.substr(0, fin + 1);
+        } else {
+            const std::size_t coma = t.find(',');
+            const std::size_t blanco = t.find(' ');
+            aliasTexto = t.substr(0, coma != npos && coma < blanco ? coma : blanco);
+        }
+        const std::string u = vb::Trim(std::string_view(w).substr(0, p));
+        std::string expresionTexto;
+        if (!u.empty() && u.back() == ']' && u.rfind('[') != npos) {
+            expresionTexto = u.substr(u.rfind('['));
+        } else {
+            const std::size_t coma = u.rfind(',');
+            const std::size_t blanco = u.rfind(' ');
+            const bool trasComa = coma != npos && (blanco == npos || coma > blanco);
+            const std::size_t corte = trasComa ? coma : blanco;
+            expresionTexto = corte == npos ? u : u.substr(corte + 1);
+        }
+        TablaAlias.back() = {EntreCorchetes(SinComas(expresionTexto)), EntreCorchetes(SinComas(aliasTexto))};
+        TablaAlias.emplace_back();
+        const std::size_t antes = w.size();
+        w = Reemplazar(w, expresionTexto + " as " + aliasTexto, " ");
+        // Written otherwise ("x  as  y"), the item is not found: drop the
+        // " as " itself so that the scan goes on.
+        if (w.size() == antes) w.replace(p, 4, " ");
+    }
+}
+
+std::string GridQuery::EquiCampo(const std::string& Campo, bool Equivalencia) const {
+    for (const ParAlias& par : TablaAlias) {
+        if (Equivalencia && Iguales(par.Expresion, Campo)) return par.Alias;
+        if (!Equivalencia && Iguales(par.Alias, Campo)) return par.Expresion;
+    }
+    return Campo;
+}
+
+void GridQuery::LeerTablaConsulta() {
+    const std::size_t p = Buscar(SQL, " FROM ");
+    const std::size_t inicio = p == npos ? 5 : p + 6;
+    if (inicio >= SQL.size()) {
+        TablaConsulta.clear();
+        return;
+    }
+    const std::size_t fin = PrimerBlanco(SQL, inicio);
+    TablaConsulta = vb::Trim(SQL.substr(inicio, fin == npos ? npos : fin - inicio));
+}
+
+std::string GridQuery::Clave() const { return PrimaryKey.empty() ? "ID" : PrimaryKey; }
+
+// The table of the page query: the word after the first "FROM ".
+std::string GridQuery::TablaPagina() const {
+    const std::size_t p = Buscar(SQL, "FROM ");
+    if (p == npos) return {};
+    const std::size_t inicio = p + 5;
+    const std::size_t fin = PrimerBlanco(SQL, inicio);
+    return vb::Trim(SQL.substr(inicio, fin == npos ? npos : fin - inicio));
+}
+
+// ---- Field list ------------------------------------------------------------------
+
+std::string GridQuery::ConsultaCampos() const {
+    const std::size_t orden = Buscar(SQL, "Order by");
+    const std::string base = orden == npos ? SQL : SQL.substr(0, orden);
+    return Reemplazar(base, "SELECT", "SELECT TOP 1");
+}
+
+std::string GridQuery::ItemFecha(const std::string& nombre, bool mayusculas) const {
+    const std::string expresion = EquiCampo("[" + nombre + "]", false);
+    const std::string estilo = std::to_string(FormatDate);
+    if (mayusculas) return "CONVERT(NVARCHAR," + expresion + "," + estilo + ") AS [" + nombre + "]";
+    return "convert(nvarchar," + expresion + "," + estilo + ") as [" + nombre + "]";
+}
+
+std::vector<std::string> GridQuery::CargarCampos(const std::vector<adodb::FieldInfo>& campos) {
+    std::vector<std::string> entradas{"Todos"};
+    const bool todas = vb::Trim(CamposSel).empty();
+    ListaCampos.clear();
+    Campos.clear();
+    if (todas) ColumnasFecha.clear();
+    NombresCampos.clear();
+    for (std::size_t i = 0; i < campos.size(); ++i) {
+        const adodb::FieldInfo& campo = campos[i];
+        NombresCampos.push_back(campo.Name);
+        if (campo.Type == adodb::adLongVarWChar || campo.Type == adodb::adLongVarBinary) continue;
+        Agregar(ListaCampos, "[" + campo.Name + "]");
+        if (todas) entradas.push_back(campo.Name);
+        if (campo.Type == kTipoFecha) {
+            if (todas) {
+                ColumnasFecha += "|" + std::to_string(i) + "|";
+                Campos += (Campos.empty() ? " " : ", ") + ItemFecha(campo.Name, true);
+            } else {
+                Campos += (Campos.empty() ? "" : ",") + ItemFecha(campo.Name, false);
+            }
+        } else {
+            Agregar(Campos, "[" + campo.Name + "]");
+        }
+    }
+    Agregar(ListaCampos, Clave());
+    Agregar(Campos, Clave());
+    if (!todas) {
+        std::string resto = vb::Replace(ListaCamposSel, ", ", "|") + "|";
+        while (!vb::Trim(resto).empty()) {
+            const std::size_t barra = resto.find('|');
+            entradas.push_back(vb::Replace(vb::Replace(resto.substr(0, barra), "[", ""), "]", ""));
+            resto.erase(0, barra + 1);
+        }
+        if (entradas.size() > 1) entradas.pop_back();  // the key column
+    }
+    return entradas;
+}
+
+// ---- Sort and condition ------------------------------------------------------------
+
+void GridQuery::ArmarOrdenColumna(const std::string& titulo) {
+    const std::string e = EquiCampo("[" + titulo + "]", false);
+    const std::string direccion = OrdenSent == 1 ? " Asc " : " Desc ";
+    if (Order == 1 || vb::Trim(OrderBy).empty()) {
+        OrderBy = " Order by " + e + direccion;
+        return;
+    }
+    for (const std::string& quitar :
+         {e + " Asc ,", ", " + e + " Asc ", ", " + e + " Asc", " " + e + " Asc ", " " + e + " Asc",
+          e + " Desc ,", ", " + e + " Desc ", ", " + e + " Desc", " " + e + " Desc ", " " + e + " Desc"}) {
+        OrderBy = Reemplazar(OrderBy, quitar, "");
+    }
+    OrderBy += (Iguales(vb::Trim(OrderBy), "Order by") ? " " : ", ") + e + direccion;
+}
+
+void GridQuery::ArmarOrden() {
+    if (OrdenSent != 0) return;
+    const std::size_t orden = Buscar(SQL, "Order by");
+    if (orden == npos) {
+        OrderBy.clear();
+    } else if (orden > 0 && SQL[orden - 1] == ' ') {
+        OrderBy = SQL.substr(orden - 1);
+    } else {
+        OrderBy = " " + SQL.substr(orden);  // a line break, not a blank, before it
+    }
+}
+
+// SQL's own condition, without its WHERE keyword; "" when it has none.
+std::string GridQuery::CondicionHost() const {
+    const std::size_t donde = Buscar(SQL, "WHERE");
+    if (donde == npos) return {};
+    std::size_t orden = Buscar(SQL, "ORDER BY", donde);
+    if (orden == npos) orden = SQL.size();
+    return vb::Trim(std::string_view(SQL).substr(donde + 5, orden - donde - 5));
+}
+
+void GridQuery::ArmarWhere() {
+    const std::size_t donde = Buscar(SQL, "WHERE");
+    if (donde == npos) {
+        ClausulaWhere = FiltroBusqueda.empty() ? std::string() : " where " + FiltroBusqueda;
+        return;
+    }
+    std::size_t orden = Buscar(SQL, "ORDER BY", donde);
+    if (orden == npos) orden = SQL.size();
+    const std::string w = SQL.substr(donde, orden - donde);
+    ClausulaWhere = FiltroBusqueda.empty()
+                        ? w
+                        : w.substr(0, 5) + " (" + CondicionHost() + ") AND " + FiltroBusqueda;
+}
+
+std::string GridQuery::AgregarAlias(std::string& campos) const {
+    std::string lista = vb::Replace(campos, ", ", "|") + "|";
+    while (!vb::Trim(lista).empty()) {
+        const std::size_t barra = lista.find('|');
+        const std::string item = lista.substr(0, barra);
+        const std::string e = EquiCampo(item, false);
+        if (e != item) campos = Reemplazar(campos, item, e + " as " + item);
+        lista.erase(0, barra + 1);
+    }
+    return campos;
+}
+
+// ---- Page query ----------------------------------------------------------------------
+
+std::string GridQuery::OrdenPagina() const {
+    const std::string k = Clave();
+    const std::size_t palabra = Buscar(OrderBy, "order by");
+    if (palabra == npos || vb::Trim(std::string_view(OrderBy).substr(palabra + 8)).empty()) {
+        return " ORDER BY " + k + " ";
+    }
+    for (const std::string& termino : TerminosOrden(std::string_view(OrderBy).substr(palabra + 8))) {
+        if (Iguales(SinCorchetes(PartirTermino(termino).expresion), SinCorchetes(k))) return vb::RTrim(OrderBy) + " ";
+    }
+    return vb::RTrim(OrderBy) + ", " + k + " ";
+}
+
+std::string GridQuery::OrdenExterior() const {
+    const std::string orden = OrdenPagina();
+    const std::size_t palabra = Buscar(orden, "order by");
+    std::string lista;
+    for (const std::string& texto : TerminosOrden(std::string_view(orden).substr(palabra + 8))) {
+        const Termino termino = PartirTermino(texto);
+        const bool columna = EsColumnaSimple(termino.expresion);
+        Agregar(lista, (columna ? "Paginacion." : "") + termino.expresion + termino.direccion);
+    }
+    return " ORDER BY " + lista + " ";
+}
+
+std::string GridQuery::ArmarConsultaPagina(std::int64_t pagina, bool oracle) {
+    const std::string t = TablaPagina();
+    if (PrimaryKey.empty()) PrimaryKey = "ID";
+    const std::string& k = PrimaryKey;
+    const std::int64_t tamano = std::max<std::int64_t>(PageSize, 0);
+    const std::int64_t saltar = tamano * (std::max<std::int64_t>(pagina, 1) - 1);
+    const std::string orden = OrdenPagina();
+    std::string r;
+    if (oracle) {
+        // ROWNUM is counted before ORDER BY: each limit wraps a sorted query.
+        r = " FROM (SELECT * FROM (SELECT *  FROM " + t + " WHERE " + k + " NOT IN (SELECT " + k +
+            " FROM (SELECT " + k + " FROM " + t + " " + ClausulaWhere + " " + orden +
+            ") WHERE ROWNUM<=" + std::to_string(saltar) + ") ";
+    } else {
+        r = " FROM (SELECT TOP " + std::to_string(tamano) + " *  FROM " + t + " WHERE " + k +
+            " NOT IN (SELECT TOP " + std::to_string(saltar) + " " + k + " FROM " + t + " " +
+            ClausulaWhere + " " + orden + ") ";
+    }
+    if (!FiltroBusqueda.empty()) r += " and " + FiltroBusqueda;
+    const std::string condicion = CondicionHost();
+    if (!condicion.empty()) r += " and (" + condicion + ")";
+    if (oracle) {
+        r += " " + orden + ") WHERE ROWNUM<=" + std::to_string(tamano) + ")  Paginacion ";
+    } else {
+        r += " " + orden + ") AS Paginacion ";
+    }
+    return r;
+}
+
+std::string GridQuery::ConsultaPagina(std::int64_t pagina, bool oracle) {
+    ArmarOrden();
+    ArmarWhere();
+    std::string& lista = CamposSel.empty() ? Campos : CamposSel;
+    std::string q = "SELECT ";
+    q.append(" ").append(AgregarAlias(lista));
+    q.append(" ").append(ArmarConsultaPagina(pagina, oracle));
+    q.append(ClausulaWhere);
+    q.append(" ").append(OrdenExterior());
+    return q;
+}
+
+std::string GridQuery::ConsultaSinPaginar() const {
+    const std::size_t desde = Buscar(SQL, " FROM ");
+    if (desde == npos) return SQL;
+    const std::string lista = SQL.substr(0, desde);
+    const std::size_t coma = lista.rfind(',');
+    const std::size_t select = Buscar(lista, "SELECT");
+    std::size_t inicio = 0;
+    if (coma != npos) {
+        inicio = coma + 1;
+    } else if (select != npos) {
+        inicio = select + 6;
+    }
+    if (Iguales(SinCorchetes(lista.substr(inicio)), SinCorchetes(Clave()))) return SQL;
+    return lista + ", " + Clave() + SQL.substr(desde);
+}
+
+std::string GridQuery::ConsultaConteo() const {
+    const std::size_t donde = Buscar(SQL, "WHERE");
+    std::string condicion;
+    if (donde == npos) {
+        condicion = FiltroBusqueda.empty() ? std::string() : " where " + FiltroBusqueda;
+    } else if (FiltroBusqueda.empty()) {
+        condicion = " WHERE " + CondicionHost();
+    } else {
+        condicion = " WHERE (" + CondicionHost() + ") AND " + FiltroBusqueda;
+    }
+    return "SELECT COUNT(*) FROM " + TablaPagina() + condicion;
+}
+
+std::int64_t GridQuery::CantidadPaginas(std::int64_t total, long pageSize) {
+    if (total <= 0) return 0;
+    if (pageSize <= 0) return 1;
+    return (total + pageSize - 1) / pageSize;
+}
+
+// ---- Search ----------------------------------------------------------------------------
+
+bool GridQuery::EsColumnaFecha(int posicion) const {
+    return vb::Contains(ColumnasFecha, "|" + std::to_string(posicion) + "|");
+}
+
+std::optional<std::string> GridQuery::TextoFecha(std::string_view texto) {
+    const std::string t = vb::Trim(texto);
+    const std::optional<vb::Date> fecha = vb::ParseDate(t);
+    if (!fecha) return std::nullopt;
+    const bool iso = t.size() > 4 && std::all_of(t.begin(), t.begin() + 4, EsDigito) && t[4] == '-';
+    if (!iso) return t;
+    const vb::DateParts p = fecha->Parts();
+    char dia[32];
+    std::snprintf(dia, sizeof dia, "%02d/%02d/%04d", p.day, p.month, p.year);
+    std::string resultado = dia;
+    if (p.hour != 0 || p.minute != 0 || p.second != 0) {
+        std::snprintf(dia, sizeof dia, " %02d:%02d:%02d", p.hour, p.minute, p.second);
+        resultado += dia;
+    }
+    return resultado;
+}
+
+std::optional<std::string> GridQuery::ClausulaBusqueda(const std::string& nombre, int posicion,
+                                                       const std::string& texto) const {
+    const std::string campo = EquiCampo("[" + nombre + "]", false);
+    if (!EsColumnaFecha(posicion)) return " CONVERT(NVARCHAR," + campo + ") LIKE " + foundation::SqlText("%" + texto + "%");
+    const std::optional<std::string> fecha = TextoFecha(texto);
+    if (!fecha) return std::nullopt;
+    return " " + campo + " = " + foundation::SqlText(*fecha);
+}
+
+std::string GridQuery::CondicionTodos(const std::vector<std::string>& titulos, const std::string& texto) const {
+    std::string clausulas;
+    for (std::size_t i = 0; i < titulos.size(); ++i) {
+        const std::optional<std::string> clausula = ClausulaBusqueda(titulos[i], static_cast<int>(i), texto);
+        if (clausula) Agregar(clausulas, *clausula, " or ");
+    }
+    // "()" would be no SQL: no column to search in finds nothing.
+    return " (" + (clausulas.empty() ? std::string("1=0") : clausulas) + ") ";
+}
+
+void GridQuery::AgregarFiltro(const std::string& condicion) {
+    if (!vb::Trim(FiltroBusqueda).empty()) FiltroBusqueda += " and ";
+    FiltroBusqueda += condicion;
+}
+
+// ---- Column choice -------------------------------------------------------------------------
+
+std::string GridQuery::ConsultaColumnas(std::string elegidas) const {
+    if (vb::Trim(elegidas).empty()) throw vb::InvalidCall("No se eligió ninguna columna para mostrar.");
+    return "SELECT TOP 1 " + AgregarAlias(elegidas) + " FROM " + TablaConsulta;
+}
+
+GridQuery::Eleccion GridQuery::ColumnasElegidas(const std::vector<adodb::FieldInfo>& campos) const {
+    Eleccion eleccion;
+    // The last field is the key column, added back as PrimaryKey.
+    for (std::size_t i = 0; i + 1 < campos.size(); ++i) {
+        const std::string& nombre = campos[i].Name;
+        Agregar(eleccion.ListaCamposSel, "[" + nombre + "]");
+        if (campos[i].Type == kTipoFecha) {
+            eleccion.ColumnasFecha += "|" + std::to_string(i) + "|";
+            eleccion.CamposSel += (eleccion.CamposSel.empty() ? " " : ", ") + ItemFecha(nombre, true);
+        } else {
+            Agregar(eleccion.CamposSel, "[" + nombre + "]");
+        }
+    }
+    Agregar(eleccion.CamposSel, Clave());
+    Agregar(eleccion.ListaCamposSel, Clave());
+    return eleccion;
+}
+
+// ---- Running the queries -----------------------------------------------------------
+
+namespace {
+
+std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, std::string texto) {
+    adodb::Recordset rs;
+    db.gCnn.Errors().Clear();
+    db.AbrirRecordset(texto, rs);
+    if (rs.State() != adodb::adStateOpen) throw ErrorDeConexion(db, "No se pudo leer la lista de campos.");
+    std::vector<adodb::FieldInfo> campos = rs.FieldInfos();
+    db.CierraRecordset(rs);
+    return campos;
+}
+
+}  // namespace
+
+std::vector<adodb::FieldInfo> LeerCampos(foundation::DB_Dll& db, const GridQuery& consulta) {
+    return CamposDe(db, consulta.ConsultaCampos());
+}
+
+std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const GridQuery& consulta,
+                                                 const std::string& elegidas) {
+    return CamposDe(db, consulta.ConsultaColumnas(elegidas));
+}
+
+std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta) {
+    std::string texto = consulta.ConsultaConteo();
+    adodb::Recordset rs;
+    db.gCnn.Errors().Clear();
+    db.AbrirRecordset(texto, rs);
+    if (rs.State() != adodb::adStateOpen) throw ErrorDeConexion(db, "No se pudieron contar los registros.");
+    std::int64_t total = 0;
+    if (!rs.BOF() && !rs.EOF()) total = static_cast<std::int64_t>(vb::CDbl(rs.Fields(std::size_t{0}).Value()));
+    db.CierraRecordset(rs);
+    return total;
+}
+
+void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto, adodb::Recordset& rs) {
+    db.gCnn.Errors().Clear();
+    db.AbrirRecordset(texto, rs);
+    if (rs.State() == adodb::adStateOpen) return;
+    if (db.gCnn.Errors().Count() > 0 && db.gCnn.Errors().Item(0).NativeError == kNativoColumnaInexistente) {
+        db.gCnn.Errors().Clear();
+        std::string completa = consulta.ConsultaSinPaginar();
+        db.AbrirRecordset(completa, rs);
+        if (rs.State() == adodb::adStateOpen) return;
+    }
+    throw ErrorDeConexion(db, "No se pudo abrir la página.");
+}
+
+PaginaLeida LeerPagina(adodb::Recordset& rs) {
+    PaginaLeida pagina;
+    for (const adodb::FieldInfo& campo : rs.FieldInfos()) pagina.Campos.push_back(campo.Name);
+    while (!rs.EOF()) {
+        std::vector<std::string> fila;
+        fila.reserve(pagina.Campos.size());
+        for (std::size_t i = 0; i < pagina.Campos.size(); ++i) fila.push_back(vb::TextOf(rs.Fields(i).Value()));
+        pagina.Filas.push_back(std::move(fila));
+        rs.MoveNext();
+    }
+    return pagina;
+}
+
+}  // namespace authorization

@@ -1,0 +1,210 @@
+// The flex grid model without a window, and its view offscreen.
+#include "ui/flexgrid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include "vb/error.h"
+
+namespace {
+
+using ui::FlexGrid;
+
+long NumeroDeError(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const vb::Error& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+// The cell events a grid raised, in order: "L" leave, "E" enter.
+struct Eventos {
+    explicit Eventos(FlexGrid& g) {
+        QObject::connect(&g, &FlexGrid::LeaveCell, [this] { lista += "L"; });
+        QObject::connect(&g, &FlexGrid::EnterCell, [this] { lista += "E"; });
+    }
+    std::string Tomar() { return std::exchange(lista, {}); }
+    std::string lista;
+};
+
+TEST(FlexGrid, MovingTheCurrentCellByCodeRaisesLeaveAndEnterAndResetsTheSelection) {
+    FlexGrid g;
+    g.SetRows(5);
+    g.SetCols(4);
+    Eventos eventos(g);
+    g.SetRowSel(4);
+    g.SetColSel(3);
+    EXPECT_EQ(eventos.Tomar(), "");
+    g.SetRow(2);
+    EXPECT_EQ(eventos.Tomar(), "LE");
+    EXPECT_EQ(g.RowSel(), 2);
+    EXPECT_EQ(g.ColSel(), 1);
+    g.SetRow(2);
+    EXPECT_EQ(eventos.Tomar(), "");  // same cell
+    g.SetCol(0);                     // a fixed column may be current
+    g.SetRow(0);
+    EXPECT_EQ(eventos.Tomar(), "LELE");
+    g.MoveToCell(3, 2);
+    EXPECT_EQ(eventos.Tomar(), "LE");
+    EXPECT_EQ(NumeroDeError([&] { g.SetRow(5); }), ui::kErrInvalidRow);
+    EXPECT_EQ(NumeroDeError([&] { g.SetCol(-1); }), ui::kErrInvalidCol);
+    EXPECT_EQ(g.Row(), 3);
+}
+
+TEST(FlexGrid, ShrinkingDiscardsCellsAndTextArrayCountsRowByRow) {
+    FlexGrid g;
+    g.SetRows(4);
+    g.SetCols(3);
+    g.SetTextMatrix(3, 2, "x");
+    g.SetTextMatrix(1, 1, "y");
+    EXPECT_EQ(g.TextArray(1 * 3 + 1), "y");
+    g.SetTextArray(3 * 3 + 2, "z");
+    EXPECT_EQ(g.TextMatrix(3, 2), "z");
+    g.MoveToCell(3, 2);
+    g.SetRows(3);
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(NumeroDeError([&] { (void)g.TextMatrix(3, 2); }), ui::kErrSubscriptRange);
+    g.SetRows(4);
+    EXPECT_EQ(g.TextMatrix(3, 2), "");  // the row removed is gone
+    EXPECT_EQ(g.TextMatrix(1, 1), "y");
+    g.SetCols(1);
+    g.SetCols(3);
+    EXPECT_EQ(g.TextMatrix(1, 1), "");
+}
+
+TEST(FlexGrid, ColoursWidthsClearAndDataSource) {
+    FlexGrid g;
+    g.SetRows(3);
+    g.SetCols(3);
+    g.MoveToCell(1, 2);
+    g.SetCellBackColor(ui::RGB(192, 232, 232));
+    EXPECT_EQ(g.CellBackColor(), 0xE8E8C0u);
+    EXPECT_EQ(g.CellBackColorAt(1, 1), 0u);  // default
+    g.SetText("t");
+    g.SetColWidth(2, 0);
+    g.SetColWidth(1, 1500);
+    EXPECT_EQ(NumeroDeError([&] { g.SetColWidth(1, -1); }), ui::kErrSubscriptRange);
+
+    g.Clear();
+    EXPECT_EQ(g.TextMatrix(1, 2), "");
+    EXPECT_EQ(g.CellBackColor(), 0xE8E8C0u);
+    EXPECT_EQ(g.Rows(), 3);
+
+    Eventos eventos(g);
+    g.SetDataSource({"A", "B", "C"}, {{"a1", "b1", "c1"}, {"a2", "b2", "c2"}});
+    EXPECT_EQ(eventos.Tomar(), "");
+    EXPECT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.Cols(), 4);
+    EXPECT_EQ(g.TextMatrix(0, 1), "A");
+    EXPECT_EQ(g.TextMatrix(2, 3), "c2");
+    EXPECT_EQ(g.TextMatrix(1, 0), "");
+    EXPECT_EQ(g.ColWidth(1), 1500);  // widths of existing columns stay
+    EXPECT_EQ(g.ColWidth(2), 0);
+    EXPECT_EQ(g.ColWidth(3), FlexGrid::kDefaultColWidth);
+    EXPECT_EQ(g.CellBackColorAt(1, 2), 0u);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 1);
+}
+
+TEST(FlexGrid, KeyCodesOfQtKeys) {
+    const std::pair<int, int> casos[] = {
+        {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Escape, 27}, {Qt::Key_PageUp, 33},
+        {Qt::Key_PageDown, 34}, {Qt::Key_Up, 38}, {Qt::Key_Down, 40}, {Qt::Key_F1, 112},
+        {Qt::Key_F3, 114}, {Qt::Key_A, 65}, {Qt::Key_7, 55}, {Qt::Key_Backspace, 8}, {Qt::Key_VolumeUp, 0},
+    };
+    for (const auto& [qt, vb] : casos) EXPECT_EQ(ui::VbKeyCode(qt), vb) << qt;
+    EXPECT_EQ(ui::VbShift(Qt::ShiftModifier | Qt::ControlModifier), ui::kShiftMask | ui::kCtrlMask);
+}
+
+// ---- The view --------------------------------------------------------------------------------
+
+class FlexGridViewTest : public ::testing::Test {
+protected:
+    FlexGridViewTest() : vista_(grid_) {
+        grid_.SetRows(6);
+        grid_.SetCols(4);
+        for (int c = 1; c < 4; ++c) grid_.SetTextMatrix(0, c, "T" + std::to_string(c));
+        for (int r = 1; r < 6; ++r) grid_.SetTextMatrix(r, 0, std::to_string(r));
+        grid_.SetColWidth(3, 0);
+        vista_.resize(400, 300);
+        vista_.show();
+    }
+
+    void Tecla(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& texto = {}) {
+        QKeyEvent evento(QEvent::KeyPress, key, mods, texto);
+        QApplication::sendEvent(&vista_, &evento);
+    }
+    void Clic(int row, int col, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const QPoint punto = vista_.visualRect(vista_.model()->index(row - 1, col - 1)).center();
+        QMouseEvent press(QEvent::MouseButtonPress, punto, vista_.viewport()->mapToGlobal(punto), Qt::LeftButton,
+                          Qt::LeftButton, mods);
+        QMouseEvent release(QEvent::MouseButtonRelease, punto, vista_.viewport()->mapToGlobal(punto), Qt::LeftButton,
+                            Qt::NoButton, mods);
+        QApplication::sendEvent(vista_.viewport(), &press);
+        QApplication::sendEvent(vista_.viewport(), &release);
+    }
+
+    FlexGrid grid_;
+    ui::FlexGridView vista_;
+};
+
+TEST_F(FlexGridViewTest, ShowsTitlesAndHidesColumnsOfWidthZero) {
+    EXPECT_EQ(vista_.model()->headerData(0, Qt::Horizontal).toString(), "T1");
+    EXPECT_EQ(vista_.model()->headerData(2, Qt::Vertical).toString(), "3");
+    EXPECT_TRUE(vista_.isColumnHidden(2));
+    EXPECT_FALSE(vista_.isColumnHidden(1));
+    grid_.SetColWidth(3, 900);
+    EXPECT_FALSE(vista_.isColumnHidden(2));
+    EXPECT_EQ(vista_.columnWidth(2), 60);
+}
+
+TEST_F(FlexGridViewTest, ClicksAndShiftSelectARowRange) {
+    int clics = 0;
+    QObject::connect(&grid_, &FlexGrid::Click, [&] { ++clics; });
+    Clic(4, 2);
+    EXPECT_EQ(grid_.Row(), 4);
+    EXPECT_EQ(grid_.Col(), 2);
+    EXPECT_EQ(clics, 1);
+    Clic(2, 1, Qt::ShiftModifier);
+    EXPECT_EQ(grid_.Row(), 4);  // the anchor stays
+    EXPECT_EQ(grid_.RowSel(), 2);
+    EXPECT_EQ(grid_.ColSel(), 1);
+    Tecla(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid_.RowSel(), 1);
+    EXPECT_EQ(grid_.Row(), 4);
+    EXPECT_TRUE(vista_.selectionModel()->isSelected(vista_.model()->index(2, 0)));
+    Tecla(Qt::Key_Down);
+    EXPECT_EQ(grid_.Row(), 5);
+    EXPECT_EQ(grid_.RowSel(), 5);
+}
+
+TEST_F(FlexGridViewTest, KeysReachTheHostAsKeyCodesBeforeTheViewMoves) {
+    grid_.MoveToCell(1, 1);
+    std::vector<int> codigos;
+    std::vector<int> caracteres;
+    QObject::connect(&grid_, &FlexGrid::KeyDown, [&](int& code, int&) { codigos.push_back(code); });
+    QObject::connect(&grid_, &FlexGrid::KeyPress, [&](int& ascii) { caracteres.push_back(ascii); });
+    Tecla(Qt::Key_F1);
+    Tecla(Qt::Key_Return, Qt::NoModifier, "\r");
+    Tecla(Qt::Key_A, Qt::NoModifier, "a");
+    Tecla(Qt::Key_Down);
+    EXPECT_EQ(codigos, (std::vector<int>{112, 13, 65, 40}));
+    EXPECT_EQ(caracteres, (std::vector<int>{13, 97}));
+    EXPECT_EQ(grid_.Row(), 2);
+    // Right skips the hidden column and stops at the last visible one.
+    Tecla(Qt::Key_Right);
+    Tecla(Qt::Key_Right);
+    EXPECT_EQ(grid_.Col(), 2);
+
+    // A host that clears the key code keeps the view from moving.
+    QObject::connect(&grid_, &FlexGrid::KeyDown, [](int& code, int&) { code = 0; });
+    Tecla(Qt::Key_Down);
+    EXPECT_EQ(grid_.Row(), 2);
+}
+
+}  // namespace

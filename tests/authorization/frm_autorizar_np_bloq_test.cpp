@@ -1,0 +1,457 @@
+// The main window on a real database: the list, the authorization of the
+// selected rows (walk, refusals, one transaction per order, the message for
+// the orders left), the history panel, the layout and the keys.
+#include "authorization/frm_autorizar_np_bloq.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "authorization/tsdbgrid.h"
+#include "foundation/session.h"
+#include "grid_fixture.h"
+#include "helpers/helpers.h"
+#include "ui/flexgrid.h"
+#include "vb/datetime.h"
+#include "vb/text.h"
+
+namespace authorization {
+namespace {
+
+constexpr const char* kPregunta =
+    "Esta opcion autorizará todos los comprobantes seleccionados\r\n-Esta seguro de Continuar...?";
+constexpr const char* kAvisoFallidas = "No se pudieron autorizar los siguientes comprobantes:";
+
+class VentanaTest : public testing::GridDbTest {
+protected:
+    VentanaTest() {
+        vb::SetClock([] { return vb::Date::FromParts(2024, 3, 5, 9, 7, 31); });
+        usuarioPrevio_ = foundation::gUsuarioLogeado;
+        foundation::gUsuarioLogeado = "tester";
+        AgregarOrdenes(14);
+        Cargar();
+    }
+    ~VentanaTest() override {
+        vb::SetClock(nullptr);
+        foundation::gUsuarioLogeado = usuarioPrevio_;
+    }
+
+    void Cargar() {
+        ventana_.CmdCargar_Click();
+        TomarSentencias();
+    }
+    ui::FlexGrid& Grid() { return ventana_.TsDbGrid1().MsFlexGrid(); }
+    int ColClave() { return Grid().Cols() - 1; }
+    std::string Clave(int fila) { return Grid().TextMatrix(fila, ColClave()); }
+    std::string Numero(int fila) { return Grid().TextMatrix(fila, 2); }
+    void Selecciona(int fila, int filaSel) {
+        Grid().SetRow(fila);
+        Grid().SetRowSel(filaSel);
+    }
+
+    std::vector<std::string> Consulta(const std::string& sql) {
+        std::vector<std::string> filas;
+        for (const auto& fila : db_.gCnn.Query(sql).rows) {
+            std::string texto;
+            for (const vb::Variant& valor : fila) texto += (texto.empty() ? "" : "|") + vb::TextOf(valor);
+            filas.push_back(texto);
+        }
+        return filas;
+    }
+    // The blocked orders of the fixture that are no longer blocked.
+    std::vector<std::string> Desbloqueadas() {
+        return Consulta("SELECT ID FROM V_MV_CPTE WHERE ID < 1000 AND BLOQUEADA = 0 ORDER BY ID");
+    }
+    std::vector<std::string> Acciones() {
+        return Consulta("SELECT IdComprobante, Tipo_accion, Usuario FROM V_MV_CPTEACCIONES ORDER BY ID");
+    }
+    static std::vector<std::string> Con(const std::vector<std::string>& sentencias, const char* inicio) {
+        std::vector<std::string> elegidas;
+        for (const std::string& s : sentencias) {
+            if (vb::StartsWith(vb::Trim(s), inicio)) elegidas.push_back(s);
+        }
+        return elegidas;
+    }
+    static std::string Update(const std::string& id) {
+        return "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = " + id +
+               " AND BLOQUEADA = 1 AND TC = 'NP'";
+    }
+    static std::string InsertAO(const std::string& numero, const std::string& usuario) {
+        return " INSERT INTO V_MV_CPTEACCIONES (TC,IdComprobante,IdComplemento,Tipo_accion,FECHAHORA,Usuario,PC,"
+               "SYSTEMUSER,NUMEROASIENTO) VALUES ('NP  ','" +
+               numero + "',0,'AO','05/03/24 09:07','" + usuario + "','" + helpers::gEstacion().NombrePC() + "','',0)";
+    }
+    void Restablece() {
+        db_.gCnn.Execute("UPDATE V_MV_CPTE SET BLOQUEADA = 1, OBSERVACIONES = 'obs' WHERE ID < 1000");
+        db_.gCnn.Execute("DELETE FROM V_MV_CPTEACCIONES");
+        Cargar();
+        operator_.ClearShown();
+    }
+    // Moves the session to a database file, so that a second connection can
+    // put triggers on it (the session's connection runs one statement at a time).
+    void PasaAArchivo() {
+        archivo_ = home_.File("empresa.db");
+        EjecutaDirecto(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
+        db_.gCnn.Close();
+        db_.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo_);
+        AgregarOrdenes(14);
+        Cargar();
+    }
+    void EjecutaDirecto(const std::string& sql) {
+        sqlite3* conexion = nullptr;
+        ASSERT_EQ(sqlite3_open(archivo_.c_str(), &conexion), SQLITE_OK);
+        char* error = nullptr;
+        const int resultado = sqlite3_exec(conexion, sql.c_str(), nullptr, nullptr, &error);
+        EXPECT_EQ(resultado, SQLITE_OK) << (error != nullptr ? error : "");
+        sqlite3_free(error);
+        sqlite3_close(conexion);
+    }
+    void EnviaTecla(QWidget& destino, Qt::Key tecla) {
+        QKeyEvent evento(QEvent::KeyPress, tecla, Qt::NoModifier);
+        QApplication::sendEvent(&destino, &evento);
+    }
+
+    FrmAutorizarNPBloq ventana_;
+    std::string usuarioPrevio_;
+    std::string archivo_;
+};
+
+TEST_F(VentanaTest, ListsTheBlockedOrdersTenAPageWithTheKeyLast) {
+    EXPECT_EQ(ventana_.TsDbGrid1().SQL(),
+              std::string(testing::kConsultaPrincipal) + "  ");  // one blank from the property, one from the load
+    EXPECT_EQ(ventana_.TsDbGrid1().PageSize(), 10);
+    EXPECT_EQ(ventana_.TsDbGrid1().UltimaPagina(), 2);
+    EXPECT_EQ(Grid().Rows(), 11);
+    EXPECT_EQ(Grid().TextMatrix(0, ColClave()), "ID");
+    EXPECT_EQ(Grid().TextMatrix(0, 2), "NUMERO");
+}
+
+struct CasoRecorrido {
+    const char* nombre;
+    int fila;
+    int filaSel;
+    std::vector<int> autorizadas;  // in the order they are walked
+};
+
+TEST_F(VentanaTest, AuthorizesTheRangeFromTheCurrentRowTowardsTheSelectionsEnd) {
+    const std::vector<CasoRecorrido> casos = {
+        {"no selection", 3, 3, {3}},
+        {"downwards", 2, 4, {2, 3, 4}},
+        {"upwards", 5, 3, {5, 4, 3}},
+        {"the title row is not an order", 0, 2, {1, 2}},
+    };
+    for (const CasoRecorrido& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Restablece();
+        std::vector<std::string> updates, inserts, ids, numeros;
+        for (int fila : caso.autorizadas) {
+            updates.push_back(Update(Clave(fila)));
+            inserts.push_back(InsertAO(Numero(fila), "tester"));
+            ids.push_back(Clave(fila));
+            numeros.push_back(Numero(fila) + "|AO|tester");
+        }
+        Selecciona(caso.fila, caso.filaSel);
+        operator_.AnswerMsgBox(ui::vbYes);
+
+        ventana_.cmdAplicar_Click();
+
+        ASSERT_EQ(operator_.Shown().size(), 1u);  // the question, and no failure message
+        EXPECT_EQ(operator_.Shown()[0].prompt, kPregunta);
+        EXPECT_EQ(operator_.Shown()[0].title, "Atención!");
+        EXPECT_EQ(operator_.Shown()[0].style, ui::vbYesNo + ui::vbQuestion);
+        const std::vector<std::string> sentencias = TomarSentencias();
+        EXPECT_EQ(Con(sentencias, "UPDATE"), updates);
+        EXPECT_EQ(Con(sentencias, "INSERT"), inserts);
+        std::sort(ids.begin(), ids.end(), [](const std::string& a, const std::string& b) { return std::stol(a) < std::stol(b); });
+        EXPECT_EQ(Desbloqueadas(), ids);
+        EXPECT_EQ(Acciones(), numeros);
+        // The list was loaded again: the authorized orders are gone from it.
+        for (int f = 1; f < Grid().Rows(); ++f) EXPECT_EQ(std::count(ids.begin(), ids.end(), Clave(f)), 0);
+    }
+}
+
+TEST_F(VentanaTest, AUserNamedAIsLoggedAsHeIs) {
+    foundation::gUsuarioLogeado = "A";
+    const std::string numero = Numero(1);
+    Selecciona(1, 1);
+    operator_.AnswerMsgBox(ui::vbYes);
+    ventana_.cmdAplicar_Click();
+    EXPECT_EQ(Con(TomarSentencias(), "INSERT"), std::vector<std::string>{InsertAO(numero, "A")});
+    EXPECT_EQ(Acciones(), std::vector<std::string>{numero + "|AO|A"});
+}
+
+TEST_F(VentanaTest, AnsweringNoChangesNothingAndDoesNotReload) {
+    const std::string antes = Numero(2);
+    Selecciona(2, 4);
+    TomarSentencias();  // the history of row 2
+    operator_.AnswerMsgBox(ui::vbNo);
+    ventana_.cmdAplicar_Click();
+    EXPECT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_TRUE(TomarSentencias().empty());  // no statement, no reload
+    EXPECT_TRUE(Desbloqueadas().empty());
+    EXPECT_TRUE(Acciones().empty());
+    EXPECT_EQ(Grid().Row(), 2);
+    EXPECT_EQ(Grid().RowSel(), 4);
+    EXPECT_EQ(Numero(2), antes);
+}
+
+TEST_F(VentanaTest, BlankKeysAreSkippedAndKeysThatAreNotNumbersRefused) {
+    const std::string clave1 = Clave(1), clave4 = Clave(4), numero3 = Numero(3);
+    Grid().SetTextMatrix(2, ColClave(), "  ");
+    Grid().SetTextMatrix(3, ColClave(), "7 OR 1=1");
+    Selecciona(1, 4);
+    operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+
+    ventana_.cmdAplicar_Click();
+
+    const std::vector<std::string> sentencias = TomarSentencias();
+    EXPECT_EQ(Con(sentencias, "UPDATE"), (std::vector<std::string>{Update(clave1), Update(clave4)}));
+    for (const std::string& s : sentencias) EXPECT_EQ(s.find("1=1"), std::string::npos) << s;
+    ASSERT_EQ(operator_.Shown().size(), 2u);
+    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero3);
+    EXPECT_EQ(operator_.Shown()[1].style, ui::vbOKOnly + ui::vbExclamation);
+    EXPECT_EQ(Desbloqueadas().size(), 2u);
+}
+
+TEST_F(VentanaTest, NothingIsAuthorizedWhenTheLastColumnIsNotTheKey) {
+    const std::string numero1 = Numero(1), numero2 = Numero(2);
+    Grid().SetTextMatrix(0, ColClave(), "IMPORTE");
+    Selecciona(1, 2);
+    operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+    ventana_.cmdAplicar_Click();
+    EXPECT_TRUE(Con(TomarSentencias(), "UPDATE").empty());
+    ASSERT_EQ(operator_.Shown().size(), 2u);
+    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2);
+    EXPECT_TRUE(Desbloqueadas().empty());
+}
+
+struct CasoFallo {
+    const char* nombre;
+    // Makes the order of the middle row fail; $ID and $NUMERO are its key and number.
+    const char* preparacion;
+    bool sigueBloqueada;
+};
+
+TEST_F(VentanaTest, AFailedOrderIsRolledBackAloneAndNamed) {
+    const std::vector<CasoFallo> casos = {
+        {"the action record cannot be written",
+         "CREATE TRIGGER falla BEFORE INSERT ON V_MV_CPTEACCIONES WHEN NEW.IdComprobante = '$NUMERO' "
+         "BEGIN SELECT RAISE(ABORT, 'rechazado'); END;",
+         true},
+        {"the order cannot be updated",
+         "CREATE TRIGGER falla BEFORE UPDATE ON V_MV_CPTE WHEN OLD.ID = $ID BEGIN SELECT RAISE(ABORT, 'rechazado'); END;",
+         true},
+        {"another station released it first", "UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = $ID", false},
+    };
+    PasaAArchivo();
+    for (const CasoFallo& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        EjecutaDirecto("DROP TRIGGER IF EXISTS falla");
+        Restablece();
+        const std::string id1 = Clave(1), id2 = Clave(2), id3 = Clave(3);
+        const std::string numero1 = Numero(1), numero2 = Numero(2), numero3 = Numero(3);
+        EjecutaDirecto(vb::Replace(vb::Replace(caso.preparacion, "$ID", id2), "$NUMERO", numero2));
+        TomarSentencias();
+        Selecciona(1, 3);
+        operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+
+        ventana_.cmdAplicar_Click();
+
+        ASSERT_EQ(operator_.Shown().size(), 2u);
+        EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero2);
+        EXPECT_EQ(operator_.Shown()[1].title, "Atención!");
+        EXPECT_EQ(Acciones(), (std::vector<std::string>{numero1 + "|AO|tester", numero3 + "|AO|tester"}));
+        EXPECT_EQ(Consulta("SELECT BLOQUEADA + 0, OBSERVACIONES FROM V_MV_CPTE WHERE ID = " + id2),
+                  std::vector<std::string>{caso.sigueBloqueada ? "1|obs" : "0|obs"});
+        EXPECT_EQ(Consulta("SELECT BLOQUEADA + 0, OBSERVACIONES FROM V_MV_CPTE WHERE ID IN (" + id1 + ", " + id3 + ")"),
+                  (std::vector<std::string>{"0|", "0|"}));
+        EXPECT_FALSE(db_.gCnn.InTransaction());
+        // The list was loaded again; an order still blocked is still listed.
+        bool listada = false;
+        for (int f = 1; f < Grid().Rows(); ++f) listada = listada || Clave(f) == id2;
+        EXPECT_EQ(listada, caso.sigueBloqueada);
+    }
+}
+
+struct CasoError {
+    const char* nombre;
+    int respuesta;                  // to the error routine's box
+    std::size_t filasIntentadas;    // error boxes shown
+};
+
+TEST_F(VentanaTest, AnErrorRaisedWhileAuthorizingIsReportedAndTheAnswerDecides) {
+    const std::vector<CasoError> casos = {
+        {"ignore goes on with the next order", ui::vbIgnore, 3},
+        {"cancel stops the run", ui::vbCancel, 1},
+    };
+    for (const CasoError& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Restablece();
+        const std::string numero1 = Numero(1), numero2 = Numero(2), numero3 = Numero(3);
+        db_.gCnn.BeginTrans();  // a transaction left open: no order can begin its own
+        Selecciona(1, 3);
+        operator_.AnswerMsgBox(ui::vbYes);
+        for (std::size_t i = 0; i < caso.filasIntentadas; ++i) operator_.AnswerMsgBox(caso.respuesta);
+        operator_.AnswerMsgBox(ui::vbOK);
+        TomarSentencias();
+
+        ventana_.cmdAplicar_Click();
+
+        db_.gCnn.RollbackTrans();
+        ASSERT_EQ(operator_.Shown().size(), caso.filasIntentadas + 2);
+        const std::string numeros[] = {numero1, numero2, numero3};
+        std::string nombradas;  // the orders reached, each named
+        for (std::size_t i = 0; i < caso.filasIntentadas; ++i) nombradas += "\r\n" + numeros[i];
+        EXPECT_EQ(operator_.Shown().back().prompt, kAvisoFallidas + nombradas);
+        EXPECT_TRUE(Con(TomarSentencias(), "UPDATE").empty());
+        EXPECT_TRUE(Desbloqueadas().empty());
+        EXPECT_EQ(operator_.PendingAnswers(), 0u);
+    }
+}
+
+TEST_F(VentanaTest, HistorySpellsOutTheCodesOrSaysThereIsNone) {
+    const std::string numero = Numero(4);
+    const char* const codigos[] = {"A", "M", "B", "E", "AO"};
+    for (const char* codigo : codigos) {
+        db_.gCnn.Execute(std::string("INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, "
+                                     "FECHAHORA, Usuario, PC, SYSTEMUSER) VALUES ('NP  ', '") +
+                         numero + "', 0, '" + codigo + "', '2024-01-02 09:15:00', 'ana', 'CAJA1', NULL)");
+    }
+    Grid().SetRow(4);
+    const std::string fecha = vb::TextOf(vb::Variant(vb::Date::FromParts(2024, 1, 2, 9, 15)));
+    std::string esperado;
+    for (const char* nombre : {"Alta", "Modificación", "Baja", "Eliminación", "Autorización"}) {
+        esperado += "NP   " + numero + " 0 " + nombre + " " + fecha + " ana CAJA1 \r\n";
+    }
+    EXPECT_EQ(ventana_.TextoInfoAdic(), esperado);
+    EXPECT_EQ(ventana_.txtInfoAdic().toPlainText().toStdString(), vb::Replace(esperado, "\r\n", "\n"));
+
+    Grid().SetRow(5);
+    EXPECT_EQ(ventana_.TextoInfoAdic(), "Sin Información Adicional!!!");
+}
+
+TEST_F(VentanaTest, InformationPanelStates) {
+    using Twips = FrmAutorizarNPBloq::Twips;
+    FrmAutorizarNPBloq& v = ventana_;
+    auto estado = [&] {
+        return std::vector<bool>{FrmAutorizarNPBloq::Visible(v.txtInfoAdic()), FrmAutorizarNPBloq::Visible(v.cmdBajar()),
+                                 FrmAutorizarNPBloq::Visible(v.cmdSubir())};
+    };
+    auto alturas = [&] {
+        return std::vector<long>{v.Medidas(v.frmInfoAdic()).Height, v.Medidas(v.chkInfoAdic()).Top,
+                                 v.Medidas(v.cmdSubir()).Top, v.Medidas(v.cmdBajar()).Top,
+                                 v.Medidas(v.txtInfoAdic()).Height};
+    };
+    // At load: collapsed at the design's sizes, box checked, history and cmdBajar shown.
+    EXPECT_TRUE(v.chkInfoAdic().isChecked());
+    EXPECT_EQ(estado(), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(alturas(), (std::vector<long>{1275, 1020, 990, 990, 810}));
+
+    v.cmdBajar_Click();
+    EXPECT_EQ(estado(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(alturas(), (std::vector<long>{5040, 4795, 4720, 4720, 4540}));
+
+    v.cmdSubir_Click();
+    EXPECT_EQ(estado(), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(alturas(), (std::vector<long>{1275, 1030, 955, 955, 775}));
+
+    // Unchecking hides the history and collapses an expanded panel.
+    v.cmdBajar_Click();
+    v.chkInfoAdic().setChecked(false);
+    EXPECT_EQ(estado(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(alturas(), (std::vector<long>{1275, 1030, 955, 955, 775}));
+
+    // Checking again shows the history and both buttons.
+    v.chkInfoAdic().setChecked(true);
+    EXPECT_EQ(estado(), (std::vector<bool>{true, true, true}));
+    const Twips marco = v.Medidas(v.frmInfoAdic());
+    EXPECT_EQ(marco.Left, 4350);
+    EXPECT_EQ(marco.Top, -90);
+}
+
+TEST_F(VentanaTest, ResizingLaysOutTheGridAndThePanelLineByLine) {
+    FrmAutorizarNPBloq& v = ventana_;
+    v.resize(800, 600);  // 12000 by 9000 twips
+    v.Form_Resize();
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Width, 11950);
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Height, 9000 - 1215 - 350);
+    EXPECT_EQ(v.Medidas(v.frmInfoAdic()).Width, 12000 - 4350 - 150);
+    EXPECT_EQ(v.Medidas(v.txtInfoAdic()).Width, 7450);
+    EXPECT_EQ(v.Medidas(v.cmdSubir()).Left, 7100);
+    EXPECT_EQ(v.Medidas(v.cmdBajar()).Left, 7100);
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Left, -60);
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Top, 1170);
+
+    // Too small for the grid's height and the panel's width: those lines are
+    // skipped, the others still apply.
+    v.resize(250, 100);  // 3750 by 1500 twips
+    v.Form_Resize();
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Width, 3700);
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Height, 9000 - 1215 - 350);
+    EXPECT_EQ(v.Medidas(v.frmInfoAdic()).Width, 7500);
+}
+
+TEST_F(VentanaTest, TheWindowSeesTheKeysWhereverTheFocusIs) {
+    ventana_.show();
+    auto* vista = ventana_.TsDbGrid1().findChild<ui::FlexGridView*>();
+    ASSERT_NE(vista, nullptr);
+
+    // F2 from the grid asks; No.
+    operator_.AnswerMsgBox(ui::vbNo);
+    EnviaTecla(*vista, Qt::Key_F2);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].prompt, kPregunta);
+
+    // F1 from the history box reloads.
+    EnviaTecla(ventana_.txtInfoAdic(), Qt::Key_F1);
+    EXPECT_FALSE(Con(TomarSentencias(), "SELECT").empty());
+
+    // F3 does nothing while cmdEdit is hidden.
+    EXPECT_FALSE(FrmAutorizarNPBloq::Visible(ventana_.cmdEdit()));
+    EnviaTecla(*vista, Qt::Key_F3);
+    EXPECT_TRUE(TomarSentencias().empty());
+    EXPECT_EQ(operator_.Shown().size(), 1u);
+
+    // ESC closes the window.
+    EnviaTecla(*vista, Qt::Key_Escape);
+    EXPECT_FALSE(ventana_.isVisible());
+    EXPECT_TRUE(Desbloqueadas().empty());
+}
+
+TEST_F(VentanaTest, ControlsCarryTheirNamesCaptionsAndTips) {
+    struct Boton {
+        const char* nombre;
+        const char* texto;
+        const char* tip;
+    };
+    const Boton botones[] = {
+        {"CmdCargar", "      [F1]      Cargar", "Cargar Comprobantes"},
+        {"cmdAplicar", "       [F2]       Autorizar", "Autorizar Comprobantes"},
+        {"cmdSalir", "    [ESC]     Salir  ", "[ESC] Salir"},
+        {"cmdEdit", " [F3]  Modificar", "Modificar Orden de Compra"},
+    };
+    for (const Boton& b : botones) {
+        auto* boton = ventana_.findChild<QPushButton*>(b.nombre);
+        ASSERT_NE(boton, nullptr) << b.nombre;
+        EXPECT_EQ(boton->text().toStdString(), b.texto);
+        EXPECT_EQ(boton->toolTip().toStdString(), b.tip);
+    }
+    for (const char* nombre : {"frmInfoAdic", "txtInfoAdic", "chkInfoAdic", "cmdBajar", "cmdSubir", "TsDbGrid1"}) {
+        EXPECT_NE(ventana_.findChild<QWidget*>(nombre), nullptr) << nombre;
+    }
+    EXPECT_EQ(ventana_.windowTitle().toStdString(), "Tarvolin");
+    EXPECT_EQ(ventana_.chkInfoAdic().text().toStdString(), "&Ver Información Adicional");
+}
+
+}  // namespace
+}  // namespace authorization
