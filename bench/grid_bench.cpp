@@ -5,20 +5,17 @@
 // and the last page, on 100,000 and 1,000,000 rows; "rss_growth_kb" is how
 // much the process grew while loading (it should not follow the table).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 
 #include "authorization/tsdbgrid_query.h"
 #include "foundation/db_dll.h"
+#include "orders_file.h"
 
 namespace {
 
@@ -26,10 +23,6 @@ constexpr long kPageSize = 10;
 const char* const kListQuery =
     "SELECT TC, IDCOMPROBANTE AS NUMERO,FECHA,FECHAESTFIN AS VENCIMIENTO,NOMBRE AS CLIENTE,IMPORTE,"
     "OBSERVACIONES FROM V_MV_CPTE WHERE [BLOQUEADA] = 1 AND TC = 'NP' ORDER BY [TC] ASC";
-
-void Check(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) throw std::runtime_error(sqlite3_errmsg(db));
-}
 
 long ResidentKb() {
     long pages = 0, resident = 0;
@@ -40,62 +33,12 @@ long ResidentKb() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// A database file of `rows` blocked orders, built once and removed at exit.
-class OrdersFile {
-public:
-    explicit OrdersFile(int rows) : rows_(rows) {
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("tarvolin-grid-bench-" + std::to_string(getpid()) + "-" + std::to_string(rows) + ".db"))
-                    .string();
-        std::ifstream in(std::string(TARVOLIN_SOURCE_DIR) + "/db/schema.sql");
-        std::stringstream schema;
-        schema << in.rdbuf();
-        Check(sqlite3_open(path_.c_str(), &db_), db_);
-        Check(sqlite3_exec(db_, schema.str().c_str(), nullptr, nullptr, nullptr), db_);
-        Check(sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr), db_);
-        sqlite3_stmt* insert = nullptr;
-        Check(sqlite3_prepare_v2(db_,
-                                 "INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, IMPORTE, "
-                                 "OBSERVACIONES, BLOQUEADA) VALUES (?1, 'NP', ?2, ?3, ?3, ?4, ?5, 'obs', 1)",
-                                 -1, &insert, nullptr),
-              db_);
-        char number[32], date[32], name[32];
-        for (int id = 1; id <= rows; ++id) {
-            std::snprintf(number, sizeof number, "0001-%08d", id);
-            std::snprintf(date, sizeof date, "20%02d-%02d-%02d 00:00:00", id % 20, id % 12 + 1, id % 28 + 1);
-            std::snprintf(name, sizeof name, "Cliente %d", id % 5000);
-            sqlite3_bind_int(insert, 1, id);
-            sqlite3_bind_text(insert, 2, number, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 3, date, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 4, name, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_double(insert, 5, id % 1000 + 0.25);
-            Check(sqlite3_step(insert), db_);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        Check(sqlite3_exec(db_, "COMMIT; ANALYZE;", nullptr, nullptr, nullptr), db_);
-    }
-    ~OrdersFile() {
-        sqlite3_close(db_);
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + suffix);
-    }
-    OrdersFile(const OrdersFile&) = delete;
-    OrdersFile& operator=(const OrdersFile&) = delete;
-
-    int Rows() const { return rows_; }
-    sqlite3* Raw() { return db_; }
-    const std::string& Path() const { return path_; }
-
-private:
-    int rows_;
-    std::string path_;
-    sqlite3* db_ = nullptr;
-};
+using bench::OrdersFile;
 
 OrdersFile& File(int rows) {
     static std::map<int, std::unique_ptr<OrdersFile>> files;
     std::unique_ptr<OrdersFile>& file = files[rows];
-    if (!file) file = std::make_unique<OrdersFile>(rows);
+    if (!file) file = std::make_unique<OrdersFile>("grid-bench", rows, [](int) { return bench::DocumentKind{"NP", true}; });
     return *file;
 }
 
@@ -166,25 +109,10 @@ std::string RawOffsetPage(std::int64_t page) {
            std::to_string(kPageSize) + " OFFSET " + std::to_string((page - 1) * kPageSize);
 }
 
-std::int64_t RawCount(sqlite3* db) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM V_MV_CPTE WHERE BLOQUEADA = 1 AND TC = 'NP'", -1, &st, nullptr);
-    sqlite3_step(st);
-    const std::int64_t n = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return n;
-}
+const char* const kRawCount = "SELECT COUNT(*) FROM V_MV_CPTE WHERE BLOQUEADA = 1 AND TC = 'NP'";
 
 int RawRows(sqlite3* db, const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-    int rows = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < sqlite3_column_count(st); ++c) benchmark::DoNotOptimize(sqlite3_column_text(st, c));
-        ++rows;
-    }
-    sqlite3_finalize(st);
-    return rows;
+    return bench::RawRows(db, sql, [](const unsigned char* text) { benchmark::DoNotOptimize(text); });
 }
 
 template <std::string (*Sql)(std::int64_t)>
@@ -193,7 +121,7 @@ void BM_RawPage(benchmark::State& state) {
     const std::string sql = Sql(PageOf(state, file.Rows()));
     const long before = ResidentKb();
     for (auto _ : state) {
-        const std::int64_t total = RawCount(file.Raw());
+        const std::int64_t total = bench::RawCount(file.Raw(), kRawCount);
         if (total != file.Rows() || RawRows(file.Raw(), sql) != kPageSize) state.SkipWithError("wrong count or page");
     }
     state.counters["rss_growth_kb"] = static_cast<double>(ResidentKb() - before);

@@ -7,20 +7,15 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
+#include "support.h"
+
 #include "vb/error.h"
 
 namespace {
 
 using ui::FlexGrid;
 
-long NumeroDeError(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testsupport::ErrorNumberOf;
 
 // The cell events a grid raised, in order: "L" leave, "E" enter.
 struct Eventos {
@@ -51,8 +46,8 @@ TEST(FlexGrid, MovingTheCurrentCellByCodeRaisesLeaveAndEnterAndResetsTheSelectio
     EXPECT_EQ(eventos.Tomar(), "LELE");
     g.MoveToCell(3, 2);
     EXPECT_EQ(eventos.Tomar(), "LE");
-    EXPECT_EQ(NumeroDeError([&] { g.SetRow(5); }), ui::kErrInvalidRow);
-    EXPECT_EQ(NumeroDeError([&] { g.SetCol(-1); }), ui::kErrInvalidCol);
+    EXPECT_EQ(ErrorNumberOf([&] { g.SetRow(5); }), ui::kErrInvalidRow);
+    EXPECT_EQ(ErrorNumberOf([&] { g.SetCol(-1); }), ui::kErrInvalidCol);
     EXPECT_EQ(g.Row(), 3);
 }
 
@@ -68,7 +63,7 @@ TEST(FlexGrid, ShrinkingDiscardsCellsAndTextArrayCountsRowByRow) {
     g.MoveToCell(3, 2);
     g.SetRows(3);
     EXPECT_EQ(g.Row(), 2);
-    EXPECT_EQ(NumeroDeError([&] { (void)g.TextMatrix(3, 2); }), ui::kErrSubscriptRange);
+    EXPECT_EQ(ErrorNumberOf([&] { (void)g.TextMatrix(3, 2); }), ui::kErrSubscriptRange);
     g.SetRows(4);
     EXPECT_EQ(g.TextMatrix(3, 2), "");  // the row removed is gone
     EXPECT_EQ(g.TextMatrix(1, 1), "y");
@@ -88,7 +83,7 @@ TEST(FlexGrid, ColoursWidthsClearAndDataSource) {
     g.SetText("t");
     g.SetColWidth(2, 0);
     g.SetColWidth(1, 1500);
-    EXPECT_EQ(NumeroDeError([&] { g.SetColWidth(1, -1); }), ui::kErrSubscriptRange);
+    EXPECT_EQ(ErrorNumberOf([&] { g.SetColWidth(1, -1); }), ui::kErrSubscriptRange);
 
     g.Clear();
     EXPECT_EQ(g.TextMatrix(1, 2), "");

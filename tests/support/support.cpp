@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "vb/error.h"
+
 namespace testsupport {
 
 TempDir::TempDir() {
@@ -40,6 +42,15 @@ ScopedEnv::~ScopedEnv() {
 std::filesystem::path SourceDir() {
     if (const char* dir = std::getenv("TARVOLIN_SOURCE_DIR")) return dir;
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+}
+
+long ErrorNumberOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const vb::Error& e) {
+        return e.Number();
+    }
+    return 0;
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,9 @@ private:
 
 // The source tree (for db/schema.sql and other fixtures).
 std::filesystem::path SourceDir();
+
+// The number of the vb::Error the call raises; 0 when it raises none.
+long ErrorNumberOf(const std::function<void()>& call);
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 

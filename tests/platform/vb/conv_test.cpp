@@ -7,19 +7,13 @@
 #include <string>
 
 #include "regional_fixture.h"
+#include "support.h"
 #include "vb/conv.h"
 #include "vb/error.h"
 
 namespace {
 
-long ErrorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testsupport::ErrorNumberOf;
 
 TEST(Val, ReadsTheLeadingNumber) {
     struct Case {

@@ -4,19 +4,13 @@
 #include <string>
 
 #include "regional_fixture.h"
+#include "support.h"
 #include "vb/error.h"
 #include "vb/variant.h"
 
 namespace {
 
-long ErrorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testsupport::ErrorNumberOf;
 
 TEST(Variant, CStrOfEachKind) {
     vb::ScopedRegional regional(vbtest::CommaDecimal());
