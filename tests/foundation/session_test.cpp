@@ -165,6 +165,24 @@ TEST_F(IniciaSesionTest, AnOracleServerBuildsTheOracleString) {
     EXPECT_TRUE(Db().gOpenFlag);
 }
 
+TEST_F(IniciaSesionTest, AnOracleSourceThatCannotBeOpenedShowsTheDriversMessage) {
+    // Oracle goes through an ODBC data source; none is defined on this machine.
+    const testsupport::ScopedEnv noUserDsn("ODBCINI", home_.File("odbc.ini"));
+    operator_.AnswerMsgBox(ui::vbNo);
+    Start("@server=#ORCL;@dbname=TARVOLIN_NO_SUCH_SOURCE;@usuario=ana;@Password=p;");
+
+    EXPECT_EQ(exitCode_, kSalidaSinConexion);
+    EXPECT_FALSE(Db().gOpenFlag);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    const ui::RecordedBox& box = operator_.Shown()[0];
+    EXPECT_EQ(box.title, " Error de Conexion a Base de Datos");
+    EXPECT_EQ(box.style, ui::vbYesNo | ui::vbCritical);
+    // The driver manager's own state and message reach the user.
+    EXPECT_NE(box.prompt.find(" Estado de Sql: IM002"), std::string::npos) << box.prompt;
+    EXPECT_NE(box.prompt.find("Data source name not found"), std::string::npos) << box.prompt;
+    EXPECT_NE(box.prompt.find(" - Desea Intentarlo Nuevamente??? "), std::string::npos);
+}
+
 TEST_F(IniciaSesionTest, AnUnwritableDefinitionFileIsReportedAndStartUpGoesOn) {
     // A dangling link: the file does not exist and cannot be created.
     std::filesystem::create_symlink(home_.File("missing/consultas.tsm"), ConsultasPath());
