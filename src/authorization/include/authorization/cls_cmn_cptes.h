@@ -1,14 +1,38 @@
-// ClsCmnCptes: the document logic the suite's programs share. This program
-// builds its construction (three settings of the configuration table, read
-// once) and the action log of a document, ActualizaBuchon.
+// ClsCmnCptes: the document logic the suite's programs share. A form creates
+// one object on first use and keeps it for its lifetime.
+//
+// The class is declared here, with its construction (three settings of the
+// configuration table, read once) and the action log. Its other methods are
+// defined by the library of the subsystem they belong to, in files named
+// cls_cmn_cptes_<topic>.cpp: src/lookup (document picker and relation
+// queries), src/numbering (signs, pending quantities), src/entrygrids (grid
+// layout, loading, checks, totals), src/lots (lot and serial lists and
+// dialogs) and src/posting (stock and accounting posting).
 //
 // Contract: user-interface thread only; the configuration is read through
 // foundation::Cfg on the session's connection, so an object is created only
 // after the session started. A failure while reading it reaches the caller.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "vb/currency.h"
+#include "vb/variant.h"
+
+class QLineEdit;
+class QTabWidget;
+class QWidget;
+
+namespace adodb {
+class Recordset;
+}
+namespace ui {
+class FlexGrid;
+class StatusBar;
+}  // namespace ui
 
 namespace authorization {
 
@@ -20,6 +44,8 @@ public:
     double PIVA() const { return PIVA_; }
     double PIVARec() const { return PIVARec_; }
     bool AsientosXStock() const { return AsientosXStock_; }
+
+    // ---- Action log (src/authorization) ------------------------------------
 
     // The action-log record of a document in V_MV_CPTEACCIONES:
     //   INSERT INTO V_MV_CPTEACCIONES (TC,IdComprobante,IdComplemento,
@@ -37,10 +63,112 @@ public:
                          const std::string& NroAsiento = {},
                          const std::optional<std::string>& TipoAccion = std::nullopt);
 
+    // ---- Document picker and relation queries (src/lookup) ------------------
+
+    void ConsultaComprobante(const std::string& TC, std::string& Respuesta,
+                             const vb::Variant& Filtro = {}, const vb::Variant& IdComplemento = {},
+                             const std::string& Proveedor = {});
+    vb::Currency ImporteCargosReales(const std::string& Cuenta);
+    void ControlDeCargosReales(QWidget& FrmCtrlCargosReales, const std::string& Cliente,
+                               const std::string& Matricula = {});
+    bool EstaRelacionadoAOtroComprobante(const std::string& TC, const std::string& SucNroLetra,
+                                         const std::string& Complemento = {},
+                                         bool TenerEnCuentaAnulados = false);
+    vb::Currency ObtieneImporteCptesAsociados(const std::string& TC, const std::string& SucNroLetra);
+
+    // ---- Document-type rules (src/numbering) --------------------------------
+
+    int ObtieneSignoComprobante(const std::string& TC, bool LibroIVA = false);
+    double CantRepartoPend(const std::string& TC, const std::string& SucNroLetra,
+                           const std::string& IdArticulo);
+
+    // ---- Document-entry grids (src/entrygrids) ------------------------------
+
+    void TextPropiedades(QLineEdit& Texto, long Columna);
+    void InicializaGrids(ui::FlexGrid& MSFlexGrid1, ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3,
+                         QLineEdit& TxtEdit, QLineEdit& txtEdit2, QLineEdit& txtEdit3, QWidget& Obj,
+                         const std::string& TC = {}, ui::FlexGrid* MSFlexGrid4 = nullptr);
+    void AsignarDatosComprobante(const std::string& TC, const std::string& SucNroLetra,
+                                 const std::string& IdComplemento, ui::FlexGrid& MSFlexGrid1,
+                                 ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3, bool Inicializar = false,
+                                 adodb::Recordset* LrcsCpte = nullptr, bool Compras = false,
+                                 const std::string& Proveedor = {}, int IdRepartoRM = 0);
+    bool ValidaCantidadLineasCpte(const std::string& TC, const std::string& Letra, ui::FlexGrid& MSFlexGrid1,
+                                  ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3, int* CantLineas = nullptr,
+                                  int* CantLineasUsadas = nullptr, long Agragarle = 0, int LineasAnteriores = 0);
+    long CuentaItems(ui::FlexGrid& MSFlexGrid1, ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3,
+                     long* CantTareas = nullptr, long* CantArticulos = nullptr, long* CantOtrosConceptos = nullptr,
+                     long* TotUnidades = nullptr);
+    void MuestraDetalleTareas(ui::FlexGrid& MSFlexGrid1, ui::StatusBar& StatB);
+    void MuestraDetalleArticulos(ui::FlexGrid& MSFlexGrid2, ui::StatusBar& StatB, long Columna = 0);
+    void MuestraDetalleOtrosConceptos(ui::FlexGrid& MSFlexGrid3, ui::StatusBar& StatB);
+    void MuestraDetalle(const std::string& Detalle, ui::StatusBar& StatB, long Columna = 0);
+    void TotalizadorControl(ui::FlexGrid& MSFlexGrid1, ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3,
+                            ui::FlexGrid& MSFlexGrid4, QTabWidget& SSTab1, bool AbiertoPorRubro = false,
+                            bool AbiertoPorTipo = false);
+    void PintarFila(long Fila, ui::FlexGrid& MsFlexGrid, std::optional<long> Color = std::nullopt);
+    void PintarColuma(long Columna, ui::FlexGrid& MsFlexGrid, std::optional<long> FilaDesde = std::nullopt,
+                      std::optional<long> FilaHasta = std::nullopt, std::optional<long> Color = std::nullopt);
+    bool TareaRepetida(ui::FlexGrid& MSFlexGrid1, const std::string& Tarea, long FilaIgnorar = 0,
+                       long* FilaEncontrada = nullptr);
+    bool ArticuloRepetido(ui::FlexGrid& MSFlexGrid2, const std::string& Articulo, long FilaIgnorar = 0,
+                          long* FilaEncontrada = nullptr);
+    bool OtrosConceptosRepetidos(ui::FlexGrid& MSFlexGrid3, const std::string& OtroConcepto, long FilaIgnorar = 0,
+                                 long* FilaEncontrada = nullptr);
+    bool NumeroEsFraccion(const vb::Variant& Numero);
+
+    // ---- Lots, serial numbers and positions (src/lots) ----------------------
+
+    std::string StrSerieLote(const std::string& Serie_Lote);
+    vb::Variant DescomponeSerieLote(const std::string& Serie_Lote, std::vector<std::string>& Arreglo);
+    vb::Variant DescomponePosicionCantidadLote(const std::string& Posicion_Lote, const std::string& PIPELotes,
+                                               std::vector<std::string>& ArrPosiciones,
+                                               std::vector<std::string>& ArrCantidades,
+                                               std::vector<std::string>& ArrLote);
+    long Cuenta_Series_Lotes(const std::string& PipeSeries, const std::string& PIPELotes,
+                             const vb::Variant& SinConsolidar = {});
+    std::string ExtraeSerieLote(const std::string& Serie_Lote, int QuePosicion);
+    long Cantidad_Series_Lotes(const std::string& Pipes);
+    std::string InsertaCHR255(const std::string& iPipe);
+    void PideSerieLote(const std::string& Articulo, double Cantidad, const std::string& SerieAnt,
+                       const std::string& LoteAnt, std::string& SerieNvo, std::string& LoteNvo,
+                       bool Serie = false, bool Lote = false, bool Talle = false);
+    void PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string& Articulo, const std::string& Descripcion,
+                               double Cantidad, const std::string& SeriesLoteAnt, const std::string& CantidadANT,
+                               std::string& SeriesLoteNvo, std::string& CantidadesNvo, bool Lote, bool Serie,
+                               bool Talle, const std::string& Deposito = {}, bool MostrarForm = true);
+    void CuentaLotesEnGrilla(ui::FlexGrid& Grilla, const std::string& Articulo, std::string& LotesEnGrid,
+                             std::string& CantidadesEnGrid);
+    void PidePosicionLote(const std::string& Articulo, const std::string& IdUnidad, double Cantidad,
+                          const std::string& Deposito, const std::string& PosicionAnt, const std::string& LoteAnt,
+                          std::string& PosicionNVO, std::string& LoteNvo, bool Posicion = false, bool Lote = false);
+    void ObtieneStockxEquiv(const std::string& IdDeposito, const std::string& IdArticulo, const std::string& UdBase,
+                            const std::string& udEquivBuscada, double& StockUdBase, double& StockEquiv);
+    double ObtieneStock(const std::string& IdArticulo, const std::string& IdDeposito = {},
+                        const std::string& NroLote = {}, const std::string& NroSerie = {},
+                        const std::string& IdPosicion = {}, const std::string& IdUnidad = {});
+    long Busca_Lotes_Series(const std::string& PipeSeriesLotes, const std::string& QueSerieLote);
+
+    // ---- Stock and accounting posting (src/posting) -------------------------
+
+    std::string GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
+                                   std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito,
+                                   int TipoMov, long SoloRegistro = 0, int* Secuencia = nullptr);
+    void ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std::string SucNroLetra, std::string IdComplemento,
+                        const std::string& Fecha, std::string* IdDeposito = nullptr,
+                        std::string* IdDepositoDestino = nullptr, std::string* IdMotivoStock = nullptr,
+                        std::string* TcOrigen = nullptr, std::string* ComprobanteOrigen = nullptr,
+                        bool EsTransferencia = false, const std::string& Cuenta = {},
+                        bool GeneraSentenciaSQL = false, std::string* SQLTemp = nullptr, bool* HayError = nullptr,
+                        const std::string& IdTecnico = {}, const std::string& LoteFijo = {},
+                        const std::string& Aduana = {}, const std::string& LoteOrigen = {}, int SignoRemota = 0,
+                        bool MuestraCartel = true, const std::string& IdVendedor = {});
+
 private:
     double PIVA_ = 0;
     double PIVARec_ = 0;
     bool AsientosXStock_ = false;
+    std::int16_t NroAsientoStock_ = 0;  // the entry number GeneraAsientoStock keeps
 };
 
 }  // namespace authorization
