@@ -65,9 +65,13 @@ public:
 
     // ---- Document picker and relation queries (src/lookup) ------------------
 
+    // Shows the document picker for TC (a code or a mode word) with the extra
+    // condition Filtro (Empty: none) and hands back its choice: the document
+    // number(s) in Respuesta ("" when nothing was chosen), and, when given,
+    // the complement and the supplier.
     void ConsultaComprobante(const std::string& TC, std::string& Respuesta,
-                             const vb::Variant& Filtro = {}, const vb::Variant& IdComplemento = {},
-                             const std::string& Proveedor = {});
+                             const vb::Variant& Filtro = {}, std::string* IdComplemento = nullptr,
+                             std::string* Proveedor = nullptr);
     vb::Currency ImporteCargosReales(const std::string& Cuenta);
     void ControlDeCargosReales(QWidget& FrmCtrlCargosReales, const std::string& Cliente,
                                const std::string& Matricula = {});
@@ -85,24 +89,27 @@ public:
     // ---- Document-entry grids (src/entrygrids) ------------------------------
 
     void TextPropiedades(QLineEdit& Texto, long Columna);
-    void InicializaGrids(ui::FlexGrid& MSFlexGrid1, ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3,
-                         QLineEdit& TxtEdit, QLineEdit& txtEdit2, QLineEdit& txtEdit3, QWidget& Obj,
+    // A grid passed as nullptr is left alone; TxtEdit is required with
+    // MSFlexGrid1 and txtEdit3 with MSFlexGrid3 (error 91 otherwise).
+    void InicializaGrids(ui::FlexGrid* MSFlexGrid1, ui::FlexGrid* MSFlexGrid2, ui::FlexGrid* MSFlexGrid3,
+                         QLineEdit* TxtEdit, QLineEdit* txtEdit2, QLineEdit* txtEdit3, QWidget& Obj,
                          const std::string& TC = {}, ui::FlexGrid* MSFlexGrid4 = nullptr);
     void AsignarDatosComprobante(const std::string& TC, const std::string& SucNroLetra,
                                  const std::string& IdComplemento, ui::FlexGrid& MSFlexGrid1,
                                  ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3, bool Inicializar = false,
                                  adodb::Recordset* LrcsCpte = nullptr, bool Compras = false,
-                                 const std::string& Proveedor = {}, int IdRepartoRM = 0);
-    bool ValidaCantidadLineasCpte(const std::string& TC, const std::string& Letra, ui::FlexGrid& MSFlexGrid1,
-                                  ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3, int* CantLineas = nullptr,
+                                 const std::string& Proveedor = {}, int* IdRepartoRM = nullptr);
+    // Grids passed as nullptr are skipped.
+    bool ValidaCantidadLineasCpte(const std::string& TC, const std::string& Letra, ui::FlexGrid* MSFlexGrid1,
+                                  ui::FlexGrid* MSFlexGrid2, ui::FlexGrid* MSFlexGrid3, int* CantLineas = nullptr,
                                   int* CantLineasUsadas = nullptr, long Agragarle = 0, int LineasAnteriores = 0);
-    long CuentaItems(ui::FlexGrid& MSFlexGrid1, ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3,
+    long CuentaItems(ui::FlexGrid* MSFlexGrid1, ui::FlexGrid* MSFlexGrid2, ui::FlexGrid* MSFlexGrid3,
                      long* CantTareas = nullptr, long* CantArticulos = nullptr, long* CantOtrosConceptos = nullptr,
                      long* TotUnidades = nullptr);
     void MuestraDetalleTareas(ui::FlexGrid& MSFlexGrid1, ui::StatusBar& StatB);
-    void MuestraDetalleArticulos(ui::FlexGrid& MSFlexGrid2, ui::StatusBar& StatB, long Columna = 0);
+    void MuestraDetalleArticulos(ui::FlexGrid& MSFlexGrid2, ui::StatusBar& StatB, long Columna = 1);
     void MuestraDetalleOtrosConceptos(ui::FlexGrid& MSFlexGrid3, ui::StatusBar& StatB);
-    void MuestraDetalle(const std::string& Detalle, ui::StatusBar& StatB, long Columna = 0);
+    void MuestraDetalle(const std::string& Detalle, ui::StatusBar& StatB, long Columna = 1);
     void TotalizadorControl(ui::FlexGrid& MSFlexGrid1, ui::FlexGrid& MSFlexGrid2, ui::FlexGrid& MSFlexGrid3,
                             ui::FlexGrid& MSFlexGrid4, QTabWidget& SSTab1, bool AbiertoPorRubro = false,
                             bool AbiertoPorTipo = false);
@@ -134,19 +141,21 @@ public:
                        const std::string& LoteAnt, std::string& SerieNvo, std::string& LoteNvo,
                        bool Serie = false, bool Lote = false, bool Talle = false);
     void PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string& Articulo, const std::string& Descripcion,
-                               double Cantidad, const std::string& SeriesLoteAnt, const std::string& CantidadANT,
+                               double& Cantidad, const std::string& SeriesLoteAnt, const std::string& CantidadANT,
                                std::string& SeriesLoteNvo, std::string& CantidadesNvo, bool Lote, bool Serie,
-                               bool Talle, const std::string& Deposito = {}, bool MostrarForm = true);
+                               bool Talle, std::string* Deposito = nullptr, bool MostrarForm = true);
     void CuentaLotesEnGrilla(ui::FlexGrid& Grilla, const std::string& Articulo, std::string& LotesEnGrid,
                              std::string& CantidadesEnGrid);
     void PidePosicionLote(const std::string& Articulo, const std::string& IdUnidad, double Cantidad,
                           const std::string& Deposito, const std::string& PosicionAnt, const std::string& LoteAnt,
-                          std::string& PosicionNVO, std::string& LoteNvo, bool Posicion = false, bool Lote = false);
+                          std::string& PosicionNVO, std::string& LoteNvo, bool Posicion = true, bool Lote = false);
     void ObtieneStockxEquiv(const std::string& IdDeposito, const std::string& IdArticulo, const std::string& UdBase,
                             const std::string& udEquivBuscada, double& StockUdBase, double& StockEquiv);
-    double ObtieneStock(const std::string& IdArticulo, const std::string& IdDeposito = {},
-                        const std::string& NroLote = {}, const std::string& NroSerie = {},
-                        const std::string& IdPosicion = {}, const std::string& IdUnidad = {});
+    // "Ignorar" (any case) leaves a filter out; a null IdDeposito or IdUnidad
+    // stands for "Ignorar". A default depot or unit filled in is written back.
+    double ObtieneStock(const std::string& IdArticulo, std::string* IdDeposito = nullptr,
+                        const std::string& NroLote = "Ignorar", const std::string& NroSerie = "Ignorar",
+                        const std::string& IdPosicion = "Ignorar", std::string* IdUnidad = nullptr);
     long Busca_Lotes_Series(const std::string& PipeSeriesLotes, const std::string& QueSerieLote);
 
     // ---- Stock and accounting posting (src/posting) -------------------------
@@ -158,17 +167,17 @@ public:
                         const std::string& Fecha, std::string* IdDeposito = nullptr,
                         std::string* IdDepositoDestino = nullptr, std::string* IdMotivoStock = nullptr,
                         std::string* TcOrigen = nullptr, std::string* ComprobanteOrigen = nullptr,
-                        bool EsTransferencia = false, const std::string& Cuenta = {},
+                        bool EsTransferencia = false, const std::string& Cuenta = "PorDefault",
                         bool GeneraSentenciaSQL = false, std::string* SQLTemp = nullptr, bool* HayError = nullptr,
-                        const std::string& IdTecnico = {}, const std::string& LoteFijo = {},
+                        const std::string& IdTecnico = "Null", const std::string& LoteFijo = {},
                         const std::string& Aduana = {}, const std::string& LoteOrigen = {}, int SignoRemota = 0,
-                        bool MuestraCartel = true, const std::string& IdVendedor = {});
+                        bool MuestraCartel = false, const std::string& IdVendedor = {});
 
 private:
     double PIVA_ = 0;
     double PIVARec_ = 0;
     bool AsientosXStock_ = false;
-    std::int16_t NroAsientoStock_ = 0;  // the entry number GeneraAsientoStock keeps
+    std::int32_t NroAsientoStock_ = 0;  // the entry number GeneraAsientoStock keeps
 };
 
 }  // namespace authorization

@@ -61,6 +61,7 @@ void FlexGrid::CheckCell(int row, int col) const {
 void FlexGrid::Resize(int rows, int cols) {
     std::vector<std::string> texts(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
     std::vector<std::uint32_t> colors(texts.size(), 0);
+    std::vector<std::uint32_t> foreColors(texts.size(), 0);
     const int keepRows = std::min(rows, rows_);
     const int keepCols = std::min(cols, cols_);
     if (!texts_.empty()) {
@@ -69,11 +70,13 @@ void FlexGrid::Resize(int rows, int cols) {
                 const std::size_t to = static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + c;
                 texts[to] = std::move(texts_[Index(r, c)]);
                 colors[to] = backColors_[Index(r, c)];
+                foreColors[to] = foreColors_[Index(r, c)];
             }
         }
     }
     texts_ = std::move(texts);
     backColors_ = std::move(colors);
+    foreColors_ = std::move(foreColors);
     rows_ = rows;
     cols_ = cols;
     colWidths_.resize(static_cast<std::size_t>(cols), kDefaultColWidth);
@@ -210,6 +213,17 @@ std::uint32_t FlexGrid::CellBackColorAt(int row, int col) const {
     return backColors_[Index(row, col)];
 }
 
+void FlexGrid::SetCellForeColor(std::uint32_t color) {
+    CheckCell(row_, col_);
+    foreColors_[Index(row_, col_)] = color & 0x00FFFFFFu;
+    emit CellChanged(row_, col_);
+}
+
+std::uint32_t FlexGrid::CellForeColorAt(int row, int col) const {
+    CheckCell(row, col);
+    return foreColors_[Index(row, col)];
+}
+
 void FlexGrid::Clear() {
     for (std::string& text : texts_) text.clear();
     emit LayoutChanged();
@@ -221,6 +235,7 @@ void FlexGrid::SetDataSource(const std::vector<std::string>& fieldNames,
     const int rows = fixedRows_ + static_cast<int>(records.size());
     texts_.assign(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), std::string());
     backColors_.assign(texts_.size(), 0);
+    foreColors_.assign(texts_.size(), 0);
     rows_ = rows;
     cols_ = cols;
     colWidths_.resize(static_cast<std::size_t>(cols), kDefaultColWidth);

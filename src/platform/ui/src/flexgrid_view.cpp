@@ -102,6 +102,10 @@ private:
             const std::uint32_t color = grid_.CellBackColorAt(row, col);
             return color == 0 ? QVariant() : QVariant(ToQColor(color));
         }
+        case Qt::ForegroundRole: {
+            const std::uint32_t color = grid_.CellForeColorAt(row, col);
+            return color == 0 ? QVariant() : QVariant(ToQColor(color));
+        }
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(ToQtAlignment(grid_.ColAlignment(col), grid_.TextMatrix(row, col)));
         default: return {};

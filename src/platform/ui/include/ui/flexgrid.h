@@ -110,6 +110,10 @@ public:
     std::uint32_t CellBackColor() const { return CellBackColorAt(row_, col_); }
     void SetCellBackColor(std::uint32_t color);
     std::uint32_t CellBackColorAt(int row, int col) const;
+    // The text colour of the current cell (0: default).
+    std::uint32_t CellForeColor() const { return CellForeColorAt(row_, col_); }
+    void SetCellForeColor(std::uint32_t color);
+    std::uint32_t CellForeColorAt(int row, int col) const;
 
     // Empties every text; sizes, widths and colours stay.
     void Clear();
@@ -157,6 +161,7 @@ private:
     int colSel_ = 1;
     std::vector<std::string> texts_;
     std::vector<std::uint32_t> backColors_;
+    std::vector<std::uint32_t> foreColors_;
     std::vector<long> colWidths_;
     std::vector<int> colAlignments_;
 };
