@@ -1,0 +1,87 @@
+// Helpers shared by the numbering module's sources.
+#include <cmath>
+
+#include "ast_internal.h"
+#include "foundation/comunes.h"
+#include "foundation/db_dll.h"
+#include "helpers/helpers.h"
+#include "numbering/ast.h"
+#include "vb/conv.h"
+#include "vb/error.h"
+#include "vb/format.h"
+#include "vb/text.h"
+
+namespace numbering {
+
+int32_t TalonarioActual = 0;
+
+namespace detail {
+
+vb::ErrorHandler Manejador(std::string rutina) {
+    return [rutina = std::move(rutina)](const vb::Error& e) {
+        return foundation::Db().TratamientoErrores(e, std::nullopt, rutina);
+    };
+}
+
+bool EsLetraValida(std::string_view letra) {
+    const std::string l = vb::Trim(letra);
+    return vb::Len(l) == 1 && l != "," && vb::InStr(kLetrasComprobante, l, vb::Compare::Text) > 0;
+}
+
+namespace {
+std::string LetraDeColumna(std::string_view letra) {
+    if (!EsLetraValida(letra)) {
+        throw vb::InvalidCall("La letra '" + std::string(letra) +
+                              "' no tiene columnas de numeración; debe ser " + kLetrasComprobante);
+    }
+    return vb::UCase(vb::Trim(letra));
+}
+}  // namespace
+
+std::string ColumnaLetra(std::string_view letra, std::string_view sufijo) {
+    return LetraDeColumna(letra) + std::string(sufijo);
+}
+
+std::string ColumnaVence(std::string_view letra) { return "Vence" + LetraDeColumna(letra); }
+
+std::string CodigoTC(std::string_view tc) { return helpers::gFunciones().AjustaAncho(vb::Trim(tc), 4); }
+
+std::string TextoCampo(const adodb::Recordset& rs, std::string_view campo) {
+    return vb::TextOf(helpers::gFunciones().ValorCampo(rs.Fields(campo)));
+}
+
+std::optional<double> NumeroCampo(const adodb::Recordset& rs, std::string_view campo) {
+    const vb::Variant& v = rs.Fields(campo).Value();
+    if (v.IsNull() || v.IsEmpty()) return std::nullopt;
+    return helpers::gFunciones().TextoADoble(vb::TextOf(v));
+}
+
+bool BanderaCampo(const adodb::Recordset& rs, std::string_view campo) {
+    const vb::Variant& v = rs.Fields(campo).Value();
+    return !v.IsNull() && foundation::TextoABoolean(vb::TextOf(v));
+}
+
+vb::Date DiaDe(const vb::Variant& valor) {
+    const vb::Date fecha = valor.IsDate() ? std::get<vb::Date>(valor.Get()) : vb::CDate(vb::TextOf(valor));
+    return vb::Date::FromSerial(std::floor(fecha.Serial()));
+}
+
+bool EsNumeroPlano(std::string_view texto) {
+    const std::string t = vb::Trim(texto);
+    if (t.empty()) return false;
+    for (const char c : t) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+std::string NumeroSiguiente(double ultimo) {
+    const double siguiente = ultimo + 1;
+    if (siguiente > 99999999) {
+        vb::Raise(vb::kErrOverflow, "La numeración del comprobante llegó a 99999999: no hay un número siguiente");
+    }
+    return vb::Format(siguiente, "00000000");
+}
+
+}  // namespace detail
+}  // namespace numbering

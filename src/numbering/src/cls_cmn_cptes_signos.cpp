@@ -1,0 +1,107 @@
+// ClsCmnCptes: the stock and VAT-book sign of a document type, and the
+// quantity of an article still pending on a document.
+#include <array>
+#include <string_view>
+
+#include "authorization/cls_cmn_cptes.h"
+#include "foundation/db_dll.h"
+#include "foundation/sql_literal.h"
+#include "helpers/helpers.h"
+#include "numbering/stock.h"
+#include "stock_internal.h"
+#include "ui/msgbox.h"
+#include "vb/conv.h"
+#include "vb/text.h"
+#include "vb/variant.h"
+
+namespace authorization {
+
+namespace {
+
+// Stock signs by code, used when the type's row leaves ES unset.
+constexpr std::array<std::string_view, 7> kEntradas = {"IR", "AJP", "FCC", "NDC", "FPC", "NC", "RMC"};
+constexpr std::array<std::string_view, 7> kSalidas = {"VS", "AJN", "FC", "ND", "FP", "NCC", "RM"};
+// VAT-book codes with sign -1 when the row leaves Signo unset; any other is +1.
+constexpr std::array<std::string_view, 4> kCreditos = {"NC", "NCC", "NCP", "NCCP"};
+
+// The code as passed (untrimmed) against a list, without regard to case.
+template <std::size_t N>
+bool EnLista(const std::string& codigo, const std::array<std::string_view, N>& lista) {
+    for (std::string_view c : lista) {
+        if (vb::Equals(codigo, c)) return true;
+    }
+    return false;
+}
+
+int SignoStockPorCodigo(const std::string& TC) {
+    if (EnLista(TC, kEntradas)) return 1;
+    if (EnLista(TC, kSalidas)) return -1;
+    return 0;
+}
+
+// First row of `tabla` for the document and article: its Cantidad, 0 when
+// there is no row or the quantity is Null.
+double CantidadDelDocumento(const char* tabla, const std::string& TC, const std::string& SucNroLetra,
+                            const std::string& IdArticulo) {
+    using foundation::SqlText;
+    std::string sql = std::string("SELECT * FROM ") + tabla + " WHERE (TC = " + SqlText(TC) +
+                      ") AND IDCOMPROBANTE = " + SqlText(vb::Trim(SucNroLetra)) + " AND IDARTICULO = " +
+                      SqlText(helpers::gFunciones().AjustaAncho(vb::Trim(IdArticulo), 25));
+    adodb::Recordset rs;
+    foundation::DB_Dll& db = foundation::Db();
+    db.AbrirRecordset(sql, rs);
+    double cantidad = 0;
+    if (!rs.EOF()) {
+        const vb::Variant& valor = rs.Fields("Cantidad").Value();
+        if (!valor.IsNull()) cantidad = vb::CDbl(valor);
+    }
+    db.CierraRecordset(rs);
+    return cantidad;
+}
+
+}  // namespace
+
+int ClsCmnCptes::ObtieneSignoComprobante(const std::string& TC, bool LibroIVA) {
+    int resultado = 0;
+    bool sinFila = false;
+    std::string sql;
+    adodb::Recordset rs;
+    foundation::DB_Dll& db = foundation::Db();
+    vb::RunSteps(
+        {
+            [&] {
+                sql = "SELECT * FROM V_TA_CPTE WHERE CODIGO=" +
+                      foundation::SqlText(helpers::gFunciones().AjustaAncho(vb::Trim(TC), 4));
+            },
+            [&] { db.AbrirRecordset(sql, rs); },
+            [&] {
+                sinFila = rs.EOF();
+                if (sinFila) {
+                    ui::MsgBox("El Tipo de Comprobante informado no existe en la tabla de comprobantes",
+                               ui::vbCritical | ui::vbOKOnly, "Aviso al operador!!!");
+                }
+            },
+            [&] {
+                if (sinFila) return;
+                if (LibroIVA) {
+                    const vb::Variant& signo = rs.Fields("Signo").Value();
+                    resultado = signo.IsNull() ? (EnLista(TC, kCreditos) ? -1 : 1) : vb::CInt(vb::CDbl(signo));
+                } else {
+                    const std::string es = vb::TextOf(rs.Fields("ES").Value());
+                    resultado = vb::Equals(es, "E") ? 1 : vb::Equals(es, "S") ? -1 : SignoStockPorCodigo(TC);
+                }
+            },
+            [&] { db.CierraRecordset(rs); },
+        },
+        numbering::detail::Manejador("ObtieneSignoComprobante%"));
+    return resultado;
+}
+
+double ClsCmnCptes::CantRepartoPend(const std::string& TC, const std::string& SucNroLetra,
+                                    const std::string& IdArticulo) {
+    const double enLineas = CantidadDelDocumento("VT_V_MV_CPTEINSUMOS_CONS2", TC, SucNroLetra, IdArticulo);
+    const double movido = CantidadDelDocumento("VT_V_MV_Stock_Cons", TC, SucNroLetra, IdArticulo);
+    return enLineas >= movido ? enLineas - movido : 0;
+}
+
+}  // namespace authorization

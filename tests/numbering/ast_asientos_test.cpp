@@ -1,0 +1,135 @@
+// Stock-movement document numbers, the accounting register type and the entry number.
+#include "ast_fixture.h"
+#include "db/transaction.h"
+#include "numbering/ast.h"
+#include "vb/text.h"
+
+namespace numbering::testing {
+namespace {
+
+// ---- Stock-movement document numbers -----------------------------------------
+
+class AsignarNumeroTest : public AstDbTest {
+protected:
+    void Movimiento(const std::string& id, const std::string& tc = "PE") {
+        Run("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE) VALUES ('" + tc + "', '" + id + "')");
+    }
+    std::string Asigna(const std::string& tc = "PE") {
+        std::string sucursal = "0001";
+        std::string letra = "X";
+        return AsignarNumeroComprobante(tc, sucursal, letra);
+    }
+};
+
+TEST_F(AsignarNumeroTest, NumberIsMovedPastTheStoredMovements) {
+    Agrega({.codigo = "PE", .ultimo = 125, .desde = 1, .hasta = 99999});
+    struct Caso {
+        std::vector<std::string> guardados;
+        std::string id;
+    };
+    const std::vector<Caso> casos = {
+        {{}, "000100000125X"},
+        {{"000100000130X"}, "000100000125X"},  // stored, but not this one
+        {{"000100000125X", "000100000130X"}, "000100000131X"},  // after the highest, lower ones free or not
+        {{"000100000125X", "000200000900X", "000100000900A"}, "000100000126X"},
+    };
+    for (const Caso& c : casos) {
+        Run("DELETE FROM V_MV_STOCK");
+        for (const std::string& id : c.guardados) Movimiento(id);
+        Movimiento("000100000500X", "OT");  // another type never counts
+        EXPECT_EQ(Asigna(), c.id) << ::testing::PrintToString(c.guardados);
+    }
+    EXPECT_TRUE(operator_.Shown().empty());
+}
+
+TEST_F(AsignarNumeroTest, TypeWithoutRangesStillGetsAThirteenCharacterKey) {
+    EXPECT_EQ(Asigna(), "000100000001X");
+    Movimiento("000100000001X");
+    EXPECT_EQ(Asigna(), "000100000002X");
+}
+
+TEST_F(AsignarNumeroTest, SeesTheMovementsOfTheCallersOpenTransaction) {
+    Agrega({.codigo = "PE", .ultimo = 125, .desde = 1, .hasta = 99999});
+    adodb::DbTransaction tx(db_.gCnn);
+    Movimiento("000100000125X");
+    EXPECT_EQ(Asigna(), "000100000126X");
+}
+
+TEST_F(AsignarNumeroTest, NoFourteenCharacterKeyPastTheLastNumber) {
+    Agrega({.codigo = "PE", .ultimo = 99999999, .desde = 1, .hasta = 999999999});
+    Movimiento("000199999999X");
+    operator_.AnswerMsgBox(ui::vbAbort);
+    EXPECT_EQ(Asigna(), "");
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_NE(operator_.Shown()[0].title.find("AsignarNumeroComprobante"), std::string::npos);
+}
+
+// ---- Register type ---------------------------------------------------------------
+
+TEST_F(AstDbTest, RegisterTypeComesFromTheTypesSubJournal) {
+    Run("INSERT INTO MA_SUBDIARIOS (CODIGO) VALUES ('VT'), ('CP')");
+    Run("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('FC', 'VT'), ('NC', 'ZZ'), ('RM', NULL)");
+    const std::vector<std::pair<std::string, std::string>> casos = {
+        {"FC", "VT"}, {" FC ", "VT"}, {"NC", ""}, {"PE", ""}, {"F'C", ""}};
+    for (const auto& [tc, esperado] : casos) EXPECT_EQ(ObtieneTipoRegCont(tc), esperado) << tc;
+    EXPECT_TRUE(operator_.Shown().empty());
+
+    // A Null sub-journal cannot be looked up: reported, and no register type.
+    operator_.AnswerMsgBox(ui::vbAbort);
+    EXPECT_EQ(ObtieneTipoRegCont("RM"), "");
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_NE(operator_.Shown()[0].title.find("ObtieneTipoRegCont$"), std::string::npos);
+}
+
+// ---- Entry number --------------------------------------------------------------------
+
+class NumeroAsientoTest : public AstDbTest {
+protected:
+    NumeroAsientoTest() {
+        const std::string rs = vb::kChr255 + "RS";
+        Run("INSERT INTO MV_ASIENTOS (TC, MES_OPERATIVO, PERIODO, TIPO_REG, [NUMERO ASIENTO]) VALUES "
+            "('FC', 3, 2024, 'VT', 57), ('FC', 3, 2024, 'VT', 12), ('FC', 4, 2024, 'VT', 90), "
+            "('FC', 3, 2023, 'VT', 80), ('FC', 3, 2024, 'CP', 70), "
+            "('PE', 3, 2024, '" + rs + "', 20), ('PE', 3, 2024, '  ', 15), ('PE', 3, 2024, 'ST', 40)");
+    }
+};
+
+TEST_F(NumeroAsientoTest, NextEntryOfMonthPeriodAndRegisterType) {
+    struct Caso {
+        int mes;
+        std::string periodo;
+        std::optional<std::string> tipoReg;
+        int32_t esperado;
+    };
+    const std::vector<Caso> casos = {
+        {3, "2024", "VT", 58},
+        {3, "2024", " VT ", 58},
+        {4, "2024", "VT", 91},
+        {3, "2023", "VT", 81},
+        {3, "2024.0", "CP", 71},
+        {5, "2024", "VT", 1},
+        {3, "2024", "", 21},            // the blank and the marker register types only
+        {3, "2024", std::nullopt, 21},
+        {3, "2025", std::nullopt, 1},
+        {3, "2024", "O'X", 1},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(ValidaTCRegistraciones(c.mes, c.periodo, c.tipoReg), c.esperado)
+            << c.mes << " " << c.periodo << " " << c.tipoReg.value_or("<none>");
+    }
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_EQ(Cuenta(" FROM MV_ASIENTOS WHERE MES_OPERATIVO = 3 AND RTRIM(LTRIM(TIPO_REG)) = 'O''X' AND "
+                     "RTRIM(LTRIM(PERIODO)) = '2024'"),
+              1);
+}
+
+TEST_F(NumeroAsientoTest, FailedReadGivesZero) {
+    Run("DROP TABLE MV_ASIENTOS");
+    Run("DROP VIEW SS_MV_ASIENTOS");
+    operator_.AnswerMsgBox(ui::vbAbort).AnswerMsgBox(ui::vbAbort);
+    EXPECT_EQ(ValidaTCRegistraciones(3, "2024", "VT"), 0);
+    EXPECT_FALSE(operator_.Shown().empty());
+}
+
+}  // namespace
+}  // namespace numbering::testing

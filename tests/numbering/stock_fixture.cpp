@@ -1,0 +1,45 @@
+#include "stock_fixture.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "foundation/configuracion.h"
+
+namespace numbering::testing {
+
+StockDbTest::StockDbTest()
+    : db_(foundation::Db()),
+      usaUdKg_(foundation::gUsaStkStockUdKg),
+      m3_(foundation::gUnidadMedidaM3),
+      bl_(foundation::gUnidadMedidaBL),
+      kg_(foundation::gUnidadMedidaKG) {
+    db_.gCnn.Close();
+    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
+    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
+    db_.gCnn.SetStatementLogger([this](const std::string& sql) { statements_.push_back(sql); });
+    statements_.clear();
+}
+
+StockDbTest::~StockDbTest() {
+    db_.gCnn.SetStatementLogger(nullptr);
+    db_.gCnn.Close();
+    foundation::gUsaStkStockUdKg = usaUdKg_;
+    foundation::gUnidadMedidaM3 = m3_;
+    foundation::gUnidadMedidaBL = bl_;
+    foundation::gUnidadMedidaKG = kg_;
+}
+
+void StockDbTest::Run(const std::string& sql) {
+    db_.gCnn.Execute(sql);
+    statements_.clear();
+}
+
+std::vector<std::string> StockDbTest::TakeStatements() { return std::exchange(statements_, {}); }
+
+int StockDbTest::CountStatements(const std::string& text) {
+    const std::vector<std::string> all = TakeStatements();
+    return static_cast<int>(
+        std::count_if(all.begin(), all.end(), [&](const std::string& s) { return s.find(text) != std::string::npos; }));
+}
+
+}  // namespace numbering::testing
