@@ -1,0 +1,309 @@
+// ClsCmnCptes::GeneraAsientoStock: the stock accounting entry of a document
+// held in an articles grid, whole or for one row. The motive's account goes
+// on one side, the articles' stock accounts (cuentacontableC) on the other;
+// the statements come back as one text (CR LF before each) and nothing is
+// run here. Errors reach the caller.
+#include <string>
+#include <vector>
+
+#include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/columnas.h"
+#include "foundation/comunes.h"
+#include "foundation/configuracion.h"
+#include "foundation/db_dll.h"
+#include "foundation/session.h"
+#include "foundation/sql_literal.h"
+#include "helpers/helpers.h"
+#include "numbering/ast.h"
+#include "ui/flexgrid.h"
+#include "vb/conv.h"
+#include "vb/currency.h"
+#include "vb/datetime.h"
+#include "vb/error.h"
+#include "vb/text.h"
+#include "vb/variant.h"
+
+namespace authorization {
+
+namespace {
+
+using foundation::SqlText;
+using namespace entrygrids;
+
+helpers::ClsFunciones& F() { return helpers::gFunciones(); }
+
+const std::vector<std::string> kVentas = {"FC", "TK", "FKFC", "FP", "NC", "NCP", "ND"};
+const std::vector<std::string> kCompras = {"FCC", "FPC", "NCC", "NCCP", "NDC"};
+const std::vector<std::string> kVentasDebito = {"FC", "TK", "FKFC", "FP", "ND"};
+const std::vector<std::string> kVentasCredito = {"NC", "NCP"};
+
+constexpr int kCostoDeVentas = 99;
+
+struct Importe {
+    std::string clave;  // article code or account
+    vb::Currency monto;
+};
+
+struct LineaAsiento {
+    std::string cuenta;
+    int secuencia = 0;
+    vb::Currency monto;
+    std::string lado;  // "D" or "H"
+};
+
+std::string LiteralImporte(vb::Currency monto) {
+    return vb::TextOf(foundation::Db().SQLValue(vb::Variant(vb::CStr(monto)), "@"));
+}
+
+vb::Currency Producto(vb::Currency a, vb::Currency b) { return vb::Currency::FromDouble(a.ToDouble() * b.ToDouble()); }
+
+vb::Currency Absoluto(vb::Currency monto) { return monto.Ticks() < 0 ? vb::Currency::FromTicks(-monto.Ticks()) : monto; }
+
+std::string Campo(adodb::Recordset& rs, const char* nombre) { return vb::TextOf(F().ValorCampo(rs.Fields(nombre))); }
+
+// The amount of one row: quantity times the entry type's amount column.
+Importe ImporteFila(ui::FlexGrid& grilla, int fila, int columnaImporte) {
+    return {F().AjustaAncho(grilla.TextMatrix(fila, kColCodigo), 25),
+            Producto(F().TextoAMoneda(grilla.TextMatrix(fila, kColCantidad)),
+                     F().TextoAMoneda(grilla.TextMatrix(fila, columnaImporte)))};
+}
+
+void Acumula(std::vector<Importe>& lista, const Importe& importe) {
+    for (Importe& existente : lista) {
+        if (vb::Equals(existente.clave, importe.clave)) {
+            existente.monto += importe.monto;
+            return;
+        }
+    }
+    lista.push_back(importe);
+}
+
+// Each stock account of the articles, with the sum of its articles' amounts.
+std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
+    foundation::DB_Dll& db = foundation::Db();
+    std::vector<std::string> codigos;
+    for (const Importe& a : articulos) codigos.push_back(a.clave);
+    const std::string condicion = foundation::ArmaCondicion(" idarticulo ", "=", codigos, " OR ", "'", false, false);
+    std::string sql = "select cuentacontableC from v_ma_articulos where (" + condicion +
+                      ") and not cuentacontableC is null group by cuentacontableC";
+    adodb::Recordset cuentas;
+    db.AbrirRecordset(sql, cuentas);
+    if (cuentas.State() != adodb::adStateOpen) vb::Raise(vb::kErrInternal, "No se pudieron leer las cuentas de los artículos");
+
+    std::vector<Importe> resultado;
+    for (; !cuentas.EOF(); cuentas.MoveNext()) {
+        Importe cuenta{Campo(cuentas, "cuentacontableC"), {}};
+        for (const Importe& articulo : articulos) {
+            std::string consulta =
+                "select cuentacontableC, costo from v_ma_articulos where idarticulo=" + SqlText(articulo.clave);
+            adodb::Recordset rs;
+            db.AbrirRecordset(consulta, rs);
+            if (rs.State() == adodb::adStateOpen && !rs.EOF() && vb::Equals(Campo(rs, "cuentacontableC"), cuenta.clave)) {
+                cuenta.monto += articulo.monto;
+            }
+            db.CierraRecordset(rs);
+        }
+        resultado.push_back(cuenta);
+    }
+    db.CierraRecordset(cuentas);
+    return resultado;
+}
+
+}  // namespace
+
+std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC,
+                                            std::string& Suc, std::string& Nro, std::string& Letra,
+                                            std::string& Fecha, bool& EsDebito, int TipoMov, long SoloRegistro,
+                                            int* Secuencia) {
+    int secuenciaPropia = 1;
+    int& secuencia = Secuencia != nullptr ? *Secuencia : secuenciaPropia;
+    helpers::ClsFunciones& f = F();
+    foundation::DB_Dll& db = foundation::Db();
+
+    // 1-3. Switch, motive code, excluded document types.
+    if (!AsientosXStock_) return {};
+    eMotivoStock = f.Reemplaza(eMotivoStock, "'", "");
+    if (TipoMov != kCostoDeVentas && f.EstaEnLista(vb::Variant(TC), kVentas)) return {};
+    if (f.EstaEnLista(vb::Variant(TC), kCompras)) return {};
+
+    // 4. Entry type: the amount column, the motive and the side.
+    const bool grillaDiferencias = vb::Equals(Grid.objectName().toStdString(), "MSFlexGridDif");
+    int columnaImporte = kColAuxCosto;
+    const auto motivoConfigurado = [&](const char* clave, bool debito) {
+        if (!grillaDiferencias) {
+            std::string valorAux;
+            eMotivoStock = foundation::Cfg(clave, valorAux);
+            EsDebito = debito;
+        } else {
+            EsDebito = !debito;
+        }
+    };
+    switch (TipoMov) {
+        case 1: motivoConfigurado("MotivoStockRemito", true); break;
+        case 2: motivoConfigurado("MotivoStockComodato", true); break;
+        case 3: motivoConfigurado("MotivoStockTransferencias", true); break;
+        case 4: motivoConfigurado("MotivoStockTransferencias", false); break;
+        case 5:
+            columnaImporte = kColAuxPrecioSinIVA;
+            motivoConfigurado("MotivoStockRecepcionOC", false);
+            break;
+        case kCostoDeVentas: break;
+        default:
+            if (vb::Equals(TC, "RMC")) {
+                columnaImporte = kColAuxPrecioSinIVA;
+                motivoConfigurado("MotivoStockRecepcionOC", false);
+            } else if (f.EstaEnLista(vb::Variant(TC), {"IR", "AJP", "SI"})) {
+                EsDebito = false;
+            } else if (f.EstaEnLista(vb::Variant(TC), {"VS", "AJN"})) {
+                EsDebito = true;
+            } else {
+                EsDebito = ObtieneSignoComprobante(TC, false) == 0;
+            }
+    }
+
+    // 5. Cost of goods sold: booked under a "CMV" document of its own.
+    std::string tcOrigen;
+    std::string cpteOrigen;
+    if (TipoMov == kCostoDeVentas) {
+        tcOrigen = TC;
+        cpteOrigen = Suc + Nro + Letra;
+        if (f.EstaEnLista(vb::Variant(TC), kVentasDebito)) EsDebito = true;
+        else if (f.EstaEnLista(vb::Variant(TC), kVentasCredito)) EsDebito = false;
+        else return {};
+        TC = "CMV";
+        bool modifica = false;
+        numbering::Obtener_Nro_Comprobante("CMV", Suc, Nro, Letra, modifica, true, "", "");
+    }
+
+    // 6. The motive's account and description.
+    const std::string motivo = SqlText(f.AjustaAncho(eMotivoStock, 4));
+    std::string sql = TipoMov == kCostoDeVentas
+                          ? std::string("SELECT V_TA_MotivoVta.IdMotivoVta, V_TA_MotivoVta.Descripcion, ") +
+                                "V_TA_Input_Ventas.COSTO_MERCADERIA " + "FROM V_TA_Input_Ventas INNER JOIN " +
+                                "V_TA_MotivoVta ON V_TA_Input_Ventas.IdMotivoVta = V_TA_MotivoVta.IdMotivoVta " +
+                                "WHERE V_TA_MotivoVta.IdMotivoVta = " + motivo
+                          : "SELECT CUENTACONTABLE, Descripcion FROM V_TA_MOTIVOSTOCK WHERE IDMOTIVOSTOCK = " + motivo;
+    adodb::Recordset rs;
+    db.AbrirRecordset(sql, rs);
+    if (rs.State() != adodb::adStateOpen) vb::Raise(vb::kErrInternal, "No se pudo leer el motivo de stock");
+    if (rs.EOF()) return {};
+    const std::string cuentaMotivo =
+        vb::Trim(Campo(rs, TipoMov == kCostoDeVentas ? "COSTO_MERCADERIA" : "CUENTACONTABLE"));
+    const std::string descripcion = Campo(rs, "Descripcion");
+    db.CierraRecordset(rs);
+    if (cuentaMotivo.empty()) return {};
+
+    // 7-9. Period, a document already booked, the register type.
+    const std::string periodo = vb::Trim(std::to_string(foundation::gPeriodo));
+    if (SoloRegistro == 0) {
+        std::string asiento;
+        if (numbering::ComprobanteTieneAsiento(TC, Suc, Nro, Letra, asiento, "")) return {};
+    }
+    const std::string tipoReg = numbering::ObtieneTipoRegCont(TC);
+    if (tipoReg.empty()) return {};
+
+    // 10. The entry number, kept from call to call.
+    const int mes = vb::CDate(Fecha).Parts().month;
+    if (SoloRegistro == 0) {
+        NroAsientoStock_ = NroAsientoStock_ != 0 ? NroAsientoStock_ + 1
+                                                 : numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
+    } else if (SoloRegistro == 1) {
+        NroAsientoStock_ = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
+    }
+
+    // 11-13. Amounts by article, then by account.
+    std::vector<Importe> articulos;
+    if (SoloRegistro == 0) {
+        for (int fila = 1; fila < Grid.Rows(); ++fila) {
+            Grid.SetRow(fila);
+            Acumula(articulos, ImporteFila(Grid, Grid.Row(), columnaImporte));
+        }
+    } else {
+        articulos.push_back(ImporteFila(Grid, static_cast<int>(SoloRegistro), columnaImporte));
+    }
+    const std::vector<Importe> cuentas = CuentasDeArticulos(articulos);
+    vb::Currency total;
+    for (const Importe& c : cuentas) total += c.monto;
+
+    // 14. The motive line on one side, the account lines on the other; a
+    // negative amount goes to the other side.
+    const std::string ladoMotivo = EsDebito ? "D" : "H";
+    const std::string ladoCuentas = EsDebito ? "H" : "D";
+    std::vector<LineaAsiento> lineas;
+    lineas.push_back({cuentaMotivo, secuencia, Absoluto(total), total.Ticks() < 0 ? ladoCuentas : ladoMotivo});
+    int siguiente = secuencia;
+    for (const Importe& c : cuentas) {
+        ++siguiente;
+        lineas.push_back({c.clave, siguiente, Absoluto(c.monto), c.monto.Ticks() < 0 ? ladoMotivo : ladoCuentas});
+    }
+
+    // 15. One statement per line with an amount.
+    const std::string fechaHora = vb::CStr(vb::Variant(vb::Now()));
+    const std::string unegocio =
+        vb::Equals(vb::Trim(foundation::gUNegocio), "Null") ? foundation::gUNegocio : SqlText(foundation::gUNegocio);
+    const std::string caja = vb::Trim(foundation::gCaja);
+    std::string resultado;
+    for (const LineaAsiento& linea : lineas) {
+        if (linea.monto.Ticks() <= 0) continue;
+        const std::string condiciones = " WHERE TC = " + SqlText(f.AjustaAncho(TC, 4)) + " AND SUCURSAL = " +
+                                        SqlText(Suc) + " AND NUMERO = " + SqlText(Nro) + " AND LETRA = " +
+                                        SqlText(Letra) + " AND CUENTA = " + SqlText(linea.cuenta) +
+                                        " AND [DEBE-HABER] = " + SqlText(linea.lado);
+        bool existe = false;
+        if (SoloRegistro != 0) {
+            std::string consulta = "SELECT * FROM MV_ASIENTOS" + condiciones;
+            adodb::Recordset lineaExistente;
+            db.AbrirRecordset(consulta, lineaExistente);
+            if (lineaExistente.State() != adodb::adStateOpen) {
+                vb::Raise(vb::kErrInternal, "No se pudo leer el asiento del comprobante");
+            }
+            existe = !lineaExistente.EOF();
+            db.CierraRecordset(lineaExistente);
+        }
+        std::string sentencia;
+        if (existe) {
+            sentencia = "UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + " + LiteralImporte(linea.monto) + condiciones;
+        } else {
+            std::vector<foundation::CampoValor>& campos = foundation::gCamposInsert;
+            campos = {
+                {"Cuenta", SqlText(linea.cuenta)},
+                {"Secuencia", SqlText(std::to_string(linea.secuencia))},
+                {"Mes_Operativo", SqlText(std::to_string(mes))},
+                {"[Numero Asiento]", SqlText(std::to_string(NroAsientoStock_))},
+                {"Fecha", SqlText(Fecha)},
+                {"FechaSubDiario", SqlText(Fecha)},
+                {"Detalle", SqlText(descripcion)},
+                {"TC", SqlText(TC)},
+                {"SUCURSAL", SqlText(Suc)},
+                {"NUMERO", SqlText(Nro)},
+                {"LETRA", SqlText(Letra)},
+                {"PERIODO", SqlText(periodo)},
+                {"Tipo_Reg", SqlText(tipoReg)},
+                {"[DEBE-HABER]", SqlText(linea.lado)},
+                {"FechaHora_Grabacion", SqlText(fechaHora)},
+                {"USUARIO_LOGEADO", SqlText(foundation::gUsuarioLogeado)},
+                {"Importe", LiteralImporte(linea.monto)},
+                {"Moneda", "'   1'"},
+                {"Cotizacion", "1"},
+                {"CABImporte", LiteralImporte(total)},
+                {"CABCuenta", SqlText(vb::Trim(cuentaMotivo))},
+                {"CABNombre", SqlText(eMotivoStock)},
+                {"Unegocio", unegocio},
+                {"IdCajas", caja.empty() ? std::string("NULL") : SqlText(f.AjustaAncho(caja, 4))},
+            };
+            if (TipoMov == kCostoDeVentas) {
+                campos.push_back({"TC_ORIGEN", SqlText(f.AjustaAncho(vb::Trim(tcOrigen), 4))});
+                campos.push_back({"CPTE_ORIGEN", SqlText(cpteOrigen)});
+            }
+            sentencia = "INSERT INTO MV_ASIENTOS ";
+            foundation::ArmaInsert(sentencia, campos, true);
+        }
+        resultado += std::string(vb::kCrLf) + sentencia;
+    }
+
+    // 16. The next free sequence number, whatever was written.
+    secuencia = siguiente + 1;
+    return resultado;
+}
+
+}  // namespace authorization

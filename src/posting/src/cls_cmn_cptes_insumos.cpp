@@ -1,0 +1,225 @@
+// The discharge of article inputs: after a document's lines are posted, the
+// inputs (bill of materials) of its articles leave stock as a document of
+// their own, type "PE", split over the input's lots in the document's depot.
+#include <string>
+#include <vector>
+
+#include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/columnas.h"
+#include "foundation/comunes.h"
+#include "foundation/configuracion.h"
+#include "foundation/db_dll.h"
+#include "helpers/helpers.h"
+#include "numbering/ast.h"
+#include "numbering/stock.h"
+#include "posteo_interno.h"
+#include "ui/flexgrid.h"
+#include "vb/conv.h"
+#include "vb/currency.h"
+#include "vb/text.h"
+
+namespace posting::detail {
+
+namespace {
+
+using namespace entrygrids;
+
+constexpr const char* kTipoPE = "PE";
+
+
+// State of one discharge run.
+struct Descarga {
+    bool segundaTransferencia = false;
+    std::string sucursal = "0001";
+    std::string letra = "X";
+    std::string idComprobante{};  // the "PE" number, drawn at the first row with inputs
+    std::string articulo{};     // the current row's article
+    bool porcentaje = false;    // the row's inputs are given per cent
+};
+
+// The line to write: the row's own article, or an input with or without a lot.
+struct LineaInsumo {
+    bool propia = false;
+    std::string codigo{};  // the input's code, cleaned
+    std::string unidad{};  // the input's unit, cleaned
+    double cantidad = 0;
+    const numbering::ItemCantidad* lote = nullptr;
+};
+
+std::string DatoArticulo(const std::string& codigo, const char* campo, const char* columnaClave) {
+    const vb::Variant valor = foundation::Db().DatosTabla("V_MA_ARTICULOS", F().AjustaAncho(vb::Trim(codigo), 25),
+                                                          campo, columnaClave, 8, "", true);
+    return vb::TextOf(F().ValorCampo(valor));
+}
+
+// The depot of a discharge line. A transfer's first run (stock entering)
+// discharges in the destination depot, its second run in the origin depot,
+// as the document's two passes do.
+std::string DepositoInsumo(const Posteo& p, const Descarga& d) {
+    if (p.EsTransferencia && !d.segundaTransferencia) return LiteralPreparado(p.IdDepositoDestino);
+    const std::string columna = vb::Trim(Celda(p, kColDeposito));
+    if (!columna.empty()) return LiteralTexto(F().AjustaAncho(columna, 4));
+    return LiteralPreparado(p.IdDeposito);
+}
+
+void ArmaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
+    const int factor = p.signo == -1 ? 1 : -1;
+    foundation::gCamposInsert.clear();
+
+    Agrega("TC", LiteralTexto(F().AjustaAncho(kTipoPE, 4)));
+    Agrega("IdComprobante", LiteralTexto(d.idComprobante));
+    if (!p.compras) Agrega("IdComplemento", LiteralComplemento(p.IdComplemento));
+    Agrega("Secuencia", std::to_string(p.Secuencia));
+    Agrega("Fecha", LiteralTexto(p.Fecha));
+    Agrega("IdDeposito", DepositoInsumo(p, d));
+
+    if (l.propia) {
+        Agrega("IdArticulo", LiteralTexto(F().AjustaAncho(vb::Trim(Celda(p, kColCodigo)), 25)));
+        Agrega("Descripcion", LiteralTexto(DescripcionLinea(p)));
+        Agrega("IdUnidad", LiteralTexto(F().AjustaAncho(Celda(p, kColUnidad), 4)));
+
+        std::string valorAux;
+        if (foundation::TextoABoolean(vb::Trim(Celda(p, kColAuxPesable)))) {
+            ParesCantidadUD(p, kColAuxCantidadUD, kColAuxIdUnidadBase, factor);
+        } else if (foundation::EsSI(foundation::Cfg("ConfirmaUDEquiv", valorAux))) {
+            ParesCantidadUD(p, kColCantidadEquiv, kColUnidadEquiv, factor);
+        }
+        const vb::Currency cantidad = F().TextoAMoneda(Celda(p, kColCantidad));
+        Agrega("Cantidad", Literal(vb::CStr(vb::Currency::FromTicks(cantidad.Ticks() * factor)), "@"));
+    } else {
+        Agrega("IdArticulo", LiteralTexto(F().AjustaAncho(vb::Trim(l.codigo), 25)));
+        const std::string descripcion = vb::Trim(DatoArticulo(l.codigo, "DESCRIPCION", "IDARTICULO"));
+        Agrega("Descripcion", LiteralTexto(F().QuitaCaracteres(descripcion, "'")));
+        if (l.lote != nullptr) Agrega("NroLote", LiteralTexto(F().TextoDeValor(vb::Variant(l.lote->CodigoItem))));
+        const std::string unidad = vb::Trim(l.unidad);
+        Agrega("IdUnidad", unidad.empty() ? "NULL" : LiteralTexto(F().AjustaAncho(unidad, 4)));
+        const double cantidad =
+            l.lote != nullptr ? F().TextoADoble(F().TextoDeValor(vb::Variant(l.lote->CantidadItem))) : l.cantidad;
+        Agrega("Cantidad", LiteralNumero(cantidad * p.signo));
+    }
+
+    // The account: the call's, or the article's default supplier. On a
+    // per-cent row the row's own article answers for its inputs too.
+    std::string cuenta = vb::Trim(p.Cuenta);
+    if (vb::Equals(cuenta, "PorDefault")) {
+        const std::string& articulo = (l.propia || d.porcentaje) ? d.articulo : l.codigo;
+        cuenta = vb::Trim(DatoArticulo(articulo, "CUENTAPROVEEDOR", "IDARTICULO"));
+    }
+    if (!cuenta.empty() && !vb::Equals(cuenta, "NULL")) Agrega("CuentaProveedor", LiteralTexto(cuenta));
+
+    Agrega("IdMotivoStock", LiteralPreparado(p.IdMotivoStock));
+    Agrega("PrecioVenta", "0");
+    Agrega("Importe_S_iva", "0");
+    if (l.propia) {
+        Agrega("Costo", Literal(Celda(p, kColAuxCosto), "@"));
+    } else {
+        Agrega("Costo", Literal(vb::CStr(F().TextoAMoneda(DatoArticulo(l.codigo, "Costo", "idarticulo"))), "@"));
+    }
+    Agrega("Tc_Origen", LiteralTexto(p.TC));
+    Agrega("IdComprobante_Origen", LiteralTexto(p.SucNroLetra));
+    Agrega("ControladoPor", LiteralTexto(vb::Trim(Celda(p, kColCodigo))));
+
+    if (p.tcOrigenPorLinea) p.TcOrigen = LiteralTexto(vb::Trim(vb::Left(Celda(p, kColAuxCpteOrigen), 4)));
+}
+
+void GrabaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
+    std::string sentencia = "INSERT INTO V_MV_STOCK";
+    Paso(p, [&] { IncrementaSecuencia(p); });
+    Paso(p, [&] { ArmaLineaInsumo(p, d, l); });
+    Paso(p, [&] { foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true); });
+    Paso(p, [&] { EjecutaOAgrega(p, sentencia); });
+}
+
+void DescargaFila(Posteo& p, Descarga& d) {
+    bool tieneInsumos = false;
+    double base = 0;
+    std::vector<numbering::ItemCantidad> insumos;
+    Paso(p, [&] {
+        d.articulo = vb::Trim(Celda(p, kColCodigo));
+        base = F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble();
+        d.porcentaje = foundation::TextoABoolean(vb::Trim(Celda(p, kColAuxInsumosPorPorcentaje)));
+        if (d.porcentaje && F().TextoAMoneda(Celda(p, kColAuxCantidadUD)).Ticks() > 0) {
+            base = F().TextoAMoneda(Celda(p, kColAuxCantidadUD)).ToDouble();
+        }
+    });
+    Paso(p, [&] { tieneInsumos = numbering::IdArticuloTieneInsumos(d.articulo, insumos, false); });
+    if (!tieneInsumos) return;
+    if (d.idComprobante.empty()) {
+        Paso(p, [&] {
+            d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra);
+            if (d.idComprobante.empty()) {
+                vb::Raise(vb::kErrInvalidCall, "No se pudo asignar el número del comprobante PE");
+            }
+        });
+    }
+    if (d.porcentaje) GrabaLineaInsumo(p, d, LineaInsumo{.propia = true});
+
+    for (const numbering::ItemCantidad& insumo : insumos) {
+        const std::string codigo = foundation::LimpiaTexto(vb::Variant(insumo.CodigoItem));
+        if (codigo.empty()) continue;
+        LineaInsumo linea{.codigo = codigo,
+                          .unidad = foundation::LimpiaTexto(vb::Variant(insumo.UnidadItem)),
+                          .cantidad = base * insumo.CantidadItem};
+        if (d.porcentaje) linea.cantidad /= 100;
+        std::vector<numbering::ItemCantidad> lotes;
+        bool conLotes = false;
+        Paso(p, [&] { conLotes = numbering::ArticuloTieneLotes(codigo, p.IdDeposito, lotes, linea.cantidad); });
+        if (!conLotes) {
+            GrabaLineaInsumo(p, d, linea);
+            continue;
+        }
+        for (const numbering::ItemCantidad& lote : lotes) {
+            linea.lote = &lote;
+            GrabaLineaInsumo(p, d, linea);
+        }
+    }
+}
+
+// Queues the recording of the "PE" number used; run by the caller with its
+// batch. A caller without a batch has it run at once. A recording that
+// cannot be built was already reported by the numbering.
+void RegistraNumero(Posteo& p, const Descarga& d) {
+    std::string sentencia;
+    bool registrado = false;
+    Paso(p, [&] {
+        std::string letra = vb::Mid(d.idComprobante, 13, 1);
+        const long siguiente = static_cast<long>(vb::Val(vb::Mid(d.idComprobante, 5, 8))) + 1;
+        registrado = numbering::RegistraNumeroComprobante(kTipoPE, "STOCK", vb::Mid(d.idComprobante, 1, 4),
+                                                          std::to_string(siguiente), letra, true, sentencia, false);
+    });
+    if (!registrado) return;
+    if (!p.SQLTempDelLlamador && !p.GeneraSentenciaSQL) {
+        if (!vb::Trim(sentencia).empty()) Paso(p, [&] { Ejecuta(p, sentencia); });
+        return;
+    }
+    p.SQLTemp += std::string(vb::kCr) + sentencia;
+}
+
+}  // namespace
+
+void DescargaInsumos(Posteo& p, bool SegundaTransferencia) {
+    Descarga d{.segundaTransferencia = SegundaTransferencia};
+    bool descarga = true;
+    Paso(p, [&] {
+        std::string valorAux;
+        descarga = !foundation::EsSI(foundation::Cfg("DescargaInsumosProduccion", valorAux)) &&
+                   !vb::Equals(p.TC, "OP");
+    });
+    if (!descarga) return;
+    // A transfer's second run goes on numbering after the first: in a batch
+    // both runs draw the same "PE" number.
+    if (!SegundaTransferencia) p.Secuencia = 0;
+
+    int filas = 0;
+    Paso(p, [&] { filas = p.grilla.Rows(); });
+    for (p.fila = 1; p.fila < filas; ++p.fila) {
+        bool postea = false;
+        Paso(p, [&] {
+            postea = F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0 && !Celda(p, kColCodigo).empty();
+        });
+        if (postea) DescargaFila(p, d);
+    }
+    if (p.Secuencia > 0 && !vb::Trim(d.idComprobante).empty()) RegistraNumero(p, d);
+}
+
+}  // namespace posting::detail

@@ -1,0 +1,522 @@
+// ClsCmnCptes::ActualizaStock: posts a document held in the articles grid to
+// stock. Every posted line gives one V_MV_STOCK row per lot or serial entry
+// (twice, with opposite signs, for a transfer or a production document),
+// then the inputs of the posted articles are discharged and the stock
+// accounting entry is built.
+//
+// Immediate mode runs every statement at once inside one transaction of its
+// own (unless the caller already holds one), so a posting that stops
+// part-way leaves no rows behind. Batch mode appends every statement to the
+// caller's SQLTemp, each after a carriage return, for the caller to run.
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "authorization/cls_cmn_cptes.h"
+#include "db/transaction.h"
+#include "entrygrids/columnas.h"
+#include "foundation/comunes.h"
+#include "foundation/configuracion.h"
+#include "foundation/db_dll.h"
+#include "foundation/sql_literal.h"
+#include "helpers/helpers.h"
+#include "posteo_interno.h"
+#include "ui/flexgrid.h"
+#include "ui/msgbox.h"
+#include "vb/conv.h"
+#include "vb/steps.h"
+#include "vb/text.h"
+
+namespace posting::detail {
+
+namespace {
+
+using namespace entrygrids;
+
+constexpr const char* kTituloCartel = "Grabando Stock....";
+constexpr const char* kTituloCartelFila = "Grabando Stock...";
+
+int ManejaErrorPosteo(const vb::Error& error) {
+    helpers::gCartel().CierraCartel();
+    return foundation::Db().TratamientoErrores(error, std::nullopt, "ActualizaStock");
+}
+
+bool EsElDelGrid(const std::string& valor) { return vb::Equals(vb::Trim(valor), kElDelGrid); }
+
+// The lot and the serial of a pick token, split at its first character 255;
+// a token without one is all lot.
+std::pair<std::string, std::string> PartesToken(const std::string& token) {
+    const std::size_t marca = token.find(vb::kChr255);
+    if (marca == std::string::npos) return {token, {}};
+    return {token.substr(0, marca), token.substr(marca + vb::kChr255.size())};
+}
+
+std::string Ajustado25(const std::string& texto) { return F().AjustaAncho(vb::Trim(texto), 25); }
+
+bool Bandera(const Posteo& p, int columna) { return foundation::TextoABoolean(vb::Trim(Celda(p, columna))); }
+
+bool Perecedero(const Posteo& p) {
+    const std::string& celda = Celda(p, kColAuxesperecedero);
+    return foundation::TextoABoolean(Blanco(celda) ? "0" : celda);
+}
+
+std::string Token(Posteo& p, int columna) {
+    return p.cmn.ExtraeSerieLote(Celda(p, columna), static_cast<int>(p.nroEntrada));
+}
+
+// ---- Set-up ------------------------------------------------------------------
+
+void PreparaOrigen(Posteo& p) {
+    p.TcOrigen = F().AjustaAncho(vb::Trim(p.TcOrigen), 4);
+    if (EsElDelGrid(p.TcOrigen)) p.tcOrigenPorLinea = true;
+    else p.TcOrigen = Blanco(p.TcOrigen) ? "NULL" : Literal(p.TcOrigen, "'");
+
+    if (EsElDelGrid(p.ComprobanteOrigen)) p.comprobanteOrigenPorLinea = true;
+    else p.ComprobanteOrigen = Blanco(p.ComprobanteOrigen) ? "NULL" : Literal(p.ComprobanteOrigen, "'");
+}
+
+// The origin type's bare code: "OC" of "'OC  '".
+std::string CodigoOrigen(const Posteo& p) {
+    return vb::Trim(vb::Replace(F().QuitaComillas(p.TcOrigen), "''", "'"));
+}
+
+// A receipt (FCC, RMC) of a purchase order gives the order its receipt date,
+// once, unless receipts are handled by their own document (IR_Oblig).
+void FechaRecepcion(Posteo& p) {
+    std::string valorAux;
+    const std::string oblig = vb::Trim(foundation::Cfg("IR_Oblig", valorAux));
+    const bool obligatorio = !(oblig.empty() || vb::Equals(oblig, "NO"));
+    if (!(vb::Equals(p.TC, "FCC") || vb::Equals(p.TC, "RMC"))) return;
+    if (p.tcOrigenPorLinea || p.comprobanteOrigenPorLinea || !vb::Equals(CodigoOrigen(p), "OC") || obligatorio) return;
+    std::string sentencia = "if exists(select * from c_mv_cpte where TC=" + p.TcOrigen +
+                            " and IDCOMPROBANTE=" + p.ComprobanteOrigen + " and fecharecepcion is null) " +
+                            " UPDATE c_mv_cpte set FechaRecepcion=" + foundation::SqlText(p.Fecha) +
+                            " where TC=" + p.TcOrigen + " and IDCOMPROBANTE=" + p.ComprobanteOrigen;
+    Ejecuta(p, std::move(sentencia));
+}
+
+void PreparaDepositosYMotivo(Posteo& p) {
+    std::string valorAux;
+    if (!EsElDelGrid(p.IdDeposito)) {
+        if (!Blanco(p.IdDeposito)) {
+            p.IdDeposito = Literal(F().AjustaAncho(vb::Trim(p.IdDeposito), 4), "'");
+        } else {
+            const std::string porDefecto = foundation::Cfg("DepositoDefault", valorAux);
+            p.IdDeposito = Blanco(porDefecto) ? "NULL" : Literal(F().AjustaAncho(porDefecto, 4), "'");
+        }
+    }
+
+    if (EsElDelGrid(p.IdMotivoStock)) {
+        p.motivoPorLinea = true;
+    } else if (!Blanco(p.IdMotivoStock)) {
+        p.IdMotivoStock = Literal(F().AjustaAncho(p.IdMotivoStock, 4), "'");
+    } else {
+        if (p.IdMotivoStock.empty()) {
+            const std::string porDefecto = foundation::Cfg("MotivoStockDefault", valorAux);
+            if (!Blanco(porDefecto)) p.IdMotivoStock = Literal(F().AjustaAncho(porDefecto, 4), "'");
+        }
+        if (Blanco(p.IdMotivoStock)) p.IdMotivoStock = "NULL";
+    }
+
+    p.IdDepositoDestino =
+        Blanco(p.IdDepositoDestino) ? "NULL" : Literal(F().AjustaAncho(vb::Trim(p.IdDepositoDestino), 4), "'");
+}
+
+// A production document numbers its new rows after the ones it already has.
+void SecuenciaInicial(Posteo& p) {
+    p.Secuencia = 0;
+    if (!p.produccion) return;
+    std::string sql = "SELECT MAX(SECUENCIA) AS MAX_SECUENCIA FROM V_MV_STOCK WHERE TC = " +
+                      foundation::SqlText(F().AjustaAncho(vb::Trim(p.TC), 4)) +
+                      " AND IDCOMPROBANTE = " + foundation::SqlText(p.SucNroLetra);
+    adodb::Recordset rs;
+    foundation::DB_Dll& db = foundation::Db();
+    db.AbrirRecordset(sql, rs);
+    double maximo = 0;
+    if (rs.State() == adodb::adStateOpen && !rs.EOF()) {
+        maximo = F().TextoADoble(vb::TextOf(F().ValorCampo(rs.Fields(0))));
+    }
+    db.CierraRecordset(rs);
+    p.Secuencia = vb::CInt(maximo);
+    if (p.Secuencia != 0) IncrementaSecuencia(p);
+}
+
+// ---- Entries of a row ------------------------------------------------------------
+
+// The stock accounting entry of the document (SoloRegistro 0) or of one row,
+// built from copies: GeneraAsientoStock rewrites its arguments.
+std::string AsientoStock(Posteo& p, int TipoMov, long SoloRegistro) {
+    std::string motivo = p.IdMotivoStock;
+    std::string tc = p.TC;
+    std::string sucursal = vb::Mid(p.SucNroLetra, 1, 4);
+    std::string numero = vb::Mid(p.SucNroLetra, 5, 8);
+    std::string letra = vb::Mid(p.SucNroLetra, 13, 1);
+    std::string fecha = p.Fecha;
+    bool esDebito = true;
+    int secuencia = 1;
+    return p.cmn.GeneraAsientoStock(p.grilla, motivo, tc, sucursal, numero, letra, fecha, esDebito, TipoMov,
+                                    SoloRegistro, &secuencia);
+}
+
+
+long CuentaEntradas(Posteo& p) {
+    const std::string& lotes = Celda(p, kColAuxNroLote);
+    const std::string& series = Celda(p, kColAuxNroSerie);
+    if (p.signo == 1) {
+        if (Bandera(p, kColAuxPideTalle)) return p.cmn.Cuenta_Series_Lotes(lotes, "", false);
+        if (Bandera(p, kColAuxPideSerie)) {
+            return p.EsTransferencia ? p.cmn.Cuenta_Series_Lotes(lotes, "", false)
+                                     : p.cmn.Cuenta_Series_Lotes(series, lotes, true);
+        }
+        return p.cmn.Cuenta_Series_Lotes(series, lotes, false);
+    }
+    if (p.signo == -1) return p.cmn.Cuenta_Series_Lotes(lotes, "", false);
+    return 0;
+}
+
+// Lot, serial and quantity of the current entry; true when the entry is
+// passed over (its quantity is 0).
+bool LoteSerieCantidad(Posteo& p) {
+    const double cantidadLinea = F().TextoADoble(Celda(p, kColCantidad));
+    p.cantidadEntrada = cantidadLinea;
+
+    if (p.signo == 1) {
+        const std::string token21 = Token(p, kColAuxNroLote);
+        const std::string token22 = Token(p, kColAuxNroSerie);
+        p.lote = Ajustado25(token21);
+        p.serie = Ajustado25(token22);
+        if (Perecedero(p)) {
+            p.lote = Ajustado25(Celda(p, kColAuxNroLote));
+            return false;
+        }
+        if (Bandera(p, kColAuxPideTalle)) {
+            if (Blanco(token21)) return false;
+            p.lote = Ajustado25(PartesToken(token21).first);
+            p.serie.clear();
+            p.cantidadEntrada = F().TextoADoble(token22);
+            return p.cantidadEntrada == 0;
+        }
+        if (Blanco(p.lote) && !Blanco(p.LoteFijo)) p.lote = Ajustado25(p.LoteFijo);
+        if (Bandera(p, kColAuxPideSerie)) {
+            const std::string t = p.EsTransferencia ? token21 : token22;
+            if (!Blanco(t)) {
+                if (t.find(vb::kChr255) != std::string::npos) {
+                    const auto [lote, serie] = PartesToken(t);
+                    p.lote = Ajustado25(lote);
+                    p.serie = Ajustado25(serie);
+                } else {
+                    p.lote = Ajustado25(p.lote);
+                    p.serie = Ajustado25(p.serie);
+                }
+                p.cantidadEntrada = p.EsTransferencia ? F().TextoADoble(token22) : 1;
+                return p.cantidadEntrada == 0;
+            }
+        }
+        return false;
+    }
+
+    if (p.signo == -1) {
+        if (Blanco(Celda(p, kColAuxPideTalle))) p.grilla.SetTextMatrix(p.fila, kColAuxPideTalle, "0");
+        const std::string token21 = Token(p, kColAuxNroLote);
+        if (Bandera(p, kColAuxPideTalle)) {
+            // A size token ends with the pick marker; the size is what precedes it.
+            p.lote = Ajustado25(PartesToken(vb::Trim(token21)).first);
+            p.serie.clear();
+            p.cantidadEntrada = F().TextoADoble(Token(p, kColAuxNroSerie));
+            return p.cantidadEntrada == 0;
+        }
+        if (!Blanco(token21)) {
+            const auto [lote, serie] = PartesToken(token21);
+            p.lote = Ajustado25(lote);
+            p.serie = Ajustado25(serie);
+            p.cantidadEntrada = F().TextoADoble(Token(p, kColAuxNroSerie));
+            return p.cantidadEntrada == 0;
+        }
+        p.lote.clear();
+        p.serie.clear();
+        return false;
+    }
+
+    p.lote.clear();
+    p.serie.clear();
+    return false;
+}
+
+bool OtraEntrada(const Posteo& p) {
+    if (p.signo == 1) {
+        if (Bandera(p, kColAuxPideTalle) || Bandera(p, kColAuxPideSerie)) {
+            return p.nroEntrada < p.cantEntradas && p.cantEntradas > 1;
+        }
+        return static_cast<double>(p.nroEntrada) < F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble() &&
+               p.cantEntradas > 1;
+    }
+    if (p.signo == -1) return p.nroEntrada < p.cantEntradas && p.cantEntradas > 1;
+    return false;
+}
+
+bool FilaSePostea(const Posteo& p) {
+    if (F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() == 0 || Celda(p, kColCodigo).empty()) return false;
+    if (!p.produccion) return true;
+    const bool marcada = Celda(p, kColAuxCantidadInsumo) == "-1";
+    return p.pasada == 1 ? marcada : !marcada;
+}
+
+void PosteaEntrada(Posteo& p) {
+    bool omitida = false;
+    Paso(p, [&] {
+        IncrementaSecuencia(p);
+        ++p.nroEntrada;
+    });
+    Paso(p, [&] {
+        p.cantidadEntrada = F().TextoADoble(Celda(p, kColCantidad));
+        ui::DoEvents();
+    });
+    Paso(p, [&] { omitida = LoteSerieCantidad(p); });
+    if (omitida) {
+        // The number goes to the next entry written.
+        Paso(p, [&] { --p.Secuencia; });
+        return;
+    }
+    std::string sentencia = "INSERT INTO V_MV_STOCK";
+    Paso(p, [&] { ArmaLineaMovimiento(p); });
+    Paso(p, [&] {
+        foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true);
+        ui::DoEvents();
+        if (p.MuestraCartel) {
+            helpers::gCartel().ActualizaCartel(
+                false, kTituloCartelFila, vb::Trim(Celda(p, kColCodigo)) + "  " + Celda(p, kColDescripcion),
+                std::to_string(p.fila) + " de " + std::to_string(p.grilla.Rows() - 1));
+        }
+    });
+    if (!p.GeneraSentenciaSQL && !p.filasConAsiento.contains(p.fila)) {
+        // The row's accounting statement goes with its first written entry.
+        Paso(p, [&] {
+            sentencia += std::string(vb::kCrLf) + " " + AsientoStock(p, 0, p.fila);
+            p.filasConAsiento.insert(p.fila);
+        });
+    }
+    Paso(p, [&] { EjecutaOAgrega(p, sentencia); });
+}
+
+void PosteaFila(Posteo& p) {
+    Paso(p, [&] { p.cantEntradas = CuentaEntradas(p); });
+    p.nroEntrada = 0;
+    for (;;) {
+        PosteaEntrada(p);
+        bool otra = false;
+        Paso(p, [&] { otra = OtraEntrada(p); });
+        if (!otra) break;
+    }
+}
+
+// ---- End of the posting ---------------------------------------------------------
+
+void TipoAsientoStock(Posteo& p) {
+    const std::string origen = CodigoOrigen(p);
+    std::string valorAux;
+    if (vb::Equals(p.TC, "IR") && vb::Equals(origen, "OC")) p.TipoMov = 5;
+    else if (vb::Equals(p.TC, "RMC")) p.TipoMov = 5;
+    else if (vb::Equals(p.TC, "IR") && vb::Equals(origen, "RM")) p.TipoMov = 4;
+    else if (vb::Equals(p.TC, "RM") && p.comodato) p.TipoMov = 2;
+    else if (vb::Equals(p.TC, "RM") && vb::Equals(foundation::Cfg("CuentaCtroDist", valorAux), p.cuenta)) p.TipoMov = 3;
+    else if (vb::Equals(p.TC, "RM")) p.TipoMov = 1;
+}
+
+void AsientoDelDocumento(Posteo& p) {
+    p.SQLTemp += std::string(vb::kCr) + AsientoStock(p, p.TipoMov, 0);
+    ui::DoEvents();
+}
+
+}  // namespace
+
+// ---- Shared pieces ---------------------------------------------------------------
+
+void Paso(Posteo& p, const std::function<void()>& paso) {
+    if (!vb::RunStep(paso, ManejaErrorPosteo)) throw PosteoAbandonado{};
+    if (p.detenido) throw PosteoAbandonado{};
+}
+
+helpers::ClsFunciones& F() { return helpers::gFunciones(); }
+
+void Agrega(const char* columna, std::string literal) {
+    foundation::gCamposInsert.push_back({columna, std::move(literal)});
+}
+
+const std::string& Celda(const Posteo& p, int columna) { return p.grilla.TextMatrix(p.fila, columna); }
+
+bool Blanco(const std::string& texto) { return vb::Trim(texto).empty(); }
+
+std::string Literal(const std::string& valor, const char* tipo) {
+    return vb::TextOf(foundation::Db().SQLValue(vb::Variant(valor), tipo));
+}
+
+std::string LiteralTexto(const std::string& valor) { return Literal(valor, "'"); }
+
+std::string LiteralNumero(double valor) { return Literal(vb::CStr(valor), "@"); }
+
+std::string LiteralPreparado(const std::string& preparado) {
+    return EsElDelGrid(preparado) ? std::string("NULL") : preparado;
+}
+
+std::string LiteralComplemento(const std::string& IdComplemento) {
+    const std::string numero = vb::Trim(IdComplemento);
+    const std::size_t desde = (!numero.empty() && numero.front() == '-') ? 1 : 0;
+    const bool entero = numero.size() > desde && numero.size() - desde <= 18 &&
+                        numero.find_first_not_of("0123456789", desde) == std::string::npos;
+    if (!entero) vb::Raise(vb::kErrTypeMismatch, "Type mismatch: IdComplemento '" + IdComplemento + "'");
+    return numero;
+}
+
+std::string DescripcionLinea(const Posteo& p) {
+    std::string descripcion = vb::Trim(Celda(p, kColDescripcion));
+    if (vb::Len(descripcion) > 100) descripcion = vb::Left(descripcion, 100);
+    return F().QuitaCaracteres(descripcion, "'");
+}
+
+void ParesCantidadUD(const Posteo& p, int columnaCantidad, int columnaUnidad, int factor) {
+    const vb::Currency cantidad = F().TextoAMoneda(Celda(p, columnaCantidad));
+    Agrega("CantidadUD", Literal(vb::CStr(vb::Currency::FromTicks(cantidad.Ticks() * factor)), "@"));
+    Agrega("IdUnidadBase", LiteralTexto(Celda(p, columnaUnidad)));
+}
+
+void IncrementaSecuencia(Posteo& p) {
+    if (p.Secuencia == INT16_MAX) vb::Raise(vb::kErrOverflow, "Overflow");
+    ++p.Secuencia;
+}
+
+bool Ejecuta(Posteo& p, std::string sentencia) {
+    foundation::DB_Dll& db = foundation::Db();
+    long filas = 0;
+    const bool corrio = db.EjecutaConsultaSQL(sentencia, filas);
+    ui::DoEvents();
+    const adodb::Errors& errores = db.gCnn.Errors();
+    if (corrio && errores.Count() == 0) return true;
+    const std::string descripcion =
+        errores.Count() > 0 ? errores.Item(0).Description : std::string("No se pudo grabar el movimiento de stock");
+    ui::MsgBox(descripcion, ui::vbOKOnly | ui::vbCritical, "Aviso al operador");
+    p.detenido = true;
+    return false;
+}
+
+bool EjecutaOAgrega(Posteo& p, std::string sentencia) {
+    if (p.GeneraSentenciaSQL) {
+        p.SQLTemp += std::string(vb::kCr) + sentencia;
+        return true;
+    }
+    return Ejecuta(p, std::move(sentencia));
+}
+
+}  // namespace posting::detail
+
+namespace authorization {
+
+void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std::string SucNroLetra,
+                                 std::string IdComplemento, const std::string& Fecha, std::string* IdDeposito,
+                                 std::string* IdDepositoDestino, std::string* IdMotivoStock, std::string* TcOrigen,
+                                 std::string* ComprobanteOrigen, bool EsTransferencia, const std::string& Cuenta,
+                                 bool GeneraSentenciaSQL, std::string* SQLTemp, bool* HayError,
+                                 const std::string& IdTecnico, const std::string& LoteFijo, const std::string& Aduana,
+                                 const std::string& LoteOrigen, int SignoRemota, bool MuestraCartel,
+                                 const std::string& IdVendedor) {
+    using namespace posting::detail;
+
+    // Arguments the caller left out are worked on in locals.
+    std::string deposito, destino, motivo, tcOrigen, cpteOrigen, lotePropio;
+    bool hayErrorPropio = false;
+    bool& hayError = HayError != nullptr ? *HayError : hayErrorPropio;
+
+    Posteo p{
+        .cmn = *this,
+        .grilla = MSFlexGrid2,
+        .TC = std::move(TC),
+        .SucNroLetra = std::move(SucNroLetra),
+        .IdComplemento = std::move(IdComplemento),
+        .Fecha = Fecha,
+        .IdDeposito = IdDeposito != nullptr ? *IdDeposito : deposito,
+        .IdDepositoDestino = IdDepositoDestino != nullptr ? *IdDepositoDestino : destino,
+        .IdMotivoStock = IdMotivoStock != nullptr ? *IdMotivoStock : motivo,
+        .TcOrigen = TcOrigen != nullptr ? *TcOrigen : tcOrigen,
+        .ComprobanteOrigen = ComprobanteOrigen != nullptr ? *ComprobanteOrigen : cpteOrigen,
+        .EsTransferencia = EsTransferencia,
+        .GeneraSentenciaSQL = GeneraSentenciaSQL,
+        .SQLTemp = SQLTemp != nullptr ? *SQLTemp : lotePropio,
+        .SQLTempDelLlamador = SQLTemp != nullptr,
+        .IdTecnico = IdTecnico,
+        .LoteFijo = LoteFijo,
+        .Aduana = Aduana,
+        .LoteOrigen = LoteOrigen,
+        .SignoRemota = SignoRemota,
+        .MuestraCartel = MuestraCartel,
+        .IdVendedor = IdVendedor,
+        .Cuenta = Cuenta,
+    };
+    const std::string loteInicial = p.SQLTemp;
+    std::optional<adodb::DbTransaction> transaccion;
+
+    try {
+        // ---- Set-up
+        Paso(p, [&] {
+            if (p.MuestraCartel) helpers::gCartel().AbreCartel(kTituloCartel, false);
+            p.cuenta = Cuenta;
+            p.TipoMov = 0;
+        });
+        Paso(p, [&] { PreparaOrigen(p); });
+        if (!p.GeneraSentenciaSQL) {
+            // Immediate mode: the whole posting commits or none of it does.
+            Paso(p, [&] {
+                foundation::DB_Dll& db = foundation::Db();
+                if (!db.gCnn.InTransaction()) transaccion.emplace(db.gCnn);
+            });
+        }
+        Paso(p, [&] { FechaRecepcion(p); });
+        Paso(p, [&] {
+            p.signo = p.SignoRemota != 0 ? p.SignoRemota : ObtieneSignoComprobante(p.TC, false);
+            ui::DoEvents();
+        });
+        Paso(p, [&] {
+            const vb::Variant sistema = foundation::Db().DatosTabla("V_TA_CPTE", p.TC, "SISTEMA", "Codigo", 8, "", true);
+            p.compras = vb::Equals(vb::TextOf(sistema), "COMPRAS");
+            p.produccion = vb::Equals(p.TC, "OP");
+        });
+        Paso(p, [&] { PreparaDepositosYMotivo(p); });
+        const int pasadas = (p.EsTransferencia || p.produccion) ? 2 : 1;
+        if (p.produccion) p.IdDepositoDestino = p.IdDeposito;
+        Paso(p, [&] { SecuenciaInicial(p); });
+
+        // ---- Passes, rows and entries
+        for (p.pasada = 1; p.pasada <= pasadas; ++p.pasada) {
+            if (p.EsTransferencia) p.signo = p.pasada == 1 ? -1 : 1;
+            if (p.produccion) p.signo = p.pasada == 1 ? 1 : -1;
+            int filas = 0;
+            Paso(p, [&] { filas = p.grilla.Rows(); });
+            for (p.fila = 1; p.fila < filas; ++p.fila) {
+                bool postea = false;
+                Paso(p, [&] { postea = FilaSePostea(p); });
+                if (postea) PosteaFila(p);
+            }
+        }
+
+        // ---- Discharge of inputs, end
+        ui::DoEvents();
+        DescargaInsumos(p, false);
+        if (p.EsTransferencia) {
+            p.signo = -p.signo;
+            p.pasada = 3;
+            DescargaInsumos(p, true);
+        }
+        helpers::gCartel().CierraCartel();
+        if (p.GeneraSentenciaSQL) {
+            Paso(p, [&] { TipoAsientoStock(p); });
+            Paso(p, [&] { AsientoDelDocumento(p); });
+        }
+        if (transaccion) Paso(p, [&] { transaccion->Commit(); });
+    } catch (const PosteoAbandonado&) {
+        // Nothing of an abandoned posting stays: the transaction rolls back
+        // and the batch is given back as it came.
+        helpers::gCartel().CierraCartel();
+        p.SQLTemp = loteInicial;
+        hayError = true;
+    }
+}
+
+}  // namespace authorization

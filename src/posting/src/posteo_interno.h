@@ -1,0 +1,143 @@
+// The working state of one stock posting (ClsCmnCptes::ActualizaStock) and
+// the pieces the posting is made of: the movement line, the inputs discharge
+// and the run-or-queue of a statement.
+//
+// Everything runs on the user-interface thread, inside one call of
+// ActualizaStock; nothing here outlives that call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include "helpers/helpers.h"
+#include "vb/error.h"
+
+namespace authorization {
+class ClsCmnCptes;
+}
+namespace ui {
+class FlexGrid;
+}
+
+namespace posting::detail {
+
+// The marker a caller passes for a document-level value that each grid line
+// carries itself (depot, motive, origin).
+inline constexpr const char* kElDelGrid = "ELDELGRID";
+
+// Thrown (outside any error-convention step) to leave the posting: the
+// operator chose to leave after an error, or the database rejected a
+// statement in immediate mode.
+struct PosteoAbandonado {};
+
+struct Posteo {
+    authorization::ClsCmnCptes& cmn;
+    ui::FlexGrid& grilla;
+
+    // ---- The call's arguments --------------------------------------------
+    std::string TC;
+    std::string SucNroLetra;
+    std::string IdComplemento;
+    std::string Fecha;
+    // Replaced by their SQL literals ("'0001'" or NULL) during the set-up;
+    // bound to the caller's variables when it passed them.
+    std::string& IdDeposito;
+    std::string& IdDepositoDestino;
+    std::string& IdMotivoStock;
+    std::string& TcOrigen;
+    std::string& ComprobanteOrigen;
+    bool EsTransferencia = false;
+    bool GeneraSentenciaSQL = false;
+    std::string& SQLTemp;
+    bool SQLTempDelLlamador = true;  // false: the caller passed no batch
+    std::string IdTecnico;
+    std::string LoteFijo;
+    std::string Aduana;
+    std::string LoteOrigen;
+    int SignoRemota = 0;
+    bool MuestraCartel = false;
+    std::string IdVendedor;
+
+    // ---- Working values ----------------------------------------------------
+    std::string Cuenta;  // as the caller passed it (the discharge reads it)
+    std::string cuenta{};  // working copy of Cuenta; "PorDefault" resolved by the first line
+    bool tcOrigenPorLinea = false;
+    bool comprobanteOrigenPorLinea = false;
+    bool motivoPorLinea = false;
+    bool compras = false;     // the document type belongs to the purchase system
+    bool produccion = false;  // document type "OP"
+    int signo = 0;            // +1, -1 or 0 (no stock sign)
+    int pasada = 1;
+    std::int16_t Secuencia = 0;
+    int fila = 0;
+    long cantEntradas = 0;
+    long nroEntrada = 0;
+    double cantidadEntrada = 0;
+    std::string lote{};
+    std::string serie{};
+    bool comodato = false;  // some written line is on loan (column 88 = 1)
+    int TipoMov = 0;
+    std::string depositoLinea{};                   // SQL literal of the last line depot of pass 1
+    std::map<int, std::string> depositoPorFila{};  // the same, per row, for a transfer's pass 2
+    std::set<int> filasConAsiento{};               // rows whose accounting statement already ran
+    bool detenido = false;  // the database rejected a statement: the posting stops
+};
+
+// Runs one step under the error convention of the posting (routine
+// "ActualizaStock"); throws PosteoAbandonado when the operator leaves, or
+// when the step stopped the posting on a database error.
+void Paso(Posteo& p, const std::function<void()>& paso);
+
+// The helper library's text and number functions.
+helpers::ClsFunciones& F();
+
+// Appends a (column, literal) pair to the field list ArmaInsert reads.
+void Agrega(const char* columna, std::string literal);
+
+// The cell of the posted row.
+const std::string& Celda(const Posteo& p, int columna);
+
+// True when the text, trimmed, is empty.
+bool Blanco(const std::string& texto);
+
+// DB_Dll.SQLValue: "'" quoted (apostrophes doubled), "@" numeric, "" as is.
+std::string Literal(const std::string& valor, const char* tipo);
+// The quoted literal of a text (apostrophes doubled).
+std::string LiteralTexto(const std::string& valor);
+// The numeric literal of an amount, a double.
+std::string LiteralNumero(double valor);
+// The literal of a depot or motive argument as the set-up prepared it; the
+// per-line marker, which names no value of its own, gives NULL.
+std::string LiteralPreparado(const std::string& preparado);
+// A document's complement number, written unquoted: it must be a whole
+// number (error 13 otherwise).
+std::string LiteralComplemento(const std::string& IdComplemento);
+
+// Column 1 of the row, trimmed, cut to 100 characters, without apostrophes.
+std::string DescripcionLinea(const Posteo& p);
+
+// The CantidadUD pair (the cell's quantity times the factor) and the
+// IdUnidadBase pair (the unit cell, quoted).
+void ParesCantidadUD(const Posteo& p, int columnaCantidad, int columnaUnidad, int factor);
+
+// Adds 1 to Secuencia; a number beyond 32767 raises error 6 (overflow).
+void IncrementaSecuencia(Posteo& p);
+
+// Runs the statement at once. On a database error shows the error's
+// description under "Aviso al operador", sets detenido and returns false.
+bool Ejecuta(Posteo& p, std::string sentencia);
+// Immediate mode: Ejecuta. Batch mode: appends a carriage return and the
+// statement to SQLTemp.
+bool EjecutaOAgrega(Posteo& p, std::string sentencia);
+
+// The field list of the V_MV_STOCK row of the current entry.
+void ArmaLineaMovimiento(Posteo& p);
+
+// The discharge of the inputs of the posted articles as a "PE" document.
+// SegundaTransferencia: the second run of a transfer.
+void DescargaInsumos(Posteo& p, bool SegundaTransferencia);
+
+}  // namespace posting::detail

@@ -1,0 +1,278 @@
+// The stock accounting entry: the motive line and the account lines, their
+// sides, the entry number kept by the object, the cost-of-goods-sold entry,
+// and the cases that build nothing.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/columnas.h"
+#include "posteo_fixture.h"
+#include "vb/conv.h"
+#include "vb/text.h"
+
+namespace posting::testing {
+namespace {
+
+using namespace entrygrids;
+
+// The arguments of one GeneraAsientoStock call.
+struct Asiento {
+    std::string motivo = "'M01 '";
+    std::string tc = "AJX";
+    std::string suc = "0001";
+    std::string nro = "00000012";
+    std::string letra = "X";
+    std::string fecha = "05/03/2024";
+    bool esDebito = false;
+    int tipoMov = 0;
+    long soloRegistro = 0;
+    int secuencia = 1;
+};
+
+// One line of the entry as "account side amount sequence".
+std::string Resumen(const std::map<std::string, std::string>& insert) {
+    return vb::Replace(insert.at("Cuenta"), "'", "") + " " + vb::Replace(insert.at("[DEBE-HABER]"), "'", "") + " " +
+           insert.at("Importe") + " " + vb::Replace(insert.at("Secuencia"), "'", "");
+}
+
+class AsientoTest : public PosteoTest {
+protected:
+    AsientoTest() { Configura("AsientosXStock", "SI"); }
+
+    std::string Genera(authorization::ClsCmnCptes& cmn, ui::FlexGrid& g, Asiento& a) {
+        return cmn.GeneraAsientoStock(g, a.motivo, a.tc, a.suc, a.nro, a.letra, a.fecha, a.esDebito, a.tipoMov,
+                                      a.soloRegistro, &a.secuencia);
+    }
+
+    // A grid of lines (article, quantity, cost); column 17 holds twice the cost.
+    std::unique_ptr<ui::FlexGrid> GrillaCostos(const std::vector<std::tuple<std::string, std::string, std::string>>& lineas,
+                                               const char* nombre = "GrillaArticulos") {
+        auto g = Grilla(static_cast<int>(lineas.size()), nombre);
+        int fila = 1;
+        for (const auto& [articulo, cantidad, costo] : lineas) {
+            Linea(*g, fila, articulo, cantidad, {{kColAuxCosto, costo}});
+            g->SetTextMatrix(fila, kColAuxPrecioSinIVA, vb::CStr(2 * std::stod(costo)));
+            ++fila;
+        }
+        return g;
+    }
+
+    static std::vector<std::string> Lineas(const std::string& resultado) {
+        std::vector<std::string> lineas;
+        for (const std::string& s : Sentencias(resultado)) lineas.push_back(s.starts_with("INSERT") ? Resumen(MapaInsert(s)) : s);
+        return lineas;
+    }
+};
+
+TEST_F(AsientoTest, TheSwitchOffBuildsNothingAndTouchesNothing) {
+    Configura("AsientosXStock", "no");
+    authorization::ClsCmnCptes cmn;
+    auto g = GrillaCostos({{"A1", "2", "10"}});
+    Asiento a;
+    EXPECT_EQ(Genera(cmn, *g, a), "");
+    EXPECT_EQ(a.motivo, "'M01 '");
+    EXPECT_EQ(a.secuencia, 1);
+    EXPECT_EQ(a.tc, "AJX");
+}
+
+TEST_F(AsientoTest, TwoAccountsWithANegativeAmount) {
+    Ejecuta("INSERT INTO V_MA_ARTICULOS (IDARTICULO, cuentacontableC) VALUES ('B1', '1.1.02')");
+    authorization::ClsCmnCptes cmn;
+    // A1 (1.1.01) 100; A2 and B1 (1.1.02) -50 + 20; A3 has no account.
+    auto g = GrillaCostos({{"A1", "10", "10"}, {"A2", "-10", "5"}, {"A3", "4", "100"}, {"B1", "2", "10"}});
+    Asiento a{.secuencia = 5};
+    const std::string resultado = Genera(cmn, *g, a);
+
+    ASSERT_TRUE(resultado.starts_with("\r\nINSERT INTO MV_ASIENTOS (Cuenta,Secuencia,"));
+    EXPECT_FALSE(resultado.ends_with("\r\n"));
+    // AJX subtracts from stock: the motive line takes the credit side.
+    EXPECT_EQ(Lineas(resultado), (std::vector<std::string>{"5.1.01 H 70 5", "1.1.01 D 100 6", "1.1.02 H 30 7"}));
+    EXPECT_EQ(a.secuencia, 8);
+    EXPECT_FALSE(a.esDebito);
+    EXPECT_EQ(a.motivo, "M01 ");
+    EXPECT_EQ(g->Row(), 5);  // the whole grid was walked, the empty entry row included
+
+    const std::map<std::string, std::string> linea = MapaInsert(Sentencias(resultado)[0]);
+    const std::map<std::string, std::string> esperado = {
+        {"Cuenta", "'5.1.01'"},          {"Secuencia", "'5'"},          {"Mes_Operativo", "'3'"},
+        {"[Numero Asiento]", "'1'"},     {"Fecha", "'05/03/2024'"},     {"FechaSubDiario", "'05/03/2024'"},
+        {"Detalle", "'Ajuste'"},         {"TC", "'AJX'"},               {"SUCURSAL", "'0001'"},
+        {"NUMERO", "'00000012'"},        {"LETRA", "'X'"},              {"PERIODO", "'2024'"},
+        {"Tipo_Reg", "'ST'"},            {"[DEBE-HABER]", "'H'"},       {"FechaHora_Grabacion", "'05/03/2024 09:07:31'"},
+        {"USUARIO_LOGEADO", "'ana'"},    {"Importe", "70"},             {"Moneda", "'   1'"},
+        {"Cotizacion", "1"},             {"CABImporte", "70"},          {"CABCuenta", "'5.1.01'"},
+        {"CABNombre", "'M01 '"},         {"Unegocio", "'   1'"},        {"IdCajas", "'1   '"},
+    };
+    EXPECT_EQ(linea, esperado);
+
+    // The statements run.
+    std::string lote = resultado;
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [DEBE-HABER] = 'D'"), "100");
+    EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [DEBE-HABER] = 'H'"), "100");
+}
+
+struct CasoLado {
+    const char* nombre;
+    std::string tc;
+    int tipoMov;
+    const char* grilla;
+    std::string motivo;
+    std::string motivoEsperado;
+    std::string ladoMotivo;  // "" when nothing is built
+};
+
+TEST_F(AsientoTest, TheEntryTypeDecidesTheMotiveAndTheSide) {
+    Configura("MotivoStockRemito", "REM");
+    const std::vector<CasoLado> casos = {
+        {"type outside the lists, sign -1", "AJX", 0, "GrillaArticulos", "'M01 '", "M01", "H"},
+        {"type outside the lists, sign 0", "AJ0", 0, "GrillaArticulos", "'M01 '", "M01", "D"},
+        {"IR credits the motive", "IR", 0, "GrillaArticulos", "'M01 '", "M01", "H"},
+        {"delivery note: configured motive", "RM", 1, "GrillaArticulos", "'M01 '", "REM", "D"},
+        {"delivery note on the differences grid: motive as given", "RM", 1, "msflexgriddif", "'M01 '", "M01", "H"},
+        {"a sales document outside the cost of sales", "FC", 0, "GrillaArticulos", "'M01 '", "", ""},
+        {"a purchase document", "FCC", 0, "GrillaArticulos", "'M01 '", "", ""},
+        {"a motive without account", "AJX", 0, "GrillaArticulos", "SINC", "", ""},
+    };
+    for (const CasoLado& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        authorization::ClsCmnCptes cmn;
+        auto g = GrillaCostos({{"A1", "1", "10"}}, caso.grilla);
+        Asiento a{.motivo = caso.motivo, .tc = caso.tc, .tipoMov = caso.tipoMov};
+        const std::vector<std::string> lineas = Lineas(Genera(cmn, *g, a));
+        if (caso.ladoMotivo.empty()) {
+            EXPECT_TRUE(lineas.empty());
+            continue;
+        }
+        EXPECT_EQ(vb::Trim(a.motivo), vb::Trim(caso.motivoEsperado));
+        ASSERT_EQ(lineas.size(), 2U);
+        EXPECT_EQ(lineas[0].substr(lineas[0].find(' ') + 1, 1), caso.ladoMotivo);
+        EXPECT_EQ(lineas[1], std::string("1.1.01 ") + (caso.ladoMotivo == "D" ? "H" : "D") + " 10 2");
+    }
+}
+
+TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocument) {
+    Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('MV1', 'Venta d''Ana')");
+    Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('MV1', '4.1.01')");
+    struct Caso {
+        std::string tc;
+        std::string ladoMotivo;
+    };
+    for (const Caso& caso : std::vector<Caso>{{"FC", "D"}, {"NC", "H"}, {"FCC", ""}, {"RM", ""}}) {
+        SCOPED_TRACE(caso.tc);
+        authorization::ClsCmnCptes cmn;
+        auto g = GrillaCostos({{"A1", "3", "10"}});
+        Asiento a{.motivo = "MV1", .tc = caso.tc, .tipoMov = 99};
+        const std::string resultado = Genera(cmn, *g, a);
+        if (caso.ladoMotivo.empty()) {
+            EXPECT_EQ(resultado, "");
+            continue;
+        }
+        const std::vector<std::string> sentencias = Sentencias(resultado);
+        ASSERT_EQ(sentencias.size(), 2U);
+        const std::map<std::string, std::string> motivo = MapaInsert(sentencias[0]);
+        EXPECT_EQ(Resumen(motivo), "4.1.01 " + caso.ladoMotivo + " 30 1");
+        EXPECT_EQ(motivo.at("TC"), "'CMV'");
+        EXPECT_EQ(motivo.at("NUMERO"), "'00000001'");
+        EXPECT_EQ(motivo.at("Detalle"), "'Venta d''Ana'");
+        EXPECT_EQ(motivo.at("TC_ORIGEN"), "'" + vb::Trim(caso.tc) + std::string(4 - caso.tc.size(), ' ') + "'");
+        EXPECT_EQ(motivo.at("CPTE_ORIGEN"), "'000100000012X'");
+        EXPECT_EQ(a.tc, "CMV");
+        EXPECT_EQ(a.nro, "00000001");
+        std::string lote = resultado;
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+        EXPECT_EQ(Valor("SELECT Detalle FROM MV_ASIENTOS WHERE SECUENCIA = 1"), "Venta d'Ana");
+        Ejecuta("DELETE FROM MV_ASIENTOS");
+    }
+}
+
+TEST_F(AsientoTest, AmountsAllZeroBuildNothingButStillUseTheirSequenceNumbers) {
+    authorization::ClsCmnCptes cmn;
+    auto g = GrillaCostos({{"A1", "0", "10"}, {"A2", "3", "0"}});
+    Asiento a{.secuencia = 4};
+    EXPECT_EQ(Genera(cmn, *g, a), "");
+    EXPECT_EQ(a.secuencia, 7);  // 4 + two accounts + 1
+}
+
+TEST_F(AsientoTest, CodesDifferingOnlyInCaseAreOneArticle) {
+    authorization::ClsCmnCptes cmn;
+    auto g = GrillaCostos({{"A1", "1", "10"}, {"a1", "2", "10"}});
+    Asiento a;
+    EXPECT_EQ(Lineas(Genera(cmn, *g, a)), (std::vector<std::string>{"5.1.01 H 30 1", "1.1.01 D 30 2"}));
+}
+
+TEST_F(AsientoTest, NoRegisterTypeOrADocumentAlreadyBookedBuildNothing) {
+    authorization::ClsCmnCptes cmn;
+    auto g = GrillaCostos({{"A1", "1", "10"}});
+    Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES WHERE TC = 'AJ0'");
+    Asiento sinRegistro{.tc = "AJ0"};
+    EXPECT_EQ(Genera(cmn, *g, sinRegistro), "");
+
+    Ejecuta("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, MES_OPERATIVO, [NUMERO ASIENTO]) "
+            "VALUES ('AJX', '0001', '00000012', 'X', '9', 3, 4)");
+    Asiento cargado;
+    EXPECT_EQ(Genera(cmn, *g, cargado), "");
+    // A single row still books (the posting in immediate mode goes line by line).
+    Asiento fila{.soloRegistro = 1};
+    EXPECT_FALSE(Genera(cmn, *g, fila).empty());
+    EXPECT_TRUE(operador_.Shown().empty());
+}
+
+TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
+    Ejecuta("INSERT INTO MV_ASIENTOS (TC, CUENTA, MES_OPERATIVO, PERIODO, TIPO_REG, [NUMERO ASIENTO]) "
+            "VALUES ('XX', '9', 3, 2024, 'ST', 32767)");
+    auto numero = [](const std::string& resultado) {
+        return vb::Replace(MapaInsert(Sentencias(resultado)[0]).at("[Numero Asiento]"), "'", "");
+    };
+    {
+        SCOPED_TRACE("whole-grid calls: read once, then counted up");
+        authorization::ClsCmnCptes cmn;
+        auto g = GrillaCostos({{"A1", "1", "10"}});
+        Asiento primero;
+        EXPECT_EQ(numero(Genera(cmn, *g, primero)), "32768");  // past 16 bits
+        Ejecuta("INSERT INTO MV_ASIENTOS (TC, CUENTA, MES_OPERATIVO, PERIODO, TIPO_REG, [NUMERO ASIENTO]) "
+                "VALUES ('XX', '9', 3, 2024, 'ST', 40000)");
+        Asiento segundo{.nro = "00000013"};
+        EXPECT_EQ(numero(Genera(cmn, *g, segundo)), "32769");
+    }
+    {
+        SCOPED_TRACE("row by row: row 1 reads, later rows reuse, existing lines grow");
+        authorization::ClsCmnCptes cmn;
+        auto g = GrillaCostos({{"A1", "1", "10"}, {"A1", "2", "10"}, {"A2", "1", "5"}});
+        Asiento fila1{.soloRegistro = 1};
+        std::string lote = Genera(cmn, *g, fila1);
+        EXPECT_EQ(numero(lote), "40001");
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+
+        Asiento fila2{.soloRegistro = 2};
+        const std::vector<std::string> lineas2 = Lineas(Genera(cmn, *g, fila2));
+        ASSERT_EQ(lineas2.size(), 2U);
+        EXPECT_EQ(lineas2[0],
+                  "UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE TC = 'AJX ' AND SUCURSAL = '0001' AND NUMERO = "
+                  "'00000012' AND LETRA = 'X' AND CUENTA = '5.1.01' AND [DEBE-HABER] = 'H'");
+        EXPECT_TRUE(lineas2[1].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE"));
+
+        Asiento fila3{.soloRegistro = 3};
+        lote = Genera(cmn, *g, fila3);
+        const std::vector<std::string> lineas3 = Lineas(lote);
+        ASSERT_EQ(lineas3.size(), 2U);
+        EXPECT_TRUE(lineas3[0].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 5 WHERE"));
+        EXPECT_EQ(lineas3[1], "1.1.02 D 5 2");
+        EXPECT_EQ(numero(Sentencias(lote)[1]), "40001");
+    }
+    {
+        SCOPED_TRACE("a later row on a fresh object");
+        authorization::ClsCmnCptes cmn;
+        auto g = GrillaCostos({{"A1", "1", "10"}, {"A2", "1", "5"}});
+        Asiento fila2{.nro = "00000099", .soloRegistro = 2};
+        EXPECT_EQ(numero(Genera(cmn, *g, fila2)), "0");
+    }
+}
+
+}  // namespace
+}  // namespace posting::testing

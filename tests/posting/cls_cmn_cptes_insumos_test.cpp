@@ -1,0 +1,226 @@
+// The discharge of article inputs: the "PE" document, its lines per input
+// and lot, the row's own line on a per-cent row, and the recording of the
+// number left to the caller's batch.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/columnas.h"
+#include "posteo_fixture.h"
+#include "vb/text.h"
+
+namespace posting::testing {
+namespace {
+
+using namespace entrygrids;
+
+using LineaPE = std::tuple<std::string, std::string, std::string>;  // article, quantity, lot
+
+class InsumosTest : public PosteoTest {
+protected:
+    InsumosTest() {
+        Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+                "VALUES ('A1', 'I1', 'KG', 25), ('A2', 'I2', 'KG', 2)");
+    }
+
+    std::vector<LineaPE> LineasPE() {
+        std::vector<LineaPE> lineas;
+        for (const Fila& f : Movimientos("PE")) {
+            lineas.emplace_back(vb::Trim(f.at("IDARTICULO")), vb::Replace(f.at("CANTIDAD"), ",", "."),
+                                vb::Trim(f.at("NROLOTE")));
+        }
+        return lineas;
+    }
+
+    // The PE statements of a batch.
+    static std::vector<std::map<std::string, std::string>> InsertsPE(const std::string& lote) {
+        std::vector<std::map<std::string, std::string>> inserts;
+        for (const std::string& s : Sentencias(lote)) {
+            if (s.find("'PE  '") != std::string::npos && s.starts_with("INSERT")) inserts.push_back(MapaInsert(s));
+        }
+        return inserts;
+    }
+};
+
+struct CasoDescarga {
+    const char* nombre;
+    std::string tc;
+    std::string articulo;
+    std::string cantidad;
+    std::string porcentaje;  // column 68
+    std::string cantidadUD;  // column 74
+    std::vector<LineaPE> esperadas;
+};
+
+TEST_F(InsumosTest, InputsAreDischargedFromTheLineQuantity) {
+    const std::vector<CasoDescarga> casos = {
+        {"per cent, incoming: own line against the document", "IR", "A1", "10", "-1", "0",
+         {{"A1", "-10", "<null>"}, {"I1", "2.5", "<null>"}}},
+        {"per cent, outgoing", "RM", "A1", "10", "-1", "0", {{"A1", "10", "<null>"}, {"I1", "-2.5", "<null>"}}},
+        {"per cent of the base-unit quantity", "IR", "A1", "10", "-1", "4",
+         {{"A1", "-10", "<null>"}, {"I1", "1", "<null>"}}},
+        {"a blank per-cent flag counts as set", "IR", "A1", "10", "", "0",
+         {{"A1", "-10", "<null>"}, {"I1", "2.5", "<null>"}}},
+        {"per unit", "RM", "A2", "3", "0", "0", {{"I2", "-6", "<null>"}}},
+    };
+    for (const CasoDescarga& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        auto g = Grilla(1);
+        Linea(*g, 1, caso.articulo, caso.cantidad,
+              {{kColAuxInsumosPorPorcentaje, caso.porcentaje}, {kColAuxCantidadUD, caso.cantidadUD}});
+        Llamada c{.tc = caso.tc};
+        Postea(*g, c);
+        ASSERT_FALSE(c.hayError);
+        EXPECT_EQ(LineasPE(), caso.esperadas);
+    }
+}
+
+TEST_F(InsumosTest, AnInputIsSplitOverItsLotsInTheDocumentsDepot) {
+    struct Caso {
+        const char* nombre;
+        std::string lotes;  // rows of STK_SERIES_Y_LOTES
+        std::string deposito;
+        std::vector<LineaPE> esperadas;
+    };
+    const std::vector<Caso> casos = {
+        {"two lots cover it", "('I2', '01', 'A', 4), ('I2', '01', 'B', 5), ('I2', '02', 'C', 9)", "01",
+         {{"I2", "4", "A"}, {"I2", "2", "B"}}},
+        {"one lot falls short", "('I2', '01', 'A', 4)", "01", {{"I2", "4", "A"}, {"I2", "2", ""}}},
+        {"lines carry their own depots: no lots", "('I2', '01', 'A', 4)", "ELDELGRID", {{"I2", "6", "<null>"}}},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Ejecuta("DELETE FROM STK_SERIES_Y_LOTES");
+        Ejecuta("INSERT INTO STK_SERIES_Y_LOTES (IDARTICULO, IDDEPOSITO, NROLOTE, CANTIDAD) VALUES " + caso.lotes);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3", {{kColDeposito, "01"}});
+        Llamada c{.tc = "IR", .deposito = caso.deposito};
+        Postea(*g, c);
+        ASSERT_FALSE(c.hayError);
+        EXPECT_EQ(LineasPE(), caso.esperadas);
+    }
+}
+
+TEST_F(InsumosTest, ThePEDocumentIsStoredAtOnceButItsNumberIsRecordedByTheCaller) {
+    auto g = Grilla(3);
+    Linea(*g, 1, "A3", "1");  // no inputs
+    Linea(*g, 2, "A2", "3", {{kColDeposito, "04"}});
+    Linea(*g, 3, "A1", "10", {{kColAuxInsumosPorPorcentaje, "-1"}, {kColAuxCosto, "7"}});
+    Llamada c{.tc = "IR", .sql = "PREVIO"};
+    Postea(*g, c);
+
+    ASSERT_FALSE(c.hayError);
+    const std::vector<Fila> pe = Movimientos("PE");
+    ASSERT_EQ(pe.size(), 3U);
+    for (std::size_t i = 0; i < pe.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pe[i].at("IDCOMPROBANTE"), "000100000001X");
+        EXPECT_EQ(pe[i].at("SECUENCIA"), std::to_string(i + 1));
+        EXPECT_EQ(pe[i].at("TC_ORIGEN"), "IR");
+        EXPECT_EQ(pe[i].at("IDCOMPROBANTE_ORIGEN"), "000100000012X");
+        EXPECT_EQ(vb::Trim(pe[i].at("IDMOTIVOSTOCK")), "M01");
+        EXPECT_EQ(pe[i].at("PRECIOVENTA"), "0");
+    }
+    // The input of row 2: its own depot, the input article's description (without apostrophes) and cost.
+    EXPECT_EQ(vb::Trim(pe[0].at("IDARTICULO")), "I2");
+    EXPECT_EQ(vb::Trim(pe[0].at("IDDEPOSITO")), "04");
+    EXPECT_EQ(pe[0].at("DESCRIPCION"), "Insumo dos");
+    EXPECT_EQ(pe[0].at("COSTO"), "3");
+    EXPECT_EQ(pe[0].at("CUENTAPROVEEDOR"), "<null>");  // I2 has no supplier
+    EXPECT_EQ(vb::Trim(pe[0].at("CONTROLADOPOR")), "A2");
+    // Row 3 is per cent: its own line, then its input; the row's article answers for the account.
+    EXPECT_EQ(vb::Trim(pe[1].at("IDARTICULO")), "A1");
+    EXPECT_EQ(pe[1].at("COSTO"), "7");
+    EXPECT_EQ(vb::Trim(pe[1].at("IDDEPOSITO")), "01");
+    EXPECT_EQ(pe[1].at("CUENTAPROVEEDOR"), "PROV1");
+    EXPECT_EQ(vb::Trim(pe[2].at("IDARTICULO")), "I1");
+    EXPECT_EQ(pe[2].at("CUENTAPROVEEDOR"), "PROV1");
+    EXPECT_EQ(pe[2].at("COSTO"), "2");
+
+    // The recording of the number is only queued.
+    EXPECT_EQ(c.sql, "PREVIO\r UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 2 WHERE CODIGO = 'PE  ' AND TALONARIO=1");
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "1");
+}
+
+TEST_F(InsumosTest, WithoutABatchTheNumberIsRecordedAtOnce) {
+    authorization::ClsCmnCptes cmn;
+    auto g = Grilla(1);
+    Linea(*g, 1, "A2", "3");
+    bool hayError = false;
+    cmn.ActualizaStock(*g, "RM", "000100000012X", "0", "05/03/2024", nullptr, nullptr, nullptr, nullptr, nullptr,
+                       false, "PorDefault", false, nullptr, &hayError);
+    ASSERT_FALSE(hayError);
+    EXPECT_EQ(LineasPE(), (std::vector<LineaPE>{{"I2", "-6", "<null>"}}));
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "2");
+}
+
+TEST_F(InsumosTest, NothingIsDischargedWhenSwitchedOffOrWithoutInputs) {
+    {
+        SCOPED_TRACE("switched off");
+        Configura("DescargaInsumosProduccion", "si");
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3");
+        Llamada c{.sql = "PREVIO"};
+        Postea(*g, c);
+        EXPECT_FALSE(c.hayError);
+        EXPECT_EQ(c.sql, "PREVIO");
+        EXPECT_TRUE(LineasPE().empty());
+    }
+    {
+        SCOPED_TRACE("no article with inputs");
+        Ejecuta("DELETE FROM TA_CONFIGURACION");
+        auto g = Grilla(1);
+        Linea(*g, 1, "A3", "3");
+        Llamada c{.lote = true, .sql = "PREVIO"};
+        Postea(*g, c);
+        EXPECT_FALSE(c.hayError);
+        EXPECT_TRUE(InsertsPE(c.sql).empty());
+        EXPECT_EQ(c.sql.find("V_TA_CPTE"), std::string::npos);
+    }
+}
+
+TEST_F(InsumosTest, ATransferIsDischargedTwiceWithOppositeSigns) {
+    auto g = Grilla(1);
+    Linea(*g, 1, "A2", "3");
+    Llamada c{.tc = "TR", .deposito = "01", .destino = "09", .transferencia = true, .lote = true};
+    Postea(*g, c);
+
+    ASSERT_FALSE(c.hayError);
+    const std::vector<std::map<std::string, std::string>> pe = InsertsPE(c.sql);
+    ASSERT_EQ(pe.size(), 2U);
+    // Entering the destination first, leaving the origin second, numbered on under one number.
+    EXPECT_EQ(pe[0].at("Cantidad"), "6");
+    EXPECT_EQ(pe[0].at("IdDeposito"), "'09  '");
+    EXPECT_EQ(pe[0].at("Secuencia"), "1");
+    EXPECT_EQ(pe[1].at("Cantidad"), "-6");
+    EXPECT_EQ(pe[1].at("IdDeposito"), "'01  '");
+    EXPECT_EQ(pe[1].at("Secuencia"), "2");
+    EXPECT_EQ(pe[0].at("IdComprobante"), pe[1].at("IdComprobante"));
+
+    std::string lote = c.sql;
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(Valor("SELECT SUM(Cantidad) FROM V_MV_STOCK WHERE TC = 'PE'"), "0");
+}
+
+TEST_F(InsumosTest, APurchaseDocumentsInputLinesHaveNoComplement) {
+    auto g = Grilla(1);
+    Linea(*g, 1, "A2", "1");
+    Llamada rm{.lote = true};
+    Postea(*g, rm);
+    ASSERT_EQ(InsertsPE(rm.sql).size(), 1U);
+    EXPECT_EQ(InsertsPE(rm.sql)[0].at("IdComplemento"), "0");
+
+    Llamada fcc{.tc = "FCC", .lote = true};
+    Postea(*g, fcc);
+    ASSERT_EQ(InsertsPE(fcc.sql).size(), 1U);
+    EXPECT_FALSE(InsertsPE(fcc.sql)[0].contains("IdComplemento"));
+}
+
+}  // namespace
+}  // namespace posting::testing
