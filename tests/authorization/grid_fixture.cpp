@@ -1,20 +1,18 @@
 #include "grid_fixture.h"
 
+#include "schema_db.h"
+
 #include <cstdio>
 #include <utility>
 
 namespace authorization::testing {
 
 GridDbTest::GridDbTest() : db_(foundation::Db()) {
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
-    db_.gCnn.SetStatementLogger([this](const std::string& sql) { sentencias_.push_back(sql); });
+    testsupport::OpenSchemaDatabase(db_.gCnn, &sentencias_);
 }
 
 GridDbTest::~GridDbTest() {
-    db_.gCnn.SetStatementLogger(nullptr);
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
 }
 
 std::vector<Orden> GridDbTest::AgregarOrdenes(int n) {

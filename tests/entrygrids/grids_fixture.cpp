@@ -1,5 +1,7 @@
 #include "grids_fixture.h"
 
+#include "schema_db.h"
+
 #include <QFontMetrics>
 
 #include <utility>
@@ -49,16 +51,12 @@ GridsTest::GridsTest() : regional_(PuntoDecimal()), db_(foundation::Db()), sesio
     foundation::gUnidadMedidaM3.clear();
     foundation::gUnidadMedidaBL.clear();
     foundation::gUnidadMedidaKG.clear();
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
-    db_.gCnn.SetStatementLogger([this](const std::string& sql) { sentencias_.push_back(sql); });
+    testsupport::OpenSchemaDatabase(db_.gCnn, &sentencias_);
 }
 
 GridsTest::~GridsTest() {
     cmn_.reset();
-    db_.gCnn.SetStatementLogger(nullptr);
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
 }
 
 void GridsTest::Sql(const std::string& sql) { db_.gCnn.Execute(sql); }

@@ -1,11 +1,11 @@
 #include "db_dll_fixture.h"
 
+#include "schema_db.h"
+
 namespace foundation::testing {
 
 DbDllTest::DbDllTest() {
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
-    db_.gCnn.SetStatementLogger([this](const std::string& sql) { statements_.push_back(sql); });
+    testsupport::OpenSchemaDatabase(db_.gCnn, &statements_);
 }
 
 void DbDllTest::Run(const std::string& sql) {

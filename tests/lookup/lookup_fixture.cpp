@@ -1,5 +1,7 @@
 #include "lookup_fixture.h"
 
+#include "schema_db.h"
+
 #include <utility>
 
 #include "foundation/configuracion.h"
@@ -8,17 +10,13 @@
 namespace lookup::testing {
 
 LookupDbTest::LookupDbTest() : db_(foundation::Db()) {
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
+    testsupport::OpenSchemaDatabase(db_.gCnn, &statements_);
     db_.gEsAdmin = true;  // tables by their own names
     foundation::gTablaConfiguracion = "TA_CONFIGURACION";
-    db_.gCnn.SetStatementLogger([this](const std::string& sql) { statements_.push_back(sql); });
 }
 
 LookupDbTest::~LookupDbTest() {
-    db_.gCnn.SetStatementLogger(nullptr);
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
 }
 
 void LookupDbTest::Run(const std::string& sql) {

@@ -1,5 +1,7 @@
 #include "lotes_fixture.h"
 
+#include "schema_db.h"
+
 #include "foundation/sql_literal.h"
 #include "vb/conv.h"
 
@@ -12,14 +14,12 @@ std::string Literal(const Opcional& valor) { return valor ? foundation::SqlText(
 }  // namespace
 
 LotesTest::LotesTest() : db_(foundation::Db()) {
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
+    testsupport::OpenSchemaDatabase(db_.gCnn);
 }
 
 LotesTest::~LotesTest() {
     cmn_.reset();
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
 }
 
 void LotesTest::Sql(const std::string& sql) const { db_.gCnn.Execute(sql); }

@@ -1,5 +1,7 @@
 #include "ast_fixture.h"
 
+#include "schema_db.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -17,18 +19,14 @@ std::string Texto(const std::string& s) { return "'" + s + "'"; }
 
 AstDbTest::AstDbTest()
     : db_(foundation::Db()), talonario_(TalonarioActual), unegocio_(foundation::gUNegocio) {
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
-    db_.gCnn.SetStatementLogger([this](const std::string& sql) { statements_.push_back(sql); });
+    testsupport::OpenSchemaDatabase(db_.gCnn, &statements_);
     TalonarioActual = 0;
     foundation::gUNegocio = "   1";
     statements_.clear();
 }
 
 AstDbTest::~AstDbTest() {
-    db_.gCnn.SetStatementLogger(nullptr);
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
     TalonarioActual = talonario_;
     foundation::gUNegocio = unegocio_;
     vb::SetClock(nullptr);

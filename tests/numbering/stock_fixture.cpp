@@ -1,5 +1,7 @@
 #include "stock_fixture.h"
 
+#include "schema_db.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -13,16 +15,12 @@ StockDbTest::StockDbTest()
       m3_(foundation::gUnidadMedidaM3),
       bl_(foundation::gUnidadMedidaBL),
       kg_(foundation::gUnidadMedidaKG) {
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
-    db_.gCnn.SetStatementLogger([this](const std::string& sql) { statements_.push_back(sql); });
+    testsupport::OpenSchemaDatabase(db_.gCnn, &statements_);
     statements_.clear();
 }
 
 StockDbTest::~StockDbTest() {
-    db_.gCnn.SetStatementLogger(nullptr);
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
     foundation::gUsaStkStockUdKg = usaUdKg_;
     foundation::gUnidadMedidaM3 = m3_;
     foundation::gUnidadMedidaBL = bl_;

@@ -1,5 +1,7 @@
 #include "posteo_fixture.h"
 
+#include "schema_db.h"
+
 #include "entrygrids/columnas.h"
 #include "foundation/configuracion.h"
 #include "foundation/session.h"
@@ -72,9 +74,7 @@ PosteoTest::PosteoTest()
       periodo_(foundation::gPeriodo),
       unegocio_(foundation::gUNegocio),
       usuario_(foundation::gUsuarioLogeado) {
-    db_.gCnn.Close();
-    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
-    db_.gCnn.Execute(testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql"));
+    testsupport::OpenSchemaDatabase(db_.gCnn);
     vb::SetClock([] { return vb::Date::FromParts(2024, 3, 5, 9, 7, 31); });
     foundation::gCaja = "1";
     foundation::gPeriodo = 2024;
@@ -113,7 +113,7 @@ PosteoTest::PosteoTest()
 }
 
 PosteoTest::~PosteoTest() {
-    db_.gCnn.Close();
+    testsupport::CloseSchemaDatabase(db_.gCnn);
     vb::SetClock(nullptr);
     foundation::gCaja = caja_;
     foundation::gPeriodo = periodo_;
