@@ -106,16 +106,7 @@ std::optional<long long> EnteroPositivo(const std::string& texto) {
     return std::stoll(t);
 }
 
-// Runs a handler the user started; an error that reaches it is reported
-// through the helper library and never leaves the event loop.
-template <class F>
-void AlUsuario(F&& handler) {
-    try {
-        handler();
-    } catch (...) {
-        helpers::gFunciones().ManejaError(vb::CurrentError());
-    }
-}
+using helpers::AlUsuario;
 
 }  // namespace
 

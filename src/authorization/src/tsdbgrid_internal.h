@@ -26,18 +26,7 @@ inline std::string Texto(const QString& s) { return s.toStdString(); }
 // without buttons and without a routine name.
 inline int ReportarError(const vb::Error& error) { return helpers::gFunciones().ManejaError(error); }
 
-// Runs a handler of a user's action: an error that reaches it is reported
-// and never leaves the event loop.
-template <class F>
-void AlUsuario(F&& handler) {
-    try {
-        handler();
-    } catch (const vb::Error& error) {
-        ReportarError(error);
-    } catch (const std::exception&) {
-        ReportarError(vb::CurrentError());
-    }
-}
+using helpers::AlUsuario;
 
 // The page selector's entries "1".."n", made on demand: no entry is built or
 // stored, so a count of a million pages costs nothing.

@@ -60,15 +60,7 @@ constexpr const char* kDebeAjustar = "Debe Ajustar la suma de las cantidades a :
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// Runs a handler the user started; an error that reaches it is reported and
-// never leaves the event loop.
-void AlUsuario(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (...) {
-        helpers::gFunciones().ManejaError(vb::CurrentError());
-    }
-}
+using helpers::AlUsuario;
 
 }  // namespace
 

@@ -149,4 +149,12 @@ int ClsFunciones::ManejaError(const vb::Error& error, std::optional<int> botones
     return ReportError(error, botones, std::move(rutina), DefaultErrorLogPath());
 }
 
+void AlUsuario(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (...) {
+        gFunciones().ManejaError(vb::CurrentError());
+    }
+}
+
 }  // namespace helpers

@@ -3,6 +3,7 @@
 // single global instance created on first use.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -110,6 +111,10 @@ public:
     // True for a key that ends an edit (Enter, Tab, Escape, the arrows up and down).
     bool TeclaFinEdicion(int& keyCode) const;
 };
+
+// Runs a handler the user started (a click, a key): an error that reaches it
+// is reported through ManejaError and never leaves the event loop.
+void AlUsuario(const std::function<void()>& handler);
 
 ClsFunciones& gFunciones();
 ClsEstacion& gEstacion();
