@@ -29,10 +29,11 @@ protected:
 TEST_F(Adodb, DeclaredTypesGiveTypeCodesSizesAndValues) {
     cn().Execute(
         "CREATE TABLE T (D DATETIME, M MONEY, I INT, S SMALLINT, Y TINYINT, G BIGINT, B BIT, F FLOAT, R REAL, "
-        "N DECIMAL(10,2), V VARCHAR(20), W NVARCHAR(30), C CHAR(4), H NCHAR(2), X TEXT)");
+        "N DECIMAL(10,2), V VARCHAR(20), W NVARCHAR(30), C CHAR(4), H NCHAR(2), X TEXT, "
+        "L VARCHAR(99999999999999999999))");
     cn().Execute(
         "INSERT INTO T VALUES ('2005-03-15 10:20:30', 12.5, 7, 2, 255, 9000000000, 1, 1.5, 2.25, 2.5, 'v', 'w', "
-        "'ab', 'h', 'long')\r\nINSERT INTO T (D) VALUES (NULL)");
+        "'ab', 'h', 'long', 'l')\r\nINSERT INTO T (D) VALUES (NULL)");
     struct Case {
         const char* name;
         int type;
@@ -55,6 +56,7 @@ TEST_F(Adodb, DeclaredTypesGiveTypeCodesSizesAndValues) {
         {"C", adodb::adChar, 4, "ab"},
         {"H", adodb::adWChar, 2, "h"},
         {"X", adodb::adLongVarChar, 2147483647, "long"},
+        {"L", adodb::adVarChar, 2147483647, "l"},  // a length beyond any size: the largest
     };
     Recordset rs;
     rs.Open("SELECT * FROM T", cn());

@@ -149,6 +149,7 @@ TEST_P(Dialect, FunctionsGiveTheServersValues) {
         {"CONVERT(MONEY, '12.34567')", 12.3457},
         {"CONVERT(NUMERIC(10,2), 2.346)", 2.35},
         {"CONVERT(DATETIME, '15/03/05')", "2005-03-15 00:00:00"},
+        {"CONVERT(NVARCHAR, '2005-02-31', 103)", "2005-02-31"},  // no date: the text as it is
         {"CONVERT(NVARCHAR, CONVERT(DATETIME, '1/2/2005 10:20'), 103)", "01/02/2005"},
         {"ISNULL(OBSERVACIONES, 'none')", "none"},
         {"ISNULL(NULL, 0)", 0},
@@ -183,7 +184,10 @@ TEST_P(Dialect, FunctionsGiveTheServersValues) {
 
 TEST_P(Dialect, ConversionsThatFailRaise) {
     for (const char* expression : {"CONVERT(INT, 'abc')", "CONVERT(INT, '12.5')", "CONVERT(SMALLINT, 40000)",
-                                   "CONVERT(DATETIME, '31/02/2005')", "CONVERT(NVARCHAR, FECHA, 999)"}) {
+                                   "CONVERT(DATETIME, '31/02/2005')", "CONVERT(NVARCHAR, FECHA, 999)",
+                                   "CONVERT(DATETIME, '2005-02-31')", "CONVERT(INT, '99999999999999999999')",
+                                   "CONVERT(BIGINT, '-99999999999999999999')", "CONVERT(FLOAT, 'nan')",
+                                   "CONVERT(MONEY, 'inf')"}) {
         const vb::Error e = ErrorOf([&] { Scalar(cn(), std::string("SELECT ") + expression + " FROM V_MV_CPTE WHERE ID = 1"); });
         EXPECT_EQ(e.Number(), adodb::kErrFail) << expression;
         EXPECT_FALSE(e.Description().empty()) << expression;

@@ -58,6 +58,11 @@ TEST(RedactPasswords, HidesTheValueOfPasswordKeysUpToTheSemicolon) {
         {"pwd=", "pwd=****"},
         {"no password here", "no password here"},
         {"Contraseña pwdx=1", "Contraseña pwdx=1"},
+        // Quoted values may hold ";" (and a doubled closing mark).
+        {"UID=u;PWD={s3;cr}};t};Server=s", "UID=u;PWD=****;Server=s"},
+        {"PWD= \"a;b\" ;x", "PWD=****;x"},
+        {"pwd='it''s;x'", "pwd=****"},
+        {"PWD={never closed;Server=s", "PWD=****"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(helpers::RedactPasswords(text), expected) << text;
 }

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 #include "db/adodb.h"
 #include "helpers/helpers.h"
 #include "support.h"
@@ -83,6 +88,43 @@ TEST_P(TextoANumero, ReadsBothDecimalSeparatorsAndBlankGivesZero) {
 INSTANTIATE_TEST_SUITE_P(Regional, TextoANumero,
                          ::testing::Values(",", "."),
                          [](const auto& info) { return info.param == "," ? "Comma" : "Point"; });
+
+// The application object sets the C locale from the user's environment, where
+// the decimal point may be a comma; the readers must give the same numbers.
+TEST(TextoANumero, DoNotDependOnTheCLocale) {
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    bool commaLocale = false;
+    for (const char* name : {"es_ES.UTF-8", "es_AR.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8", "it_IT.UTF-8",
+                             "pt_BR.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name) && std::string(std::localeconv()->decimal_point) == ",") {
+            commaLocale = true;
+            break;
+        }
+    }
+    // Without one installed, compile one (the locales package's sources) into a
+    // temporary folder and point the C library at it.
+    testsupport::TempDir localeDir;
+    std::optional<testsupport::ScopedEnv> locPath;
+    if (!commaLocale) {
+        const std::string target = (localeDir.Path() / "es_ES.UTF-8").string();
+        const std::string command = "localedef -i es_ES -f UTF-8 '" + target + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) {
+            locPath.emplace("LOCPATH", localeDir.Path().string());
+            commaLocale = std::setlocale(LC_NUMERIC, "es_ES.UTF-8") &&
+                          std::string(std::localeconv()->decimal_point) == ",";
+        }
+    }
+    if (!commaLocale) GTEST_SKIP() << "no locale with a decimal comma is installed or can be built";
+    const double doble = gFunciones().TextoADoble("12,5");
+    const double conMiles = gFunciones().TextoADoble("1.234,56");
+    const std::int32_t largo = gFunciones().TextoALong("3.5");
+    const std::int64_t ticks = gFunciones().TextoAMoneda("1,5E3").Ticks();
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_DOUBLE_EQ(doble, 12.5);
+    EXPECT_DOUBLE_EQ(conMiles, 1234.56);
+    EXPECT_EQ(largo, 4);
+    EXPECT_EQ(ticks, 15000000);
+}
 
 TEST(QuitaCaracteres, RemovesEachGivenCharacterCountingCharacters) {
     const std::string texto = "A" + vb::kChr255 + "ñ" + vb::Chr(0) + "B" + vb::kChr255;

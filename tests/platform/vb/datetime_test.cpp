@@ -28,6 +28,22 @@ TEST(Date, PartsRoundToTheSecond) {
     EXPECT_EQ(vb::Date::FromParts(2024, 2, 29, 23, 59, 59).ToIso(), "2024-02-29 23:59:59");
 }
 
+TEST(Date, PartsOfTheYears100To9999OnlyElseOverflow) {
+    EXPECT_EQ(vb::Date::FromParts(9999, 12, 31, 23, 59, 59).ToIso(), "9999-12-31 23:59:59");
+    EXPECT_EQ(vb::Date::FromParts(100, 1, 1).ToIso(), "0100-01-01 00:00:00");
+    EXPECT_EQ(vb::Date::FromSerial(-657434.5).ToIso(), "0100-01-01 12:00:00");
+    // The day after the last, the day before the first, and a time that rounds
+    // into the day after the last.
+    for (double serial : {2958466.0, -657435.0, 2958465.0 + 86399.6 / 86400}) {
+        try {
+            vb::Date::FromSerial(serial).Parts();
+            ADD_FAILURE() << serial;
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.Number(), vb::kErrOverflow) << serial;
+        }
+    }
+}
+
 TEST(Date, FromPartsRejectsImpossibleDatesWithError5) {
     const int bad[][6] = {{2024, 2, 30, 0, 0, 0}, {2023, 2, 29, 0, 0, 0}, {2024, 13, 1, 0, 0, 0},
                           {2024, 4, 31, 0, 0, 0}, {2024, 1, 1, 24, 0, 0}, {2024, 1, 1, 0, 60, 0}};

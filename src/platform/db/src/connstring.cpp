@@ -87,9 +87,15 @@ std::optional<std::string> FindValue(const std::vector<ConnectionStringItem>& it
     return std::nullopt;
 }
 
-std::optional<std::string> Override(std::string_view given) {
-    if (given.empty()) return std::nullopt;
-    return std::string(given);
+// The value in braces, every "}" doubled.
+std::string Braced(std::string_view value) {
+    std::string quoted = "{";
+    for (char c : value) {
+        quoted += c;
+        if (c == '}') quoted += '}';
+    }
+    quoted += '}';
+    return quoted;
 }
 
 }  // namespace
@@ -126,14 +132,7 @@ std::string QuoteConnectionValue(std::string_view value) {
     for (char c : value) {
         if (c == ';' || c == '"' || c == '\'' || c == '{' || c == '}') needs = true;
     }
-    if (!needs) return std::string(value);
-    std::string quoted = "{";
-    for (char c : value) {
-        quoted += c;
-        if (c == '}') quoted += '}';
-    }
-    quoted += '}';
-    return quoted;
+    return needs ? Braced(value) : std::string(value);
 }
 
 std::string BuildConnectionString(const std::vector<ConnectionStringItem>& items) {
@@ -163,9 +162,9 @@ ConnectionTarget ResolveConnectionString(std::string_view connectionString, std:
     }
 
     const std::optional<std::string> userValue =
-        Override(user) ? Override(user) : FindValue(items, kUserKeys);
+        user.empty() ? FindValue(items, kUserKeys) : std::string(user);
     const std::optional<std::string> passwordValue =
-        Override(password) ? Override(password) : FindValue(items, kPasswordKeys);
+        password.empty() ? FindValue(items, kPasswordKeys) : std::string(password);
     target.Engine = EngineKind::Odbc;
 
     const std::optional<std::string> provider = FindConnectionValue(items, {"Provider"});
@@ -193,13 +192,7 @@ ConnectionTarget ResolveConnectionString(std::string_view connectionString, std:
         return target;
     }
 
-    std::string driver = OdbcDriver();
-    std::string odbc = "Driver={";
-    for (char c : driver) {
-        odbc += c;
-        if (c == '}') odbc += '}';
-    }
-    odbc += "};";
+    const std::string odbc = "Driver=" + Braced(OdbcDriver()) + ";";
     std::vector<ConnectionStringItem> parts;
     if (auto server = FindValue(items, kServerKeys)) parts.push_back({"Server", *server});
     if (auto database = FindValue(items, kDatabaseKeys)) parts.push_back({"Database", *database});

@@ -303,53 +303,8 @@ std::optional<vb::Currency> ParseCurrency(std::string_view text) {
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]" (also with "T") or a time
 // "HH:MM[:SS[.fff]]" on day 0, as drivers write dates and times.
 std::optional<vb::Date> ParseDateTime(std::string_view text) {
-    std::size_t i = 0;
-    auto number = [&](std::size_t digits, int& out) {
-        if (i + digits > text.size()) return false;
-        out = 0;
-        for (std::size_t k = 0; k < digits; ++k, ++i) {
-            if (text[i] < '0' || text[i] > '9') return false;
-            out = out * 10 + (text[i] - '0');
-        }
-        return true;
-    };
-    auto literal = [&](char c) {
-        if (i < text.size() && text[i] == c) {
-            ++i;
-            return true;
-        }
-        return false;
-    };
-    vb::DateParts parts;
     const bool timeOnly = text.size() >= 3 && text[2] == ':';
-    if (!timeOnly) {
-        if (!number(4, parts.year) || !literal('-') || !number(2, parts.month) || !literal('-') ||
-            !number(2, parts.day))
-            return std::nullopt;
-    }
-    double fraction = 0;
-    if (timeOnly || literal(' ') || literal('T')) {
-        if (!number(2, parts.hour) || !literal(':') || !number(2, parts.minute)) return std::nullopt;
-        if (literal(':')) {
-            if (!number(2, parts.second)) return std::nullopt;
-            if (literal('.')) {
-                double scale = 0.1;
-                std::size_t start = i;
-                for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10)
-                    fraction += (text[i] - '0') * scale;
-                if (i == start) return std::nullopt;
-            }
-        }
-    }
-    if (i != text.size()) return std::nullopt;
-    try {
-        const double serial = vb::Date::FromParts(parts).Serial();
-        // Before day 0 the time of day counts away from zero.
-        const double offset = fraction / 86400.0;
-        return vb::Date::FromSerial(serial < 0 ? serial - offset : serial + offset);
-    } catch (const vb::Error&) {
-        return std::nullopt;  // a date the runtime cannot hold stays text
-    }
+    return vb::Date::FromIso(timeOnly ? "1899-12-30 " + std::string(text) : std::string(text));
 }
 
 std::optional<bool> ParseBoolean(std::string_view text) {

@@ -200,11 +200,9 @@ std::vector<Tokens> SplitStatements(const Tokens& tokens) {
 struct Context {
     const ColumnsLookup* columns = nullptr;
     sql::TokenArena arena;
-    bool usedSchema = false;
 
     const std::vector<TableColumn>* Columns(const std::string& table) {
         if (!columns || !*columns) return nullptr;
-        usedSchema = true;
         return (*columns)(table);
     }
 };
@@ -788,7 +786,6 @@ Batch AdaptBatch(std::string_view sqlServerText, const ColumnsLookup& columns) {
     }
 
     Batch batch;
-    batch.dependsOnSchema = context.usedSchema;
     if (items.size() == 1 && items[0].command != Batch::Command::None) {
         batch.command = items[0].command;
         return batch;

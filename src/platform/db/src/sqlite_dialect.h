@@ -59,9 +59,6 @@ struct Batch {
     // A BEGIN TRANSACTION without its COMMIT: the transaction stays open
     // after the batch.
     bool opensTransaction = false;
-    // Some step depends on the declared columns of a table, so the adapted
-    // text must be made again when the schema changes.
-    bool dependsOnSchema = false;
 };
 
 // Adapts a statement or batch in SQL Server's dialect. `columns`, when given,

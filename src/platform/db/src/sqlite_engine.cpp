@@ -3,6 +3,7 @@
 // columns' declared types.
 #include <sqlite3.h>
 
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "sqlite_functions.h"
 #include "vb/conv.h"
 #include "vb/error.h"
+#include "vb/text.h"
 
 namespace adodb {
 namespace {
@@ -46,7 +48,9 @@ TypeInfo DeclaredType(const char* declared) {
     long length = -1;
     if (open != std::string::npos) {
         const std::string args = decl.substr(open + 1);
-        if (!args.empty() && args[0] >= '0' && args[0] <= '9') length = std::stol(args);
+        // A length beyond the largest ADO size is that size.
+        const std::errc ec = std::from_chars(args.data(), args.data() + args.size(), length).ec;
+        if (ec == std::errc::result_out_of_range || length > 2147483647) length = 2147483647;
         if (ascii::StartsWithNoCase(args, "MAX")) length = 2147483647;
     }
     const long text = length > 0 ? length : 255;
@@ -89,11 +93,7 @@ std::string ColumnText(sqlite3_stmt* st, int c) {
 std::optional<vb::Date> IsoDate(const std::string& text) {
     const std::optional<sqlite::IsoDateTime> d = sqlite::ParseIsoDateTime(text);
     if (!d) return std::nullopt;
-    try {
-        return vb::Date::FromParts(d->year, d->month, d->day, d->hour, d->minute, d->second);
-    } catch (const vb::Error&) {
-        return std::nullopt;
-    }
+    return vb::Date::FromParts(d->year, d->month, d->day, d->hour, d->minute, d->second);
 }
 
 vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
@@ -136,12 +136,6 @@ vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
         case SQLITE_FLOAT: return sqlite3_column_double(st, c);
         default: return ColumnText(st, c);
     }
-}
-
-std::size_t CharCount(std::string_view s) {
-    std::size_t n = 0;
-    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-    return n;
 }
 
 // ---- Errors -------------------------------------------------------------------
@@ -247,7 +241,7 @@ private:
             std::vector<TableColumn> columns;
             Statement st = Prepare("SELECT name, type FROM pragma_table_info(?1)");
             sqlite3_bind_text(st.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
-            while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            while (NextRow(st.get())) {
                 const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
                 columns.push_back({ColumnText(st.get(), 0), DeclaredType(type).kind == Kind::Date});
             }
@@ -264,14 +258,22 @@ private:
         }
         Statement st(raw);
         if (tail && *tail) {
+            // Blanks and comments may follow; anything else, even text that
+            // is no statement at all, is not run silently.
             sqlite3_stmt* rest = nullptr;
-            sqlite3_prepare_v2(db_, tail, -1, &rest, nullptr);
-            if (rest) {
-                sqlite3_finalize(rest);
-                sql::RaiseSyntax("More than one statement on a line: " + std::string(tail));
-            }
+            const int rc = sqlite3_prepare_v2(db_, tail, -1, &rest, nullptr);
+            sqlite3_finalize(rest);
+            if (rest || rc != SQLITE_OK) sql::RaiseSyntax("More than one statement on a line: " + std::string(tail));
         }
         return st;
+    }
+
+    // Steps the statement: true on a row, false at its end; a failure raises.
+    bool NextRow(sqlite3_stmt* st) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) return true;
+        if (rc != SQLITE_DONE) RaiseEngine(db_, false);
+        return false;
     }
 
     void Exec(const char* sql) {
@@ -331,10 +333,7 @@ private:
 
     bool Test(const std::string& sql) {
         Statement st = Prepare(sql);
-        const int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_ROW) return sqlite3_column_int(st.get(), 0) != 0;
-        if (rc != SQLITE_DONE) RaiseEngine(db_, false);
-        return false;
+        return NextRow(st.get()) && sqlite3_column_int(st.get(), 0) != 0;
     }
 
     void RunSql(const Step& step, RunState& state) {
@@ -348,10 +347,8 @@ private:
             Collect(st.get(), *state.out);
             state.haveResult = true;
         } else {
-            int rc;
-            while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            while (NextRow(st.get())) {
             }
-            if (rc != SQLITE_DONE) RaiseEngine(db_, false);
         }
         if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
     }
@@ -367,8 +364,7 @@ private:
         // Columns without a declared type take the type of their first value.
         std::vector<int> firstType(static_cast<std::size_t>(n), SQLITE_NULL);
         std::vector<long> longest(static_cast<std::size_t>(n), 0);
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        while (NextRow(st)) {
             std::vector<vb::Variant> row;
             row.reserve(static_cast<std::size_t>(n));
             for (int c = 0; c < n; ++c) {
@@ -377,13 +373,12 @@ private:
                     const int type = sqlite3_column_type(st, c);
                     if (firstType[c] == SQLITE_NULL) firstType[c] = type;
                     if (row.back().IsText()) {
-                        longest[c] = std::max(longest[c], static_cast<long>(CharCount(std::get<std::string>(row.back().Get()))));
+                        longest[c] = std::max(longest[c], static_cast<long>(vb::Len(std::get<std::string>(row.back().Get()))));
                     }
                 }
             }
             result.rows.push_back(std::move(row));
         }
-        if (rc != SQLITE_DONE) RaiseEngine(db_, false);
         for (int c = 0; c < n; ++c) {
             if (types[c].kind != Kind::Untyped) continue;
             FieldInfo& f = result.fields[c];
@@ -419,7 +414,7 @@ private:
             // Generated columns are columns here too (hidden 2 and 3); hidden 1 are a virtual table's.
             Statement st = Prepare("SELECT cid, name, type, \"notnull\" FROM pragma_table_xinfo(?1) WHERE hidden <> 1");
             sqlite3_bind_text(st.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-            while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            while (NextRow(st.get())) {
                 const std::string column = ColumnText(st.get(), 1);
                 if (!Matches(restrictions, 3, column)) continue;
                 const TypeInfo type = DeclaredType(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
@@ -439,7 +434,7 @@ private:
         Statement st = Prepare(
             "SELECT name, upper(type) FROM sqlite_schema WHERE type IN ('table', 'view') "
             "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY name");
-        while (sqlite3_step(st.get()) == SQLITE_ROW) tables.emplace_back(ColumnText(st.get(), 0), ColumnText(st.get(), 1));
+        while (NextRow(st.get())) tables.emplace_back(ColumnText(st.get(), 0), ColumnText(st.get(), 1));
         return tables;
     }
 

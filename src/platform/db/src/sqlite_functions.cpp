@@ -37,20 +37,6 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-std::size_t CharCount(std::string_view s) {
-    std::size_t n = 0;
-    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-std::string_view FirstChars(std::string_view s, std::size_t count) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && n++ == count) return s.substr(0, i);
-    }
-    return s;
-}
-
 bool Digits(std::string_view s, std::size_t pos, std::size_t len, int& out) {
     if (pos + len > s.size()) return false;
     out = 0;
@@ -193,7 +179,8 @@ std::optional<double> ReadNumber(std::string_view text) {
     if (text.front() == '+') text.remove_prefix(1);
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    // "inf" and "nan" read as doubles but are no number to the server.
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -207,13 +194,17 @@ double RoundAway(double value, int digits) {
                         vb::LCase(type) + ".");
 }
 
+[[noreturn]] void Overflowed(const std::string& type) {
+    throw FunctionError("Arithmetic overflow error converting expression to data type " + vb::LCase(type) + ".");
+}
+
 void ConvertToWhole(sqlite3_context* ctx, sqlite3_value* value, const std::string& type) {
     std::int64_t n = 0;
     switch (sqlite3_value_type(value)) {
         case SQLITE_INTEGER: n = sqlite3_value_int64(value); break;
         case SQLITE_FLOAT: {
             const double d = std::trunc(sqlite3_value_double(value));
-            if (std::fabs(d) > 9.2e18) throw FunctionError("Arithmetic overflow error converting expression to data type " + vb::LCase(type) + ".");
+            if (std::fabs(d) > 9.2e18) Overflowed(type);
             n = static_cast<std::int64_t>(d);
             break;
         }
@@ -225,8 +216,10 @@ void ConvertToWhole(sqlite3_context* ctx, sqlite3_value* value, const std::strin
             }
             std::string_view digits = text;
             if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-            if (!digits.empty() && std::from_chars(digits.data(), digits.data() + digits.size(), n).ptr != digits.data() + digits.size()) {
-                ConversionFailed(text, type);
+            if (!digits.empty()) {
+                const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+                if (end != digits.data() + digits.size()) ConversionFailed(text, type);
+                if (ec == std::errc::result_out_of_range) Overflowed(type);
             }
         }
     }
@@ -237,7 +230,7 @@ void ConvertToWhole(sqlite3_context* ctx, sqlite3_value* value, const std::strin
         if (type == "INT" || type == "INTEGER") low = INT32_MIN, high = INT32_MAX;
         if (type == "SMALLINT") low = INT16_MIN, high = INT16_MAX;
         if (type == "TINYINT") low = 0, high = 255;
-        if (n < low || n > high) throw FunctionError("Arithmetic overflow error converting expression to data type " + vb::LCase(type) + ".");
+        if (n < low || n > high) Overflowed(type);
     }
     sqlite3_result_int64(ctx, n);
 }
@@ -269,7 +262,7 @@ void ConvertToText(sqlite3_context* ctx, sqlite3_value* value, const TargetType&
     if (style && sqlite3_value_type(value) == SQLITE_TEXT) {
         if (const auto date = ParseIsoDateTime(text)) text = FormatStyle(*date, *style);
     }
-    if (target.length > 0) text = FirstChars(text, static_cast<std::size_t>(target.length));
+    if (target.length > 0) text = vb::Left(text, static_cast<std::size_t>(target.length));
     ResultText(ctx, text);
 }
 
@@ -348,7 +341,7 @@ void Len(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
     std::string_view text = TextArg(argv[0]);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    sqlite3_result_int64(ctx, static_cast<std::int64_t>(CharCount(text)));
+    sqlite3_result_int64(ctx, static_cast<std::int64_t>(vb::Len(text)));
 }
 
 void CharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -363,7 +356,7 @@ void CharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         const std::string_view text = TextArg(argv[1]);
         std::int64_t start = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
         if (start < 1) start = 1;
-        if (find.empty() || start > static_cast<std::int64_t>(CharCount(text))) {
+        if (find.empty() || start > static_cast<std::int64_t>(vb::Len(text))) {
             sqlite3_result_int64(ctx, 0);
             return;
         }
@@ -384,23 +377,11 @@ void Register(sqlite3* db, const char* name, int args, bool deterministic,
 }  // namespace
 
 std::optional<IsoDateTime> ParseIsoDateTime(std::string_view text) {
-    IsoDateTime d;
-    if (!LooksIsoDate(text) || !Digits(text, 0, 4, d.year) || !Digits(text, 5, 2, d.month) || !Digits(text, 8, 2, d.day)) {
-        return std::nullopt;
-    }
-    if (text.size() > 10) {
-        if (!Digits(text, 11, 2, d.hour) || text.size() < 16 || text[13] != ':' || !Digits(text, 14, 2, d.minute)) {
-            return std::nullopt;
-        }
-        if (text.size() > 16) {
-            if (text[16] != ':' || !Digits(text, 17, 2, d.second)) return std::nullopt;
-            if (text.size() > 19 && text[19] != '.') return std::nullopt;
-        }
-    }
-    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59 || d.second > 59) {
-        return std::nullopt;
-    }
-    return d;
+    // Fractions of a second are cut, as the server's styles cut them.
+    if (text.size() > 19 && text[19] != '.') return std::nullopt;
+    const std::optional<vb::Date> date = vb::Date::FromIso(text.substr(0, 19));
+    if (!date) return std::nullopt;
+    return FromDate(*date);
 }
 
 void RegisterFunctions(sqlite3* db) {

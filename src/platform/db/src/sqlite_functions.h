@@ -24,7 +24,8 @@ namespace adodb::sqlite {
 
 void RegisterFunctions(sqlite3* db);
 
-// Date and time of an ISO text "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (also with "T").
+// Date and time of an ISO text "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (also with "T"),
+// the fraction of a second cut; nullopt for a date that does not exist.
 struct IsoDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };

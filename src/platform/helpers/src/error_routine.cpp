@@ -16,19 +16,34 @@ namespace helpers {
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Length of `key` followed by optional blanks and "=" at `pos` (ASCII case
+// Length of `key` followed by optional blanks and "=" at `pos` (case
 // ignored), or 0 when there is no such key there.
 std::size_t KeyWithEqualsAt(std::string_view text, std::size_t pos, std::string_view key) {
-    if (text.size() - pos < key.size()) return 0;
-    for (std::size_t k = 0; k < key.size(); ++k) {
-        if (AsciiLower(text[pos + k]) != key[k]) return 0;
-    }
+    if (!vb::StartsWith(text.substr(pos), key, vb::Compare::Text)) return 0;
     std::size_t j = pos + key.size();
     while (j < text.size() && text[j] == ' ') ++j;
     if (j < text.size() && text[j] == '=') return j + 1 - pos;
     return 0;
+}
+
+// End of the value that starts at `pos`: the next ";", or for a value quoted
+// as connection strings quote it ("...", '...' or {...}, the closing mark
+// doubled inside) the first ";" after its closing mark.
+std::size_t ValueEnd(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'' || text[pos] == '{')) {
+        const char close = text[pos] == '{' ? '}' : text[pos];
+        for (++pos; pos < text.size(); ++pos) {
+            if (text[pos] != close) continue;
+            if (pos + 1 < text.size() && text[pos + 1] == close) {
+                ++pos;
+                continue;
+            }
+            break;
+        }
+    }
+    const std::size_t semicolon = text.find(';', pos);
+    return semicolon == std::string_view::npos ? text.size() : semicolon;
 }
 
 }  // namespace
@@ -49,8 +64,7 @@ std::string RedactPasswords(std::string_view text) {
         }
         out.append(text.substr(i, matched));
         out += "****";
-        i += matched;
-        while (i < text.size() && text[i] != ';') ++i;
+        i = ValueEnd(text, i + matched);
     }
     return out;
 }

@@ -34,9 +34,9 @@ struct PlainNumber {
 // separator that appears more than once groups thousands. Blanks around the
 // number and an exponent ("1,5E3") are accepted.
 std::optional<PlainNumber> ReadNumber(std::string_view text) {
-    std::string s = vb::Trim(text);
-    while (!s.empty() && IsBlankChar(s.front())) s.erase(s.begin());
-    while (!s.empty() && IsBlankChar(s.back())) s.pop_back();
+    std::string_view s = text;
+    while (!s.empty() && IsBlankChar(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlankChar(s.back())) s.remove_suffix(1);
     PlainNumber n;
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) n.negative = s[i++] == '-';
@@ -44,7 +44,7 @@ std::optional<PlainNumber> ReadNumber(std::string_view text) {
 
     std::size_t end = s.size();
     int exponent = 0;
-    if (const std::size_t e = s.find_first_of("eE", i); e != std::string::npos) {
+    if (const std::size_t e = s.find_first_of("eE", i); e != std::string_view::npos) {
         std::string_view exp(s.data() + e + 1, s.size() - e - 1);
         if (!exp.empty() && exp.front() == '+') exp.remove_prefix(1);
         const auto [ptr, ec] = std::from_chars(exp.data(), exp.data() + exp.size(), exponent);
@@ -80,10 +80,12 @@ std::optional<PlainNumber> ReadNumber(std::string_view text) {
     return n;
 }
 
+// Read with the runtime's Val, which (unlike strtod) does not depend on the C
+// locale that the application object sets from the user's environment.
 double ToDouble(const PlainNumber& n) {
-    std::string plain = (n.negative ? "-" : "") + (n.integer.empty() ? "0" : n.integer) + "." +
-                        (n.fraction.empty() ? "0" : n.fraction) + "e" + std::to_string(n.exponent);
-    return std::strtod(plain.c_str(), nullptr);
+    const std::string plain = (n.negative ? "-" : "") + (n.integer.empty() ? "0" : n.integer) + "." +
+                              (n.fraction.empty() ? "0" : n.fraction) + "e" + std::to_string(n.exponent);
+    return vb::Val(plain);
 }
 
 // Exact conversion to ten-thousandths, halves to even; falls back to the

@@ -19,8 +19,6 @@ namespace ui {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 QColor ToQColor(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                   static_cast<int>((bgr >> 16) & 0xFF));
@@ -97,7 +95,7 @@ private:
     QVariant CellData(int row, int col, int role) const {
         if (row < 0 || row >= grid_.Rows() || col < 0 || col >= grid_.Cols()) return {};
         switch (role) {
-        case Qt::DisplayRole: return ToQ(grid_.TextMatrix(row, col));
+        case Qt::DisplayRole: return QString::fromStdString(grid_.TextMatrix(row, col));
         case Qt::BackgroundRole: {
             const std::uint32_t color = grid_.CellBackColorAt(row, col);
             return color == 0 ? QVariant() : QVariant(ToQColor(color));

@@ -19,8 +19,6 @@ namespace ui {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 std::string EffectiveTitle(const std::string& title) { return title.empty() ? kDefaultTitle : title; }
 
 // Only a QApplication can show widgets; a bare QCoreApplication cannot.
@@ -86,9 +84,9 @@ public:
     int MsgBox(const std::string& prompt, int style, const std::string& title) override {
         RequireWidgets("the message", title);
         QMessageBox box(QApplication::activeWindow());
-        box.setWindowTitle(ToQ(title));
+        box.setWindowTitle(QString::fromStdString(title));
         box.setTextFormat(Qt::PlainText);
-        box.setText(ToQ(prompt));
+        box.setText(QString::fromStdString(prompt));
         box.setIcon(IconOf(style));
         const ButtonSet set = ButtonsOf(style);
         std::vector<QPushButton*> pushButtons;
@@ -107,9 +105,9 @@ public:
                                         const std::string& defaultText) override {
         RequireWidgets("the input box", title);
         QInputDialog dialog(QApplication::activeWindow());
-        dialog.setWindowTitle(ToQ(title));
-        dialog.setLabelText(ToQ(prompt));
-        dialog.setTextValue(ToQ(defaultText));
+        dialog.setWindowTitle(QString::fromStdString(title));
+        dialog.setLabelText(QString::fromStdString(prompt));
+        dialog.setTextValue(QString::fromStdString(defaultText));
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.textValue().toStdString();
     }
@@ -163,7 +161,10 @@ void ShowModal(QWidget& form) { CurrentOperator().ShowModal(form); }
 
 void DoEvents() { CurrentOperator().DoEvents(); }
 
-Operator& CurrentOperator() { return g_current ? *g_current : QtOp(); }
+Operator& CurrentOperator() {
+    if (g_current) return *g_current;
+    return QtOp();
+}
 
 void SetOperator(Operator* op) { g_current = op; }
 

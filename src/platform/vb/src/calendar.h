@@ -1,6 +1,8 @@
 // Calendar arithmetic shared by the date functions.
 #pragma once
 
+#include <string>
+
 namespace vb::detail {
 
 bool IsLeapYear(int year);
@@ -14,5 +16,7 @@ void CivilFromDayNumber(long dayNumber, int& year, int& month, int& day);
 // Serial of a day number and a time of day in seconds: negative days keep the
 // time as a positive fraction of the day (-1.25 is 29/12/1899 06:00).
 double SerialOf(long dayNumber, double secondsOfDay);
+// The number with zeros in front up to `width` digits ("05", "0099").
+std::string ZeroPadded(long value, std::size_t width);
 
 }  // namespace vb::detail

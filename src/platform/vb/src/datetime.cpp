@@ -1,7 +1,6 @@
 #include "vb/datetime.h"
 
 #include <charconv>
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -69,6 +68,12 @@ double SerialOf(long dayNumber, double secondsOfDay) {
                           : static_cast<double>(dayNumber) - fraction;
 }
 
+std::string ZeroPadded(long value, std::size_t width) {
+    std::string text = std::to_string(value);
+    if (text.size() < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
 }  // namespace detail
 
 namespace {
@@ -92,11 +97,6 @@ int ReadNumber(std::string_view text, std::size_t pos, std::size_t count, bool& 
         value = value * 10 + (c - '0');
     }
     return value;
-}
-
-std::string TwoDigits(int n) {
-    std::string s = std::to_string(n);
-    return s.size() < 2 ? "0" + s : s;
 }
 
 std::function<Date()>& Clock() {
@@ -165,6 +165,9 @@ DateParts Date::Parts() const {
     }
     DateParts p;
     detail::CivilFromDayNumber(days, p.year, p.month, p.day);
+    // The bounds themselves (and a time rounded past the last day) fall
+    // outside the years 100 to 9999.
+    if (!detail::IsValidDate(p.year, p.month, p.day)) Raise(kErrOverflow, "Overflow");
     p.hour = static_cast<int>(seconds / 3600);
     p.minute = static_cast<int>(seconds / 60 % 60);
     p.second = static_cast<int>(seconds % 60);
@@ -172,11 +175,10 @@ DateParts Date::Parts() const {
 }
 
 std::string Date::ToIso() const {
+    using detail::ZeroPadded;
     const DateParts p = Parts();
-    std::string year = std::to_string(p.year);
-    year.insert(0, 4 - std::min<std::size_t>(4, year.size()), '0');
-    return year + "-" + TwoDigits(p.month) + "-" + TwoDigits(p.day) + " " + TwoDigits(p.hour) +
-           ":" + TwoDigits(p.minute) + ":" + TwoDigits(p.second);
+    return ZeroPadded(p.year, 4) + "-" + ZeroPadded(p.month, 2) + "-" + ZeroPadded(p.day, 2) + " " +
+           ZeroPadded(p.hour, 2) + ":" + ZeroPadded(p.minute, 2) + ":" + ZeroPadded(p.second, 2);
 }
 
 Date Now() {

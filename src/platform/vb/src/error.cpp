@@ -19,13 +19,14 @@ InvalidCall::InvalidCall(std::string description, std::string source)
 
 void Raise(long number, std::string description, std::string source) {
     if (number == kErrInvalidCall) throw InvalidCall(std::move(description), std::move(source));
+    // cppcheck-suppress accessMoved ; the throw above leaves, nothing was moved
     throw Error(number, std::move(description), std::move(source));
 }
 
 Error CurrentError() {
     if (!std::current_exception()) return Error(kErrInternal, "No error in flight");
     try {
-        throw;
+        throw;  // cppcheck-suppress rethrowNoCurrentException ; checked just above
     } catch (const Error& e) {
         return e;
     } catch (const std::out_of_range&) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "calendar.h"
 #include "decimal.h"
 #include "vb/conv.h"
 #include "vb/regional.h"
@@ -151,8 +152,6 @@ bool IsDateLetter(char c) {
     }
 }
 
-std::string Pad2(int n) { return n < 10 ? "0" + std::to_string(n) : std::to_string(n); }
-
 // A pattern for dates: date letters and no digit placeholders.
 bool IsDatePattern(std::string_view pattern) {
     bool letters = false;
@@ -229,7 +228,7 @@ std::string Format(const Date& value, std::string_view pattern) {
 
     std::string out;
     for (const Token& t : tokens) {
-        auto number = [&](int n) { out += t.width >= 2 ? Pad2(n) : std::to_string(n); };
+        auto number = [&](int n) { out += detail::ZeroPadded(n, t.width >= 2 ? 2 : 1); };
         switch (t.letter) {
             case 'd': number(p.day); break;
             case 'm': number(p.month); break;
@@ -238,10 +237,9 @@ std::string Format(const Date& value, std::string_view pattern) {
             case 's': number(p.second); break;
             case 'y':
                 if (t.width == 4) {
-                    std::string year = std::to_string(p.year);
-                    out += std::string(year.size() < 4 ? 4 - year.size() : 0, '0') + year;
+                    out += detail::ZeroPadded(p.year, 4);
                 } else if (t.width == 2) {
-                    out += Pad2(p.year % 100);
+                    out += detail::ZeroPadded(p.year % 100, 2);
                 } else {  // day of the year
                     const Date first = Date::FromParts(p.year, 1, 1);
                     const Date day = Date::FromParts(p.year, p.month, p.day);

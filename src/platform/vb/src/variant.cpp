@@ -1,5 +1,6 @@
 #include "vb/variant.h"
 
+#include "calendar.h"
 #include "vb/conv.h"
 #include "vb/error.h"
 #include "vb/regional.h"
@@ -15,8 +16,6 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-std::string TwoDigits(int n) { return n < 10 ? "0" + std::to_string(n) : std::to_string(n); }
-
 std::string DateText(const Date& date) {
     const Regional& regional = GetRegional();
     const DateParts p = date.Parts();
@@ -24,17 +23,16 @@ std::string DateText(const Date& date) {
     const bool midnight = p.hour == 0 && p.minute == 0 && p.second == 0;
     // Day 0 shows only its time (also at midnight), other days their date and
     // the time unless it is midnight.
+    using detail::ZeroPadded;
     std::string text;
     if (!dayZero) {
-        std::string year = std::to_string(p.year);
-        year.insert(0, year.size() < 4 ? 4 - year.size() : 0, '0');
-        text = TwoDigits(p.day) + regional.dateSeparator + TwoDigits(p.month) +
-               regional.dateSeparator + year;
+        text = ZeroPadded(p.day, 2) + regional.dateSeparator + ZeroPadded(p.month, 2) +
+               regional.dateSeparator + ZeroPadded(p.year, 4);
     }
     if (dayZero || !midnight) {
         if (!text.empty()) text += " ";
-        text += TwoDigits(p.hour) + regional.timeSeparator + TwoDigits(p.minute) +
-                regional.timeSeparator + TwoDigits(p.second);
+        text += ZeroPadded(p.hour, 2) + regional.timeSeparator + ZeroPadded(p.minute, 2) +
+                regional.timeSeparator + ZeroPadded(p.second, 2);
     }
     return text;
 }

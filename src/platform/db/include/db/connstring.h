@@ -31,9 +31,9 @@ std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStrin
                                                std::initializer_list<std::string_view> keys);
 
 // The value as it goes after "key=": unchanged when that is safe, otherwise
-// in braces with every "}" doubled. Quoted are values holding ";", "=" at
-// the start, a quote, a brace, or blanks at either end, and the empty text is
-// left empty.
+// in braces with every "}" doubled. Quoted are values holding ";", a quote,
+// a brace, or blanks at either end ("=" is safe anywhere: a key ends at the
+// first one); the empty text is left empty.
 std::string QuoteConnectionValue(std::string_view value);
 
 // Builds "key=value;" for each pair, every value through QuoteConnectionValue.

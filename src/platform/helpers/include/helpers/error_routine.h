@@ -48,7 +48,8 @@ std::string ErrorMessage(const vb::Error& err);
 std::string ErrorTitle(std::string_view source, std::string_view routinePart);
 
 // The text with the value of every "pwd=" or "password=" key (any case, blanks
-// allowed before "=") up to the next ";" replaced by "****".
+// allowed before "=") up to the next ";" replaced by "****"; a value quoted
+// as in connection strings ("...", '...' or {...}) is hidden whole.
 std::string RedactPasswords(std::string_view text);
 
 // One log line, CR LF ended, passwords redacted:

@@ -24,9 +24,10 @@ namespace helpers {
 
 class ClsFunciones {
 public:
-    // Numeric value of a text; blank or non-numeric text gives 0. Accepts "."
-    // or "," as the decimal separator (with both present, the last one is the
-    // decimal separator and the other groups thousands).
+    // Numeric value of a text; blank or non-numeric text gives 0, a number
+    // beyond the type's range raises 6. Accepts "." or "," as the decimal
+    // separator (with both present, the last one is the decimal separator and
+    // the other groups thousands), whatever the regional settings and C locale.
     vb::Currency TextoAMoneda(std::string_view texto) const;
     double TextoADoble(std::string_view texto) const;
     std::int32_t TextoALong(std::string_view texto) const;  // rounds half to even; raises 6
