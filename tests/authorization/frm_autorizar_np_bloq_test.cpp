@@ -340,6 +340,54 @@ TEST_F(VentanaTest, HistorySpellsOutTheCodesOrSaysThereIsNone) {
     EXPECT_EQ(ventana_.TextoInfoAdic(), "Sin Información Adicional!!!");
 }
 
+TEST_F(VentanaTest, ALoadAsksForTheHistoryOfItsFirstRowOnly) {
+    const std::string numero = Numero(1);
+    db_.gCnn.Execute("INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, FECHAHORA, "
+                     "Usuario, PC, SYSTEMUSER) VALUES ('NP  ', '" + numero +
+                     "', 0, 'A', '2024-01-02 09:15:00', 'ana', 'CAJA1', NULL)");
+    Grid().SetRow(3);
+    TomarSentencias();
+
+    ventana_.CmdCargar_Click();
+
+    // The load passes the title row on its way to row 1: no query for it.
+    std::vector<std::string> historias;
+    for (const std::string& s : TomarSentencias()) {
+        if (vb::Contains(s, "V_MV_CPTEACCIONES")) historias.push_back(s);
+    }
+    ASSERT_EQ(historias.size(), 1u);
+    EXPECT_TRUE(vb::EndsWith(historias[0], "IDCOMPROBANTE = '" + numero + "'")) << historias[0];
+    EXPECT_EQ(Grid().Row(), 1);
+    EXPECT_NE(ventana_.TextoInfoAdic().find(" Alta "), std::string::npos);
+}
+
+// Presses F2 when a load first pumps events, as an impatient user would.
+class OperadorConF2 : public ui::ScriptedOperator {
+public:
+    explicit OperadorConF2(FrmAutorizarNPBloq& ventana) : ventana_(ventana) {}
+    void DoEvents() override {
+        if (bombeos++ == 0) ventana_.Form_KeyDown(ui::vk::F1 + 1, 0);
+    }
+    int bombeos = 0;
+
+private:
+    FrmAutorizarNPBloq& ventana_;
+};
+
+TEST_F(VentanaTest, F2WhileTheListLoadsAuthorizesNothing) {
+    Selecciona(1, 3);
+    OperadorConF2 impaciente(ventana_);
+    impaciente.AnswerMsgBox(ui::vbYes);  // were the question asked, it would be answered yes
+
+    ventana_.CmdCargar_Click();
+
+    EXPECT_GT(impaciente.bombeos, 0);
+    EXPECT_TRUE(impaciente.Shown().empty());
+    EXPECT_TRUE(Desbloqueadas().empty());
+    EXPECT_TRUE(Acciones().empty());
+    EXPECT_EQ(impaciente.PendingAnswers(), 1u);
+}
+
 TEST_F(VentanaTest, InformationPanelStates) {
     using Twips = FrmAutorizarNPBloq::Twips;
     FrmAutorizarNPBloq& v = ventana_;

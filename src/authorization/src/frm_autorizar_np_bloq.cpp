@@ -25,6 +25,7 @@
 #include "foundation/session.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
+#include "tsdbgrid_internal.h"
 #include "ui/flexgrid.h"
 #include "ui/msgbox.h"
 #include "vb/error.h"
@@ -41,15 +42,12 @@ constexpr const char* kConsultaLista =
 constexpr const char* kSinInformacion = "Sin Información Adicional!!!";
 constexpr const char* kTitulo = "Atención!";
 constexpr int kColumnaNumero = 2;
-constexpr long kErrValorNoValido = 380;  // invalid property value
 constexpr int kTeclaF2 = ui::vk::F1 + 1;
 constexpr int kTeclaF3 = ui::vk::F1 + 2;
 
 // Design of the window's client area, in twips.
 constexpr long kAnchoDiseno = 8670;
 constexpr long kAltoDiseno = 4995;
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
 long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
@@ -105,8 +103,6 @@ std::optional<long long> EnteroPositivo(const std::string& texto) {
     }
     return std::stoll(t);
 }
-
-using helpers::AlUsuario;
 
 }  // namespace
 
@@ -269,6 +265,9 @@ std::optional<long long> FrmAutorizarNPBloq::ClaveDeFila(int fila) const {
 // ---- Authorizing -----------------------------------------------------------------------
 
 void FrmAutorizarNPBloq::cmdAplicar_Click() {
+    // F2 reaches here from the event pump of a load; the rows are being
+    // replaced then, so the selection is not what the user will see.
+    if (TsDbGrid1_->Cargando()) return;
     ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
     const int primera = grid.Row();
     const int ultima = grid.RowSel();
@@ -358,6 +357,11 @@ void FrmAutorizarNPBloq::SetTextoInfoAdic(std::string texto) {
 
 void FrmAutorizarNPBloq::MostrarInfoAdicional() {
     ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    // The title row (where every page load passes) holds no order.
+    if (grid.Row() < grid.FixedRows()) {
+        SetTextoInfoAdic(kSinInformacion);
+        return;
+    }
     const std::string numero = grid.Cols() > kColumnaNumero ? grid.TextMatrix(grid.Row(), kColumnaNumero) : "";
     foundation::DB_Dll& db = foundation::Db();
     std::string consulta =

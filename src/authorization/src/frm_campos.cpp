@@ -165,6 +165,7 @@ void FrmCampos::cmdAplicar_Click() {
     Cancelar = false;
     gCamposSel.clear();
     gOrdinalSel.clear();
+    gCamposOrden.clear();
     for (int i = 0; i < LstCampos->count(); ++i) {
         const QListWidgetItem* item = LstCampos->item(i);
         const std::string texto = Texto(item->text());

@@ -504,11 +504,17 @@ GridQuery::Eleccion GridQuery::ColumnasElegidas(const std::vector<adodb::FieldIn
 
 namespace {
 
-std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, std::string texto) {
-    adodb::Recordset rs;
+// Opens `texto` into `rs`; raises the connection's error (or `intento`) when
+// it could not be opened.
+void Abrir(foundation::DB_Dll& db, std::string texto, adodb::Recordset& rs, const char* intento) {
     db.gCnn.Errors().Clear();
     db.AbrirRecordset(texto, rs);
-    if (rs.State() != adodb::adStateOpen) throw ErrorDeConexion(db, "No se pudo leer la lista de campos.");
+    if (rs.State() != adodb::adStateOpen) throw ErrorDeConexion(db, intento);
+}
+
+std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, const std::string& texto) {
+    adodb::Recordset rs;
+    Abrir(db, texto, rs, "No se pudo leer la lista de campos.");
     std::vector<adodb::FieldInfo> campos = rs.FieldInfos();
     db.CierraRecordset(rs);
     return campos;
@@ -526,11 +532,8 @@ std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const G
 }
 
 std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta) {
-    std::string texto = consulta.ConsultaConteo();
     adodb::Recordset rs;
-    db.gCnn.Errors().Clear();
-    db.AbrirRecordset(texto, rs);
-    if (rs.State() != adodb::adStateOpen) throw ErrorDeConexion(db, "No se pudieron contar los registros.");
+    Abrir(db, consulta.ConsultaConteo(), rs, "No se pudieron contar los registros.");
     std::int64_t total = 0;
     if (!rs.BOF() && !rs.EOF()) total = static_cast<std::int64_t>(vb::CDbl(rs.Fields(std::size_t{0}).Value()));
     db.CierraRecordset(rs);

@@ -3,12 +3,11 @@
 #include <optional>
 
 #include "db/adodb.h"
+#include "db_dll_internal.h"
 #include "foundation/db_dll.h"
 #include "foundation/session.h"
-#include "helpers/error_routine.h"
 #include "helpers/helpers.h"
 #include "vb/conv.h"
-#include "vb/datetime.h"
 #include "vb/steps.h"
 #include "vb/text.h"
 
@@ -80,9 +79,7 @@ bool EsNumero(std::string_view texto) {
 void RegistraValorInvalido(const char* clave, const std::string& valor, const std::string& porDefecto) {
     const std::string mensaje = std::string("Valor de configuracion no valido: ") + clave + " = '" + valor +
                                 "'; se toma " + porDefecto;
-    helpers::AppendErrorLog(helpers::ErrorLogPath(Db().gLogErr),
-                            helpers::ErrorLogLine(vb::Now().Parts(), helpers::RoutinePart("LeeConfiguracion"),
-                                                  mensaje, 0));
+    detail::AnotaMensaje(Db().gLogErr, "LeeConfiguracion", mensaje, 0);
 }
 
 // The numeric value of a key; nullopt (and a log line) when the value is set

@@ -38,6 +38,14 @@ void DB_Dll::OpenLocalADODB(const std::string&, const std::string&, const std::s
 
 void DB_Dll::SetArchivoErrores(const vb::Variant& vNewValue) { gLogErr = vb::CStr(vNewValue); }
 
+vb::ErrorHandler DB_Dll::Manejador(std::optional<std::string> Rutina) {
+    return [this, Rutina = std::move(Rutina)](const vb::Error& error) {
+        return TratamientoErrores(error, std::nullopt, Rutina);
+    };
+}
+
+vb::ErrorHandler Tratamiento(std::optional<std::string> Rutina) { return Db().Manejador(std::move(Rutina)); }
+
 int DB_Dll::TratamientoErrores(const vb::Error& CodErr, std::optional<int> Botones,
                                std::optional<std::string> Rutina) {
     return helpers::ReportError(CodErr, Botones, std::move(Rutina), helpers::ErrorLogPath(gLogErr));
@@ -47,9 +55,13 @@ namespace detail {
 
 void AnotaError(const std::string& gLogErr, const vb::Error& error,
                 const std::optional<std::string>& rutina, int answer) {
+    AnotaMensaje(gLogErr, rutina, helpers::ErrorMessage(error), answer);
+}
+
+void AnotaMensaje(const std::string& gLogErr, const std::optional<std::string>& rutina,
+                  const std::string& mensaje, int answer) {
     helpers::AppendErrorLog(helpers::ErrorLogPath(gLogErr),
-                            helpers::ErrorLogLine(vb::Now().Parts(), helpers::RoutinePart(rutina),
-                                                  helpers::ErrorMessage(error), answer));
+                            helpers::ErrorLogLine(vb::Now().Parts(), helpers::RoutinePart(rutina), mensaje, answer));
 }
 
 }  // namespace detail

@@ -1,5 +1,7 @@
 // Opening the session's connection, with the log-in dialog and the connection
 // error dialog.
+#include <QComboBox>
+#include <QLineEdit>
 #include <QString>
 
 #include "db/connstring.h"
@@ -10,9 +12,6 @@
 #include "vb/conv.h"
 #include "vb/steps.h"
 #include "vb/text.h"
-
-#include <QComboBox>
-#include <QLineEdit>
 
 namespace foundation {
 

@@ -10,6 +10,10 @@
 
 namespace foundation::detail {
 
+// The statement without its "@Admin_" markers (any letter case), which make
+// it read a table instead of the table's synonym.
+std::string QuitaMarcas(const std::string& sql);
+
 // The number a field value stands for: a number as it is, a text read from
 // its leading number ("." as the decimal point), Null or Empty 0.
 double NumeroDeValor(const vb::Variant& value);
@@ -22,5 +26,8 @@ vb::Variant LeeAgregado(adodb::Connection& cnn, const std::string& sql, const st
 // chose not to show), with the answer the operator gave (0 when none).
 void AnotaError(const std::string& gLogErr, const vb::Error& error,
                 const std::optional<std::string>& rutina, int answer);
+// The same line for a message of the caller's own.
+void AnotaMensaje(const std::string& gLogErr, const std::optional<std::string>& rutina,
+                  const std::string& mensaje, int answer);
 
 }  // namespace foundation::detail

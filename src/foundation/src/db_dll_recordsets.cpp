@@ -14,7 +14,6 @@ namespace foundation {
 
 namespace {
 
-constexpr const char* kMarcaAdmin = "@Admin_";
 constexpr long kNativoTruncamiento = 8152;  // string or binary data would be truncated
 
 bool EsCodigoTexto(int tipo) { return tipo == adodb::adBSTR; }
@@ -106,7 +105,7 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, adodb::Recordset& Lrcs,
                           LockType, Options);
             },
         },
-        [this](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, "AbrirRecordset"); });
+        Manejador("AbrirRecordset"));
 }
 
 void DB_Dll::CierraRecordset(adodb::Recordset& LRCSTEMP) {
@@ -114,7 +113,7 @@ void DB_Dll::CierraRecordset(adodb::Recordset& LRCSTEMP) {
         [&] {
             if (LRCSTEMP.State() != adodb::adStateClosed) LRCSTEMP.Close();
         },
-        [this](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, "CierraRecordset"); });
+        Manejador("CierraRecordset"));
 }
 
 // ---- Statements ------------------------------------------------------------
@@ -133,7 +132,7 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
             !Contiene(SentenciaSQL, "DELETE") && !Contiene(SentenciaSQL, "@ADMIN_")) {
             SentenciaSQL = SS_TSinonimos(SentenciaSQL);
         } else {
-            SentenciaSQL = vb::Replace(SentenciaSQL, kMarcaAdmin, "", vb::Compare::Text);
+            SentenciaSQL = detail::QuitaMarcas(SentenciaSQL);
         }
         if (EsOracle()) {
             EjecutaScriptOracle(SentenciaSQL, RecordsAffected);

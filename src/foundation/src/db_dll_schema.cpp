@@ -13,7 +13,7 @@ namespace foundation {
 
 namespace {
 
-constexpr const char* kMarcaAdmin = "@Admin_";
+using detail::QuitaMarcas;
 
 struct Sinonimo {
     const char* tabla;
@@ -37,10 +37,6 @@ constexpr Sinonimo kSinonimos[] = {
 constexpr std::pair<const char*, const char*> kVecinos[] = {
     {" ", " "}, {"(", " "}, {" ", "."}, {"(", "."}, {",", "."},
 };
-
-std::string QuitaMarcas(const std::string& sql) {
-    return vb::Replace(sql, kMarcaAdmin, "", vb::Compare::Text);
-}
 
 std::string ReemplazaEntre(const std::string& sql, const char* antes, const char* nombre,
                            const char* despues, const char* sinonimo) {
@@ -97,7 +93,7 @@ bool DB_Dll::ExisteTablaDB(const std::string& Tabla) {
                 existe = vb::Equals(TextoDeCampo(tablas, "TABLE_NAME"), buscada);
             }
         },
-        [this](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, "VerificaCampos"); });
+        Manejador("VerificaCampos"));
     return existe;
 }
 
@@ -115,7 +111,7 @@ bool DB_Dll::ExisteCampoDB(const std::string& Tabla, const std::string& Campo) {
                 existe = vb::Equals(TextoDeCampo(columnas, "COLUMN_NAME"), buscado);
             }
         },
-        [this](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, "VerificaCampos"); });
+        Manejador("VerificaCampos"));
     return existe;
 }
 
@@ -143,7 +139,7 @@ void DB_Dll::AddField(const std::string& Tabla, const std::string& Campo, const 
             },
             [&] { EjecutaConsultaSQL(sql); },
         },
-        [this](const vb::Error& e) { return TratamientoErrores(e, std::nullopt, "errAddField"); });
+        Manejador("errAddField"));
 }
 
 vb::Variant DB_Dll::BuscaUltimoCodigo(const std::string& QueTabla, const std::string& QueCampo,
@@ -194,5 +190,11 @@ std::string DB_Dll::StripFileName(const std::string& rsFileName) {
     if (barra == 0) return {};
     return vb::Left(rsFileName, static_cast<std::size_t>(barra - 1));
 }
+
+namespace detail {
+
+std::string QuitaMarcas(const std::string& sql) { return vb::Replace(sql, "@Admin_", "", vb::Compare::Text); }
+
+}  // namespace detail
 
 }  // namespace foundation

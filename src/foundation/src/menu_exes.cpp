@@ -74,7 +74,7 @@ void MenuExes(const std::string& Exe, const std::string& ParametroAdicional, lon
                 }
             },
         },
-        [&](const vb::Error& error) { return db.TratamientoErrores(error, std::nullopt, "MenuExes"); });
+        db.Manejador("MenuExes"));
 }
 
 }  // namespace foundation

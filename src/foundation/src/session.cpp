@@ -128,7 +128,7 @@ std::string LeeClaveLineaComando(std::string_view LineaComando, std::string_view
 std::string ExtraeServidor(const std::string& Texto) {
     std::string servidor = Texto;
     if (const std::size_t barra = servidor.find('/'); barra != std::string::npos) servidor = servidor.substr(barra + 1);
-    if (const std::size_t puerto = servidor.find(':'); puerto != std::string::npos) servidor = servidor.substr(0, puerto);
+    if (const std::size_t puerto = servidor.find(':'); puerto != std::string::npos) servidor.resize(puerto);
     return servidor;
 }
 

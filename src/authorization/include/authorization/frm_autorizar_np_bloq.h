@@ -5,8 +5,8 @@
 // transaction.
 //
 // The window sees every key before its controls do: F1 reloads, F2
-// authorizes, F3 opens the order elsewhere (only while cmdEdit is shown,
-// which nothing does), ESC closes the window.
+// authorizes (not while the list loads), F3 opens the order elsewhere (only
+// while cmdEdit is shown, which nothing does), ESC closes the window.
 //
 // Contract: user-interface thread only. Form_Load starts the session (which
 // may end the process) and loads the list; tests that bring their own

@@ -14,6 +14,7 @@
 
 #include "db/adodb.h"
 #include "vb/error.h"
+#include "vb/steps.h"
 #include "vb/variant.h"
 
 namespace foundation {
@@ -110,6 +111,9 @@ public:
     void SetArchivoErrores(const vb::Variant& vNewValue);
     int TratamientoErrores(const vb::Error& CodErr, std::optional<int> Botones = std::nullopt,
                            std::optional<std::string> Rutina = std::nullopt);
+    // The error convention's handler that reports through TratamientoErrores
+    // with the default buttons and the routine name.
+    vb::ErrorHandler Manejador(std::optional<std::string> Rutina = std::nullopt);
 
 private:
     std::string DescartaSentenciaOracle(std::string& Sentencia);
@@ -118,5 +122,8 @@ private:
 
 // The program's one instance.
 DB_Dll& Db();
+
+// Db().Manejador: the handler most procedures pass to vb::RunSteps.
+vb::ErrorHandler Tratamiento(std::optional<std::string> Rutina = std::nullopt);
 
 }  // namespace foundation
