@@ -63,6 +63,9 @@ TEST_F(LotesTest, DistributesTheQuantityOverTheLotsInLotOrder) {
         {"no lot", {}, 7, false, {{"", 7}}},
         {"no lot and quantity 0", {}, 0, false, {}},
         {"fractions", {0.5, 0.25}, 0.6, true, {{"L1", 0.5}, {"L2", 0.1}}},
+        // 0.7 + 0.1 falls a rounding step short of 0.8: no element for the crumb.
+        {"fractions that cover it with lots after", {0.7, 0.1, 5}, 0.8, true, {{"L1", 0.7}, {"L2", 0.1}}},
+        {"fractions that cover it exactly", {0.7, 0.1}, 0.8, true, {{"L1", 0.7}, {"L2", 0.1}}},
     };
     for (const CasoLotes& caso : casos) {
         SCOPED_TRACE(caso.nombre);

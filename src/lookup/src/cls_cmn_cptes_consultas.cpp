@@ -13,20 +13,19 @@
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
 #include "lookup/frm_cons_comprobantes.h"
+#include "lookup_internal.h"
 #include "ui/msgbox.h"
 #include "vb/steps.h"
 #include "vb/text.h"
 
 namespace authorization {
 
+using lookup::detail::Tratamiento;
+
 namespace {
 
 // "Object doesn't support this property or method".
 constexpr long kErrSinPropiedad = 438;
-
-vb::ErrorHandler Tratamiento(const char* rutina) {
-    return [rutina](const vb::Error& error) { return foundation::Db().TratamientoErrores(error, std::nullopt, rutina); };
-}
 
 // An amount field as a fixed-point amount; Null (and empty text) is 0.
 vb::Currency Importe(const adodb::Field& campo) {

@@ -13,7 +13,8 @@
 #include <QVBoxLayout>
 
 #include <functional>
-#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "db/adodb.h"
 #include "foundation/comunes.h"
@@ -21,22 +22,22 @@
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
+#include "lookup_internal.h"
 #include "vb/conv.h"
 #include "vb/steps.h"
 #include "vb/text.h"
 
 namespace lookup {
 
+using detail::Tratamiento;
+
 namespace {
 
 constexpr int kRolImagen = Qt::UserRole;  // the item's image index
 constexpr int kTeclaEnter = 13;
 
-bool EsUno(const std::string& tc, std::initializer_list<const char*> codigos) {
-    for (const char* codigo : codigos) {
-        if (vb::Equals(tc, codigo)) return true;
-    }
-    return false;
+bool EsUno(const std::string& tc, const std::vector<std::string>& codigos) {
+    return helpers::gFunciones().EstaEnLista(tc, codigos);
 }
 
 // Codes whose rows carry the complement in the "ID" column.
@@ -67,10 +68,6 @@ bool Verdadero(const adodb::Recordset& rs, const char* campo) {
     if (valor.IsNumber()) return vb::CDbl(valor) != 0;
     const std::string texto = vb::Trim(vb::TextOf(valor));
     return vb::Equals(texto, "True") || vb::Equals(texto, "Verdadero") || vb::Val(texto) != 0;
-}
-
-vb::ErrorHandler Tratamiento(std::optional<std::string> rutina = std::nullopt) {
-    return [rutina](const vb::Error& error) { return foundation::Db().TratamientoErrores(error, std::nullopt, rutina); };
 }
 
 }  // namespace

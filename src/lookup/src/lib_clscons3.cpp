@@ -121,13 +121,6 @@ std::optional<std::string> SentenciaDeDefinicion(const foundation::RegistroConsu
     return sentencia;
 }
 
-bool EsUnoDe(const std::string& nombre, std::initializer_list<const char*> nombres) {
-    for (const char* n : nombres) {
-        if (vb::Equals(nombre, n)) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 Lib_ClsCons3::Lib_ClsCons3()
@@ -208,14 +201,17 @@ std::string Lib_ClsCons3::SentenciaDeTabla(const std::string& SQL, const std::st
     std::string lista;
     adodb::Recordset rs;
     foundation::DB_Dll& db = foundation::Db();
+    const helpers::ClsFunciones& f = helpers::gFunciones();
     vb::IgnoreErrors([&] {
         std::string consulta = "select top 1 * from " + SQL;
         db.AbrirRecordset(consulta, rs, nullptr, adodb::adOpenForwardOnly, adodb::adLockReadOnly, -1, true);
     });
     for (std::size_t i = 0; i < rs.FieldCount(); ++i) {
         const std::string nombre = rs.Fields(i).Name();
-        if (EsUnoDe(nombre, {"ID", "FECHAHORA_MODIFICACION", "FECHAHORA_GRABACION"})) continue;
-        if (EsUnoDe(nombre, {"DESCRIPCION", "NOMBRE", "DETALLE"}) || vb::Trim(lista).empty()) campoBusqueda = nombre;
+        if (f.EstaEnLista(nombre, {"ID", "FECHAHORA_MODIFICACION", "FECHAHORA_GRABACION"})) continue;
+        if (f.EstaEnLista(nombre, {"DESCRIPCION", "NOMBRE", "DETALLE"}) || vb::Trim(lista).empty()) {
+            campoBusqueda = nombre;
+        }
         lista = nombre + "," + lista;
     }
     vb::IgnoreErrors([&] { db.CierraRecordset(rs); });

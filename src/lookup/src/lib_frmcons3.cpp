@@ -192,10 +192,6 @@ void Lib_FrmCons3::showEvent(QShowEvent* event) {
     Form_Load();
 }
 
-int Lib_FrmCons3::ReportaError(const vb::Error& error, const char* rutina) const {
-    return funciones_.ManejaError(error, std::nullopt, std::string(rutina));
-}
-
 // ---- Loading ------------------------------------------------------------------------------
 
 void Lib_FrmCons3::Form_Load() {
@@ -238,7 +234,7 @@ void Lib_FrmCons3::Form_Load() {
             [&] { CalcularAncho(); },
             [&] { funciones_.PreparaFormulario(this, false); },
         },
-        [this](const vb::Error& e) { return ReportaError(e, "FORM_LOAD"); });
+        ManejaErrorEn("FORM_LOAD"));
 }
 
 // ---- Columns ------------------------------------------------------------------------------
@@ -302,8 +298,7 @@ private:
 void Lib_FrmCons3::Leer(long /*Cdesde*/, int /*Cuantas*/) {
     CantidadFilas_ = 0;
     bool vacia = false;
-    if (!vb::RunStep([&] { vacia = RsConsulta.BOF(); },
-                     [this](const vb::Error& e) { return ReportaError(e, "FORM_LOAD"); })) {
+    if (!vb::RunStep([&] { vacia = RsConsulta.BOF(); }, ManejaErrorEn("FORM_LOAD"))) {
         return;
     }
     if (vacia) return;
@@ -319,12 +314,12 @@ void Lib_FrmCons3::Leer(long /*Cdesde*/, int /*Cuantas*/) {
 // sub-items. A field the query lacks leaves the row uncoloured; any other
 // failure goes to the error routine. False when the answer ends the fill.
 bool Lib_FrmCons3::LeerFila(vb::Variant& color) {
-    const auto tratar = [this, &color](const vb::Error& e) {
+    const auto tratar = [&color, reporta = ManejaErrorEn("FORM_LOAD")](const vb::Error& e) {
         if (e.Number() == kErrElementoNoEncontrado) {
             color = vb::Variant();
             return vb::kAnswerGoOn;
         }
-        return ReportaError(e, "FORM_LOAD");
+        return reporta(e);
     };
     return vb::RunSteps(
         {
@@ -626,7 +621,7 @@ void Lib_FrmCons3::Form_KeyDown(int& KeyCode, int /*Shift*/) {
     try {
         InformaFaltante();
     } catch (...) {
-        ReportaError(vb::CurrentError(), "Form_KeyDown");
+        ManejaErrorEn("Form_KeyDown")(vb::CurrentError());
     }
 }
 

@@ -181,7 +181,7 @@ void Lib_FrmCons3::PonSubItem(QTreeWidgetItem& item, int subItem, const std::str
 
 void Lib_FrmCons3::ListView1_KeyDown(int KeyCode, int Shift) {
     if (KeyCode == kTeclaEspacio && CheckBoxes) return;
-    const auto tratar = [this](const vb::Error& e) { return ReportaError(e, "ListView1_KeyDown"); };
+    const vb::ErrorHandler tratar = ManejaErrorEn("ListView1_KeyDown");
     const auto fila = [this]() -> QTreeWidgetItem& {
         QTreeWidgetItem* item = FilaSeleccionada();
         if (!item) vb::Raise(kErrObjetoNoAsignado, "Object variable or With block variable not set");
@@ -265,7 +265,7 @@ void Lib_FrmCons3::ListView1_ColumnClick(int Columna) {
 // ---- Buttons ------------------------------------------------------------------------------
 
 void Lib_FrmCons3::CmdAceptar_Click() {
-    const auto tratar = [this](const vb::Error& e) { return ReportaError(e, "HScroll1_Change"); };
+    const vb::ErrorHandler tratar = ManejaErrorEn("HScroll1_Change");
     std::string v;
     // The value of column k of a row; v stays as it was when k names no column.
     const auto tomar = [&](const QTreeWidgetItem& item, int k) {

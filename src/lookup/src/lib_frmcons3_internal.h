@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "lookup_internal.h"
+
 namespace lookup::detail {
 
 // Error numbers the dialog raises or recognises.
@@ -31,7 +33,6 @@ inline constexpr long kTwipsPorPixel = 15;
 inline int APixeles(double twips) { return static_cast<int>(twips / kTwipsPorPixel + (twips < 0 ? -0.5 : 0.5)); }
 inline long ATwips(int pixeles) { return static_cast<long>(pixeles) * kTwipsPorPixel; }
 
-inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string Texto(const QString& s) { return s.toStdString(); }
 
 }  // namespace lookup::detail

@@ -18,10 +18,14 @@
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
+#include "lookup_internal.h"
 #include "vb/steps.h"
 #include "vb/text.h"
 
 namespace lookup {
+
+using detail::ManejaErrorEn;
+using detail::Q;
 
 namespace {
 
@@ -33,12 +37,6 @@ constexpr const char* kCampoBusqueda = "Descripcion";
 constexpr long kErrClaveRepetida = 35602;
 // Object variable not set: accepting with no node selected.
 constexpr long kErrSinObjeto = 91;
-
-QString Q(const std::string& texto) { return QString::fromStdString(texto); }
-
-vb::ErrorHandler ManejaErrorEn(const char* rutina) {
-    return [rutina](const vb::Error& error) { return helpers::gFunciones().ManejaError(error, std::nullopt, rutina); };
-}
 
 QPushButton* Boton(QWidget* padre, const char* nombre, const char* texto) {
     auto* boton = new QPushButton(QString::fromUtf8(texto), padre);
@@ -151,11 +149,7 @@ void Lib_FrmCons3Tree::Form_Load() {
     vb::RunSteps(
         {
             [&] { Valores = std::make_shared<Coleccion>(); },
-            [&] {
-                TreeV->clear();
-                nodos_.clear();
-                claves_.clear();
-            },
+            // The build starts by clearing the nodes.
             [&] { ArmarTreeVAutomatico(); },
         },
         ManejaErrorEn("FORM_LOAD"));
@@ -217,9 +211,8 @@ void Lib_FrmCons3Tree::ArmarTreeVAutomatico() {
         },
         manejador);
     if (!siguio || vacio || !actual) return;
-    if (!vb::RunSteps({[&] { rs.MoveFirst(); }, [&] { rs.MoveLast(); }, [&] { rs.MoveFirst(); },
-                       [&] { filas = rs.GetRows(rs.RecordCount()); }},
-                      manejador)) {
+    // The recordset holds its rows, so it knows their count without a trip to the last one.
+    if (!vb::RunSteps({[&] { rs.MoveFirst(); }, [&] { filas = rs.GetRows(rs.RecordCount()); }}, manejador)) {
         return;
     }
 
@@ -276,22 +269,18 @@ void Lib_FrmCons3Tree::TreeV_NodeCheck(QTreeWidgetItem* nodo) {
 
 void Lib_FrmCons3Tree::BusquedaServidor() {
     vb::IgnoreErrors([&] {
-        cola_.clear();
         CmbSearch->setProperty("Tag", QString::fromUtf8(kCampoBusqueda));
         const std::string campo = kCampoBusqueda;
-        // A statement holding "order" but no "order by" has no ORDER BY part.
+        // The statement without and with its ORDER BY part; one holding "order"
+        // but no "order by" has none.
         const long orden = vb::InStr(SQL, "order by", vb::Compare::Text);
-        if (orden > 0) {
-            cola_ = vb::Mid(SQL, orden);
-            cabeza_ = vb::Left(SQL, static_cast<std::size_t>(orden - 1));
-        } else {
-            cabeza_ = SQL;
-        }
+        const std::string cabeza = orden > 0 ? vb::Left(SQL, static_cast<std::size_t>(orden - 1)) : SQL;
+        const std::string cola = orden > 0 ? vb::Mid(SQL, orden) : std::string();
         // The typed text is a literal: an apostrophe in it cannot end the pattern.
         const std::string condicion =
             campo + " like " + foundation::SqlText("%" + CmbSearch->currentText().toStdString() + "%") + " ";
         const bool conWhere = vb::Contains(SQL, "where", vb::Compare::Text);
-        SQL = cabeza_ + (conWhere ? " and " : " where ") + condicion + cola_;
+        SQL = cabeza + (conWhere ? " and " : " where ") + condicion + cola;
         CmbSearch->setEditText(QString());
     });
     Form_Load();
@@ -317,14 +306,7 @@ void Lib_FrmCons3Tree::BusquedaIncremental(const std::string& texto) {
 }
 
 void Lib_FrmCons3Tree::CmdNueva_Click() {
-    vb::IgnoreErrors([&] {
-        propagando_ = true;
-        TreeV->clear();
-        nodos_.clear();
-        claves_.clear();
-        propagando_ = false;
-        ArmarTreeVAutomatico();
-    });
+    vb::IgnoreErrors([&] { ArmarTreeVAutomatico(); });
 }
 
 // ---- Accept and cancel -------------------------------------------------------------------

@@ -2,7 +2,6 @@
 #include "ast_internal.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
-#include "helpers/helpers.h"
 #include "numbering/ast.h"
 #include "vb/conv.h"
 #include "vb/text.h"
@@ -12,13 +11,12 @@ namespace numbering {
 std::string ObtieneTipoRegCont(const std::string& TC) {
     using foundation::SqlText;
     foundation::DB_Dll& db = foundation::Db();
-    const helpers::ClsFunciones& f = helpers::gFunciones();
-    const vb::ErrorHandler manejador = detail::Manejador("ObtieneTipoRegCont$");
+    const vb::ErrorHandler manejador = foundation::Tratamiento("ObtieneTipoRegCont$");
     const auto paso = [&](const vb::Step& s) { return vb::RunStep(s, manejador); };
     std::string resultado;
     adodb::Recordset comprobantes;
     adodb::Recordset subdiarios;
-    std::string sql = "SELECT * FROM MA_SUBDIARIOSCOMPROBANTES WHERE TC = " + SqlText(f.AjustaAncho(vb::Trim(TC)));
+    std::string sql = "SELECT * FROM MA_SUBDIARIOSCOMPROBANTES WHERE TC = " + SqlText(detail::CodigoTC(TC));
     bool hay = false;
     if (!paso([&] { db.AbrirRecordset(sql, comprobantes); }) || !paso([&] { hay = !comprobantes.EOF(); }) || !hay) {
         return resultado;
@@ -63,7 +61,7 @@ int32_t ValidaTCRegistraciones(int32_t Mes, const std::string& Periodo, const st
             },
             [&] { db.CierraRecordset(rs); },
         },
-        detail::Manejador("ValidaTCRegistraciones"));
+        foundation::Tratamiento("ValidaTCRegistraciones"));
     return resultado;
 }
 

@@ -3,7 +3,6 @@
 #include "foundation/configuracion.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
-#include "helpers/helpers.h"
 #include "numbering/ast.h"
 #include "vb/conv.h"
 #include "vb/format.h"
@@ -40,23 +39,19 @@ std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursa
             [&] { existe = !rs.EOF(); },
             [&] {
                 if (!existe) return;
-                sql = "SELECT MAX(IDCOMPROBANTE) AS ULTIMO From V_MV_STOCK WHERE TC = " + SqlText(TC) +
-                      " AND SUBSTRING(IDCOMPROBANTE, 1, 4)= " + SqlText(Sucursal) +
-                      " AND SUBSTRING(IDCOMPROBANTE, 13, 1)= " + SqlText(Letra);
+                sql = "SELECT MAX(IDCOMPROBANTE) AS ULTIMO From V_MV_STOCK" + detail::FiltroClave(TC, Sucursal, Letra);
                 db.AbrirRecordset(sql, rs);
             },
             [&] {
                 if (!existe) return;
                 const vb::Variant ultimo = rs.EOF() ? vb::Variant(vb::Null) : rs.Fields("ULTIMO").Value();
-                numero = ultimo.IsNull()
-                             ? "00000001"
-                             : detail::NumeroSiguiente(
-                                   helpers::gFunciones().TextoAMoneda(vb::Mid(vb::TextOf(ultimo), 5, 8)).ToDouble());
+                numero = ultimo.IsNull() ? "00000001"
+                                         : detail::NumeroSiguiente(detail::NumeroDeClave(vb::TextOf(ultimo)));
             },
             [&] { db.CierraRecordset(rs); },
             [&] { resultado = Sucursal + numero + Letra; },
         },
-        detail::Manejador("AsignarNumeroComprobante"));
+        foundation::Tratamiento("AsignarNumeroComprobante"));
     return resultado;
 }
 

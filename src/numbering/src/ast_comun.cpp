@@ -4,6 +4,7 @@
 #include "ast_internal.h"
 #include "foundation/comunes.h"
 #include "foundation/db_dll.h"
+#include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
 #include "numbering/ast.h"
 #include "vb/conv.h"
@@ -16,12 +17,6 @@ namespace numbering {
 int32_t TalonarioActual = 0;
 
 namespace detail {
-
-vb::ErrorHandler Manejador(std::string rutina) {
-    return [rutina = std::move(rutina)](const vb::Error& e) {
-        return foundation::Db().TratamientoErrores(e, std::nullopt, rutina);
-    };
-}
 
 bool EsLetraValida(std::string_view letra) {
     const std::string l = vb::Trim(letra);
@@ -81,6 +76,16 @@ std::string NumeroSiguiente(double ultimo) {
         vb::Raise(vb::kErrOverflow, "La numeración del comprobante llegó a 99999999: no hay un número siguiente");
     }
     return vb::Format(siguiente, "00000000");
+}
+
+double NumeroDeClave(std::string_view clave) {
+    return helpers::gFunciones().TextoAMoneda(vb::Mid(clave, 5, 8)).ToDouble();
+}
+
+std::string FiltroClave(const std::string& tc, const std::string& sucursal, const std::string& letra) {
+    using foundation::SqlText;
+    return " WHERE TC = " + SqlText(tc) + " AND SUBSTRING(IDCOMPROBANTE,1,4)= " + SqlText(sucursal) +
+           " AND SUBSTRING(IDCOMPROBANTE,13,1) = " + SqlText(letra);
 }
 
 }  // namespace detail

@@ -12,10 +12,6 @@
 
 namespace numbering::detail {
 
-// The procedure's error handler: DB_Dll.TratamientoErrores with the routine name and the
-// default buttons.
-vb::ErrorHandler Manejador(std::string rutina);
-
 // True when the trimmed text is exactly one of the document letters (any case).
 bool EsLetraValida(std::string_view letra);
 
@@ -45,5 +41,12 @@ bool EsNumeroPlano(std::string_view texto);
 // The 8-digit number after `ultimo`; raises error 6 past 99999999, which would need a ninth
 // digit the document key does not have.
 std::string NumeroSiguiente(double ultimo);
+
+// The number part (characters 5-12) of a 13-character document key as a number.
+double NumeroDeClave(std::string_view clave);
+
+// " WHERE TC = 't' AND SUBSTRING(IDCOMPROBANTE,1,4)= 's' AND SUBSTRING(IDCOMPROBANTE,13,1) = 'l'":
+// the document keys of a type, branch and letter.
+std::string FiltroClave(const std::string& tc, const std::string& sucursal, const std::string& letra);
 
 }  // namespace numbering::detail

@@ -1,6 +1,6 @@
 // Next document number: the range walk, then the repair of a number already in use.
-#include <array>
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "ast_internal.h"
 #include "foundation/configuracion.h"
@@ -16,42 +16,25 @@ namespace numbering {
 namespace {
 
 using foundation::SqlText;
-
-template <class Lista>
-bool EnLista(std::string_view tc, const Lista& lista) {
-    for (const std::string_view codigo : lista) {
-        if (vb::Equals(tc, codigo)) return true;
-    }
-    return false;
-}
+using detail::FiltroClave;
+using detail::NumeroDeClave;
 
 // Types whose number is left alone once it has no accounting entry.
-constexpr std::array<std::string_view, 18> kSinReparacion = {
-    "OPG", "PG", "FC", "NC", "ND", "NP", "GF", "PR", "RM", "TK", "TKFC", "FP", "IR", "VS", "SI", "AJP", "AJN", "TRP"};
-
-// The number part (characters 5-12) of a 13-character document key as a number.
-double NumeroDeClave(const std::string& clave) {
-    return helpers::gFunciones().TextoAMoneda(vb::Mid(clave, 5, 8)).ToDouble();
-}
-
-// " WHERE TC = 't' AND SUBSTRING(IDCOMPROBANTE,1,4)= 's' AND SUBSTRING(IDCOMPROBANTE,13,1) = 'l'"
-std::string FiltroClave(const std::string& tc, const std::string& sucursal, const std::string& letra) {
-    return " WHERE TC = " + SqlText(tc) + " AND SUBSTRING(IDCOMPROBANTE,1,4)= " + SqlText(sucursal) +
-           " AND SUBSTRING(IDCOMPROBANTE,13,1) = " + SqlText(letra);
-}
+const std::vector<std::string> kSinReparacion = {"OPG", "PG",   "FC", "NC", "ND", "NP",  "GF",  "PR",  "RM",
+                                                 "TK",  "TKFC", "FP", "IR", "VS", "SI", "AJP", "AJN", "TRP"};
 
 }  // namespace
 
 std::string ObtieneTCEquivalente(const std::string& TC) {
     const std::string tc = vb::Trim(TC);
-    constexpr std::array<std::string_view, 13> kPorConfiguracion = {"FCC", "FPC", "FP", "NCC", "NDC", "PG", "FC",
-                                                                    "NC",  "ND",  "CB", "CBCT", "TK",  "TKFC"};
-    constexpr std::array<std::string_view, 5> kPropios = {"CBFP", "PGFP", "NCFP", "NCCP", "GF"};
-    if (EnLista(tc, kPorConfiguracion)) {
+    static const std::vector<std::string> kPorConfiguracion = {"FCC", "FPC", "FP", "NCC", "NDC", "PG",  "FC",
+                                                               "NC",  "ND",  "CB", "CBCT", "TK", "TKFC"};
+    static const std::vector<std::string> kPropios = {"CBFP", "PGFP", "NCFP", "NCCP", "GF"};
+    if (helpers::gFunciones().EstaEnLista(tc, kPorConfiguracion)) {
         std::string aux;
         return vb::Trim(foundation::Cfg("EQU_" + tc, aux));
     }
-    if (EnLista(tc, kPropios)) return tc;
+    if (helpers::gFunciones().EstaEnLista(tc, kPropios)) return tc;
     return "";
 }
 
@@ -78,7 +61,7 @@ void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::
     if (TC.empty()) return;
     foundation::DB_Dll& db = foundation::Db();
     const helpers::ClsFunciones& f = helpers::gFunciones();
-    const vb::ErrorHandler manejador = detail::Manejador("Obtener_Nro_Comprobante");
+    const vb::ErrorHandler manejador = foundation::Tratamiento("Obtener_Nro_Comprobante");
     const auto paso = [&](const vb::Step& s) { return vb::RunStep(s, manejador); };
     std::string nroHasta = "99999999";
     adodb::Recordset rs;
@@ -154,7 +137,7 @@ void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::
         return;
     }
 
-    if (EnLista(tc, kSinReparacion)) return;
+    if (f.EstaEnLista(tc, kSinReparacion)) return;
     if (vb::Equals(tc, "OC")) {
         sql = "SELECT * From C_MV_CPTE WHERE TC = " + SqlText(TC) + " AND IDCOMPROBANTE = " +
               SqlText(Sucursal + Numero + Letra);

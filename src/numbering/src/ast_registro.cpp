@@ -31,7 +31,7 @@ struct Registro {
 
     // Runs one statement under the error convention; false when the procedure is left.
     bool Paso(const vb::Step& paso) {
-        const vb::ErrorHandler manejador = detail::Manejador(kRutina);
+        const vb::ErrorHandler manejador = foundation::Tratamiento(kRutina);
         return vb::RunStep(paso, [&](const vb::Error& e) {
             const int respuesta = manejador(e);
             if (respuesta != vb::kAnswerRepeat) fallo = true;
@@ -68,7 +68,7 @@ struct Registro {
         if (SoloSQL) {
             if (avanza) {
                 const bool enTabla = tabla == "V_TA_CPTE";
-                SentenciaSQL = " UPDATE V_TA_CPTE SET " + Letra + "_ULTIMO_NRO = " + Numero + " WHERE CODIGO = " +
+                SentenciaSQL = " UPDATE V_TA_CPTE SET " + columna + " = " + Numero + " WHERE CODIGO = " +
                                foundation::SqlText(f.AjustaAncho(TC, 4)) +
                                (enTabla ? " AND TALONARIO=" : " AND TALONARIO =") + talonario;
             }

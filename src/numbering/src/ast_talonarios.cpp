@@ -18,7 +18,7 @@ void Obtener_Nro_Comprobante_Contable(const std::string& TC, std::string& Sucurs
                                       const std::string& UNegocio, std::string& NroHasta) {
     foundation::DB_Dll& db = foundation::Db();
     const helpers::ClsFunciones& f = helpers::gFunciones();
-    const vb::ErrorHandler manejador = detail::Manejador("Obtener_Nro_Comprobante_Contable");
+    const vb::ErrorHandler manejador = foundation::Tratamiento("Obtener_Nro_Comprobante_Contable");
     const auto paso = [&](const vb::Step& s) { return vb::RunStep(s, manejador); };
 
     if (vb::Trim(Letra).empty()) Letra = "X";

@@ -1,7 +1,7 @@
 // ClsCmnCptes: the stock and VAT-book sign of a document type, and the
 // quantity of an article still pending on a document.
-#include <array>
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "authorization/cls_cmn_cptes.h"
 #include "foundation/db_dll.h"
@@ -19,23 +19,16 @@ namespace authorization {
 namespace {
 
 // Stock signs by code, used when the type's row leaves ES unset.
-constexpr std::array<std::string_view, 7> kEntradas = {"IR", "AJP", "FCC", "NDC", "FPC", "NC", "RMC"};
-constexpr std::array<std::string_view, 7> kSalidas = {"VS", "AJN", "FC", "ND", "FP", "NCC", "RM"};
+const std::vector<std::string> kEntradas = {"IR", "AJP", "FCC", "NDC", "FPC", "NC", "RMC"};
+const std::vector<std::string> kSalidas = {"VS", "AJN", "FC", "ND", "FP", "NCC", "RM"};
 // VAT-book codes with sign -1 when the row leaves Signo unset; any other is +1.
-constexpr std::array<std::string_view, 4> kCreditos = {"NC", "NCC", "NCP", "NCCP"};
+const std::vector<std::string> kCreditos = {"NC", "NCC", "NCP", "NCCP"};
 
-// The code as passed (untrimmed) against a list, without regard to case.
-template <std::size_t N>
-bool EnLista(const std::string& codigo, const std::array<std::string_view, N>& lista) {
-    for (std::string_view c : lista) {
-        if (vb::Equals(codigo, c)) return true;
-    }
-    return false;
-}
-
+// The code is compared as passed (untrimmed), without regard to case.
 int SignoStockPorCodigo(const std::string& TC) {
-    if (EnLista(TC, kEntradas)) return 1;
-    if (EnLista(TC, kSalidas)) return -1;
+    const helpers::ClsFunciones& f = helpers::gFunciones();
+    if (f.EstaEnLista(TC, kEntradas)) return 1;
+    if (f.EstaEnLista(TC, kSalidas)) return -1;
     return 0;
 }
 
@@ -46,7 +39,7 @@ double CantidadDelDocumento(const char* tabla, const std::string& TC, const std:
     using foundation::SqlText;
     std::string sql = std::string("SELECT * FROM ") + tabla + " WHERE (TC = " + SqlText(TC) +
                       ") AND IDCOMPROBANTE = " + SqlText(vb::Trim(SucNroLetra)) + " AND IDARTICULO = " +
-                      SqlText(helpers::gFunciones().AjustaAncho(vb::Trim(IdArticulo), 25));
+                      numbering::detail::CodigoSql(vb::Trim(IdArticulo), numbering::kAnchoCodigoItem);
     adodb::Recordset rs;
     foundation::DB_Dll& db = foundation::Db();
     db.AbrirRecordset(sql, rs);
@@ -70,8 +63,7 @@ int ClsCmnCptes::ObtieneSignoComprobante(const std::string& TC, bool LibroIVA) {
     vb::RunSteps(
         {
             [&] {
-                sql = "SELECT * FROM V_TA_CPTE WHERE CODIGO=" +
-                      foundation::SqlText(helpers::gFunciones().AjustaAncho(vb::Trim(TC), 4));
+                sql = "SELECT * FROM V_TA_CPTE WHERE CODIGO=" + foundation::SqlText(numbering::detail::CodigoTC(TC));
             },
             [&] { db.AbrirRecordset(sql, rs); },
             [&] {
@@ -85,7 +77,8 @@ int ClsCmnCptes::ObtieneSignoComprobante(const std::string& TC, bool LibroIVA) {
                 if (sinFila) return;
                 if (LibroIVA) {
                     const vb::Variant& signo = rs.Fields("Signo").Value();
-                    resultado = signo.IsNull() ? (EnLista(TC, kCreditos) ? -1 : 1) : vb::CInt(vb::CDbl(signo));
+                    const bool credito = helpers::gFunciones().EstaEnLista(TC, kCreditos);
+                    resultado = signo.IsNull() ? (credito ? -1 : 1) : vb::CInt(vb::CDbl(signo));
                 } else {
                     const std::string es = vb::TextOf(rs.Fields("ES").Value());
                     resultado = vb::Equals(es, "E") ? 1 : vb::Equals(es, "S") ? -1 : SignoStockPorCodigo(TC);
@@ -93,7 +86,7 @@ int ClsCmnCptes::ObtieneSignoComprobante(const std::string& TC, bool LibroIVA) {
             },
             [&] { db.CierraRecordset(rs); },
         },
-        numbering::detail::Manejador("ObtieneSignoComprobante%"));
+        foundation::Tratamiento("ObtieneSignoComprobante%"));
     return resultado;
 }
 

@@ -1,6 +1,4 @@
-#include <optional>
-
-#include "foundation/db_dll.h"
+// Helpers shared by the stock functions of this library.
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
 #include "stock_internal.h"
@@ -9,21 +7,11 @@
 
 namespace numbering::detail {
 
-vb::ErrorHandler Manejador(const char* rutina) {
-    return [rutina](const vb::Error& error) {
-        return foundation::Db().TratamientoErrores(error, std::nullopt, std::string(rutina));
-    };
-}
-
 double ComoDoble(const adodb::Field& campo) {
     const vb::Variant& valor = campo.Value();
     if (valor.IsNull() || valor.IsEmpty()) return 0;
     if (valor.IsNumber()) return vb::CDbl(valor);
     return helpers::gFunciones().TextoADoble(vb::TextOf(valor));
-}
-
-std::string ComoTexto(const adodb::Field& campo) {
-    return vb::TextOf(helpers::gFunciones().ValorCampo(campo));
 }
 
 std::string AnchoFijo(std::string_view texto, int ancho) {

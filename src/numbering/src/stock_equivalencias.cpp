@@ -64,7 +64,7 @@ std::string ObtieneUnidadArticulo(const std::string& IdArticulo) {
     foundation::Db().AbrirRecordset(sql, rs);
     // An article without a master row has no unit.
     if (rs.EOF()) return {};
-    return vb::Trim(detail::ComoTexto(rs.Fields("IdUnidad")));
+    return vb::Trim(detail::TextoCampo(rs, "IdUnidad"));
 }
 
 bool IdArticuloTieneEquivalencias(const std::string& IdArticulo, const std::string& IdUnidadEquiv,
@@ -102,7 +102,7 @@ bool IdArticuloTieneEquivalencias(const std::string& IdArticulo, const std::stri
                 }
             },
         },
-        detail::Manejador("IdArticuloTieneEquivalencias"));
+        foundation::Tratamiento("IdArticuloTieneEquivalencias"));
     return resultado;
 }
 

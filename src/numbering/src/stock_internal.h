@@ -4,20 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "ast_internal.h"  // TextoCampo
 #include "db/adodb.h"
-#include "vb/steps.h"
 
 namespace numbering::detail {
-
-// The error convention with the shared error routine under a routine name.
-vb::ErrorHandler Manejador(const char* rutina);
 
 // A field as a double, the way ValorCampo and TextoADoble read it: Null
 // gives 0, a number its value, a text its numeric value.
 double ComoDoble(const adodb::Field& campo);
-
-// A field as text, Null as the empty text.
-std::string ComoTexto(const adodb::Field& campo);
 
 // A fixed-width text: padded with blanks on the right, cut at the width
 // (widths count characters).

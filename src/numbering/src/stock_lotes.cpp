@@ -1,4 +1,7 @@
 // Lots of an article with stock in a depot, and the inputs of an article.
+#include <algorithm>
+#include <cmath>
+
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
@@ -21,6 +24,14 @@ std::string DepositoSql(const std::string& IdDeposito) {
         return detail::CodigoSql(vb::Trim(codigo), 4);
     }
     return detail::CodigoSql(deposito, 4);
+}
+
+// True when the running total has reached the quantity. Sums of binary
+// fractions miss by a rounding step (0.7 + 0.1 is just below 0.8), which
+// would otherwise leave a remainder of about 1e-16 for the next lot or as a
+// lot-less element.
+bool Cubierta(double total, double cantidad) {
+    return std::fabs(cantidad - total) <= 1e-9 * std::max(1.0, std::fabs(cantidad));
 }
 
 ItemCantidad Elemento(std::string_view codigo, std::string_view unidad, double cantidad) {
@@ -52,21 +63,23 @@ bool ArticuloTieneLotes(const std::string& IdArticulo, const std::string& IdDepo
                 // Whole lots while they fit, the rest from the next lot. The
                 // loop ends once the quantity is covered, so that no element
                 // carries 0.
-                for (; !rs.EOF() && total != Cantidad; rs.MoveNext()) {
+                for (; !rs.EOF() && !Cubierta(total, Cantidad); rs.MoveNext()) {
                     double q = detail::ComoDoble(rs.Fields("Cantidad"));
                     const bool ultimo = total + q > Cantidad;
                     if (ultimo) q = Cantidad - total;
                     total = ultimo ? Cantidad : total + q;
-                    LotesArticulo.push_back(Elemento(detail::ComoTexto(rs.Fields("NroLote")), "", q));
+                    LotesArticulo.push_back(Elemento(detail::TextoCampo(rs, "NroLote"), "", q));
                     if (ultimo) break;
                 }
             },
             [&] {
-                if (Cantidad > total) LotesArticulo.push_back(Elemento("", "", Cantidad - total));
+                if (Cantidad > total && !Cubierta(total, Cantidad)) {
+                    LotesArticulo.push_back(Elemento("", "", Cantidad - total));
+                }
             },
             [&] { db.CierraRecordset(rs); },
         },
-        detail::Manejador("ArticuloTieneLotes"));
+        foundation::Tratamiento("ArticuloTieneLotes"));
     return resultado;
 }
 
@@ -87,15 +100,15 @@ bool IdArticuloTieneInsumos(const std::string& IdArticulo, std::vector<ItemCanti
             [&] {
                 if (SoloVerifica) return;
                 for (; !rs.EOF(); rs.MoveNext()) {
-                    InsumosArticulo.back() = Elemento(detail::ComoTexto(rs.Fields("IdArticuloInsumo")),
-                                                      detail::ComoTexto(rs.Fields("IdUnidadInsumo")),
+                    InsumosArticulo.back() = Elemento(detail::TextoCampo(rs, "IdArticuloInsumo"),
+                                                      detail::TextoCampo(rs, "IdUnidadInsumo"),
                                                       detail::ComoDoble(rs.Fields("Cantidad")));
                     InsumosArticulo.emplace_back();
                 }
             },
             [&] { db.CierraRecordset(rs); },
         },
-        detail::Manejador("IdArticuloTieneInsumos"));
+        foundation::Tratamiento("IdArticuloTieneInsumos"));
     return resultado;
 }
 

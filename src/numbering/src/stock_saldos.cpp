@@ -38,7 +38,7 @@ void ControlStock(const std::string& IdDeposito, const std::string& IdArticulo, 
             [&] { Stock = rs.EOF() ? 0 : detail::ComoDoble(rs.Fields("STOCK")); },
             [&] { db.CierraRecordset(rs); },
         },
-        detail::Manejador("ControlStock"));
+        foundation::Tratamiento("ControlStock"));
 }
 
 }  // namespace numbering

@@ -164,7 +164,6 @@ private:
     void AgregaABusqueda(int KeyCode);
     void BusquedaEnServidor(int Index);
     void InformaFaltante();
-    int ReportaError(const vb::Error& error, const char* rutina) const;
 
     helpers::ClsFunciones funciones_;
     bool EsConsultaArticulos_ = false;

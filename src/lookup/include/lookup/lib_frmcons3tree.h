@@ -100,8 +100,6 @@ private:
 
     std::vector<QTreeWidgetItem*> nodos_;
     std::unordered_map<std::string, QTreeWidgetItem*> claves_;
-    std::string cabeza_;  // SQL before its ORDER BY part
-    std::string cola_;    // the ORDER BY part
     bool cargado_ = false;
     bool propagando_ = false;
 };
