@@ -293,6 +293,32 @@ TEST_F(ActualizaStockTest, APostingTheOperatorAbandonsIsReportedAndLeavesNothing
     }
 }
 
+TEST_F(ActualizaStockTest, ACommitTheDatabaseRefusesIsAFailureWhateverTheAnswer) {
+    // Every stock row names a parent that does not exist; the deferred key is
+    // checked only at the commit, which the database then refuses.
+    Ejecuta("CREATE TABLE T_PADRE (ID INTEGER PRIMARY KEY)");
+    Ejecuta("PRAGMA foreign_keys = OFF");  // a key column with a default needs the keys off while it is added
+    Ejecuta("ALTER TABLE V_MV_STOCK ADD COLUMN IDPADRE INTEGER DEFAULT 1 "
+            "REFERENCES T_PADRE (ID) DEFERRABLE INITIALLY DEFERRED");
+    Ejecuta("PRAGMA foreign_keys = ON");
+    auto g = Grilla(1);
+    Linea(*g, 1, "A1", "1");
+    for (const int respuesta : {ui::vbIgnore, ui::vbAbort}) {
+        SCOPED_TRACE(respuesta);
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(respuesta);
+        Llamada c{.sql = "PREVIO"};
+        Postea(*g, c);
+
+        EXPECT_TRUE(c.hayError);
+        ASSERT_EQ(operador_.Shown().size(), 1U);
+        EXPECT_NE(operador_.Shown()[0].prompt.find("FOREIGN KEY"), std::string::npos) << operador_.Shown()[0].prompt;
+        EXPECT_EQ(c.sql, "PREVIO");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        EXPECT_FALSE(db_.gCnn.InTransaction());
+    }
+}
+
 TEST_F(ActualizaStockTest, ApostrophesInTextsReachTheDatabaseIntact) {
     auto g = Grilla(1);
     Linea(*g, 1, "A1", "1", {{kColControladoPor, "O'Neil"}, {kColDescripcion, "Llave 3/4'' x"}});

@@ -21,8 +21,6 @@
 namespace authorization {
 
 using namespace entrygrids;
-using entrygrids::detail::Campo;
-using entrygrids::detail::CampoT;
 using entrygrids::detail::Procedimiento;
 
 namespace {
@@ -110,7 +108,7 @@ void ClsCmnCptes::AsignarDatosComprobante(const std::string& TC, const std::stri
     detail::CargaArticulos carga{*this, TC, SucNroLetra, Compras, cabecera, p};
     try {
         p([&] { carga.signoInvertido = IdRepartoRM != nullptr && *IdRepartoRM == -98; });
-        p([&] { carga.entregaParcial = foundation::TextoABoolean(detail::CfgValor("EntregaParcialRemito")); });
+        p([&] { carga.entregaParcial = foundation::TextoABoolean(CfgValor("EntregaParcialRemito")); });
         const std::string prefijo = Compras ? "C_" : "V_";
         std::string filtro = " WHERE TC = " + SqlText(helpers::gFunciones().AjustaAncho(vb::Trim(TC), 4)) +
                              " AND IDCOMPROBANTE = " + SqlText(vb::Trim(SucNroLetra));

@@ -27,20 +27,6 @@ constexpr std::uint32_t kBlanco = 0xFFFFFF;
 vb::Currency Moneda(std::string_view texto) { return helpers::gFunciones().TextoAMoneda(texto); }
 double Doble(std::string_view texto) { return helpers::gFunciones().TextoADoble(texto); }
 
-// Currency times currency, rounded to four decimals as the fixed-point type does.
-vb::Currency Producto(vb::Currency a, vb::Currency b) { return vb::Currency::FromDouble(a.ToDouble() * b.ToDouble()); }
-
-// A stored yes/no value: Null, empty and 0 are false.
-bool Verdadero(const vb::Variant& valor) {
-    if (valor.IsNull() || valor.IsEmpty()) return false;
-    if (valor.IsNumber()) return vb::CDbl(valor) != 0;
-    const std::string texto = vb::Trim(vb::TextOf(valor));
-    if (texto.empty()) return false;
-    if (const auto n = vb::ParseNumber(texto)) return *n != 0;
-    return !vb::Equals(texto, "FALSE") && !vb::Equals(texto, "FALSO") && !vb::Equals(texto, "NO") &&
-           !vb::Equals(texto, "N");
-}
-
 std::string Bandera(bool valor) { return valor ? "-1" : "0"; }
 
 std::string Bandera(const adodb::Recordset& rs, std::string_view campo) {

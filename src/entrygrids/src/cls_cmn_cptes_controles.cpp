@@ -55,7 +55,7 @@ bool ClsCmnCptes::ValidaCantidadLineasCpte(const std::string& TC, const std::str
             p([&] {
                 lineas = rs.EOF() ? 0
                                   : vb::CInt(helpers::gFunciones()
-                                                 .TextoAMoneda(entrygrids::detail::Campo(rs, "CantLineas"))
+                                                 .TextoAMoneda(entrygrids::Campo(rs, "CantLineas"))
                                                  .ToDouble());
             });
             p([&] { db.CierraRecordset(rs); });

@@ -22,13 +22,8 @@
 namespace authorization {
 
 using namespace entrygrids;
-using entrygrids::detail::AnchoX;
-using entrygrids::detail::CfgEsSI;
 
 namespace {
-
-// QLineEdit's own "no limit".
-constexpr int kSinLimite = 32767;
 
 [[noreturn]] void FaltaControl() { vb::Raise(91, "Object variable or With block variable not set"); }
 
@@ -144,8 +139,8 @@ void DisponeArticulos(ui::FlexGrid& g, const QWidget& obj, const Reglas& r, cons
     }
 
     if (vb::Equals(r.tc, "DVPE")) {
-        Columna(g, kColAuxNroSerie, detail::TextWidth(obj, "Nro. de Serie"), "Nro. Serie");
-        Columna(g, kColAuxNroLote, detail::TextWidth(obj, "Nro. de Lote"), "Nro. Lote");
+        Columna(g, kColAuxNroSerie, TextWidth(obj, "Nro. de Serie"), "Nro. Serie");
+        Columna(g, kColAuxNroLote, TextWidth(obj, "Nro. de Lote"), "Nro. Lote");
     } else {
         Columna(g, kColAuxNroSerie, 0, "AuxNroSerie");
         Columna(g, kColAuxNroLote, 0, "AuxNroLote");
@@ -289,7 +284,7 @@ namespace entrygrids {
 
 std::string DataField(const QLineEdit& caja) { return caja.property(kPropDataField).toString().toStdString(); }
 std::string Tag(const QLineEdit& caja) { return caja.property(kPropTag).toString().toStdString(); }
-int MaxLength(const QLineEdit& caja) { return caja.maxLength() >= 32767 ? 0 : caja.maxLength(); }
+int MaxLength(const QLineEdit& caja) { return caja.maxLength() >= kSinLimite ? 0 : caja.maxLength(); }
 
 }  // namespace entrygrids
 
@@ -307,7 +302,7 @@ void ClsCmnCptes::InicializaGrids(ui::FlexGrid* MSFlexGrid1, ui::FlexGrid* MSFle
         adodb::Recordset rs;
         db.AbrirRecordset(sql, rs);
         // A type without a row has no area.
-        r.sistema = rs.EOF() ? std::string() : detail::CampoT(rs, "Sistema");
+        r.sistema = rs.EOF() ? std::string() : CampoT(rs, "Sistema");
     }
 
     r.deposito = CfgEsSI("PideDepositoEnCptes");
@@ -326,9 +321,9 @@ void ClsCmnCptes::InicializaGrids(ui::FlexGrid* MSFlexGrid1, ui::FlexGrid* MSFle
         TxtEdit->setVisible(false);
     }
 
-    std::string tituloCodigo = vb::Trim(detail::CfgValor("NombreArticulos"));
+    std::string tituloCodigo = vb::Trim(CfgValor("NombreArticulos"));
     if (tituloCodigo.empty()) tituloCodigo = "Código";
-    tituloCodigo = detail::CasoPropio(tituloCodigo);
+    tituloCodigo = CasoPropio(tituloCodigo);
 
     if (MSFlexGrid2 != nullptr) {
         DisponeArticulos(*MSFlexGrid2, Obj, r, tituloCodigo);

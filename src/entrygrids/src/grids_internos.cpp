@@ -4,15 +4,18 @@
 #include <QString>
 #include <QWidget>
 
+#include <utility>
+
 #include "db/adodb.h"
 #include "foundation/configuracion.h"
 #include "foundation/db_dll.h"
 #include "helpers/helpers.h"
 #include "ui/flexgrid.h"
+#include "vb/conv.h"
 #include "vb/text.h"
 #include "vb/variant.h"
 
-namespace entrygrids::detail {
+namespace entrygrids {
 
 std::string CfgValor(const std::string& clave) {
     std::string aux;
@@ -21,12 +24,15 @@ std::string CfgValor(const std::string& clave) {
 
 bool CfgEsSI(const std::string& clave) { return foundation::EsSI(CfgValor(clave)); }
 
-long TextWidth(const QWidget& obj, std::string_view texto) {
-    const QString q = QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
-    return static_cast<long>(obj.fontMetrics().horizontalAdvance(q)) * ui::kTwipsPerPixel;
+bool Verdadero(const vb::Variant& valor) {
+    if (valor.IsNull() || valor.IsEmpty()) return false;
+    if (valor.IsNumber()) return vb::CDbl(valor) != 0;
+    const std::string texto = vb::Trim(vb::TextOf(valor));
+    if (texto.empty()) return false;
+    if (const auto n = vb::ParseNumber(texto)) return *n != 0;
+    return !vb::Equals(texto, "FALSE") && !vb::Equals(texto, "FALSO") && !vb::Equals(texto, "NO") &&
+           !vb::Equals(texto, "N");
 }
-
-long AnchoX(const QWidget& obj, int n) { return n <= 0 ? 0 : TextWidth(obj, std::string(n, 'X')); }
 
 std::string CasoPropio(std::string_view texto) {
     QString q = QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
@@ -42,6 +48,25 @@ std::string CasoPropio(std::string_view texto) {
     return q.toStdString();
 }
 
+long TextWidth(const QWidget& obj, std::string_view texto) {
+    const QString q = QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+    return static_cast<long>(obj.fontMetrics().horizontalAdvance(q)) * ui::kTwipsPerPixel;
+}
+
+long AnchoX(const QWidget& obj, int n) { return n <= 0 ? 0 : TextWidth(obj, std::string(n, 'X')); }
+
+std::string Campo(const adodb::Recordset& rs, std::string_view nombre) {
+    return vb::TextOf(helpers::gFunciones().ValorCampo(rs.Fields(nombre)));
+}
+
+std::string CampoT(const adodb::Recordset& rs, std::string_view nombre) { return vb::Trim(Campo(rs, nombre)); }
+
+vb::Currency Producto(vb::Currency a, vb::Currency b) { return vb::Currency::FromDouble(a.ToDouble() * b.ToDouble()); }
+
+}  // namespace entrygrids
+
+namespace entrygrids::detail {
+
 bool LineaCargada(const ui::FlexGrid& grilla, int fila) { return !vb::Trim(grilla.TextMatrix(fila, 0)).empty(); }
 
 long CuentaLineas(const ui::FlexGrid* grilla) {
@@ -53,23 +78,12 @@ long CuentaLineas(const ui::FlexGrid* grilla) {
     return n;
 }
 
-std::string Campo(const adodb::Recordset& rs, std::string_view nombre) {
-    return vb::TextOf(helpers::gFunciones().ValorCampo(rs.Fields(nombre)));
-}
-
-std::string CampoT(const adodb::Recordset& rs, std::string_view nombre) { return vb::Trim(Campo(rs, nombre)); }
-
 bool EsNulo(const adodb::Recordset& rs, std::string_view nombre) { return rs.Fields(nombre).Value().IsNull(); }
 
 void Procedimiento::Ejecuta(const vb::Step& sentencia) const {
-    const bool sigue = vb::RunStep(sentencia, [this](const vb::Error& error) {
-        return foundation::Db().TratamientoErrores(error, std::nullopt, rutina_);
-    });
-    if (!sigue) throw Abandono{};
+    if (!vb::RunStep(sentencia, manejador_)) throw Abandono{};
 }
 
-void Procedimiento::Informa(const vb::Error& error) const {
-    foundation::Db().TratamientoErrores(error, std::nullopt, rutina_);
-}
+void Procedimiento::Informa(const vb::Error& error) const { manejador_(error); }
 
 }  // namespace entrygrids::detail

@@ -9,8 +9,10 @@
 #include <algorithm>
 
 #include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
+#include "foundation/db_dll.h"
 #include "helpers/helpers.h"
-#include "listas.h"
+#include "lots/listas.h"
 #include "vb/error.h"
 #include "vb/text.h"
 
@@ -18,16 +20,14 @@ namespace authorization {
 
 namespace {
 
-using lots::detail::IgualesComoTexto;
-using lots::detail::Manejador;
-using lots::detail::TokensDeLista;
+using lots::TokensDeLista;
 
 constexpr const char* kRutinaDescompone = "Cuenta_Series_Y_Lotes%";
 constexpr const char* kRutinaCuenta = "Cuenta_Series_Lotes";
 
 bool EstaEntre(const std::vector<std::string>& textos, const std::string& buscado) {
     return std::any_of(textos.begin(), textos.end(),
-                       [&](const std::string& t) { return IgualesComoTexto(t, buscado); });
+                       [&](const std::string& t) { return vb::Equals(t, buscado); });
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ std::string ClsCmnCptes::StrSerieLote(const std::string& Serie_Lote) {
                 tomadas.push_back(std::move(clave));
             }
         },
-        Manejador(kRutinaDescompone));
+        foundation::Tratamiento(kRutinaDescompone));
     return resultado;
 }
 
@@ -60,7 +60,7 @@ vb::Variant ClsCmnCptes::DescomponeSerieLote(const std::string& Serie_Lote, std:
                 Arreglo.emplace_back();
             }
         },
-        Manejador(kRutinaDescompone));
+        foundation::Tratamiento(kRutinaDescompone));
     return {};
 }
 
@@ -74,7 +74,7 @@ vb::Variant ClsCmnCptes::DescomponePosicionCantidadLote(const std::string& Posic
     // One quantity for each position, and the trailing empty element, even
     // when a token cannot be split.
     ArrCantidades.assign(ArrPosiciones.size(), std::string());
-    const auto handler = Manejador(kRutinaDescompone);
+    const auto handler = foundation::Tratamiento(kRutinaDescompone);
     for (std::size_t j = 0; j + 1 < ArrPosiciones.size(); ++j) {
         const bool seguir = vb::RunStep(
             [&] {
@@ -108,7 +108,7 @@ long ClsCmnCptes::Cuenta_Series_Lotes(const std::string& PipeSeries, const std::
             } else if (!PIPELotes.empty()) {
                 series.assign(lotes.size(), std::string());
             }
-            if (lots::detail::EsVerdadero(SinConsolidar)) {
+            if (entrygrids::Verdadero(SinConsolidar)) {
                 resultado = static_cast<long>(series.size()) - 1;
                 return;
             }
@@ -120,7 +120,7 @@ long ClsCmnCptes::Cuenta_Series_Lotes(const std::string& PipeSeries, const std::
             }
             resultado = static_cast<long>(claves.size());
         },
-        Manejador(kRutinaCuenta));
+        foundation::Tratamiento(kRutinaCuenta));
     return resultado;
 }
 
@@ -142,7 +142,7 @@ long ClsCmnCptes::Cantidad_Series_Lotes(const std::string& Pipes) {
             DescomponeSerieLote(Pipes, tokens);
             resultado = static_cast<long>(tokens.size()) - 1;
         },
-        Manejador(kRutinaCuenta));
+        foundation::Tratamiento(kRutinaCuenta));
     return resultado;
 }
 
@@ -156,25 +156,23 @@ long ClsCmnCptes::Busca_Lotes_Series(const std::string& PipeSeriesLotes, const s
     long resultado = 0;
     vb::RunStep(
         [&] {
-            std::string_view resto = PipeSeriesLotes;
-            const std::string texto = vb::Trim(resto);
-            resto = texto;
-            if (!resto.empty() && resto.front() == '|') resto.remove_prefix(1);
-            if (resto.find('|') == std::string_view::npos) {
+            const std::vector<std::string> tokens = TokensDeLista(PipeSeriesLotes);
+            // 0 for a list without tokens; the token count plus one when no
+            // token matches.
+            if (tokens.empty()) {
                 resultado = 0;
                 return;
             }
             const std::string buscado = vb::Trim(QueSerieLote);
-            const std::vector<std::string> tokens = TokensDeLista(PipeSeriesLotes);
             resultado = static_cast<long>(tokens.size()) + 1;
             for (std::size_t i = 0; i < tokens.size(); ++i) {
-                if (IgualesComoTexto(vb::Trim(tokens[i]), buscado)) {
+                if (vb::Equals(vb::Trim(tokens[i]), buscado)) {
                     resultado = static_cast<long>(i) + 1;
                     return;
                 }
             }
         },
-        Manejador(kRutinaCuenta));
+        foundation::Tratamiento(kRutinaCuenta));
     return resultado;
 }
 

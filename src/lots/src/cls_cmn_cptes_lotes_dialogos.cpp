@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
-#include "foundation/configuracion.h"
+#include "foundation/db_dll.h"
 #include "helpers/helpers.h"
-#include "listas.h"
 #include "lots/frm_carga_lotesy_series.h"
 #include "lots/frm_lotey_posicion.h"
 #include "ui/flexgrid.h"
@@ -60,7 +60,7 @@ void ClsCmnCptes::PideSerieLote(const std::string& Articulo, double Cantidad, co
             [&] { SerieNvo = frm->Series; },
             [&] { LoteNvo = frm->Lotes; },
         },
-        lots::detail::Manejador(kRutina));
+        foundation::Tratamiento(kRutina));
 }
 
 void ClsCmnCptes::PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string& Articulo,
@@ -77,13 +77,12 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string&
         {
             [&] {
                 if (!deposito.empty()) return;
-                std::string valorAux;
-                deposito = foundation::Cfg("DepositoDefault", valorAux);
+                deposito = entrygrids::CfgValor("DepositoDefault");
                 if (Deposito != nullptr) *Deposito = deposito;
             },
             [&] { seguir = Cantidad != 0; },
         },
-        lots::detail::Manejador(kRutina));
+        foundation::Tratamiento(kRutina));
     if (!seguir) return;
 
     frm = std::make_unique<lots::FrmCargaLotesySeries>();
@@ -116,7 +115,7 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string&
             [&] { CantidadesNvo = frm->Series; },
             [&] { Cantidad = frm->Cantidad; },
         },
-        lots::detail::Manejador(kRutina));
+        foundation::Tratamiento(kRutina));
 }
 
 void ClsCmnCptes::CuentaLotesEnGrilla(ui::FlexGrid& Grilla, const std::string& Articulo, std::string& LotesEnGrid,
@@ -124,7 +123,7 @@ void ClsCmnCptes::CuentaLotesEnGrilla(ui::FlexGrid& Grilla, const std::string& A
     LotesEnGrid.clear();
     CantidadesEnGrid.clear();
     for (int fila = 1; fila < Grilla.Rows(); ++fila) {
-        if (!lots::detail::IgualesComoTexto(Grilla.TextMatrix(fila, entrygrids::kColCodigo), Articulo)) continue;
+        if (!vb::Equals(Grilla.TextMatrix(fila, entrygrids::kColCodigo), Articulo)) continue;
         AgregaCelda(LotesEnGrid, Grilla.TextMatrix(fila, entrygrids::kColAuxNroLote));
         AgregaCelda(CantidadesEnGrid, Grilla.TextMatrix(fila, entrygrids::kColAuxNroSerie));
     }
@@ -159,7 +158,7 @@ void ClsCmnCptes::PidePosicionLote(const std::string& Articulo, const std::strin
             [&] { PosicionNVO = frm->Posiciones; },
             [&] { LoteNvo = frm->Lotes; },
         },
-        lots::detail::Manejador(kRutina));
+        foundation::Tratamiento(kRutina));
 }
 
 }  // namespace authorization

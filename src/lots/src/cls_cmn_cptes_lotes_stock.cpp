@@ -1,11 +1,10 @@
 // ClsCmnCptes: stock balances by depot, lot, serial and position. Read only.
 #include "authorization/cls_cmn_cptes.h"
 #include "db/adodb.h"
-#include "foundation/configuracion.h"
+#include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
-#include "listas.h"
 #include "numbering/stock.h"
 #include "vb/text.h"
 #include "vb/variant.h"
@@ -54,8 +53,7 @@ double ClsCmnCptes::ObtieneStock(const std::string& IdArticulo, std::string* IdD
             {
                 [&] {
                     if (!EsIgnorar(deposito)) return;
-                    std::string valorAux;
-                    deposito = F().AjustaAncho(vb::Trim(foundation::Cfg("DepositoDefault", valorAux)), 4);
+                    deposito = F().AjustaAncho(vb::Trim(entrygrids::CfgValor("DepositoDefault")), 4);
                     if (IdDeposito != nullptr) *IdDeposito = deposito;
                 },
                 [&] {
@@ -67,7 +65,7 @@ double ClsCmnCptes::ObtieneStock(const std::string& IdArticulo, std::string* IdD
                 },
                 [&] { numbering::ControlStock(deposito, IdArticulo, unidad, saldo); },
             },
-            lots::detail::Manejador("ObtieneStock"));
+            foundation::Tratamiento("ObtieneStock"));
         return saldo;
     }
 
@@ -84,8 +82,8 @@ double ClsCmnCptes::ObtieneStock(const std::string& IdArticulo, std::string* IdD
             [&] { db.AbrirRecordset(sql, rs); },
             [&] {
                 // No row (an unknown article) fails here and is reported.
-                usaSerie = lots::detail::EsVerdadero(rs.Fields("USASERIE").Value());
-                usaLote = lots::detail::EsVerdadero(rs.Fields("USALOTE").Value());
+                usaSerie = entrygrids::Verdadero(rs.Fields("USASERIE").Value());
+                usaLote = entrygrids::Verdadero(rs.Fields("USALOTE").Value());
             },
             [&] {
                 sql = " SELECT SUM(CANTIDAD) AS SaldoStock FROM STK_SERIES_Y_LOTES " +
@@ -97,7 +95,7 @@ double ClsCmnCptes::ObtieneStock(const std::string& IdArticulo, std::string* IdD
             [&] { saldo = F().TextoADoble(vb::TextOf(F().ValorCampo(rs.Fields("SaldoStock")))); },
             [&] { db.CierraRecordset(rs); },
         },
-        lots::detail::Manejador("ObtieneStock"));
+        foundation::Tratamiento("ObtieneStock"));
     return saldo;
 }
 

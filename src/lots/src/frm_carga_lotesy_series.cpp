@@ -13,10 +13,11 @@
 
 #include "authorization/cls_cmn_cptes.h"
 #include "db/adodb.h"
+#include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
-#include "listas.h"
+#include "lots/listas.h"
 #include "ui/flexgrid.h"
 #include "vb/conv.h"
 #include "vb/steps.h"
@@ -71,11 +72,7 @@ FrmCargaLotesySeries::FrmCargaLotesySeries(QWidget* parent)
     : FrmGrillaLotes("FrmCargaLotesySeries", "Numeros de Serie", "F2 &Aceptar", 2, parent) {
     auto* vistaPrevia = new VistaPreviaTeclas(*this, [this](int KeyCode, int Shift) {
         bool tomada = false;
-        try {
-            tomada = Form_KeyDown(KeyCode, Shift);
-        } catch (...) {
-            F().ManejaError(vb::CurrentError());
-        }
+        helpers::AlUsuario([&] { tomada = Form_KeyDown(KeyCode, Shift); });
         return tomada;
     });
     qApp->installEventFilter(vistaPrevia);
@@ -100,7 +97,7 @@ void FrmCargaLotesySeries::CargaDatos() {
         if (EsTalle && EsSerieYLote) EsSerieYLote = EsLote = false;
     });
     vb::IgnoreErrors(
-        [this] { lblArticulo().setText(QString::fromStdString(detail::MayusculaInicial(ArticuloDescripcion))); });
+        [this] { lblArticulo().setText(QString::fromStdString(entrygrids::CasoPropio(ArticuloDescripcion))); });
     vb::IgnoreErrors([this] { InicializaGrid(); });
     vb::IgnoreErrors([this] { VerificaAnteriores(); });
     vb::IgnoreErrors([this] { VerificaExistenciasEnGrilla(); });
@@ -174,8 +171,8 @@ void FrmCargaLotesySeries::VerificaAnterioresSalidas() {
     std::vector<std::string> clavesEnStock;
     for (; !rs.EOF(); rs.MoveNext()) {
         const int fila = AgregaFila();
-        g.SetTextMatrix(fila, kColLote, vb::Trim(vb::TextOf(F().ValorCampo(rs.Fields("NroLote")))));
-        g.SetTextMatrix(fila, kColSerie, vb::Trim(vb::TextOf(F().ValorCampo(rs.Fields("NroSerie")))));
+        g.SetTextMatrix(fila, kColLote, entrygrids::CampoT(rs, "NroLote"));
+        g.SetTextMatrix(fila, kColSerie, entrygrids::CampoT(rs, "NroSerie"));
         g.SetTextMatrix(fila, kColStock, vb::TextOf(rs.Fields("Cantidad").Value()));
         g.SetTextMatrix(fila, kColCantidad, "");
         clavesEnStock.push_back(ClaveDeFila(fila));
@@ -189,9 +186,9 @@ void FrmCargaLotesySeries::VerificaAnterioresSalidas() {
         const std::string& token = anteriores[i];
         if (token.empty() || token == vb::kChr255) continue;
         const bool enStock = std::any_of(clavesEnStock.begin(), clavesEnStock.end(),
-                                         [&](const std::string& c) { return detail::IgualesComoTexto(c, token); });
+                                         [&](const std::string& c) { return vb::Equals(c, token); });
         if (enStock) continue;
-        const detail::LoteSerie partes = detail::PartesDeToken(token);
+        const LoteSerie partes = PartesDeToken(token);
         const int fila = AgregaFila();
         g.SetTextMatrix(fila, kColLote, partes.Lote);
         g.SetTextMatrix(fila, kColSerie, partes.Serie);
@@ -218,7 +215,7 @@ void FrmCargaLotesySeries::VerificaAnterioresEntradas() {
     ui::FlexGrid& g = MSFlexGrid1();
     const auto carga = [&](const std::string& lista, int columna) {
         if (vb::Trim(F().QuitaCaracteres(lista, "|")).empty()) return;
-        const std::vector<std::string> tokens = detail::TokensDeLista(lista);
+        const std::vector<std::string> tokens = TokensDeLista(lista);
         for (std::size_t i = 0; i < tokens.size() && static_cast<int>(i) + 1 < g.Rows(); ++i) {
             g.SetTextMatrix(static_cast<int>(i) + 1, columna, tokens[i]);
         }
@@ -244,7 +241,7 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla() {
         for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
             if (i >= cantidades.size()) break;
             for (int fila = 1; fila < g.Rows(); ++fila) {
-                if (!detail::IgualesComoTexto(ClaveDeFila(fila), tokens[i])) continue;
+                if (!vb::Equals(ClaveDeFila(fila), tokens[i])) continue;
                 g.SetTextMatrix(fila, kColStock,
                                 vb::CStr(ADoble(g.TextMatrix(fila, kColStock)) - ADoble(cantidades[i])));
                 break;
@@ -315,9 +312,7 @@ std::string FrmCargaLotesySeries::ListaDeColumna(int Columna) const {
 
 void FrmCargaLotesySeries::CmdAceptar_Click() {
     if (!TerminaEdicionPendiente()) return;
-    const vb::ErrorHandler manejador = [](const vb::Error& error) {
-        return foundation::Db().TratamientoErrores(error);
-    };
+    const vb::ErrorHandler manejador = foundation::Tratamiento();
     if (EsConsultaDeSerieLote) {
         bool construir = false;
         if (!vb::RunStep([&] { construir = AjustaCantidadPedida(Cantidad, MostrarForm, kStockMenor); }, manejador)) {

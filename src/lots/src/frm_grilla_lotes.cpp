@@ -20,10 +20,11 @@
 #include <vector>
 
 #include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
+#include "entrygrids/edicion.h"
 #include "foundation/comunes.h"
 #include "foundation/db_dll.h"
 #include "helpers/helpers.h"
-#include "listas.h"
 #include "ui/flexgrid.h"
 #include "ui/msgbox.h"
 #include "vb/conv.h"
@@ -35,9 +36,7 @@ namespace lots {
 
 namespace {
 
-constexpr const char* kPropiedadDataField = "DataField";
 constexpr int kLargoCodigo = 25;
-constexpr int kSinLimite = 32767;  // an edit box's limit when none is set
 
 // The sums are of quantities kept with four decimals; two sums that differ
 // by less than half of the last decimal are the same quantity.
@@ -167,14 +166,12 @@ void FrmGrillaLotes::CmdCancelar_Click() { hide(); }
 
 bool FrmGrillaLotes::EditorVisible() const { return TxtEdit_->isVisibleTo(this); }
 
-std::string FrmGrillaLotes::DataField(const QLineEdit& Edt) {
-    return Edt.property(kPropiedadDataField).toString().toStdString();
-}
+std::string FrmGrillaLotes::DataField(const QLineEdit& Edt) { return entrygrids::DataField(Edt); }
 
 void FrmGrillaLotes::Text_Propiedades(QLineEdit& Edt, long Columna) {
     const bool cantidad = EsColumnaCantidad(Columna);
-    Edt.setProperty(kPropiedadDataField, QString::fromUtf8(cantidad ? kCeldaCantidad : ""));
-    Edt.setMaxLength(cantidad ? kSinLimite : kLargoCodigo);
+    Edt.setProperty(entrygrids::kPropDataField, QString::fromUtf8(cantidad ? kCeldaCantidad : ""));
+    Edt.setMaxLength(cantidad ? entrygrids::kSinLimite : kLargoCodigo);
 }
 
 QRect FrmGrillaLotes::RectanguloDeCelda() const {
@@ -258,9 +255,8 @@ void FrmGrillaLotes::EditKeyCode(ui::FlexGrid& Grilla, QLineEdit& Edt, int& KeyC
     pasos.push_back([&] {
         if (&Grilla == MSFlexGrid1_) ControlaDesplazamiento();
     });
-    const vb::ErrorHandler manejador = [this](const vb::Error& error) {
-        if (ErrorPasadoPorAlto(error.Number())) return vb::kAnswerGoOn;
-        return foundation::Db().TratamientoErrores(error, std::nullopt, std::string("EditKeyCode"));
+    const vb::ErrorHandler manejador = [this, informa = foundation::Tratamiento("EditKeyCode")](const vb::Error& error) {
+        return ErrorPasadoPorAlto(error.Number()) ? vb::kAnswerGoOn : informa(error);
     };
     for (const vb::Step& paso : pasos) {
         if (!vb::RunStep(paso, manejador)) return;
@@ -296,7 +292,7 @@ void FrmGrillaLotes::CampoValida(QLineEdit& Edt) {
                 if (!mensaje.empty()) ui::MsgBox(mensaje, ui::vbCritical | ui::vbOKOnly, kTituloAviso);
             },
         },
-        lots::detail::Manejador("CampoValida"));
+        foundation::Tratamiento("CampoValida"));
 }
 
 // ---- Events --------------------------------------------------------------------
@@ -346,7 +342,7 @@ double FrmGrillaLotes::SumaFilas(long MenosCual) const {
 bool FrmGrillaLotes::ValidaCantidadCantidadPedida() {
     bool iguales = false;
     vb::RunStep([&] { iguales = EsCero(SumaFilas(-1) - CantidadPedida()); },
-                lots::detail::Manejador(std::string()));
+                foundation::Tratamiento(std::string()));
     return iguales;
 }
 
@@ -388,11 +384,9 @@ bool FrmGrillaLotes::TerminaEdicionPendiente() {
 
 bool FrmGrillaLotes::EsCero(double cantidad) { return std::fabs(cantidad) < kTolerancia; }
 
-long FrmGrillaLotes::AnchoDeLetras(int letras) const { return AnchoDeTexto(std::string(letras, 'X')); }
+long FrmGrillaLotes::AnchoDeLetras(int letras) const { return entrygrids::AnchoX(*this, letras); }
 
-long FrmGrillaLotes::AnchoDeTexto(const std::string& texto) const {
-    return static_cast<long>(fontMetrics().horizontalAdvance(Q(texto))) * ui::kTwipsPerPixel;
-}
+long FrmGrillaLotes::AnchoDeTexto(const std::string& texto) const { return entrygrids::TextWidth(*this, texto); }
 
 int FrmGrillaLotes::AgregaFila() {
     MSFlexGrid1_->SetRows(MSFlexGrid1_->Rows() + 1);

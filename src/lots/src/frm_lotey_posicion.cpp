@@ -8,10 +8,10 @@
 
 #include "authorization/cls_cmn_cptes.h"
 #include "db/adodb.h"
+#include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
-#include "listas.h"
 #include "numbering/stock.h"
 #include "ui/flexgrid.h"
 #include "vb/conv.h"
@@ -66,7 +66,7 @@ void FrmLoteyPosicion::CargaDatos() {
         if (!prefijo.empty()) setWindowTitle(QString::fromStdString(prefijo + Deposito + ")"));
     });
     vb::IgnoreErrors(
-        [this] { lblArticulo().setText(QString::fromStdString(detail::MayusculaInicial(ArticuloDescripcion))); });
+        [this] { lblArticulo().setText(QString::fromStdString(entrygrids::CasoPropio(ArticuloDescripcion))); });
     vb::IgnoreErrors([this] { InicializaGrid(); });
     vb::IgnoreErrors([this] { VerificaAnteriores(); });
     vb::IgnoreErrors([&] { g.SetRow(g.Rows() - 1); });
@@ -121,10 +121,10 @@ void FrmLoteyPosicion::VerificaAnteriores() {
     db.AbrirRecordset(sql, rs);
     for (; !rs.EOF(); rs.MoveNext()) {
         const int fila = AgregaFila();
-        g.SetTextMatrix(fila, kColPosicion, vb::Trim(vb::TextOf(F().ValorCampo(rs.Fields("idposicion")))));
-        if (conLotes) g.SetTextMatrix(fila, kColLote, vb::Trim(vb::TextOf(F().ValorCampo(rs.Fields("nrolote")))));
+        g.SetTextMatrix(fila, kColPosicion, entrygrids::CampoT(rs, "idposicion"));
+        if (conLotes) g.SetTextMatrix(fila, kColLote, entrygrids::CampoT(rs, "nrolote"));
         g.SetTextMatrix(fila, kColUnidad, IUNIDAD);
-        const std::string unidadBase = vb::Trim(vb::TextOf(F().ValorCampo(rs.Fields("idunidadbase"))));
+        const std::string unidadBase = entrygrids::CampoT(rs, "idunidadbase");
         const double disponible = vb::CDbl(rs.Fields("disponible").Value());
         // The balance is kept in the base unit; the row shows it in the line's
         // unit (the inverse twin converts from its fourth argument into its
@@ -163,8 +163,8 @@ void FrmLoteyPosicion::VerificaAnteriores() {
             continue;
         }
         for (int fila = 1; fila < g.Rows(); ++fila) {
-            if (!detail::IgualesComoTexto(g.TextMatrix(fila, kColPosicion), posicion)) continue;
-            if (EsPosicionYLote && !detail::IgualesComoTexto(g.TextMatrix(fila, kColLote), lote)) continue;
+            if (!vb::Equals(g.TextMatrix(fila, kColPosicion), posicion)) continue;
+            if (EsPosicionYLote && !vb::Equals(g.TextMatrix(fila, kColLote), lote)) continue;
             g.SetTextMatrix(fila, kColCantidad, cantidad);
             break;
         }
@@ -198,9 +198,7 @@ void FrmLoteyPosicion::ProponeAutomaticamente() {
 
 void FrmLoteyPosicion::CmdAceptar_Click() {
     if (!TerminaEdicionPendiente()) return;
-    const vb::ErrorHandler manejador = [](const vb::Error& error) {
-        return foundation::Db().TratamientoErrores(error);
-    };
+    const vb::ErrorHandler manejador = foundation::Tratamiento();
     bool construir = false;
     if (!vb::RunStep([&] { construir = AjustaCantidadPedida(Cantidad1, MostrarForm, kMenorASolicitada); },
                      manejador)) {

@@ -3,10 +3,13 @@
 // on one side, the articles' stock accounts (cuentacontableC) on the other;
 // the statements come back as one text (CR LF before each) and nothing is
 // run here. Errors reach the caller.
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"
 #include "foundation/configuracion.h"
@@ -55,11 +58,7 @@ std::string LiteralImporte(vb::Currency monto) {
     return vb::TextOf(foundation::Db().SQLValue(vb::Variant(vb::CStr(monto)), "@"));
 }
 
-vb::Currency Producto(vb::Currency a, vb::Currency b) { return vb::Currency::FromDouble(a.ToDouble() * b.ToDouble()); }
-
 vb::Currency Absoluto(vb::Currency monto) { return monto.Ticks() < 0 ? vb::Currency::FromTicks(-monto.Ticks()) : monto; }
-
-std::string Campo(adodb::Recordset& rs, const char* nombre) { return vb::TextOf(F().ValorCampo(rs.Fields(nombre))); }
 
 // The amount of one row: quantity times the entry type's amount column.
 Importe ImporteFila(ui::FlexGrid& grilla, int fila, int columnaImporte) {
@@ -78,6 +77,23 @@ void Acumula(std::vector<Importe>& lista, const Importe& importe) {
     lista.push_back(importe);
 }
 
+// The stock account of each article; none for an article without a row.
+std::vector<std::optional<std::string>> CuentaDeCadaArticulo(const std::vector<Importe>& articulos) {
+    foundation::DB_Dll& db = foundation::Db();
+    std::vector<std::optional<std::string>> cuentas;
+    for (const Importe& articulo : articulos) {
+        std::string consulta =
+            "select cuentacontableC from v_ma_articulos where idarticulo=" + SqlText(articulo.clave);
+        adodb::Recordset rs;
+        db.AbrirRecordset(consulta, rs);
+        std::optional<std::string> cuenta;
+        if (rs.State() == adodb::adStateOpen && !rs.EOF()) cuenta = Campo(rs, "cuentacontableC");
+        db.CierraRecordset(rs);
+        cuentas.push_back(std::move(cuenta));
+    }
+    return cuentas;
+}
+
 // Each stock account of the articles, with the sum of its articles' amounts.
 std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
     foundation::DB_Dll& db = foundation::Db();
@@ -90,18 +106,12 @@ std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
     db.AbrirRecordset(sql, cuentas);
     if (cuentas.State() != adodb::adStateOpen) vb::Raise(vb::kErrInternal, "No se pudieron leer las cuentas de los artículos");
 
+    const std::vector<std::optional<std::string>> cuentaDe = CuentaDeCadaArticulo(articulos);
     std::vector<Importe> resultado;
     for (; !cuentas.EOF(); cuentas.MoveNext()) {
         Importe cuenta{Campo(cuentas, "cuentacontableC"), {}};
-        for (const Importe& articulo : articulos) {
-            std::string consulta =
-                "select cuentacontableC, costo from v_ma_articulos where idarticulo=" + SqlText(articulo.clave);
-            adodb::Recordset rs;
-            db.AbrirRecordset(consulta, rs);
-            if (rs.State() == adodb::adStateOpen && !rs.EOF() && vb::Equals(Campo(rs, "cuentacontableC"), cuenta.clave)) {
-                cuenta.monto += articulo.monto;
-            }
-            db.CierraRecordset(rs);
+        for (std::size_t i = 0; i < articulos.size(); ++i) {
+            if (cuentaDe[i] && vb::Equals(*cuentaDe[i], cuenta.clave)) cuenta.monto += articulos[i].monto;
         }
         resultado.push_back(cuenta);
     }
@@ -131,8 +141,7 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
     int columnaImporte = kColAuxCosto;
     const auto motivoConfigurado = [&](const char* clave, bool debito) {
         if (!grillaDiferencias) {
-            std::string valorAux;
-            eMotivoStock = foundation::Cfg(clave, valorAux);
+            eMotivoStock = CfgValor(clave);
             EsDebito = debito;
         } else {
             EsDebito = !debito;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"
-#include "foundation/configuracion.h"
 #include "foundation/db_dll.h"
 #include "helpers/helpers.h"
 #include "numbering/ast.h"
@@ -25,7 +25,6 @@ namespace {
 using namespace entrygrids;
 
 constexpr const char* kTipoPE = "PE";
-
 
 // State of one discharge run.
 struct Descarga {
@@ -78,10 +77,9 @@ void ArmaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
         Agrega("Descripcion", LiteralTexto(DescripcionLinea(p)));
         Agrega("IdUnidad", LiteralTexto(F().AjustaAncho(Celda(p, kColUnidad), 4)));
 
-        std::string valorAux;
-        if (foundation::TextoABoolean(vb::Trim(Celda(p, kColAuxPesable)))) {
+        if (Bandera(p, kColAuxPesable)) {
             ParesCantidadUD(p, kColAuxCantidadUD, kColAuxIdUnidadBase, factor);
-        } else if (foundation::EsSI(foundation::Cfg("ConfirmaUDEquiv", valorAux))) {
+        } else if (CfgEsSI("ConfirmaUDEquiv")) {
             ParesCantidadUD(p, kColCantidadEquiv, kColUnidadEquiv, factor);
         }
         const vb::Currency cantidad = F().TextoAMoneda(Celda(p, kColCantidad));
@@ -137,7 +135,7 @@ void DescargaFila(Posteo& p, Descarga& d) {
     Paso(p, [&] {
         d.articulo = vb::Trim(Celda(p, kColCodigo));
         base = F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble();
-        d.porcentaje = foundation::TextoABoolean(vb::Trim(Celda(p, kColAuxInsumosPorPorcentaje)));
+        d.porcentaje = Bandera(p, kColAuxInsumosPorPorcentaje);
         if (d.porcentaje && F().TextoAMoneda(Celda(p, kColAuxCantidadUD)).Ticks() > 0) {
             base = F().TextoAMoneda(Celda(p, kColAuxCantidadUD)).ToDouble();
         }
@@ -201,8 +199,7 @@ void DescargaInsumos(Posteo& p, bool SegundaTransferencia) {
     Descarga d{.segundaTransferencia = SegundaTransferencia};
     bool descarga = true;
     Paso(p, [&] {
-        std::string valorAux;
-        descarga = !foundation::EsSI(foundation::Cfg("DescargaInsumosProduccion", valorAux)) &&
+        descarga = !CfgEsSI("DescargaInsumosProduccion") &&
                    !vb::Equals(p.TC, "OP");
     });
     if (!descarga) return;

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "authorization/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"
-#include "foundation/configuracion.h"
 #include "foundation/db_dll.h"
 #include "foundation/session.h"
 #include "helpers/helpers.h"
@@ -24,8 +24,6 @@ namespace {
 using namespace entrygrids;
 
 std::string Numerico(const std::string& celda) { return Literal(celda, "@"); }
-
-bool Verdadero(const std::string& celda) { return foundation::TextoABoolean(vb::Trim(celda)); }
 
 // The line's depot and, for a transfer, its counterpart.
 void ParesDeposito(Posteo& p) {
@@ -66,7 +64,7 @@ double CantidadDeLaLinea(const Posteo& p) {
     const bool loteBlanco = Blanco(p.lote);
     const bool serieBlanca = Blanco(p.serie);
     if (p.signo == 1) {
-        const bool talle = Verdadero(Celda(p, kColAuxPideTalle));
+        const bool talle = Bandera(p, kColAuxPideTalle);
         if (talle) q = p.cantidadEntrada;
         if (!serieBlanca || loteBlanco) q = p.cantidadEntrada;
         // Each size carries its own quantity; other entries count one unit.
@@ -83,9 +81,8 @@ void ParesUnidadBase(Posteo& p) {
     g.SetTextMatrix(p.fila, kColUnidadEquiv, F().AjustaAncho(vb::Trim(Celda(p, kColUnidadEquiv)), 4));
     if (Celda(p, kColAuxPesable).empty()) g.SetTextMatrix(p.fila, kColAuxPesable, "0");
 
-    const bool pesable = Verdadero(Celda(p, kColAuxPesable));
-    std::string valorAux;
-    if (!pesable && foundation::EsSI(foundation::Cfg("ConfirmaUDEquiv", valorAux))) {
+    const bool pesable = Bandera(p, kColAuxPesable);
+    if (!pesable && entrygrids::CfgEsSI("ConfirmaUDEquiv")) {
         ParesCantidadUD(p, kColCantidadEquiv, kColUnidadEquiv, p.signo);
     } else if (!Blanco(Celda(p, kColAuxIdUnidadBase))) {
         ParesCantidadUD(p, kColAuxCantidadUD, kColAuxIdUnidadBase, p.signo);

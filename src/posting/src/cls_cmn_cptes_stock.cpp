@@ -14,12 +14,13 @@
 
 #include "authorization/cls_cmn_cptes.h"
 #include "db/transaction.h"
+#include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"
-#include "foundation/configuracion.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
+#include "lots/listas.h"
 #include "posteo_interno.h"
 #include "ui/flexgrid.h"
 #include "ui/msgbox.h"
@@ -43,17 +44,7 @@ int ManejaErrorPosteo(const vb::Error& error) {
 
 bool EsElDelGrid(const std::string& valor) { return vb::Equals(vb::Trim(valor), kElDelGrid); }
 
-// The lot and the serial of a pick token, split at its first character 255;
-// a token without one is all lot.
-std::pair<std::string, std::string> PartesToken(const std::string& token) {
-    const std::size_t marca = token.find(vb::kChr255);
-    if (marca == std::string::npos) return {token, {}};
-    return {token.substr(0, marca), token.substr(marca + vb::kChr255.size())};
-}
-
 std::string Ajustado25(const std::string& texto) { return F().AjustaAncho(vb::Trim(texto), 25); }
-
-bool Bandera(const Posteo& p, int columna) { return foundation::TextoABoolean(vb::Trim(Celda(p, columna))); }
 
 bool Perecedero(const Posteo& p) {
     const std::string& celda = Celda(p, kColAuxesperecedero);
@@ -83,8 +74,7 @@ std::string CodigoOrigen(const Posteo& p) {
 // A receipt (FCC, RMC) of a purchase order gives the order its receipt date,
 // once, unless receipts are handled by their own document (IR_Oblig).
 void FechaRecepcion(Posteo& p) {
-    std::string valorAux;
-    const std::string oblig = vb::Trim(foundation::Cfg("IR_Oblig", valorAux));
+    const std::string oblig = vb::Trim(CfgValor("IR_Oblig"));
     const bool obligatorio = !(oblig.empty() || vb::Equals(oblig, "NO"));
     if (!(vb::Equals(p.TC, "FCC") || vb::Equals(p.TC, "RMC"))) return;
     if (p.tcOrigenPorLinea || p.comprobanteOrigenPorLinea || !vb::Equals(CodigoOrigen(p), "OC") || obligatorio) return;
@@ -96,12 +86,11 @@ void FechaRecepcion(Posteo& p) {
 }
 
 void PreparaDepositosYMotivo(Posteo& p) {
-    std::string valorAux;
     if (!EsElDelGrid(p.IdDeposito)) {
         if (!Blanco(p.IdDeposito)) {
             p.IdDeposito = Literal(F().AjustaAncho(vb::Trim(p.IdDeposito), 4), "'");
         } else {
-            const std::string porDefecto = foundation::Cfg("DepositoDefault", valorAux);
+            const std::string porDefecto = CfgValor("DepositoDefault");
             p.IdDeposito = Blanco(porDefecto) ? "NULL" : Literal(F().AjustaAncho(porDefecto, 4), "'");
         }
     }
@@ -112,7 +101,7 @@ void PreparaDepositosYMotivo(Posteo& p) {
         p.IdMotivoStock = Literal(F().AjustaAncho(p.IdMotivoStock, 4), "'");
     } else {
         if (p.IdMotivoStock.empty()) {
-            const std::string porDefecto = foundation::Cfg("MotivoStockDefault", valorAux);
+            const std::string porDefecto = CfgValor("MotivoStockDefault");
             if (!Blanco(porDefecto)) p.IdMotivoStock = Literal(F().AjustaAncho(porDefecto, 4), "'");
         }
         if (Blanco(p.IdMotivoStock)) p.IdMotivoStock = "NULL";
@@ -158,7 +147,6 @@ std::string AsientoStock(Posteo& p, int TipoMov, long SoloRegistro) {
                                     SoloRegistro, &secuencia);
 }
 
-
 long CuentaEntradas(Posteo& p) {
     const std::string& lotes = Celda(p, kColAuxNroLote);
     const std::string& series = Celda(p, kColAuxNroSerie);
@@ -191,7 +179,7 @@ bool LoteSerieCantidad(Posteo& p) {
         }
         if (Bandera(p, kColAuxPideTalle)) {
             if (Blanco(token21)) return false;
-            p.lote = Ajustado25(PartesToken(token21).first);
+            p.lote = Ajustado25(lots::PartesDeToken(token21).Lote);
             p.serie.clear();
             p.cantidadEntrada = F().TextoADoble(token22);
             return p.cantidadEntrada == 0;
@@ -201,7 +189,7 @@ bool LoteSerieCantidad(Posteo& p) {
             const std::string t = p.EsTransferencia ? token21 : token22;
             if (!Blanco(t)) {
                 if (t.find(vb::kChr255) != std::string::npos) {
-                    const auto [lote, serie] = PartesToken(t);
+                    const auto [lote, serie] = lots::PartesDeToken(t);
                     p.lote = Ajustado25(lote);
                     p.serie = Ajustado25(serie);
                 } else {
@@ -220,13 +208,13 @@ bool LoteSerieCantidad(Posteo& p) {
         const std::string token21 = Token(p, kColAuxNroLote);
         if (Bandera(p, kColAuxPideTalle)) {
             // A size token ends with the pick marker; the size is what precedes it.
-            p.lote = Ajustado25(PartesToken(vb::Trim(token21)).first);
+            p.lote = Ajustado25(lots::PartesDeToken(vb::Trim(token21)).Lote);
             p.serie.clear();
             p.cantidadEntrada = F().TextoADoble(Token(p, kColAuxNroSerie));
             return p.cantidadEntrada == 0;
         }
         if (!Blanco(token21)) {
-            const auto [lote, serie] = PartesToken(token21);
+            const auto [lote, serie] = lots::PartesDeToken(token21);
             p.lote = Ajustado25(lote);
             p.serie = Ajustado25(serie);
             p.cantidadEntrada = F().TextoADoble(Token(p, kColAuxNroSerie));
@@ -313,12 +301,11 @@ void PosteaFila(Posteo& p) {
 
 void TipoAsientoStock(Posteo& p) {
     const std::string origen = CodigoOrigen(p);
-    std::string valorAux;
     if (vb::Equals(p.TC, "IR") && vb::Equals(origen, "OC")) p.TipoMov = 5;
     else if (vb::Equals(p.TC, "RMC")) p.TipoMov = 5;
     else if (vb::Equals(p.TC, "IR") && vb::Equals(origen, "RM")) p.TipoMov = 4;
     else if (vb::Equals(p.TC, "RM") && p.comodato) p.TipoMov = 2;
-    else if (vb::Equals(p.TC, "RM") && vb::Equals(foundation::Cfg("CuentaCtroDist", valorAux), p.cuenta)) p.TipoMov = 3;
+    else if (vb::Equals(p.TC, "RM") && vb::Equals(CfgValor("CuentaCtroDist"), p.cuenta)) p.TipoMov = 3;
     else if (vb::Equals(p.TC, "RM")) p.TipoMov = 1;
 }
 
@@ -345,6 +332,8 @@ void Agrega(const char* columna, std::string literal) {
 const std::string& Celda(const Posteo& p, int columna) { return p.grilla.TextMatrix(p.fila, columna); }
 
 bool Blanco(const std::string& texto) { return vb::Trim(texto).empty(); }
+
+bool Bandera(const Posteo& p, int columna) { return foundation::TextoABoolean(vb::Trim(Celda(p, columna))); }
 
 std::string Literal(const std::string& valor, const char* tipo) {
     return vb::TextOf(foundation::Db().SQLValue(vb::Variant(valor), tipo));
@@ -509,7 +498,16 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             Paso(p, [&] { TipoAsientoStock(p); });
             Paso(p, [&] { AsientoDelDocumento(p); });
         }
-        if (transaccion) Paso(p, [&] { transaccion->Commit(); });
+        if (transaccion) {
+            bool confirmada = false;
+            Paso(p, [&] {
+                transaccion->Commit();
+                confirmada = true;
+            });
+            // A commit passed over (answer 5) wrote nothing: the transaction
+            // rolls back, and the posting is a failure like any other.
+            if (!confirmada) throw PosteoAbandonado{};
+        }
     } catch (const PosteoAbandonado&) {
         // Nothing of an abandoned posting stays: the transaction rolls back
         // and the batch is given back as it came.

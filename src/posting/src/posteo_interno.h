@@ -103,6 +103,10 @@ const std::string& Celda(const Posteo& p, int columna);
 // True when the text, trimmed, is empty.
 bool Blanco(const std::string& texto);
 
+// A flag cell of the posted row: TextoABoolean of the trimmed cell, under
+// which a blank cell reads as set.
+bool Bandera(const Posteo& p, int columna);
+
 // DB_Dll.SQLValue: "'" quoted (apostrophes doubled), "@" numeric, "" as is.
 std::string Literal(const std::string& valor, const char* tipo);
 // The quoted literal of a text (apostrophes doubled).

@@ -12,6 +12,8 @@ namespace entrygrids {
 
 inline constexpr const char* kPropDataField = "DataField";
 inline constexpr const char* kPropTag = "Tag";
+// QLineEdit's own "no limit" (its default maxLength).
+inline constexpr int kSinLimite = 32767;
 
 std::string DataField(const QLineEdit& caja);
 std::string Tag(const QLineEdit& caja);
