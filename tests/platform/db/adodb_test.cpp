@@ -1,5 +1,6 @@
 // Connection, Recordset, Field and Errors over the SQLite engine.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -173,34 +174,83 @@ TEST_F(Adodb, GetStringAndGetRowsReadFromTheCurrentRowOn) {
     EXPECT_TRUE(rs.EOF());
 }
 
-TEST_F(Adodb, OpeningAMissingOrForeignFileFailsAndCreatesNothing) {
+// Runs SQL on a file directly, outside the layer.
+void ExecDirect(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A file is used only after it proved to be a sound database that holds the
+// tables asked for; any other is left byte for byte as it was.
+TEST_F(Adodb, AFileThatIsNotTheDatabaseAskedForIsLeftUntouched) {
     const testsupport::TempDir dir;
     const std::string missing = dir.File("missing.db");
     const std::string foreign = dir.File("notes.db");
     const std::string empty = dir.File("empty.db");
+    const std::string other = dir.File("other.db");
+    const std::string damaged = dir.File("damaged.db");
     testsupport::WriteFile(foreign, "These are notes, not a database.\n");
     testsupport::WriteFile(empty, "");
+    ExecDirect(other, "CREATE TABLE V_MV_CPTE (ID INT); CREATE TABLE notas (texto TEXT);");
+    // Pages past the schema's are overwritten: the header and the schema still read.
+    ExecDirect(damaged,
+               "CREATE TABLE V_MV_CPTE (ID INT, TEXTO VARCHAR(100)); CREATE TABLE V_MV_CPTEACCIONES (ID INT);"
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+               "INSERT INTO V_MV_CPTE SELECT i, printf('%080d', i) FROM n;");
+    std::string bytes = testsupport::ReadFile(damaged);
+    ASSERT_GT(bytes.size(), 40000u);
+    std::fill(bytes.begin() + 12288, bytes.begin() + 40000, '\x5A');
+    testsupport::WriteFile(damaged, bytes);
+
     struct Case {
         std::string path;
+        std::vector<std::string> tables;
         std::string message;
     };
-    for (const Case& c : {Case{missing, "unable to open database file"}, Case{foreign, "file is not a database"},
-                          Case{empty, "file is not a database"}}) {
+    const Case cases[] = {
+        {missing, {}, "unable to open database file"},
+        {foreign, {}, "file is not a database"},
+        {empty, {}, "file is not a database"},
+        {other, {"v_mv_cpte", "V_MV_CPTEACCIONES", "ta_usuarios"}, "the database has no table V_MV_CPTEACCIONES, ta_usuarios"},
+        {damaged, {"V_MV_CPTE"}, "database disk image is malformed"},
+    };
+    const std::vector<std::string> before = FilesIn(dir.Path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string content = std::filesystem::exists(c.path) ? testsupport::ReadFile(c.path) : "";
         Connection cn;
+        cn.RequireTables(c.tables);
         const vb::Error e = ErrorOf([&] { cn.Open("Provider=SQLOLEDB;Data Source=" + c.path); });
         EXPECT_EQ(e.Number(), adodb::kErrFail);
         EXPECT_NE(e.Description().find(c.message), std::string::npos) << e.Description();
+        EXPECT_NE(e.Description().find(c.path), std::string::npos) << e.Description();
         EXPECT_EQ(e.Source(), "SQLite");
+        EXPECT_EQ(e.SQLState(), "08001");
         EXPECT_EQ(cn.State(), adodb::adStateClosed);
         ASSERT_EQ(cn.Errors().Count(), 1u);
         EXPECT_EQ(cn.Errors().Item(0).Description, e.Description());
+        if (std::filesystem::exists(c.path)) {
+            EXPECT_EQ(testsupport::ReadFile(c.path), content);
+        }
     }
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) files.push_back(entry.path().filename());
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"empty.db", "notes.db"}));
-    EXPECT_EQ(testsupport::ReadFile(foreign), "These are notes, not a database.\n");
-    EXPECT_EQ(testsupport::ReadFile(empty), "");
+    EXPECT_EQ(FilesIn(dir.Path()), before);  // nothing created: no journal, no WAL files
+
+    // The same file with every table asked for opens, and only then turns to WAL.
+    Connection cn;
+    cn.RequireTables({"V_MV_CPTE", "NOTAS"});
+    cn.RequireTables({"notas"});
+    EXPECT_EQ(cn.RequiredTables(), (std::vector<std::string>{"V_MV_CPTE", "NOTAS"}));
+    cn.Open("Provider=SQLOLEDB;Data Source=" + other);
+    EXPECT_EQ(Scalar(cn, "PRAGMA journal_mode"), vb::Variant("wal"));
 }
 
 TEST_F(Adodb, ClosedConnectionRaises3704AndRecordsIt) {

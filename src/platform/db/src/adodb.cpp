@@ -1,5 +1,7 @@
 #include "db/adodb.h"
 
+#include <algorithm>
+
 #include "ascii.h"
 #include "db/connstring.h"
 #include "engines.h"
@@ -75,13 +77,21 @@ void Connection::Open(const std::string& connectionString, const std::string& us
         if (engine_) RaiseOpen(kConnectionSource);
         const ConnectionTarget target = ResolveConnectionString(connectionString, user, password);
         engine_ = target.Engine == EngineKind::Sqlite
-                      ? OpenSqliteEngine(target.Target, commandTimeout_)
+                      ? OpenSqliteEngine(target.Target, commandTimeout_, requiredTables_)
                       : OpenOdbcEngine(target.Target, target.Dialect, commandTimeout_);
         connectionString_ = connectionString;
     });
 }
 
 void Connection::Close() { engine_.reset(); }
+
+void Connection::RequireTables(const std::vector<std::string>& tables) {
+    for (const std::string& table : tables) {
+        const bool known = std::any_of(requiredTables_.begin(), requiredTables_.end(),
+                                       [&](const std::string& t) { return ascii::EqualsNoCase(t, table); });
+        if (!known) requiredTables_.push_back(table);
+    }
+}
 
 int Connection::State() const { return engine_ ? adStateOpen : adStateClosed; }
 

@@ -3,15 +3,20 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/adodb.h"
 
 namespace adodb {
 
 // Opens an existing SQLite database file (never creates one; ":memory:"
-// opens a fresh in-memory database). Raises vb::Error with the engine's
-// message when the file is missing or is not an SQLite database.
-std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds);
+// opens a fresh in-memory database). Before anything is written to it, the
+// file must read whole without damage and hold every table of
+// `requiredTables` (names compared without regard to case); otherwise it is
+// left untouched and vb::Error is raised with the engine's message and the
+// file's path.
+std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
+                                         const std::vector<std::string>& requiredTables = {});
 
 // Opens an ODBC connection with a ready ODBC connection string
 // ("Driver=...;Server=...;" or "DSN=...;"). The dialect is the caller's

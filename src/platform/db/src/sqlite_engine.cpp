@@ -3,6 +3,7 @@
 // columns' declared types.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -182,8 +183,12 @@ public:
     explicit SqliteEngine(sqlite3* db) : db_(db) {}
     ~SqliteEngine() override { sqlite3_close_v2(db_); }
 
-    void Initialise(bool memory, long commandTimeout) {
+    // Nothing is written before the file proved to be a sound database that
+    // holds the tables its user needs; a file that fails is left as it was.
+    void Initialise(bool memory, long commandTimeout, const std::vector<std::string>& requiredTables) {
         Exec("PRAGMA schema_version");  // reads the header: fails on a file that is no database
+        if (!memory) CheckPages();
+        CheckTables(requiredTables);
         if (!memory) {
             // A database on read-only media keeps its journal mode.
             sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
@@ -220,6 +225,29 @@ public:
     }
 
 private:
+    // Reads every page of the file: a damaged one fails here, before any use.
+    void CheckPages() {
+        Statement st = Prepare("PRAGMA quick_check(1)");
+        const std::string verdict = NextRow(st.get()) ? ColumnText(st.get(), 0) : std::string();
+        if (verdict != "ok") {
+            throw vb::Error(kErrFail, "database disk image is malformed (" + verdict + ")", kSqliteSource,
+                            SQLITE_CORRUPT);
+        }
+    }
+
+    void CheckTables(const std::vector<std::string>& required) {
+        std::string missing;
+        const std::vector<std::pair<std::string, std::string>> tables = Tables();
+        for (const std::string& name : required) {
+            const bool found = std::any_of(tables.begin(), tables.end(),
+                                           [&](const auto& table) { return ascii::EqualsNoCase(table.first, name); });
+            if (!found) missing += (missing.empty() ? "" : ", ") + name;
+        }
+        if (!missing.empty()) {
+            throw vb::Error(kErrFail, "the database has no table " + missing, kSqliteSource, SQLITE_ERROR);
+        }
+    }
+
     std::shared_ptr<const Batch> Adapt(const std::string& sql) {
         if (auto it = cache_.find(sql); it != cache_.end()) return it->second;
         auto batch = std::make_shared<const Batch>(sqlite::AdaptBatch(
@@ -446,7 +474,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds) {
+std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
+                                         const std::vector<std::string>& requiredTables) {
     const bool memory = path == ":memory:";
     // SQLite would take an empty file for an empty database and write to it;
     // no database of this program is empty, so such a file is left alone.
@@ -465,7 +494,7 @@ std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTi
     }
     auto engine = std::make_unique<SqliteEngine>(db);
     try {
-        engine->Initialise(memory, commandTimeoutSeconds);
+        engine->Initialise(memory, commandTimeoutSeconds, requiredTables);
     } catch (const vb::Error& e) {
         throw vb::Error(kErrFail, e.Description() + ": " + path, kSqliteSource, e.NativeError(), "08001");
     }

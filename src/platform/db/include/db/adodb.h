@@ -198,6 +198,13 @@ public:
     using StatementLogger = std::function<void(const std::string& sql)>;
     void SetStatementLogger(StatementLogger logger) { logger_ = std::move(logger); }
 
+    // Tables a database must hold to be opened: an SQLite file without them,
+    // or one that does not read whole, is left untouched and Open fails
+    // naming the file. Adds to the tables named before; names are compared
+    // without regard to case.
+    void RequireTables(const std::vector<std::string>& tables);
+    const std::vector<std::string>& RequiredTables() const { return requiredTables_; }
+
     // For tests and engines: install an engine directly (the connection is then open).
     void Attach(std::unique_ptr<Engine> engine, std::string connectionString);
 
@@ -211,6 +218,7 @@ private:
     long isolationLevel_ = adXactReadCommitted;
     std::string defaultDatabase_;
     StatementLogger logger_;
+    std::vector<std::string> requiredTables_;
 };
 
 class Recordset {
