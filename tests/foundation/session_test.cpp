@@ -2,6 +2,9 @@
 // configuration file, and the set-up after connecting.
 #include <QLineEdit>
 #include <QPushButton>
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "foundation/configuracion.h"
@@ -137,6 +140,39 @@ TEST_F(IniciaSesionTest, AMissingDatabaseFileShowsTheConnectionError) {
     EXPECT_NE(operator_.Shown()[0].prompt.find("Descripcion: "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_FALSE(std::filesystem::exists(ConsultasPath()));
+}
+
+// A file that is not the program's database: one message naming the file and
+// what is wrong, one line in the error log, the program ends, and the file is
+// byte for byte as it was, with no journal or WAL files beside it.
+TEST_F(IniciaSesionTest, AFileThatIsNotTheProgramsDatabaseIsReportedOnceAndLeftAsItWas) {
+    const std::string otra = home_.File("otra.db");
+    sqlite3* conexion = nullptr;
+    ASSERT_EQ(sqlite3_open(otra.c_str(), &conexion), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(conexion,
+                           "CREATE TABLE notas (texto TEXT); CREATE TABLE ta_usuarios (nombre TEXT); "
+                           "INSERT INTO notas VALUES ('hola');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(conexion);
+    const std::string antes = testsupport::ReadFile(otra);
+    operator_.AnswerMsgBox(ui::vbNo);
+
+    Start(Line(otra));
+
+    EXPECT_EQ(exitCode_, kSalidaSinConexion);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    const std::string& texto = operator_.Shown()[0].prompt;
+    EXPECT_NE(texto.find("the database has no table TA_CONFIGURACION: " + otra), std::string::npos) << texto;
+    const std::string log = ErrorLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find("Rutina: - OpenServerADODB Mensaje Estado de Sql: 08001 "), std::string::npos) << log;
+    EXPECT_NE(log.find(otra), std::string::npos) << log;
+    EXPECT_NE(log.find("Respondió : No"), std::string::npos) << log;
+    EXPECT_EQ(testsupport::ReadFile(otra), antes);
+    EXPECT_FALSE(std::filesystem::exists(otra + "-wal"));
+    EXPECT_FALSE(std::filesystem::exists(otra + "-shm"));
+    EXPECT_FALSE(std::filesystem::exists(otra + "-journal"));
 }
 
 TEST_F(IniciaSesionTest, RetryingAfterAConnectionErrorGoesThroughTheDialog) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "db/connstring.h"
+#include "db_dll_internal.h"
 #include "foundation/db_dll.h"
 #include "foundation/db_dll_connection.h"
 #include "foundation/frm_acceso.h"
@@ -16,6 +17,8 @@
 namespace foundation {
 
 namespace {
+
+constexpr const char* kRutinaConexion = "OpenServerADODB";
 
 std::string Q(const std::string& value) { return adodb::QuoteConnectionValue(value); }
 
@@ -85,10 +88,13 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string& 
 
     // A provider error offers a retry through the log-in dialog; any other
     // error is shown and leaves gOpenFlag telling whether the connection is open.
+    // Every box shown here also leaves its line in the error log.
     const vb::ErrorHandler onError = [this](const vb::Error& err) -> int {
         if (gCnn.Errors().Count() > 0) {
             const std::string text = TextoErrorConexion(gCnn.Errors().Item(0));
-            if (ui::MsgBox(text, ui::vbYesNo + ui::vbCritical, " Error de Conexion a Base de Datos") == ui::vbYes) {
+            const int respuesta = ui::MsgBox(text, ui::vbYesNo + ui::vbCritical, " Error de Conexion a Base de Datos");
+            detail::AnotaMensaje(gLogErr, kRutinaConexion, text, respuesta);
+            if (respuesta == ui::vbYes) {
                 gCnn.Errors().Clear();
                 if (!PideAcceso(*this)) return 0;
                 gConnString = ArmaCadenaConexion(*this);
@@ -97,7 +103,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string& 
             gOpenFlag = false;
             return 0;
         }
-        ui::MsgBox(err.Description());
+        detail::AnotaError(gLogErr, err, kRutinaConexion, ui::MsgBox(err.Description()));
         gOpenFlag = gCnn.State() == adodb::adStateOpen;
         return 0;
     };

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "db/adodb.h"
 #include "foundation/configuracion.h"
@@ -31,6 +33,10 @@ std::int32_t gColorFondo = 0xFFFFFF;
 namespace {
 
 constexpr std::size_t kLargoTerminal = 50;
+
+// The tables start-up reads: the users (the administrator check) and the
+// configuration. A database file without them is not opened.
+const std::vector<std::string> kTablasDeLaSesion = {"ta_usuarios", "TA_CONFIGURACION"};
 
 std::string& LineaProceso() {
     static std::string linea;
@@ -182,7 +188,10 @@ void IniciaSesion(bool& UsarIni, std::string& LineaComando, std::string& CadenaC
                 db.gUserPassWord = v.password;
                 db.gServidor = ExtraeServidor(v.servidor);
             },
-            [&] { db.OpenServerADODB(vb::Trim(v.servidor).empty(), adodb::adUseClient, CadenaConexion, true); },
+            [&] {
+                db.gCnn.RequireTables(kTablasDeLaSesion);
+                db.OpenServerADODB(vb::Trim(v.servidor).empty(), adodb::adUseClient, CadenaConexion, true);
+            },
         });
         if (!db.gOpenFlag) {
             Termina(kSalidaSinConexion);

@@ -39,6 +39,12 @@ TEST(ErrorLogLine, CarriesTheAnswerWordAndTheRoutine) {
     }
 }
 
+TEST(ErrorLogLine, AMessageOfSeveralLinesIsLoggedOnOne) {
+    EXPECT_EQ(ErrorLogLine(kWhen, "", " Estado de Sql: 08001\rNumero de Error: 1\r\n\r\nDescripcion: x\n", ui::vbNo),
+              "03-07-2024 09:05:01 Rutina:  Mensaje Estado de Sql: 08001 Numero de Error: 1 Descripcion: x "
+              "Respondió : No\r\n");
+}
+
 TEST(ErrorRoutine, TitleMessageAndStyle) {
     EXPECT_EQ(helpers::ErrorTitle("DB_Dll", helpers::RoutinePart("AbrirRecordset")),
               "DB_Dll - AbrirRecordset Aviso al operador!!! ");
@@ -109,6 +115,19 @@ TEST_F(ReportErrorTest, CreatesTheLogForItsOwnerOnlyInTheApplicationFolderAndApp
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     const std::string line = " Rutina:  Mensaje Ha ocurrido el Siguiente Error (7) Out of memory Respondió : ";
     EXPECT_EQ(Log(), "03-07-2024 09:05:01" + line + "\r\n03-07-2024 09:05:01" + line + "Reintentar\r\n");
+}
+
+TEST_F(ReportErrorTest, ALogThatOthersCouldReadIsMadeOwnerOnlyWhenWritten) {
+    const std::string log = dir_.File("TSERR.LOG");
+    testsupport::WriteFile(log, "old line\r\n");
+    ASSERT_EQ(::chmod(log.c_str(), 0664), 0);
+    op_.AnswerMsgBox(ui::vbOK);
+    helpers::gFunciones().ManejaError(vb::Error(7, "Out of memory"), ui::vbOKOnly);
+
+    struct stat st {};
+    ASSERT_EQ(::stat(log.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(Log().rfind("old line\r\n", 0), 0u);  // appended to, not replaced
 }
 
 TEST_F(ReportErrorTest, ErrorNumberZeroShowsAndLogsNothing) {

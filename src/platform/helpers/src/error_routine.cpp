@@ -1,6 +1,7 @@
 #include "helpers/error_routine.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -93,6 +94,24 @@ std::string ErrorTitle(std::string_view source, std::string_view routinePart) {
     return std::string(source) + std::string(routinePart) + " Aviso al operador!!! ";
 }
 
+namespace {
+
+// The text with each run of line breaks made one blank: one error, one line.
+std::string OneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            out += text[i];
+        } else if (i == 0 || (text[i - 1] != '\r' && text[i - 1] != '\n')) {
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string ErrorLogLine(const vb::DateParts& when, std::string_view routinePart, std::string_view message,
                          int answer) {
     char stamp[32];
@@ -100,7 +119,7 @@ std::string ErrorLogLine(const vb::DateParts& when, std::string_view routinePart
                   when.hour, when.minute, when.second);
     std::string line = stamp;
     line += " Rutina: " + RedactPasswords(vb::Trim(routinePart));
-    line += " Mensaje " + RedactPasswords(vb::Trim(message));
+    line += " Mensaje " + RedactPasswords(vb::Trim(OneLine(message)));
     line += " Respondió : " + AnswerWord(answer);
     line += vb::kCrLf;
     return line;
@@ -122,6 +141,12 @@ bool AppendErrorLog(const std::string& logPath, std::string_view line) {
     };
     const int fd = ::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return fail(errno);
+    // The log may hold what the operator saw of the data: a log of our own
+    // is kept owner-only, also one made by an earlier version or by hand.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0) {
+        ::fchmod(fd, st.st_mode & 0700);
+    }
     std::size_t done = 0;
     while (done < line.size()) {
         const ssize_t n = ::write(fd, line.data() + done, line.size() - done);

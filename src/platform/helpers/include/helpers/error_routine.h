@@ -4,7 +4,8 @@
 // (4 repeat the failing statement, 5 go on, anything else leave).
 //
 // The log only grows; it is opened, appended to and closed within one call.
-// A new log is created readable and writable by its owner only, and values of
+// The log is kept readable and writable by its owner only (a log the program
+// owns is made so whenever it is written), and values of
 // "pwd=" and "password=" keys never reach it. A log that cannot be written
 // does not stop the routine: the box is still shown, the answer returned, and
 // the failure reported on stderr. User-interface thread only.
@@ -52,13 +53,15 @@ std::string ErrorTitle(std::string_view source, std::string_view routinePart);
 // as in connection strings ("...", '...' or {...}) is hidden whole.
 std::string RedactPasswords(std::string_view text);
 
-// One log line, CR LF ended, passwords redacted:
+// One log line, CR LF ended, passwords redacted, line breaks inside the
+// message made blanks:
 // "mm-dd-yyyy hh:mm:ss Rutina: <routine part trimmed> Mensaje <message
 // trimmed> Respondió : <answer word>".
 std::string ErrorLogLine(const vb::DateParts& when, std::string_view routinePart, std::string_view message,
                          int answer);
 
-// Appends the line to the log, creating it with mode 0600. On failure reports
+// Appends the line to the log, creating it with mode 0600 and taking group
+// and others' rights from a log of the same owner. On failure reports
 // on stderr (with the line, so it is not lost) and returns false.
 bool AppendErrorLog(const std::string& logPath, std::string_view line);
 
