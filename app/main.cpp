@@ -1,5 +1,6 @@
-// Program entry point: the regional settings from the system locale, the
-// command line handed to the session start-up, and the main window. The
+// Program entry point: Qt's own texts in Spanish, the regional settings from
+// the system locale, the command line handed to the session start-up, and the
+// main window. The
 // window's load starts the session (which ends the process when no
 // connection opens) and loads the list; leaving the window ends the program.
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 #include "authorization/frm_autorizar_np_bloq.h"
 #include "foundation/session.h"
+#include "ui/language.h"
 #include "vb/regional.h"
 
 namespace {
@@ -29,6 +31,7 @@ void AjustaRegional() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ui::InstallSpanishQtTexts();
     AjustaRegional();
     foundation::SetLineaComandoProceso(argc, argv);
 

@@ -1,5 +1,7 @@
 #include "ui/msgbox.h"
 
+#include <QAbstractButton>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,6 +13,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <stdexcept>
+
+#include "ui/language.h"
 
 namespace {
 
@@ -154,6 +158,67 @@ TEST_F(QtOperatorTest, MessageBoxMapsButtonsIconAndDefaultButtonToTheAnswerCodes
         EXPECT_EQ(icon, c.icon);
         EXPECT_EQ(buttons, c.buttonCount);
     }
+}
+
+// Qt's own buttons speak Spanish once its translation is in.
+TEST_F(QtOperatorTest, StandardButtonsReadInSpanish) {
+    ASSERT_TRUE(ui::InstallSpanishQtTexts());
+    struct Case {
+        int style;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {ui::vbYesNo + ui::vbQuestion, {"&Sí", "&No"}},
+        {ui::vbOKCancel, {"Aceptar", "Cancelar"}},
+        {ui::vbAbortRetryIgnore, {"Interrumpir", "Reintentar", "Ignorar"}},
+    };
+    for (const Case& c : cases) {
+        QStringList texts;
+        WhenModal([&](QWidget& w) {
+            for (QAbstractButton* button : dynamic_cast<QMessageBox&>(w).buttons()) texts << button->text();
+            dynamic_cast<QMessageBox&>(w).defaultButton()->click();
+        });
+        ui::MsgBox("texto", c.style, "Prueba");
+        texts.sort();
+        QStringList expected = c.texts;
+        expected.sort();
+        EXPECT_EQ(texts.join('|').toStdString(), expected.join('|').toStdString());
+    }
+}
+
+// A long list goes into the details, behind their button; over the program's
+// wait cursor the box shows the normal pointer, and the wait cursor comes back.
+TEST_F(QtOperatorTest, DetailsAndThePointerWhileTheBoxIsUp) {
+    QString details;
+    int buttons = 0;
+    Qt::CursorShape pointer = Qt::BlankCursor;
+    WhenModal([&](QWidget& w) {
+        auto& box = dynamic_cast<QMessageBox&>(w);
+        details = box.detailedText();
+        buttons = static_cast<int>(box.buttons().size());
+        pointer = QApplication::overrideCursor()->shape();
+        box.defaultButton()->click();
+    });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    EXPECT_EQ(ui::MsgBox("1000 comprobantes", ui::vbOKOnly, "Prueba", "A\nB"), ui::vbOK);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(details, "A\nB");
+    EXPECT_EQ(buttons, 2);  // OK and the details button
+    EXPECT_EQ(pointer, Qt::ArrowCursor);
+
+    WhenModal([&](QWidget& w) {
+        details = dynamic_cast<QMessageBox&>(w).detailedText();
+        dynamic_cast<QMessageBox&>(w).defaultButton()->click();
+    });
+    ui::MsgBox("sin lista");
+    EXPECT_TRUE(details.isEmpty());
+
+    ui::ScriptedOperator op;
+    op.AnswerMsgBox(ui::vbOK);
+    ui::MsgBox("1000 comprobantes", ui::vbOKOnly, "Prueba", "A\nB");
+    EXPECT_EQ(op.Shown().at(0).details, "A\nB");
 }
 
 TEST_F(QtOperatorTest, InputBoxGivesTheTextOrEmptyWhenCancelled) {

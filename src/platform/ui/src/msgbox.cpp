@@ -78,15 +78,33 @@ private:
     QEventLoop& loop_;
 };
 
+// The normal pointer for a dialog's life, over a wait cursor the program set.
+class NormalPointer {
+public:
+    NormalPointer() : pushed_(QApplication::overrideCursor() != nullptr) {
+        if (pushed_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~NormalPointer() {
+        if (pushed_) QApplication::restoreOverrideCursor();
+    }
+    NormalPointer(const NormalPointer&) = delete;
+    NormalPointer& operator=(const NormalPointer&) = delete;
+
+private:
+    bool pushed_;
+};
+
 // The operator backed by Qt's dialogs.
 class QtOperator final : public Operator {
 public:
-    int MsgBox(const std::string& prompt, int style, const std::string& title) override {
+    int MsgBox(const std::string& prompt, int style, const std::string& title, const std::string& details) override {
         RequireWidgets("the message", title);
+        const NormalPointer pointer;
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(QString::fromStdString(title));
         box.setTextFormat(Qt::PlainText);
         box.setText(QString::fromStdString(prompt));
+        if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
         box.setIcon(IconOf(style));
         const ButtonSet set = ButtonsOf(style);
         std::vector<QPushButton*> pushButtons;
@@ -104,6 +122,7 @@ public:
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText) override {
         RequireWidgets("the input box", title);
+        const NormalPointer pointer;
         QInputDialog dialog(QApplication::activeWindow());
         dialog.setWindowTitle(QString::fromStdString(title));
         dialog.setLabelText(QString::fromStdString(prompt));
@@ -114,6 +133,7 @@ public:
 
     void ShowModal(QWidget& form) override {
         RequireWidgets("the form", form.windowTitle().toStdString());
+        const NormalPointer pointer;
         if (auto* dialog = qobject_cast<QDialog*>(&form)) {
             dialog->exec();
             return;
@@ -149,8 +169,8 @@ std::string Describe(const char* kind, const std::string& title, const std::stri
 
 }  // namespace
 
-int MsgBox(const std::string& prompt, int style, const std::string& title) {
-    return CurrentOperator().MsgBox(prompt, style, EffectiveTitle(title));
+int MsgBox(const std::string& prompt, int style, const std::string& title, const std::string& details) {
+    return CurrentOperator().MsgBox(prompt, style, EffectiveTitle(title), details);
 }
 
 std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
@@ -196,8 +216,9 @@ std::size_t ScriptedOperator::PendingAnswers() const {
     return msgAnswers_.size() + inputAnswers_.size() + modalActions_.size();
 }
 
-int ScriptedOperator::MsgBox(const std::string& prompt, int style, const std::string& title) {
-    shown_.push_back({"MsgBox", title, prompt, style});
+int ScriptedOperator::MsgBox(const std::string& prompt, int style, const std::string& title,
+                             const std::string& details) {
+    shown_.push_back({"MsgBox", title, prompt, style, details});
     if (msgAnswers_.empty()) throw std::logic_error(Describe("MsgBox", title, prompt));
     const int answer = msgAnswers_.front();
     msgAnswers_.pop_front();
@@ -206,7 +227,7 @@ int ScriptedOperator::MsgBox(const std::string& prompt, int style, const std::st
 
 std::optional<std::string> ScriptedOperator::InputBox(const std::string& prompt, const std::string& title,
                                                       const std::string& /*defaultText*/) {
-    shown_.push_back({"InputBox", title, prompt, 0});
+    shown_.push_back({"InputBox", title, prompt, 0, {}});
     if (inputAnswers_.empty()) throw std::logic_error(Describe("InputBox", title, prompt));
     std::optional<std::string> answer = std::move(inputAnswers_.front());
     inputAnswers_.pop_front();
@@ -217,7 +238,7 @@ std::optional<std::string> ScriptedOperator::InputBox(const std::string& prompt,
 // it, and a form the action left open is hidden, since no one else would.
 void ScriptedOperator::ShowModal(QWidget& form) {
     const std::string title = form.windowTitle().toStdString();
-    shown_.push_back({"ShowModal", title, form.objectName().toStdString(), 0});
+    shown_.push_back({"ShowModal", title, form.objectName().toStdString(), 0, {}});
     if (modalActions_.empty()) throw std::logic_error(Describe("ShowModal", title, form.objectName().toStdString()));
     std::function<void(QWidget&)> action = std::move(modalActions_.front());
     modalActions_.pop_front();

@@ -1,7 +1,8 @@
 // Message boxes, input boxes, modal forms and the event pump.
 //
 // Everything the program shows modally goes through the current Operator: the
-// default one uses Qt's dialogs; tests install a ScriptedOperator, which
+// default one uses Qt's dialogs, with the normal pointer while a dialog is up
+// even when the program shows the wait cursor; tests install a ScriptedOperator, which
 // records each box and answers from a queue, so that no test ever waits on a
 // real modal box. User-interface thread only.
 #pragma once
@@ -50,7 +51,9 @@ inline constexpr const char* kDefaultTitle = "Tarvolin";
 class Operator {
 public:
     virtual ~Operator() = default;
-    virtual int MsgBox(const std::string& prompt, int style, const std::string& title) = 0;
+    // `details`, when not empty, is offered behind the box's details button.
+    virtual int MsgBox(const std::string& prompt, int style, const std::string& title,
+                       const std::string& details) = 0;
     // nullopt when the user cancelled.
     virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& defaultText) = 0;
@@ -59,8 +62,11 @@ public:
     virtual void DoEvents() = 0;
 };
 
-// The box as the program asked for it; title is the effective title.
-int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {});
+// The box as the program asked for it; title is the effective title. A long
+// text (a whole list) goes into `details`, which the box shows only on request,
+// so that the box and its buttons stay on the screen.
+int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {},
+           const std::string& details = {});
 // The text typed, or "" when cancelled (as the runtime's InputBox).
 std::string InputBox(const std::string& prompt, const std::string& title = {},
                      const std::string& defaultText = {});
@@ -77,6 +83,7 @@ struct RecordedBox {
     std::string title;
     std::string prompt;
     int style = 0;
+    std::string details;  // MsgBox only
 };
 
 // Answers boxes from queues and records what it was shown. A box with no
@@ -96,7 +103,7 @@ public:
     std::size_t PendingAnswers() const;
     void ClearShown() { shown_.clear(); }
 
-    int MsgBox(const std::string& prompt, int style, const std::string& title) override;
+    int MsgBox(const std::string& prompt, int style, const std::string& title, const std::string& details) override;
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText) override;
     void ShowModal(QWidget& form) override;
