@@ -3,12 +3,20 @@
 // the orders left), the history panel, the layout and the keys.
 #include "authorization/frm_autorizar_np_bloq.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -289,9 +297,12 @@ struct CasoError {
     std::size_t filasIntentadas;    // error boxes shown
 };
 
+// Whatever the answer, the message names every selected order left blocked:
+// those tried and failed, and those a stopped run never reached.
 TEST_F(VentanaTest, AnErrorRaisedWhileAuthorizingIsReportedAndTheAnswerDecides) {
     const std::vector<CasoError> casos = {
         {"ignore goes on with the next order", ui::vbIgnore, 3},
+        {"abort stops the run", ui::vbAbort, 1},
         {"cancel stops the run", ui::vbCancel, 1},
     };
     for (const CasoError& caso : casos) {
@@ -309,14 +320,62 @@ TEST_F(VentanaTest, AnErrorRaisedWhileAuthorizingIsReportedAndTheAnswerDecides) 
 
         db_.gCnn.RollbackTrans();
         ASSERT_EQ(operator_.Shown().size(), caso.filasIntentadas + 2);
-        const std::string numeros[] = {numero1, numero2, numero3};
-        std::string nombradas;  // the orders reached, each named
-        for (std::size_t i = 0; i < caso.filasIntentadas; ++i) nombradas += "\r\n" + numeros[i];
-        EXPECT_EQ(operator_.Shown().back().prompt, kAvisoFallidas + nombradas);
+        EXPECT_EQ(operator_.Shown().back().prompt,
+                  std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2 + "\r\n" + numero3);
         EXPECT_TRUE(Con(TomarSentencias(), "UPDATE").empty());
         EXPECT_TRUE(Desbloqueadas().empty());
         EXPECT_EQ(operator_.PendingAnswers(), 0u);
     }
+}
+
+// A long list of orders left blocked: their count and the first ten in the
+// box, every one of them in its details.
+TEST_F(VentanaTest, ManyOrdersLeftAreCountedWithTheWholeListInTheDetails) {
+    PasaAArchivo();
+    EjecutaDirecto("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, BLOQUEADA) "
+                   "WITH RECURSIVE n(i) AS (SELECT 2000 UNION ALL SELECT i + 1 FROM n WHERE i < 2029) "
+                   "SELECT i, 'NP', printf('0002-%08d', i), 1 FROM n;"
+                   "CREATE TRIGGER falla BEFORE INSERT ON V_MV_CPTEACCIONES BEGIN SELECT RAISE(ABORT, 'no'); END;");
+    Cargar();  // 44 orders
+    ventana_.TsDbGrid1().SetPageSize(50);
+    ventana_.TsDbGrid1().CargarPaginas();
+    ASSERT_EQ(Grid().Rows(), 45);
+    std::vector<std::string> numeros;
+    for (int f = 1; f < Grid().Rows(); ++f) numeros.push_back(Numero(f));
+    Selecciona(1, 44);
+    operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+
+    ventana_.cmdAplicar_Click();
+
+    ASSERT_EQ(operator_.Shown().size(), 2u);
+    const ui::RecordedBox& aviso = operator_.Shown()[1];
+    std::string primeras;
+    for (std::size_t i = 0; i < 10; ++i) primeras += "\r\n" + numeros[i];
+    EXPECT_EQ(aviso.prompt, "No se pudieron autorizar 44 comprobantes. Los primeros:" + primeras +
+                                "\r\nLa lista completa está en los detalles.");
+    std::string todas;
+    for (const std::string& numero : numeros) todas += numero + "\n";
+    EXPECT_EQ(aviso.details, todas);
+    EXPECT_EQ(aviso.style, ui::vbOKOnly + ui::vbExclamation);
+    EXPECT_TRUE(Desbloqueadas().empty());
+}
+
+// A statement may wait for a lock for the whole command timeout: each one of
+// the run waits under the wait cursor, which goes when the run ends.
+TEST_F(VentanaTest, TheRunsStatementsWaitUnderTheWaitCursor) {
+    std::vector<std::string> cursores;
+    db_.gCnn.SetStatementLogger([&](const std::string& sql) {
+        if (vb::StartsWith(vb::Trim(sql), "UPDATE") || vb::StartsWith(vb::Trim(sql), "INSERT")) {
+            const QCursor* cursor = QApplication::overrideCursor();
+            cursores.push_back(cursor != nullptr && cursor->shape() == Qt::WaitCursor ? "wait" : "other");
+        }
+    });
+    Selecciona(1, 2);
+    operator_.AnswerMsgBox(ui::vbYes);
+    ventana_.cmdAplicar_Click();
+    EXPECT_EQ(cursores, (std::vector<std::string>(4, "wait")));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Desbloqueadas().size(), 2u);
 }
 
 TEST_F(VentanaTest, HistorySpellsOutTheCodesOrSaysThereIsNone) {
@@ -400,24 +459,32 @@ TEST_F(VentanaTest, InformationPanelStates) {
                                  v.Medidas(v.cmdSubir()).Top, v.Medidas(v.cmdBajar()).Top,
                                  v.Medidas(v.txtInfoAdic()).Height};
     };
-    // At load: collapsed at the design's sizes, box checked, history and cmdBajar shown.
+    // The check box is at least its design's size, and as large as its
+    // caption needs in the font in use; the panel's controls stand where the
+    // frame's height puts them.
+    const long altoChk = v.Medidas(v.chkInfoAdic()).Height;
+    EXPECT_GE(altoChk, 195);
+    EXPECT_GE(v.Medidas(v.chkInfoAdic()).Width, 2235);
+    const std::vector<long> plegado = {1275, 1275 - altoChk - 50, 955, 955, 775};
+
+    // At load: collapsed, box checked, history and cmdBajar shown.
     EXPECT_TRUE(v.chkInfoAdic().isChecked());
     EXPECT_EQ(estado(), (std::vector<bool>{true, true, false}));
-    EXPECT_EQ(alturas(), (std::vector<long>{1275, 1020, 990, 990, 810}));
+    EXPECT_EQ(alturas(), plegado);
 
     v.cmdBajar_Click();
     EXPECT_EQ(estado(), (std::vector<bool>{true, false, true}));
-    EXPECT_EQ(alturas(), (std::vector<long>{5040, 4795, 4720, 4720, 4540}));
+    EXPECT_EQ(alturas(), (std::vector<long>{5040, 5040 - altoChk - 50, 4720, 4720, 4540}));
 
     v.cmdSubir_Click();
     EXPECT_EQ(estado(), (std::vector<bool>{true, true, false}));
-    EXPECT_EQ(alturas(), (std::vector<long>{1275, 1030, 955, 955, 775}));
+    EXPECT_EQ(alturas(), plegado);
 
     // Unchecking hides the history and collapses an expanded panel.
     v.cmdBajar_Click();
     v.chkInfoAdic().setChecked(false);
     EXPECT_EQ(estado(), (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(alturas(), (std::vector<long>{1275, 1030, 955, 955, 775}));
+    EXPECT_EQ(alturas(), plegado);
 
     // Checking again shows the history and both buttons.
     v.chkInfoAdic().setChecked(true);
@@ -425,6 +492,91 @@ TEST_F(VentanaTest, InformationPanelStates) {
     const Twips marco = v.Medidas(v.frmInfoAdic());
     EXPECT_EQ(marco.Left, 4350);
     EXPECT_EQ(marco.Top, -90);
+}
+
+// Whether each caption, label and box of the window is shown whole: as large
+// as its content needs, and inside every control that holds it.
+void ExpectNothingCut(QWidget& ventana) {
+    const QList<QWidget*> controles = ventana.findChildren<QWidget*>();
+    int vistos = 0;
+    for (QWidget* control : controles) {
+        const bool texto = qobject_cast<QLabel*>(control) || qobject_cast<QComboBox*>(control) ||
+                           qobject_cast<QLineEdit*>(control) ||
+                           (qobject_cast<QAbstractButton*>(control) && !static_cast<QAbstractButton*>(control)->text().isEmpty());
+        if (!texto || !control->isVisibleTo(&ventana) || control->inherits("QComboBoxPrivateContainer")) continue;
+        if (control->parentWidget() != nullptr && qobject_cast<QComboBox*>(control->parentWidget())) continue;
+        ++vistos;
+        const std::string nombre = control->objectName().toStdString() + " " + control->metaObject()->className();
+        const QSize necesita = qobject_cast<QLabel*>(control) ? control->sizeHint() : control->minimumSizeHint();
+        EXPECT_GE(control->width(), necesita.width()) << nombre;
+        EXPECT_GE(control->height(), necesita.height()) << nombre;
+        for (QWidget* w = control; w != &ventana; w = w->parentWidget()) {
+            const QRect dentro = QRect(control->mapTo(w->parentWidget(), QPoint(0, 0)), control->size());
+            EXPECT_TRUE(w->parentWidget()->rect().contains(dentro)) << nombre << " is cut by "
+                                                                    << w->parentWidget()->objectName().toStdString();
+        }
+    }
+    EXPECT_GT(vistos, 10);
+}
+
+TEST_F(VentanaTest, TheWindowOpensShowingAWholePageAndNoCaptionCut) {
+    ventana_.show();
+    QApplication::processEvents();
+    EXPECT_GE(ventana_.width() * ui::kTwipsPerPixel, 8670);
+    EXPECT_GE(ventana_.height() * ui::kTwipsPerPixel, 4995);
+
+    auto* vista = ventana_.TsDbGrid1().findChild<ui::FlexGridView*>();
+    ASSERT_NE(vista, nullptr);
+    ASSERT_EQ(Grid().Rows(), 11);
+    for (int fila = 0; fila < 10; ++fila) {
+        const QRect celda = vista->visualRect(vista->model()->index(fila, 0));
+        EXPECT_TRUE(vista->viewport()->rect().contains(celda)) << "row " << fila + 1;
+    }
+    EXPECT_EQ(vista->verticalScrollBar()->maximum(), 0);
+    // The bars, the grid and the status bar lie one below the other.
+    TsDbGrid& grilla = ventana_.TsDbGrid1();
+    const QWidget* filtros = grilla.findChild<QWidget*>("FrmFiltros");
+    const QWidget* comandos = grilla.findChild<QWidget*>("FrmComandos");
+    const QWidget* estado = grilla.findChild<QWidget*>("StatusBar1");
+    EXPECT_LE(filtros->geometry().bottom(), vista->geometry().top());
+    EXPECT_LE(vista->geometry().bottom(), comandos->geometry().top());
+    EXPECT_LE(comandos->geometry().bottom(), estado->geometry().top());
+    ExpectNothingCut(ventana_);
+
+    // More than ten thousand pages, the last one shown: the page label still reads whole.
+    db_.gCnn.Execute("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, BLOQUEADA) "
+                     "WITH RECURSIVE n(i) AS (SELECT 5000 UNION ALL SELECT i + 1 FROM n WHERE i < 15000) "
+                     "SELECT i, 'NP', printf('0002-%08d', i), 1 FROM n");
+    Cargar();
+    ventana_.TsDbGrid1().SetPageSize(1);
+    ventana_.TsDbGrid1().CargarPaginas();
+    ventana_.TsDbGrid1().findChild<QToolButton*>("cmdUltimo")->click();
+    QApplication::processEvents();
+    auto* etiqueta = ventana_.TsDbGrid1().findChild<QLabel*>("lblPaginas");
+    EXPECT_EQ(etiqueta->text().toStdString(), "        Página        10015 de 10015");
+    ExpectNothingCut(ventana_);
+}
+
+// The grid reads the window's stored copy of its properties: the search mode
+// (all pages) and the sort mode (one column) show their marks.
+TEST_F(VentanaTest, TheGridIsTheWindowsStoredInstance) {
+    FrmAutorizarNPBloq nueva;
+    TsDbGrid& grilla = nueva.TsDbGrid1();
+    EXPECT_EQ(grilla.Find(), 2);
+    EXPECT_EQ(grilla.Order(), 1);
+    EXPECT_EQ(grilla.AlignCommandBar(), 2);
+    EXPECT_EQ(grilla.AlignFilterBar(), 1);
+    EXPECT_EQ(grilla.PageSize(), 5);
+    EXPECT_TRUE(grilla.AnchoColFijo());
+    EXPECT_EQ(grilla.PrimaryKey(), "ID");
+    EXPECT_EQ(grilla.FormatDate(), 103);
+    auto entradas = [&](const char* boton) {
+        std::vector<std::string> textos;
+        for (QAction* a : grilla.findChild<QToolButton*>(boton)->menu()->actions()) textos.push_back(a->text().toStdString());
+        return textos;
+    };
+    EXPECT_EQ(entradas("BUSCAR"), (std::vector<std::string>{"Buscar en Página Actual", "» Buscar en todas las Páginas"}));
+    EXPECT_EQ(entradas("Orden"), (std::vector<std::string>{"» Ordemaniento Individual", "Ordenamiento Múltiple"}));
 }
 
 TEST_F(VentanaTest, ResizingLaysOutTheGridAndThePanelLineByLine) {

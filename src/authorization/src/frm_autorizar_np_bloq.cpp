@@ -42,12 +42,22 @@ constexpr const char* kConsultaLista =
 constexpr const char* kSinInformacion = "Sin Información Adicional!!!";
 constexpr const char* kTitulo = "Atención!";
 constexpr int kColumnaNumero = 2;
+constexpr long kRegistrosPorPagina = 10;
+// A failure message names this many orders; a longer list goes to its details.
+constexpr std::size_t kFallidasNombradas = 10;
+// The tables the window reads and writes; a database file without them is
+// not opened.
+const std::vector<std::string> kTablasDeLaVentana = {"V_MV_CPTE", "V_MV_CPTEACCIONES"};
 constexpr int kTeclaF2 = ui::vk::F1 + 1;
 constexpr int kTeclaF3 = ui::vk::F1 + 2;
 
 // Design of the window's client area, in twips.
 constexpr long kAnchoDiseno = 8670;
 constexpr long kAltoDiseno = 4995;
+// The grid is as wide as the window less this, and as tall as the window less
+// this and the command buttons' height.
+constexpr long kMargenAnchoGrilla = 50;
+constexpr long kMargenAltoGrilla = 350;
 
 int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
 long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
@@ -66,6 +76,18 @@ public:
         setIconSize(QSize(24, 24));
     }
 
+    // Room for the picture above the caption, the caption wrapped at each
+    // blank: as narrow as its longest word.
+    QSize sizeHint() const override {
+        const QString texto = text().simplified();
+        const QFontMetrics medida = fontMetrics();
+        int ancho = iconSize().width();
+        for (const QString& palabra : texto.split(' ')) ancho = std::max(ancho, medida.horizontalAdvance(palabra));
+        const int altoTexto = medida.boundingRect(QRect(0, 0, ancho, 10000), kFormaTexto, texto).height();
+        return {ancho + kMargenX * 2, kMargenArriba + iconSize().height() + kSeparacion + altoTexto + kMargenAbajo};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -74,15 +96,40 @@ protected:
         opcion.text.clear();
         opcion.icon = QIcon();
         style()->drawControl(QStyle::CE_PushButton, &opcion, &p, this);
-        const QRect area = rect().adjusted(3, 6, -3, -3);
+        const QRect area = rect().adjusted(kMargenX, kMargenArriba, -kMargenX, -kMargenAbajo);
         const QSize tamano = iconSize();
         const QPixmap imagen = icon().pixmap(tamano, isEnabled() ? QIcon::Normal : QIcon::Disabled);
         p.drawPixmap(area.left() + (area.width() - tamano.width()) / 2, area.top(), imagen);
-        const QRect textoArea = area.adjusted(0, tamano.height() + 4, 0, 0);
-        p.drawText(textoArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                   text().simplified());
+        const QRect textoArea = area.adjusted(0, tamano.height() + kSeparacion, 0, 0);
+        p.drawText(textoArea, kFormaTexto, text().simplified());
     }
+
+private:
+    static constexpr int kMargenX = 3;
+    static constexpr int kMargenArriba = 6;
+    static constexpr int kMargenAbajo = 3;
+    static constexpr int kSeparacion = 4;  // between the picture and the caption
+    static constexpr int kFormaTexto = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
 };
+
+// The grid as the window stores it. The keys it lacks ("Find", "Order",
+// "AlignCommandBar", "AlignFilterBar") take their read defaults.
+PropertyBag PropiedadesDeLaGrilla() {
+    PropertyBag bag;
+    bag.WriteProperty("SQL", "");
+    bag.WriteProperty("PrimaryKey", "ID");
+    bag.WriteProperty("PageSize", 5);
+    bag.WriteProperty("AnchoColFijo", true);
+    bag.WriteProperty("CamposSel", "");
+    bag.WriteProperty("Campos", "");
+    bag.WriteProperty("OrdinalSel", "");
+    bag.WriteProperty("Columnas", false);
+    bag.WriteProperty("OcultarOrdenar", false);
+    bag.WriteProperty("OrderBy", "");
+    bag.WriteProperty("OrdenSent", 0);
+    bag.WriteProperty("FormatDate", 103);
+    return bag;
+}
 
 // A small picture button of the information panel.
 QPushButton* BotonPanel(QWidget* padre, const char* nombre, QStyle::StandardPixmap icono) {
@@ -114,7 +161,12 @@ FrmAutorizarNPBloq::FrmAutorizarNPBloq(QWidget* parent) : QWidget(parent) {
     letra.setPointSize(8);
     setFont(letra);
     CrearControles();
-    resize(Px(kAnchoDiseno), Px(kAltoDiseno));
+    // The design's size, or larger where the font in use needs it to show a
+    // whole page of the list and every caption of the grid's bars.
+    const long ancho = std::max(kAnchoDiseno, TsDbGrid1_->AnchoMinimo() + kMargenAnchoGrilla);
+    const long alto = std::max(kAltoDiseno, TsDbGrid1_->AltoParaFilas(kRegistrosPorPagina) +
+                                                Medidas(*CmdCargar_).Height + kMargenAltoGrilla);
+    resize(Px(ancho), Px(alto));
     // Key preview: the window sees every key of its controls first.
     qApp->installEventFilter(this);
 }
@@ -127,6 +179,7 @@ void FrmAutorizarNPBloq::CrearControles() {
     // The grid first, so that the information panel, when expanded, lies over it.
     TsDbGrid1_ = new TsDbGrid(this);
     TsDbGrid1_->setObjectName("TsDbGrid1");
+    TsDbGrid1_->ReadProperties(PropiedadesDeLaGrilla());
     SetMedidas(*TsDbGrid1_, {-60, 1170, 8775, 3840});
 
     CmdCargar_ = new BotonGrafico(this, "CmdCargar", "      [F1]      Cargar", "Cargar Comprobantes",
@@ -160,12 +213,17 @@ void FrmAutorizarNPBloq::CrearControles() {
     chkInfoAdic_->setObjectName("chkInfoAdic");
     chkInfoAdic_->setChecked(true);
     SetMedidas(*chkInfoAdic_, {45, 1020, 2235, 195});
+    CrecerAlContenido(*chkInfoAdic_);
 
     cmdBajar_ = BotonPanel(frmInfoAdic_, "cmdBajar", QStyle::SP_ArrowDown);
     SetMedidas(*cmdBajar_, {3960, 990, 300, 270});
     cmdSubir_ = BotonPanel(frmInfoAdic_, "cmdSubir", QStyle::SP_ArrowUp);
     SetMedidas(*cmdSubir_, {3945, 990, 300, 270});
     cmdSubir_->hide();
+    // The panel's controls stand where its height puts them, the check box
+    // as it grew.
+    AjustarPanelInfo();
+    for (QPushButton* boton : {CmdCargar_, cmdAplicar_, cmdSalir_, cmdEdit_}) CrecerAlContenido(*boton);
 
     setTabOrder(CmdCargar_, cmdAplicar_);
     setTabOrder(cmdAplicar_, cmdSalir_);
@@ -197,6 +255,14 @@ void FrmAutorizarNPBloq::SetMedidas(QWidget& control, const Twips& medidas) {
     control.setGeometry(Px(medidas.Left), Px(medidas.Top), Px(medidas.Width), Px(medidas.Height));
 }
 
+void FrmAutorizarNPBloq::CrecerAlContenido(QWidget& control) {
+    Twips m = Medidas(control);
+    const QSize necesita = control.sizeHint();
+    m.Width = std::max(m.Width, Tw(necesita.width()));
+    m.Height = std::max(m.Height, Tw(necesita.height()));
+    SetMedidas(control, m);
+}
+
 bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
     const QWidget* ventana = control.window();
     return ventana == &control ? control.isVisible() : control.isVisibleTo(ventana);
@@ -213,6 +279,7 @@ void FrmAutorizarNPBloq::Form_Load() {
     bool usarIni = false;
     std::string lineaComando;
     std::string cadenaConexion;
+    foundation::Db().gCnn.RequireTables(kTablasDeLaVentana);
     foundation::IniciaSesion(usarIni, lineaComando, cadenaConexion);
     CmdCargar_Click();
 }
@@ -248,7 +315,7 @@ void FrmAutorizarNPBloq::RecuperarFoco() {
 
 void FrmAutorizarNPBloq::CmdCargar_Click() {
     TsDbGrid1_->SetSQL(kConsultaLista);
-    TsDbGrid1_->SetPageSize(10);
+    TsDbGrid1_->SetPageSize(kRegistrosPorPagina);
     TsDbGrid1_->SetAnchoColFijo(false);
     TsDbGrid1_->LoadTsDBGrid();
 }
@@ -280,20 +347,50 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     if (respuesta != ui::vbYes) return;
 
     std::vector<std::string> fallidas;
-    for (int fila = primera;; fila += paso) {
-        if (fila >= grid.FixedRows() && !AutorizarFila(fila, fallidas)) break;
-        if (fila == ultima) break;
+    {
+        // A statement may wait for a lock up to the command timeout.
+        const ui::WaitCursor espera;
+        bool detenida = false;  // an error's answer stopped the run: the rest is only named
+        for (int fila = primera;; fila += paso) {
+            if (detenida) {
+                NombrarSinAutorizar(fila, fallidas);
+            } else if (fila >= grid.FixedRows() && !AutorizarFila(fila, fallidas)) {
+                detenida = true;
+            }
+            if (fila == ultima) break;
+        }
     }
 
     CmdCargar_Click();
 
     if (!fallidas.empty()) {
-        std::string lista;
-        for (const std::string& numero : fallidas) lista += "\r\n" + numero;
-        ui::MsgBox("No se pudieron autorizar los siguientes comprobantes:" + lista, ui::vbOKOnly + ui::vbExclamation,
-                   kTitulo);
+        AvisarNoAutorizadas(fallidas);
         RecuperarFoco();
     }
+}
+
+void FrmAutorizarNPBloq::NombrarSinAutorizar(int fila, std::vector<std::string>& fallidas) const {
+    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    if (fila < grid.FixedRows() || vb::Trim(grid.TextMatrix(fila, grid.Cols() - 1)).empty()) return;
+    fallidas.push_back(grid.Cols() > kColumnaNumero ? grid.TextMatrix(fila, kColumnaNumero) : "");
+}
+
+// Names the orders left blocked: all of them when they are few; else their
+// count and the first ones, with the whole list in the box's details, so that
+// the box keeps its button on the screen.
+void FrmAutorizarNPBloq::AvisarNoAutorizadas(const std::vector<std::string>& fallidas) {
+    std::string primeras;
+    for (std::size_t i = 0; i < fallidas.size() && i < kFallidasNombradas; ++i) primeras += "\r\n" + fallidas[i];
+    if (fallidas.size() <= kFallidasNombradas) {
+        ui::MsgBox("No se pudieron autorizar los siguientes comprobantes:" + primeras, ui::vbOKOnly + ui::vbExclamation,
+                   kTitulo);
+        return;
+    }
+    std::string todas;
+    for (const std::string& numero : fallidas) todas += numero + "\n";
+    ui::MsgBox("No se pudieron autorizar " + std::to_string(fallidas.size()) + " comprobantes. Los primeros:" +
+                   primeras + "\r\nLa lista completa está en los detalles.",
+               ui::vbOKOnly + ui::vbExclamation, kTitulo, todas);
 }
 
 bool FrmAutorizarNPBloq::AutorizarFila(int fila, std::vector<std::string>& fallidas) {
@@ -459,8 +556,12 @@ void FrmAutorizarNPBloq::Form_Resize() {
             SetMedidas(control, m);
         });
     };
-    linea(*TsDbGrid1_, [&](Twips& m) { m.Width = W - 50; });
-    linea(*TsDbGrid1_, [&](Twips& m) { m.Height = H - Medidas(*CmdCargar_).Height - 350; });
+    linea(*TsDbGrid1_, [&](Twips& m) { m.Width = W - kMargenAnchoGrilla; });
+    // A frame taller than the window's client area (a window manager's title
+    // bar) would push the grid's foot out of the window: it stops at its edge.
+    linea(*TsDbGrid1_, [&](Twips& m) {
+        m.Height = std::min(H - Medidas(*CmdCargar_).Height - kMargenAltoGrilla, Tw(height()) - m.Top);
+    });
     linea(*frmInfoAdic_, [&](Twips& m) { m.Width = W - m.Left - 150; });
     linea(*txtInfoAdic_, [&](Twips& m) { m.Width = Medidas(*frmInfoAdic_).Width - 50; });
     linea(*cmdSubir_, [&](Twips& m) { m.Left = Medidas(*frmInfoAdic_).Width - m.Width - 100; });

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -36,6 +38,12 @@ constexpr long kAltoComandos = 420;  // the command bar
 constexpr long kAltoEstado = 330;    // the status bar
 constexpr long kAnchoProgreso = 1500;
 constexpr long kAltoProgreso = 240;
+// The grid's height is the control's less this and the status bar's.
+constexpr long kAltoSinGrilla = 1000;
+// The bars are as wide as the grid: the control's width less this.
+constexpr long kMargenAncho = 100;
+// The page label keeps room for page numbers of this many digits.
+constexpr std::int64_t kPaginaMasAncha = 9999999;
 
 int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(std::max(twips, 0L)) / ui::kTwipsPerPixel)); }
 long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
@@ -179,8 +187,12 @@ void TsDbGrid::CrearControles() {
     cboPagSelect_->setMinimumContentsLength(6);
     cmdPrimero_ = BotonImagen(FrmComandos_, "cmdPrimero", QStyle::SP_MediaSkipBackward, "Primer Página");
     cmdAnterior_ = BotonImagen(FrmComandos_, "cmdAnterior", QStyle::SP_MediaSeekBackward, "Página Anterior");
-    lblPaginas_ = new QLabel(Q("        Página        1 de 2"), FrmComandos_);
+    lblPaginas_ = new QLabel(Q(TextoPaginas(kPaginaMasAncha, kPaginaMasAncha)), FrmComandos_);
     lblPaginas_->setObjectName("lblPaginas");
+    // A person may select the page count and copy it.
+    lblPaginas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblPaginas_->setMinimumWidth(lblPaginas_->sizeHint().width());
+    lblPaginas_->setText(Q(TextoPaginas(1, 2)));
     cmdSiguiente_ = BotonImagen(FrmComandos_, "cmdSiguiente", QStyle::SP_MediaSeekForward, "Página Siguiente");
     cmdUltimo_ = BotonImagen(FrmComandos_, "cmdUltimo", QStyle::SP_MediaSkipForward, "Última Página");
     cmdColumnas_ = new QPushButton(Q("Columnas"), FrmComandos_);
@@ -226,10 +238,12 @@ void TsDbGrid::CrearControles() {
     CmdCancel_->setObjectName("CmdCancel");
     CmdCancel_->hide();
 
-    // Sizes at design time.
-    FrmFiltros_->setGeometry(0, 0, Px(8000), Px(kAltoFiltros));
-    MSFlexGrid1_->move(0, Px(kAltoFiltros));
-    FrmComandos_->resize(Px(8000), Px(kAltoComandos));
+    // Sizes at design time; a bar is taller where its controls need it in
+    // the font in use.
+    const int altoFiltros = std::max(Px(kAltoFiltros), FrmFiltros_->minimumSizeHint().height());
+    FrmFiltros_->setGeometry(0, 0, Px(8000), altoFiltros);
+    MSFlexGrid1_->move(0, altoFiltros);
+    FrmComandos_->resize(Px(8000), std::max(Px(kAltoComandos), FrmComandos_->minimumSizeHint().height()));
     StatusBar1_->setFixedHeight(Px(kAltoEstado));
     Pbar_->resize(Px(kAnchoProgreso), Px(kAltoProgreso));
     CmdCancel_->resize(Px(kAnchoProgreso), Px(kAltoProgreso));
@@ -449,6 +463,25 @@ void TsDbGrid::SetFormatDate(int value) {
 
 std::string TsDbGrid::StatusText() const { return Texto(panel1_->text()); }
 
+long TsDbGrid::AltoParaFilas(int filas) const {
+    const int titulos = MSFlexGrid1_->horizontalHeader()->sizeHint().height();
+    const int fila = MSFlexGrid1_->verticalHeader()->defaultSectionSize();
+    const int barra = MSFlexGrid1_->horizontalScrollBar()->sizeHint().height();
+    const int grilla = titulos + filas * fila + barra + 2 * MSFlexGrid1_->frameWidth();
+    return Tw(grilla) + AltoSinGrilla() + Tw(StatusBar1_->height());
+}
+
+// The design's height of the bars and the room between them, grown as the
+// bars grew in the font in use.
+long TsDbGrid::AltoSinGrilla() const {
+    return kAltoSinGrilla + (Tw(FrmFiltros_->height()) - kAltoFiltros) + (Tw(FrmComandos_->height()) - kAltoComandos);
+}
+
+long TsDbGrid::AnchoMinimo() const {
+    const int barras = std::max(FrmFiltros_->minimumSizeHint().width(), FrmComandos_->minimumSizeHint().width());
+    return Tw(barras) + kMargenAncho;
+}
+
 long TsDbGrid::TextWidth(const std::string& text) const {
     return Tw(fontMetrics().horizontalAdvance(Q(text)));
 }
@@ -460,35 +493,48 @@ void TsDbGrid::resizeEvent(QResizeEvent* event) {
     UserControl_Resize();
 }
 
+void TsDbGrid::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    UserControl_Resize();
+}
+
 void TsDbGrid::UserControl_Resize() {
     const long w = Tw(width());
     const long h = Tw(height());
+    // Where the control lies partly left of its window (the main window puts
+    // it at a negative left), its bars, grid and status bar move in by that
+    // much, within the room the width leaves, so that no caption starts
+    // outside the window.
+    const int dentro = std::clamp(-mapTo(window(), QPoint(0, 0)).x(), 0, Px(kMargenAncho));
     const long alto = Tw(StatusBar1_->height());
-    StatusBar1_->setGeometry(0, Px(h - alto), width(), Px(alto));
-    const long altoGrilla = h - 1000 - alto;
-    const long anchoGrilla = w - 100;
-    auto medirGrilla = [&] { MSFlexGrid1_->resize(Px(anchoGrilla), Px(altoGrilla)); };
+    StatusBar1_->setGeometry(dentro, Px(h - alto), width() - dentro, Px(alto));
+    const long altoGrilla = h - AltoSinGrilla() - alto;
+    const long anchoGrilla = w - kMargenAncho;
+    auto medirGrilla = [&] {
+        MSFlexGrid1_->resize(Px(anchoGrilla), Px(altoGrilla));
+        MSFlexGrid1_->move(dentro, MSFlexGrid1_->y());
+    };
     switch (alignCommandBar_) {
     case 1:  // command bar above the grid
         medirGrilla();
         FrmComandos_->resize(Px(anchoGrilla), FrmComandos_->height());
-        FrmComandos_->move(FrmComandos_->x(), 0);
-        MSFlexGrid1_->move(MSFlexGrid1_->x(), FrmComandos_->height());
+        FrmComandos_->move(dentro, 0);
+        MSFlexGrid1_->move(dentro, FrmComandos_->height());
         break;
     case 0:
     case 2:
     case 3:
-    case 4:  // command bar below the grid
+    case 4:  // command bar below the grid (at the design's grid top, its height + 400)
         medirGrilla();
-        FrmComandos_->move(FrmComandos_->x(), Px(altoGrilla + 400));
+        FrmComandos_->move(dentro, MSFlexGrid1_->y() + MSFlexGrid1_->height());
         FrmComandos_->resize(Px(anchoGrilla), FrmComandos_->height());
         break;
     default: break;
     }
     switch (alignFilterBar_) {
-    case 2:  // filter bar below the grid
+    case 2:  // filter bar below the grid (at the design's grid top, its height + 600)
         medirGrilla();
-        FrmFiltros_->move(FrmFiltros_->x(), Px(altoGrilla + 600));
+        FrmFiltros_->move(dentro, MSFlexGrid1_->y() + MSFlexGrid1_->height() + Px(200));
         FrmFiltros_->resize(Px(anchoGrilla), FrmFiltros_->height());
         break;
     case 0:
@@ -496,6 +542,7 @@ void TsDbGrid::UserControl_Resize() {
     case 3:
     case 4:  // the filter bar keeps its top
         medirGrilla();
+        FrmFiltros_->move(dentro, FrmFiltros_->y());
         FrmFiltros_->resize(Px(anchoGrilla), FrmFiltros_->height());
         break;
     default: break;

@@ -23,13 +23,7 @@ namespace authorization {
 namespace {
 
 // The hourglass for a scope.
-class RelojDeArena {
-public:
-    RelojDeArena() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~RelojDeArena() { QApplication::restoreOverrideCursor(); }
-    RelojDeArena(const RelojDeArena&) = delete;
-    RelojDeArena& operator=(const RelojDeArena&) = delete;
-};
+using RelojDeArena = ui::WaitCursor;
 
 std::string Equis(std::size_t n) { return std::string(n, 'X'); }
 

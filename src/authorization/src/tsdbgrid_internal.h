@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string>
 
 #include "authorization/tsdbgrid.h"
@@ -27,6 +28,11 @@ inline std::string Texto(const QString& s) { return s.toStdString(); }
 inline int ReportarError(const vb::Error& error) { return helpers::gFunciones().ManejaError(error); }
 
 using helpers::AlUsuario;
+
+// The page label's caption: eight blanks before and after the word.
+inline std::string TextoPaginas(std::int64_t actual, std::int64_t ultima) {
+    return "        Página        " + std::to_string(actual) + " de " + std::to_string(ultima);
+}
 
 // The page selector's entries "1".."n", made on demand: no entry is built or
 // stored, so a count of a million pages costs nothing.

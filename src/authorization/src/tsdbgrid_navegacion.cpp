@@ -36,8 +36,7 @@ void TsDbGrid::MostrarPagina() {
 }
 
 void TsDbGrid::EscribirEtiqueta() {
-    lblPaginas_->setText(Q("        Página        " + std::to_string(paginaActual_) + " de " +
-                           std::to_string(ultimaPagina_)));
+    lblPaginas_->setText(Q(TextoPaginas(paginaActual_, ultimaPagina_)));
 }
 
 // Shows entry `indiceSelector_` in the selector without raising its click.

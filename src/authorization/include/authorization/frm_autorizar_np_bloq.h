@@ -4,12 +4,16 @@
 // orders: each one is unblocked and gets an "AO" action record, both in one
 // transaction.
 //
+// The window opens at its design size, or larger where the font in use needs
+// it: a whole page of the list shows and no caption is cut.
+//
 // The window sees every key before its controls do: F1 reloads, F2
 // authorizes (not while the list loads), F3 opens the order elsewhere (only
 // while cmdEdit is shown, which nothing does), ESC closes the window.
 //
 // Contract: user-interface thread only. Form_Load starts the session (which
-// may end the process) and loads the list; tests that bring their own
+// may end the process, also when the database lacks the window's tables) and
+// loads the list; tests that bring their own
 // connection call CmdCargar_Click instead. Positions and sizes of the
 // controls are kept in twips (15 a pixel), as the layout rules are written.
 #pragma once
@@ -98,10 +102,16 @@ private:
     void AjustarPanelInfo();
     void SetTextoInfoAdic(std::string texto);
     void RecuperarFoco();
+    // Grows a control to what its content needs in the font in use (never
+    // below its design size).
+    void CrecerAlContenido(QWidget& control);
     // Authorizes the order of one data row, if it has one; an order that is
     // not authorized is added to `fallidas`. False when an error's answer
     // says to stop the run.
     bool AutorizarFila(int fila, std::vector<std::string>& fallidas);
+    // Adds the order of a row the run did not reach, if it has one.
+    void NombrarSinAutorizar(int fila, std::vector<std::string>& fallidas) const;
+    void AvisarNoAutorizadas(const std::vector<std::string>& fallidas);
     // Unblocks one order and writes its "AO" record in one transaction; true
     // when both statements did exactly what they should.
     bool AutorizarOrden(long long id, const std::string& numero);

@@ -138,6 +138,13 @@ public:
     // The width of a text in the control's font, in twips.
     long TextWidth(const std::string& text) const;
 
+    // ---- Room the control needs in the font in use, in twips ----------------------
+    // The height at which the grid shows its title row and `filas` rows whole.
+    long AltoParaFilas(int filas) const;
+    // The narrowest width at which no caption of its bars is cut (the page
+    // label counted with room for seven-digit page numbers).
+    long AnchoMinimo() const;
+
 signals:
     void CargarPagina(std::int64_t& PageNumber);
     void AjustarColumnas();
@@ -163,6 +170,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -174,6 +182,7 @@ private:
     void Relevos();
     void UserControl_Initialize();
     void UserControl_Resize();
+    long AltoSinGrilla() const;
 
     // Loading
     bool CargarGridInterno();

@@ -181,6 +181,13 @@ void ShowModal(QWidget& form) { CurrentOperator().ShowModal(form); }
 
 void DoEvents() { CurrentOperator().DoEvents(); }
 
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) QGuiApplication::sync();
+}
+
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
 Operator& CurrentOperator() {
     if (g_current) return *g_current;
     return QtOp();

@@ -73,6 +73,17 @@ std::string InputBox(const std::string& prompt, const std::string& title = {},
 void ShowModal(QWidget& form);
 void DoEvents();
 
+// The wait cursor over every window of the program for its scope, shown at
+// once (also before a statement blocks the event loop). Boxes shown meanwhile
+// have the normal pointer.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 Operator& CurrentOperator();
 // Installs an operator; nullptr restores the one backed by Qt.
 void SetOperator(Operator* op);
