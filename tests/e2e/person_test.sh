@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
-# The program as a person uses it: the real build/tarvolin on an X server
-# (Xvfb), driven with xdotool, on a database made from db/schema.sql and a few
-# orders, checked with sqlite3 after each step.
+# The program as a person meets it: build/tarvolin, started as the README says,
+# on an X server (Xvfb), driven with xdotool and checked with sqlite3 after
+# each step. Texts of the window are read as a person copies them (the X
+# selection, through clipboard_text); screenshots go to the output folder.
 #
-#   person_test.sh <tarvolin> <source dir> <output dir>
+#   person_test.sh <tarvolin> <source dir> <output dir> <clipboard_text>
 #
-# Exits 77 (skipped) only when Xvfb or xdotool is missing.
+# 1. Authorizing: the current row, a selection, a cancelled question, a
+#    search. The question's buttons are Spanish ("S" answers "Sí"); ESC ends
+#    the program with status 0 and nothing on stderr but Qt's own notices.
+# 2. More than ten thousand pages: the page label of the last page reads whole.
+# 3. A file that is not the program's database: one message, one line in the
+#    error log, the program ends, and the file is byte for byte as it was.
+#
+# Exits 77 (skipped) only when Xvfb or xdotool is missing. Window positions
+# are those of the fonts scripts/setup installs.
 set -euo pipefail
 
 programa=$1
 fuentes=$2
 salida=$3
+portapapeles=$4
 
 for herramienta in Xvfb xdotool; do
   if ! command -v "$herramienta" >/dev/null; then
@@ -18,9 +28,10 @@ for herramienta in Xvfb xdotool; do
     exit 77
   fi
 done
-for herramienta in sqlite3 import hostname; do
+for herramienta in sqlite3 import hostname cmp; do
   command -v "$herramienta" >/dev/null || { echo "FAIL: $herramienta is not installed"; exit 1; }
 done
+[ -x "$programa" ] || { echo "FAIL: $programa is missing: scripts/test builds it (cmake --build build --target tarvolin)"; exit 1; }
 
 mkdir -p "$salida"
 tmp=$(mktemp -d)
@@ -39,18 +50,75 @@ falla() {
   exit 1
 }
 
-# Waits up to 30 s for a command to succeed, polling.
+# Waits up to 60 s for a command to succeed, polling.
 espera() {
   local descripcion=$1
   shift
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     if "$@"; then return 0; fi
     sleep 0.1
   done
   falla "timed out waiting for $descripcion"
 }
 
-# ---- The database ---------------------------------------------------------------------
+# ---- The X server ---------------------------------------------------------------------------
+exec 3> "$tmp/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+espera "the X server" test -s "$tmp/display"
+export DISPLAY=":$(head -1 "$tmp/display")"
+export QT_QPA_PLATFORM=xcb
+pc=$(hostname)
+
+# ---- Starting and ending the program -------------------------------------------------------
+# Starts the program on a database as the README does, with its own
+# application folder ($TARVOLIN_HOME) and statement log.
+arranca() {
+  local db=$1 nombre=$2
+  export TARVOLIN_HOME="$tmp/$nombre"
+  export TARVOLIN_SQL_LOG="$tmp/$nombre.sql.log"
+  mkdir -p "$TARVOLIN_HOME"
+  errores="$tmp/$nombre.stderr"
+  "$programa" "@server=local;@dbname=$db;@usuario=tester;@Password=;" >"$tmp/$nombre.stdout" 2>"$errores" &
+  programa_pid=$!
+}
+
+# The window, once it is up; the person clicks into it, which is what giving
+# it the focus does here (there is no window manager to hand it the keyboard).
+espera_ventana_principal() {
+  ventana=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarvolin$' | head -1) || falla "no window"
+  [ -n "$ventana" ] || falla "no window"
+  xdotool windowfocus --sync "$ventana"
+}
+
+# Waits for the program to end; its exit status goes to $estado.
+espera_fin() {
+  espera "the program to end" bash -c "! kill -0 $programa_pid 2>/dev/null"
+  set +e
+  wait "$programa_pid"
+  estado=$?
+  set -e
+  programa_pid=
+}
+
+# ESC leaves: status 0, and nothing on stderr but Qt's own notices.
+sale_con_esc() {
+  local paso=$1
+  xdotool key Escape
+  espera_fin
+  [ "$estado" -eq 0 ] || { cat "$errores"; falla "$paso: the program ended with status $estado"; }
+  if grep -v -E '^(QStandardPaths: |qt\.)' "$errores" >"$tmp/no_de_qt"; then
+    cat "$tmp/no_de_qt"
+    falla "$paso: the program wrote on stderr"
+  fi
+  echo "ok: $paso: ESC ends the program with status 0 and a quiet stderr"
+}
+
+# The text a person selected last (as a middle click would paste it).
+seleccion() { ASAN_OPTIONS=detect_leaks=0 timeout 10 "$portapapeles" selection 2>/dev/null || true; }
+
+# ---- 1. Authorizing ----------------------------------------------------------------------------
 db="$tmp/empresa.db"
 sqlite3 "$db" < "$fuentes/db/schema.sql"
 sqlite3 "$db" <<'SQL'
@@ -69,7 +137,6 @@ INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, FE
   VALUES ('NP  ', '0001-00000011', 0, 'A', '2024-01-11 09:00:00', 'ana', 'CAJA1', '');
 SQL
 cp "$db" "$tmp/antes.db"
-pc=$(hostname)
 
 q() { sqlite3 "$db" "$1"; }
 
@@ -104,8 +171,7 @@ pregunta_cerrada() { ! pregunta_visible; }
 
 tiene_foco() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 
-# A person answers the question once it is up and has the keyboard (Yes is
-# its default button).
+# A person answers the question once it is up and has the keyboard.
 espera_pregunta() {
   espera "the question" pregunta_visible
   espera "the question to have the keyboard" tiene_foco "$(xdotool search --onlyvisible --name '^Atención!$' | head -1)"
@@ -124,38 +190,27 @@ espera_ventana() {
   espera "the window to have the keyboard back" tiene_foco "$ventana"
 }
 
-# ---- The X server and the program -----------------------------------------------------------
-exec 3> "$tmp/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-espera "the X server" test -s "$tmp/display"
-export DISPLAY=":$(head -1 "$tmp/display")"
-export QT_QPA_PLATFORM=xcb
-export TARVOLIN_HOME="$tmp/home"
-export TARVOLIN_SQL_LOG="$tmp/sentencias.log"
-mkdir -p "$TARVOLIN_HOME"
+# The first page of the list is loaded.
+lista_cargada_al_abrir() { grep -q 'AS Paginacion' "$TARVOLIN_SQL_LOG" 2>/dev/null; }
 
-"$programa" "@server=local;@dbname=$db;@usuario=tester;@Password=;" >"$tmp/programa.log" 2>&1 &
-programa_pid=$!
-
-ventana=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarvolin$' | head -1) || falla "no window"
-[ -n "$ventana" ] || falla "no window"
+arranca "$db" autoriza
+espera_ventana_principal
+espera "the list to be loaded" lista_cargada_al_abrir
 import -window root "$salida/person_start.png"
-# There is no window manager to hand the new window the keyboard; the person
-# clicks into it, which is what giving it the focus does here.
-xdotool windowfocus --sync "$ventana"
 
-# 1. F2 and Enter (Yes is the question's default button): the current row, the first order.
+# 1.1 F2, then "S": the question's buttons are Spanish ("&Sí" answers to S,
+#     which an English "&Yes" would not): the current row, the first order.
 xdotool key F2
 espera_pregunta
-xdotool key Return
-espera "order 11 released" desbloqueada 11
+import -window root "$salida/person_question.png"
+xdotool key s
+espera "order 11 released by answering S (Sí)" desbloqueada 11
 espera_ventana
 espera "the list to be loaded again" lista_cargada
-comprueba "F2 then Enter authorizes the current order" "11|0|" "$(accion 0001-00000011)"
+comprueba "F2 then S (Sí) authorizes the current order" "11|0|" "$(accion 0001-00000011)"
 
-# 2. Three rows selected with Shift+Down twice in the grid, F2, Yes.
+# 1.2 Three rows selected with Shift+Down twice in the grid, F2, Enter (Sí is
+#     the default button).
 xdotool key shift+Down shift+Down
 xdotool key F2
 espera_pregunta
@@ -171,25 +226,25 @@ $(accion 0001-00000012)
 $(accion 0001-00000013)
 $(accion 0001-00000014)"
 
-# 3. F2 and Esc: the question is cancelled and nothing changes.
+# 1.3 F2 and N (No): the question is answered No and nothing changes.
 antes=$(q "SELECT * FROM V_MV_CPTE ORDER BY ID; SELECT * FROM V_MV_CPTEACCIONES ORDER BY ID;")
 xdotool key F2
 espera_pregunta
-xdotool key Escape
+xdotool key n
 espera_ventana
 [ "$(q "SELECT * FROM V_MV_CPTE ORDER BY ID; SELECT * FROM V_MV_CPTEACCIONES ORDER BY ID;")" = "$antes" ] ||
   falla "answering No changed the database"
-echo "ok: F2 then Esc changes nothing"
+echo "ok: F2 then N (No) changes nothing"
 
-# 4. A search: the person clicks into the grid's search box (right of the
-#    field box "Buscar por:"), types part of a customer's name and presses
-#    Enter; the list then holds that customer's order alone (without the
-#    search Elena's order would be its first row). F2 and Yes authorize it.
+# 1.4 A search: the person clicks into the grid's search box (right of the
+#     field box "Buscar por:"), types part of a customer's name and presses
+#     Enter; the list then holds that customer's order alone (without the
+#     search Elena's order would be its first row). F2 and Enter authorize it.
 busqueda_hecha() {
   awk '/AS Paginacion/ && /%ren%/ {pag = NR} END {exit !pag}' "$TARVOLIN_SQL_LOG" &&
     tail -1 "$TARVOLIN_SQL_LOG" | grep -q "^SELECT TC,IDCOMPROBANTE,IDCOMPLEMENTO,TIPO_ACCION.*'0001-00000018'$"
 }
-xdotool mousemove --window "$ventana" 250 91 click 1
+xdotool mousemove --window "$ventana" 290 98 click 1
 xdotool type --delay 50 ren
 xdotool key Return
 espera "the search to show Irene's order" busqueda_hecha
@@ -199,7 +254,7 @@ xdotool key Return
 espera "order 18 released" desbloqueada 18
 espera_ventana
 espera "the list to be loaded again" lista_cargada
-comprueba "a search, then F2 and Yes, authorizes the one order found" "11|0|
+comprueba "a search, then F2 and Enter, authorizes the one order found" "11|0|
 12|0|
 13|0|
 14|0|
@@ -209,13 +264,52 @@ $(accion 0001-00000013)
 $(accion 0001-00000014)
 $(accion 0001-00000018)"
 
-# 5. ESC leaves: the process ends with status 0.
-xdotool key Escape
-espera "the program to end" bash -c "! kill -0 $programa_pid 2>/dev/null"
-set +e
-wait "$programa_pid"
-estado=$?
-set -e
-programa_pid=
-[ "$estado" -eq 0 ] || { cat "$tmp/programa.log"; falla "the program ended with status $estado"; }
-echo "ok: ESC ends the program with status 0"
+sale_con_esc "authorizing"
+
+# ---- 2. More than ten thousand pages ------------------------------------------------------------
+muchas="$tmp/muchas.db"
+sqlite3 "$muchas" < "$fuentes/db/schema.sql"
+sqlite3 "$muchas" <<'SQL'
+INSERT INTO ta_usuarios (nombre, Administrador) VALUES ('tester', 0);
+INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, IMPORTE, OBSERVACIONES, BLOQUEADA)
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100010)
+SELECT i, 'NP', printf('0001-%08d', i), '2024-01-01 00:00:00', '2024-02-01 00:00:00', 'Cliente ' || i, i, '', 1 FROM n;
+SQL
+arranca "$muchas" paginas
+espera_ventana_principal
+espera "the first page" lista_cargada_al_abrir
+# The last page button (right of the page label), then the last page's query:
+# it skips the keys of the 10000 pages before it.
+ultima_cargada() { grep -q 'SELECT TOP 100000 ID' "$TARVOLIN_SQL_LOG"; }
+xdotool mousemove --window "$ventana" 471 362 click 1
+espera "the last page" ultima_cargada
+sleep 0.5
+import -window root "$salida/person_many_pages.png"
+# The person selects the page label's text with a triple click.
+xdotool mousemove --window "$ventana" 290 362 click --repeat 3 --delay 80 1
+etiqueta_leida() { [ "$(seleccion | tr -s ' ' | sed 's/^ //')" = "Página 10001 de 10001" ]; }
+espera "the page label to read Página 10001 de 10001 (it reads \"$(seleccion)\")" etiqueta_leida
+echo "ok: the page label reads \"$(seleccion)\" on the last of 10001 pages"
+sale_con_esc "many pages"
+
+# ---- 3. A file that is not the program's database ----------------------------------------------
+ajeno="$tmp/notas.db"
+sqlite3 "$ajeno" "CREATE TABLE notas (texto TEXT); INSERT INTO notas VALUES ('no es una empresa');"
+cp "$ajeno" "$tmp/notas.antes"
+arranca "$ajeno" ajeno
+aviso=$(timeout 60 xdotool search --sync --onlyvisible --name 'Error de Conexion a Base de Datos' | head -1) ||
+  falla "no message for a file that is not the program's database"
+xdotool windowfocus --sync "$aviso"
+import -window root "$salida/person_not_the_database.png"
+xdotool key n   # No: do not try again
+espera_fin
+[ "$estado" -ne 0 ] || falla "the program ended with status 0 without a database"
+cmp -s "$ajeno" "$tmp/notas.antes" || falla "the file that is not the program's database was changed"
+for resto in -wal -shm -journal; do
+  [ ! -e "$ajeno$resto" ] || falla "the program left $ajeno$resto"
+done
+log="$TARVOLIN_HOME/TSERR.LOG"
+[ -f "$log" ] || falla "no line in the error log"
+[ "$(wc -l < "$log")" -eq 1 ] || { cat "$log"; falla "the error log holds more than one line"; }
+grep -q "no table.*$ajeno" "$log" || { cat "$log"; falla "the log line does not name the file and its problem"; }
+echo "ok: a file without the tables: one message, one log line, the program ends (status $estado), the file unchanged"
