@@ -9,6 +9,12 @@
 // foundation::Db(), reports failures through the helper library's
 // ManejaError, and keeps the controls in step.
 //
+// Layout: the design's sizes, with the bars as tall as their controls need in
+// the font in use and the page label wide enough for seven-digit page numbers
+// (a person may select its text); a host that places the control at a
+// negative left gets its bars moved into view. AltoParaFilas and AnchoMinimo
+// tell a host how large to make it.
+//
 // User-interface thread only. Loads pump events; while one runs, the
 // navigation, sort and reload commands are ignored, so no load is ever
 // entered from inside another one. The cancel button stops a count: the grid
