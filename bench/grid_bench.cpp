@@ -80,7 +80,7 @@ void BM_GridPage(benchmark::State& state) {
     for (auto _ : state) {
         const std::int64_t total = authorization::ContarRegistros(db, query);
         adodb::Recordset rs;
-        authorization::AbrirPagina(db, query, query.ConsultaPagina(page, db.EsOracle()), rs);
+        authorization::AbrirPagina(db, query, query.ConsultaPagina(page, authorization::DialectoPagina(db)), rs);
         const authorization::PaginaLeida rows = authorization::LeerPagina(rs);
         if (total != file.Rows() || rows.Filas.size() != static_cast<std::size_t>(kPageSize)) {
             state.SkipWithError("wrong count or page");

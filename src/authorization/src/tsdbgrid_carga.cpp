@@ -33,8 +33,6 @@ public:
 
 std::string Equis(std::size_t n) { return std::string(n, 'X'); }
 
-bool EsOracle() { return foundation::Db().EsOracle(); }
-
 }  // namespace
 
 // ---- Loading a query ---------------------------------------------------------------------
@@ -193,7 +191,7 @@ bool TsDbGrid::CargarGridInterno() {
     std::string texto;
     const bool armada = vb::RunStep(
         [this, &texto] {
-            texto = q_.ConsultaPagina(PaginaDelSelector(), EsOracle());
+            texto = q_.ConsultaPagina(PaginaDelSelector(), DialectoPagina(foundation::Db()));
             panel1_->setText(Q(" Orden: " + q_.OrderBy));
             Pbar_->setValue(40);
         },
