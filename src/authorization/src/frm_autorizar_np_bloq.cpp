@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -280,12 +281,16 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     if (respuesta != ui::vbYes) return;
 
     std::vector<std::string> fallidas;
+    // Each row walked becomes current: only the row current at the end shows its history.
+    QScopedValueRollback<bool> sinHistoria(historiaEnPausa_, true);
     for (int fila = primera;; fila += paso) {
         if (fila >= grid.FixedRows() && !AutorizarFila(fila, fallidas)) break;
         if (fila == ultima) break;
     }
 
     CmdCargar_Click();
+    historiaEnPausa_ = false;
+    MostrarInfoAdicional();
 
     if (!fallidas.empty()) {
         std::string lista;
@@ -348,7 +353,9 @@ void FrmAutorizarNPBloq::cmdEdit_Click() {
 
 // ---- The information panel ------------------------------------------------------------
 
-void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() { MostrarInfoAdicional(); }
+void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() {
+    if (!historiaEnPausa_) MostrarInfoAdicional();
+}
 
 void FrmAutorizarNPBloq::SetTextoInfoAdic(std::string texto) {
     textoInfoAdic_ = std::move(texto);
