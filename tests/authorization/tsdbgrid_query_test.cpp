@@ -431,7 +431,8 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
              q.OrdenSent = 3;
              q.OrderBy = " Order by [NOMBRE] Desc ";
          },
-         todas, [](const Orden& a, const Orden& b) { return a.nombre != b.nombre ? a.nombre > b.nombre : a.id < b.id; }},
+         todas,
+         [](const Orden& a, const Orden& b) { return a.nombre != b.nombre ? a.nombre > b.nombre : a.id < b.id; }},
         {"a search over every page", 4,
          [&](GridQuery& q) {
              clic(1, "CLIENTE")(q);
