@@ -100,9 +100,10 @@ public:
     std::string ConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto);
     // The ORDER BY of the page query: OrderBy with the key column last.
     std::string OrdenPagina() const;
-    // The same for the outer query, its columns named through the derived
-    // table: a bare [FECHA] there would sort by the converted text of the
-    // select list's FECHA, not by the date.
+    // The same for the outer query, its columns named through Paginacion
+    // (the derived table, or on SQLite the table itself): a bare [FECHA]
+    // there would sort by the converted text of the select list's FECHA, not
+    // by the date.
     std::string OrdenExterior() const;
     // The host's own query, unpaged, with the key column as its last column.
     std::string ConsultaSinPaginar() const;
