@@ -420,6 +420,39 @@ TEST_F(VentanaTest, ALoadAsksForTheHistoryOfItsFirstRowOnly) {
     EXPECT_NE(ventana_.TextoInfoAdic().find(" Alta "), std::string::npos);
 }
 
+TEST_F(VentanaTest, AuthorizingAsksForTheHistoryOnceAtTheEndForTheRowThenCurrent) {
+    // Rows 1 to 5 are authorized; row 6 is row 1 of the list loaded again.
+    const std::string siguiente = Numero(6);
+    db_.gCnn.Execute("INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, FECHAHORA, "
+                     "Usuario, PC, SYSTEMUSER) VALUES ('NP  ', '" + siguiente +
+                     "', 0, 'M', '2024-01-02 09:15:00', 'ana', 'CAJA1', NULL)");
+    auto historias = [this] {
+        std::vector<std::string> consultas;
+        for (const std::string& s : TomarSentencias()) {
+            if (vb::StartsWith(vb::Trim(s), "SELECT") && vb::Contains(s, "V_MV_CPTEACCIONES")) consultas.push_back(s);
+        }
+        return consultas;
+    };
+    Selecciona(1, 5);
+    historias();
+    operator_.AnswerMsgBox(ui::vbYes);
+
+    ventana_.cmdAplicar_Click();
+
+    const std::vector<std::string> consultas = historias();
+    ASSERT_EQ(consultas.size(), 1u);
+    EXPECT_TRUE(vb::EndsWith(consultas[0], "IDCOMPROBANTE = '" + siguiente + "'")) << consultas[0];
+    EXPECT_EQ(Grid().Row(), 1);
+    EXPECT_EQ(Numero(1), siguiente);
+    EXPECT_NE(ventana_.TextoInfoAdic().find(" Modificación "), std::string::npos) << ventana_.TextoInfoAdic();
+    EXPECT_EQ(Desbloqueadas().size(), 5u);
+
+    // Afterwards each cell entry shows its row's history again.
+    Grid().SetRow(2);
+    EXPECT_EQ(historias().size(), 1u);
+    EXPECT_EQ(ventana_.TextoInfoAdic(), "Sin Información Adicional!!!");
+}
+
 // Presses F2 when a load first pumps events, as an impatient user would.
 class OperadorConF2 : public ui::ScriptedOperator {
 public:

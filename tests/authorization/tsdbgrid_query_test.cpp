@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "grid_fixture.h"
 #include "vb/error.h"
@@ -20,6 +22,10 @@ using adodb::FieldInfo;
 using testing::GridDbTest;
 using testing::kConsultaPrincipal;
 using testing::Orden;
+
+constexpr adodb::Dialect kServidor = adodb::Dialect::SqlServer;
+constexpr adodb::Dialect kOracle = adodb::Dialect::Oracle;
+constexpr adodb::Dialect kSqlite = adodb::Dialect::Sqlite;
 
 // The main window's query as the control holds it after LoadTsDBGrid (one
 // blank from the property, one from the load), at 10 records a page, with
@@ -51,7 +57,7 @@ TEST(GridQueryTexts, MainWindowPagesConvertDatesFromTheirColumnAndEndTheOrderWit
               "[TC], [NUMERO], CONVERT(NVARCHAR,[FECHA],103) AS [FECHA], CONVERT(NVARCHAR,[FECHAESTFIN],103) AS "
               "[VENCIMIENTO], [CLIENTE], [IMPORTE], [OBSERVACIONES], ID");
 
-    EXPECT_EQ(q.ConsultaPagina(2, false),
+    EXPECT_EQ(q.ConsultaPagina(2, kServidor),
               std::string("SELECT  ") + kLista +
                   "  FROM (SELECT TOP 10 *  FROM V_MV_CPTE WHERE ID NOT IN (SELECT TOP 10 ID FROM V_MV_CPTE WHERE "
                   "[BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY [TC] ASC, ID )  and ([BLOQUEADA] = 1 AND TC = 'NP')  "
@@ -61,7 +67,7 @@ TEST(GridQueryTexts, MainWindowPagesConvertDatesFromTheirColumnAndEndTheOrderWit
     EXPECT_EQ(q.OrderBy, " ORDER BY [TC] ASC  ");
     EXPECT_EQ(q.ClausulaWhere, "WHERE [BLOQUEADA] = 1 AND TC = 'NP' ");
 
-    EXPECT_EQ(q.ConsultaPagina(1, false),
+    EXPECT_EQ(q.ConsultaPagina(1, kServidor),
               std::string("SELECT  ") + kLista +
                   "  FROM (SELECT TOP 10 *  FROM V_MV_CPTE WHERE ID NOT IN (SELECT TOP 0 ID FROM V_MV_CPTE WHERE "
                   "[BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY [TC] ASC, ID )  and ([BLOQUEADA] = 1 AND TC = 'NP')  "
@@ -71,7 +77,7 @@ TEST(GridQueryTexts, MainWindowPagesConvertDatesFromTheirColumnAndEndTheOrderWit
 
 TEST(GridQueryTexts, OracleFormLimitsRowsAfterSorting) {
     GridQuery q = ConsultaPrincipal();
-    EXPECT_EQ(q.ConsultaPagina(2, true),
+    EXPECT_EQ(q.ConsultaPagina(2, kOracle),
               std::string("SELECT  ") + kLista +
                   "  FROM (SELECT * FROM (SELECT *  FROM V_MV_CPTE WHERE ID NOT IN (SELECT ID FROM (SELECT ID FROM "
                   "V_MV_CPTE WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY [TC] ASC, ID ) WHERE ROWNUM<=10)  and "
@@ -79,10 +85,23 @@ TEST(GridQueryTexts, OracleFormLimitsRowsAfterSorting) {
                   "[BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY Paginacion.[TC] ASC, Paginacion.ID ");
 }
 
+TEST(GridQueryTexts, SqliteFormCutsTheTableItselfWithLimitAndOffset) {
+    GridQuery q = ConsultaPrincipal();
+    EXPECT_EQ(q.ConsultaPagina(3, kSqlite),
+              std::string("SELECT  ") + kLista +
+                  "  FROM V_MV_CPTE AS Paginacion WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY Paginacion.[TC] "
+                  "ASC, Paginacion.ID  LIMIT 10 OFFSET 20");
+    q.FiltroBusqueda = "x = 1";
+    q.SQL = "SELECT a FROM t  ";
+    q.Campos = "[a], ID";
+    EXPECT_EQ(q.ConsultaPagina(1, kSqlite),
+              "SELECT  [a], ID  FROM t AS Paginacion  where x = 1  ORDER BY Paginacion.ID  LIMIT 10 OFFSET 0");
+}
+
 TEST(GridQueryTexts, FilteredExampleParenthesizesTheHostConditionOnceEverywhere) {
     GridQuery q = ConsultaPrincipal();
     q.FiltroBusqueda = " ( CONVERT(NVARCHAR,[TC]) LIKE '%abc%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%abc%') ";
-    EXPECT_EQ(q.ConsultaPagina(1, false),
+    EXPECT_EQ(q.ConsultaPagina(1, kServidor),
               std::string("SELECT  ") + kLista +
                   "  FROM (SELECT TOP 10 *  FROM V_MV_CPTE WHERE ID NOT IN (SELECT TOP 0 ID FROM V_MV_CPTE WHERE "
                   "([BLOQUEADA] = 1 AND TC = 'NP') AND  ( CONVERT(NVARCHAR,[TC]) LIKE '%abc%' or  "
@@ -132,7 +151,7 @@ TEST(GridQueryTexts, ConditionsOfTheHostAndOfTheSearch) {
         q.Find = caso.find;
         q.FiltroBusqueda = caso.filtro;
         q.Campos = "[a], ID";
-        const std::string pagina = q.ConsultaPagina(3, false);
+        const std::string pagina = q.ConsultaPagina(3, kServidor);
         EXPECT_EQ(q.ClausulaWhere, caso.clausula);
         EXPECT_NE(pagina.find(caso.derivada), std::string::npos) << pagina;
         EXPECT_NE(pagina.find("NOT IN (SELECT TOP 20 ID FROM t " + q.ClausulaWhere), std::string::npos) << pagina;
@@ -143,17 +162,20 @@ TEST(GridQueryTexts, ConditionsOfTheHostAndOfTheSearch) {
 TEST(GridQueryTexts, NoNegativeRowCountReachesThePageQuery) {
     GridQuery q = ConsultaPrincipal();
     for (std::int64_t pagina : {0, -3}) {
-        EXPECT_NE(q.ConsultaPagina(pagina, false).find("SELECT TOP 0 ID FROM"), std::string::npos);
-        EXPECT_NE(q.ConsultaPagina(pagina, true).find("ROWNUM<=0)"), std::string::npos);
+        EXPECT_NE(q.ConsultaPagina(pagina, kServidor).find("SELECT TOP 0 ID FROM"), std::string::npos);
+        EXPECT_NE(q.ConsultaPagina(pagina, kOracle).find("ROWNUM<=0)"), std::string::npos);
+        EXPECT_TRUE(vb::EndsWith(q.ConsultaPagina(pagina, kSqlite), " LIMIT 10 OFFSET 0"));
     }
     q.PageSize = -5;
-    const std::string texto = q.ConsultaPagina(4, false);
+    const std::string texto = q.ConsultaPagina(4, kServidor);
     EXPECT_NE(texto.find("SELECT TOP 0 *  FROM"), std::string::npos);
     EXPECT_EQ(texto.find("TOP -"), std::string::npos);
+    EXPECT_TRUE(vb::EndsWith(q.ConsultaPagina(4, kSqlite), " LIMIT 0 OFFSET 0"));
     // Page counts are not 16-bit: 40,000 records at one a page.
     EXPECT_EQ(GridQuery::CantidadPaginas(40000, 1), 40000);
     q.PageSize = 1;
-    EXPECT_NE(q.ConsultaPagina(40000, false).find("SELECT TOP 39999 ID"), std::string::npos);
+    EXPECT_NE(q.ConsultaPagina(40000, kServidor).find("SELECT TOP 39999 ID"), std::string::npos);
+    EXPECT_TRUE(vb::EndsWith(q.ConsultaPagina(40000, kSqlite), " LIMIT 1 OFFSET 39999"));
 }
 
 TEST(GridQueryTexts, UnpagedFallbackEndsWithTheKeyColumn) {
@@ -341,16 +363,25 @@ TEST(GridQueryChecks, TableAndPageCounts) {
 
 class GridQueryDbTest : public GridDbTest {
 protected:
-    // Every page of the query, in order: the key of each row read.
-    std::vector<long> Recorrer(GridQuery& q) {
+    using Filas = std::vector<std::vector<std::string>>;
+
+    // Every page of the query in the given form, in order, each page's rows
+    // as read (the key last).
+    std::vector<Filas> Recorrer(GridQuery& q, adodb::Dialect dialecto) {
         const std::int64_t total = ContarRegistros(db_, q);
-        std::vector<long> claves;
+        std::vector<Filas> paginas;
         for (std::int64_t p = 1; p <= GridQuery::CantidadPaginas(total, q.PageSize); ++p) {
             adodb::Recordset rs;
-            AbrirPagina(db_, q, q.ConsultaPagina(p, db_.EsOracle()), rs);
-            const PaginaLeida pagina = LeerPagina(rs);
-            EXPECT_LE(pagina.Filas.size(), static_cast<std::size_t>(q.PageSize));
-            for (const std::vector<std::string>& fila : pagina.Filas) claves.push_back(std::stol(fila.back()));
+            AbrirPagina(db_, q, q.ConsultaPagina(p, dialecto), rs);
+            paginas.push_back(LeerPagina(rs).Filas);
+            EXPECT_LE(paginas.back().size(), static_cast<std::size_t>(q.PageSize));
+        }
+        return paginas;
+    }
+    static std::vector<long> Claves(const std::vector<Filas>& paginas) {
+        std::vector<long> claves;
+        for (const Filas& filas : paginas) {
+            for (const std::vector<std::string>& fila : filas) claves.push_back(std::stol(fila.back()));
         }
         return claves;
     }
@@ -358,11 +389,17 @@ protected:
 
 struct ModoOrden {
     const char* nombre;
+    long pageSize;
     std::function<void(GridQuery&)> ordenar;
+    // Whether an order is listed, and the order the list must follow.
+    std::function<bool(const Orden&)> listada;
     std::function<bool(const Orden&, const Orden&)> antes;
 };
 
-TEST_F(GridQueryDbTest, PagingVisitsEveryRowOnceInEverySortMode) {
+// The SQL Server form (NOT IN, its TOP adapted to SQLite's LIMIT) and the
+// SQLite form (LIMIT and OFFSET) page the same rows, and every row comes once, in the
+// order the sort mode asks for.
+TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode) {
     const std::vector<Orden> ordenes = AgregarOrdenes(95);
     auto clic = [](int sentido, const char* titulo) {
         return [=](GridQuery& q) {
@@ -370,38 +407,66 @@ TEST_F(GridQueryDbTest, PagingVisitsEveryRowOnceInEverySortMode) {
             q.ArmarOrdenColumna(titulo);
         };
     };
+    auto todas = [](const Orden&) { return true; };
+    auto porClave = [](const Orden& a, const Orden& b) { return a.id < b.id; };
+    auto porNombre = [](const Orden& a, const Orden& b) { return std::tie(a.nombre, a.id) < std::tie(b.nombre, b.id); };
     const ModoOrden modos[] = {
-        {"mode 0 (every TC equal: only the key orders)", [](GridQuery& q) { q.OrdenSent = 0; },
-         [](const Orden& a, const Orden& b) { return a.id < b.id; }},
-        {"ascending by an alias", clic(1, "CLIENTE"),
-         [](const Orden& a, const Orden& b) { return std::tie(a.nombre, a.id) < std::tie(b.nombre, b.id); }},
-        {"descending by a date",
-         clic(2, "FECHA"),
+        {"mode 0 (every TC equal: only the key orders)", 10, [](GridQuery& q) { q.OrdenSent = 0; }, todas, porClave},
+        {"ascending by an alias", 10, clic(1, "CLIENTE"), todas, porNombre},
+        {"descending by a date", 7, clic(2, "FECHA"), todas,
          [](const Orden& a, const Orden& b) { return a.fecha != b.fecha ? a.fecha > b.fecha : a.id < b.id; }},
-        {"cumulative",
+        {"cumulative", 10,
          [&](GridQuery& q) {
              q.Order = 2;
              clic(1, "CLIENTE")(q);
              clic(2, "FECHA")(q);
          },
+         todas,
          [](const Orden& a, const Orden& b) {
              if (a.nombre != b.nombre) return a.nombre < b.nombre;
              return a.fecha != b.fecha ? a.fecha > b.fecha : a.id < b.id;
          }},
+        {"mode 3 keeps a stored order", 10,
+         [](GridQuery& q) {
+             q.OrdenSent = 3;
+             q.OrderBy = " Order by [NOMBRE] Desc ";
+         },
+         todas,
+         [](const Orden& a, const Orden& b) { return a.nombre != b.nombre ? a.nombre > b.nombre : a.id < b.id; }},
+        {"a search over every page", 4,
+         [&](GridQuery& q) {
+             clic(1, "CLIENTE")(q);
+             q.AgregarFiltro(q.CondicionTodos({"TC", "NUMERO", "FECHA", "VENCIMIENTO", "CLIENTE"}, "a"));
+         },
+         [](const Orden& o) { return vb::Contains(o.nombre, "a", vb::Compare::Text); }, porNombre},
+        {"a date search", 10,
+         [](GridQuery& q) {
+             q.AgregarFiltro(q.CondicionTodos({"TC", "NUMERO", "FECHA", "VENCIMIENTO", "CLIENTE"}, "04/02/2024"));
+         },
+         [](const Orden& o) { return o.fecha == "2024-02-04 00:00:00"; }, porClave},
+        {"one record a page", 1, clic(2, "NUMERO"), todas,
+         [](const Orden& a, const Orden& b) { return a.numero > b.numero; }},
     };
     for (const ModoOrden& modo : modos) {
         SCOPED_TRACE(modo.nombre);
         GridQuery q;
         q.SQL = std::string(kConsultaPrincipal) + "  ";
-        q.PageSize = 10;
+        q.PageSize = modo.pageSize;
         q.CargarAlias();
         q.CargarCampos(LeerCampos(db_, q));
         modo.ordenar(q);
-        std::vector<Orden> esperado = ordenes;
-        std::sort(esperado.begin(), esperado.end(), modo.antes);
         std::vector<long> claves;
+        std::vector<Orden> esperado;
+        std::copy_if(ordenes.begin(), ordenes.end(), std::back_inserter(esperado), modo.listada);
+        std::sort(esperado.begin(), esperado.end(), modo.antes);
         for (const Orden& o : esperado) claves.push_back(o.id);
-        EXPECT_EQ(Recorrer(q), claves);
+        ASSERT_FALSE(claves.empty());
+
+        const std::vector<Filas> servidor = Recorrer(q, kServidor);
+        const std::vector<Filas> sqlite = Recorrer(q, kSqlite);
+        EXPECT_EQ(Claves(sqlite), claves);
+        ASSERT_EQ(sqlite.size(), servidor.size());
+        for (std::size_t p = 0; p < sqlite.size(); ++p) EXPECT_EQ(sqlite[p], servidor[p]) << "page " << p + 1;
     }
 }
 
@@ -418,7 +483,7 @@ TEST_F(GridQueryDbTest, CountIsOneCountStatementAndPagesShowConvertedDates) {
               std::vector<std::string>{"SELECT COUNT(*) FROM V_MV_CPTE WHERE [BLOQUEADA] = 1 AND TC = 'NP'"});
 
     adodb::Recordset rs;
-    AbrirPagina(db_, q, q.ConsultaPagina(3, false), rs);
+    AbrirPagina(db_, q, q.ConsultaPagina(3, DialectoPagina(db_)), rs);
     const PaginaLeida pagina = LeerPagina(rs);
     EXPECT_EQ(pagina.Campos, (std::vector<std::string>{"TC", "NUMERO", "FECHA", "VENCIMIENTO", "CLIENTE", "IMPORTE",
                                                         "OBSERVACIONES", "ID"}));
@@ -435,7 +500,7 @@ TEST_F(GridQueryDbTest, FailingPageQueryRaisesTheDatabasesErrorAfterItsOwnReport
     operator_.AnswerMsgBox(ui::vbAbort);  // AbrirRecordset's own box
     adodb::Recordset rs;
     try {
-        AbrirPagina(db_, q, q.ConsultaPagina(1, false), rs);
+        AbrirPagina(db_, q, q.ConsultaPagina(1, DialectoPagina(db_)), rs);
         FAIL() << "no error";
     } catch (const vb::Error& e) {
         EXPECT_NE(e.Description().find("NOPE"), std::string::npos) << e.Description();
@@ -480,7 +545,7 @@ TEST_F(GridQueryDbTest, InvalidColumnFallsBackToTheWholeQueryWithTheKeyLast) {
     q.Campos = "[TC], ID";
     operator_.AnswerMsgBox(ui::vbAbort);  // AbrirRecordset's own box for the failed page
     adodb::Recordset rs;
-    AbrirPagina(db_, q, q.ConsultaPagina(1, false), rs);
+    AbrirPagina(db_, q, q.ConsultaPagina(1, kServidor), rs);
     ASSERT_EQ(rs.State(), adodb::adStateOpen);
     ASSERT_EQ(servidor->consultas.size(), 2u);
     EXPECT_EQ(servidor->consultas[1], "SELECT TC, ID FROM V_MV_CPTE WHERE TC = 'NP' ");

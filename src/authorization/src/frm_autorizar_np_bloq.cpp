@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -347,6 +348,8 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     if (respuesta != ui::vbYes) return;
 
     std::vector<std::string> fallidas;
+    // Each row walked becomes current: only the row current at the end shows its history.
+    QScopedValueRollback<bool> sinHistoria(historiaEnPausa_, true);
     {
         // A statement may wait for a lock up to the command timeout.
         const ui::WaitCursor espera;
@@ -362,6 +365,8 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     }
 
     CmdCargar_Click();
+    historiaEnPausa_ = false;
+    MostrarInfoAdicional();
 
     if (!fallidas.empty()) {
         AvisarNoAutorizadas(fallidas);
@@ -445,7 +450,9 @@ void FrmAutorizarNPBloq::cmdEdit_Click() {
 
 // ---- The information panel ------------------------------------------------------------
 
-void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() { MostrarInfoAdicional(); }
+void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() {
+    if (!historiaEnPausa_) MostrarInfoAdicional();
+}
 
 void FrmAutorizarNPBloq::SetTextoInfoAdic(std::string texto) {
     textoInfoAdic_ = std::move(texto);

@@ -27,8 +27,6 @@ using RelojDeArena = ui::WaitCursor;
 
 std::string Equis(std::size_t n) { return std::string(n, 'X'); }
 
-bool EsOracle() { return foundation::Db().EsOracle(); }
-
 }  // namespace
 
 // ---- Loading a query ---------------------------------------------------------------------
@@ -187,7 +185,7 @@ bool TsDbGrid::CargarGridInterno() {
     std::string texto;
     const bool armada = vb::RunStep(
         [this, &texto] {
-            texto = q_.ConsultaPagina(PaginaDelSelector(), EsOracle());
+            texto = q_.ConsultaPagina(PaginaDelSelector(), DialectoPagina(foundation::Db()));
             panel1_->setText(Q(" Orden: " + q_.OrderBy));
             Pbar_->setValue(40);
         },

@@ -352,13 +352,19 @@ std::string GridQuery::OrdenExterior() const {
     return " ORDER BY " + lista + " ";
 }
 
-std::string GridQuery::ArmarConsultaPagina(std::int64_t pagina, bool oracle) {
+GridQuery::Tramo GridQuery::TramoPagina(std::int64_t pagina) const {
+    const std::int64_t tamano = std::max<std::int64_t>(PageSize, 0);
+    return {tamano, tamano * (std::max<std::int64_t>(pagina, 1) - 1)};
+}
+
+std::string GridQuery::ArmarConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto) {
     const std::string t = TablaPagina();
     if (PrimaryKey.empty()) PrimaryKey = "ID";
+    if (dialecto == adodb::Dialect::Sqlite) return " FROM " + t + " AS Paginacion ";
     const std::string& k = PrimaryKey;
-    const std::int64_t tamano = std::max<std::int64_t>(PageSize, 0);
-    const std::int64_t saltar = tamano * (std::max<std::int64_t>(pagina, 1) - 1);
+    const auto [tamano, saltar] = TramoPagina(pagina);
     const std::string orden = OrdenPagina();
+    const bool oracle = dialecto == adodb::Dialect::Oracle;
     std::string r;
     if (oracle) {
         // ROWNUM is counted before ORDER BY: each limit wraps a sorted query.
@@ -381,15 +387,21 @@ std::string GridQuery::ArmarConsultaPagina(std::int64_t pagina, bool oracle) {
     return r;
 }
 
-std::string GridQuery::ConsultaPagina(std::int64_t pagina, bool oracle) {
+std::string GridQuery::ConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto) {
     ArmarOrden();
     ArmarWhere();
     std::string& lista = CamposSel.empty() ? Campos : CamposSel;
     std::string q = "SELECT ";
     q.append(" ").append(AgregarAlias(lista));
-    q.append(" ").append(ArmarConsultaPagina(pagina, oracle));
+    q.append(" ").append(ArmarConsultaPagina(pagina, dialecto));
     q.append(ClausulaWhere);
     q.append(" ").append(OrdenExterior());
+    if (dialecto == adodb::Dialect::Sqlite) {
+        // The same rows as the NOT IN form, since the order ends with the key;
+        // SQLite skips them without building a set of the skipped keys.
+        const auto [tamano, saltar] = TramoPagina(pagina);
+        q.append(" LIMIT ").append(std::to_string(tamano)).append(" OFFSET ").append(std::to_string(saltar));
+    }
     return q;
 }
 
@@ -521,6 +533,11 @@ std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, const std::string
 }
 
 }  // namespace
+
+adodb::Dialect DialectoPagina(const foundation::DB_Dll& db) {
+    if (db.gCnn.State() != adodb::adStateOpen) return adodb::Dialect::SqlServer;
+    return db.gCnn.GetDialect();
+}
 
 std::vector<adodb::FieldInfo> LeerCampos(foundation::DB_Dll& db, const GridQuery& consulta) {
     return CamposDe(db, consulta.ConsultaCampos());

@@ -122,6 +122,7 @@ private:
     std::map<const QWidget*, Twips> medidas_;
     std::unique_ptr<ClsCmnCptes> cmnCptes_;
     std::string textoInfoAdic_;
+    bool historiaEnPausa_ = false;  // while authorizing: cell entries query no history
 
     QPushButton* CmdCargar_ = nullptr;
     QPushButton* cmdAplicar_ = nullptr;

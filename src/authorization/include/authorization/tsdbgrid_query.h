@@ -89,15 +89,21 @@ public:
     // Rewrites each alias of the list as "expression as alias" (the list
     // itself too) and returns it.
     std::string AgregarAlias(std::string& campos) const;
-    // The FROM part of the page query for page `pagina` (a page below 1 is page 1).
-    std::string ArmarConsultaPagina(std::int64_t pagina, bool oracle);
+    // The FROM part of the page query for page `pagina` (a page below 1 is
+    // page 1), in the connection's dialect. On SQL Server and Oracle a
+    // derived table named Paginacion skips the keys of the earlier pages with
+    // NOT IN (TOP, or ROWNUM); on SQLite it is the table itself, named
+    // Paginacion, and the whole query ends with LIMIT and OFFSET. The rows
+    // are the same, since every page is ordered by the key last.
+    std::string ArmarConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto);
     // The whole page query: runs ArmarOrden and ArmarWhere, then joins the pieces.
-    std::string ConsultaPagina(std::int64_t pagina, bool oracle);
+    std::string ConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto);
     // The ORDER BY of the page query: OrderBy with the key column last.
     std::string OrdenPagina() const;
-    // The same for the outer query, its columns named through the derived
-    // table: a bare [FECHA] there would sort by the converted text of the
-    // select list's FECHA, not by the date.
+    // The same for the outer query, its columns named through Paginacion
+    // (the derived table, or on SQLite the table itself): a bare [FECHA]
+    // there would sort by the converted text of the select list's FECHA, not
+    // by the date.
     std::string OrdenExterior() const;
     // The host's own query, unpaged, with the key column as its last column.
     std::string ConsultaSinPaginar() const;
@@ -142,6 +148,12 @@ public:
     Eleccion ColumnasElegidas(const std::vector<adodb::FieldInfo>& campos) const;
 
 private:
+    // The records of a page and of the pages before it.
+    struct Tramo {
+        std::int64_t tamano;
+        std::int64_t saltar;
+    };
+    Tramo TramoPagina(std::int64_t pagina) const;
     std::string TablaPagina() const;
     std::string CondicionHost() const;
     std::string ItemFecha(const std::string& nombre, bool mayusculas) const;
@@ -152,6 +164,10 @@ struct PaginaLeida {
     std::vector<std::string> Campos;
     std::vector<std::vector<std::string>> Filas;
 };
+
+// The dialect the page query is written in on `db`'s connection (SQL
+// Server's while it is closed).
+adodb::Dialect DialectoPagina(const foundation::DB_Dll& db);
 
 // The fields of the query (its field-list query, one row at most).
 std::vector<adodb::FieldInfo> LeerCampos(foundation::DB_Dll& db, const GridQuery& consulta);

@@ -1,0 +1,49 @@
+#include "listado.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "foundation/db_dll.h"
+#include "foundation/session.h"
+
+namespace bench {
+
+OrdersFile& Listado() {
+    static OrdersFile* file = [] {
+        // Errors go to a log of the benchmark's own, never next to the program.
+        static const std::filesystem::path home = std::filesystem::temp_directory_path() / "tarvolin-bench-home";
+        std::filesystem::create_directories(home);
+        setenv("TARVOLIN_HOME", home.c_str(), 1);
+        std::cerr << "Building " << kListadas << " listed orders..." << std::endl;
+        static OrdersFile built(kListadas);
+        foundation::DB_Dll& db = foundation::Db();
+        db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + built.Path());
+        foundation::gUsuarioLogeado = "bench";
+        return &built;
+    }();
+    return *file;
+}
+
+namespace {
+
+std::vector<std::string>& LosCasos() {
+    static std::vector<std::string> casos;
+    return casos;
+}
+
+}  // namespace
+
+std::array<benchmark::internal::Benchmark*, 2> RegistrarCaso(const std::string& caso, Medida programa,
+                                                             Medida referencia) {
+    LosCasos().push_back(caso);
+    std::array<benchmark::internal::Benchmark*, 2> registrados{
+        benchmark::RegisterBenchmark((caso + "/program").c_str(), std::move(programa)),
+        benchmark::RegisterBenchmark((caso + "/reference").c_str(), std::move(referencia))};
+    for (benchmark::internal::Benchmark* b : registrados) b->Unit(benchmark::kMillisecond);
+    return registrados;
+}
+
+const std::vector<std::string>& Casos() { return LosCasos(); }
+
+}  // namespace bench
