@@ -399,6 +399,21 @@ TEST_F(VentanaTest, HistorySpellsOutTheCodesOrSaysThereIsNone) {
     EXPECT_EQ(ventana_.TextoInfoAdic(), "Sin Información Adicional!!!");
 }
 
+// The order's number reaches the history query as a literal: an apostrophe
+// in it is doubled, so the query runs and finds that order's history.
+TEST_F(VentanaTest, HistoryOfANumberWithAnApostrophe) {
+    const std::string numero = "0001-O'Brien";
+    db_.gCnn.Execute("INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, FECHAHORA, "
+                     "Usuario, PC, SYSTEMUSER) VALUES ('NP  ', '0001-O''Brien', 0, 'A', '2024-01-02 09:15:00', "
+                     "'ana', 'CAJA1', NULL)");
+    Grid().SetTextMatrix(6, 2, numero);
+    Grid().SetRow(5);
+    operator_.ClearShown();
+    Grid().SetRow(6);
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_TRUE(vb::StartsWith(ventana_.TextoInfoAdic(), "NP   " + numero + " 0 Alta ")) << ventana_.TextoInfoAdic();
+}
+
 TEST_F(VentanaTest, ALoadAsksForTheHistoryOfItsFirstRowOnly) {
     const std::string numero = Numero(1);
     db_.gCnn.Execute("INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, FECHAHORA, "

@@ -198,6 +198,23 @@ TEST_F(TsDbGridTest, LoadShowsTheFirstPageWithTitlesNumbersAndAHiddenKey) {
     }
 }
 
+// Fitted widths: a longest text of 19 characters gets 500 twips more than
+// its "X" width, one of 20 characters 500 less.
+TEST_F(TsDbGridTest, FittedWidthsTurnAtTwentyCharacters) {
+    AgregarOrdenes(3);
+    db_.gCnn.Execute("UPDATE V_MV_CPTE SET NOMBRE = '" + std::string(20, 'n') + "', OBSERVACIONES = '" +
+                     std::string(19, 'o') + "'");
+    grid_.SetSQL(kConsultaPrincipal);
+    grid_.SetPageSize(10);
+    grid_.SetAnchoColFijo(false);
+    grid_.LoadTsDBGrid();
+    ui::FlexGrid& g = Grilla();
+    ASSERT_EQ(g.TextMatrix(0, 5), "CLIENTE");
+    ASSERT_EQ(g.TextMatrix(0, 7), "OBSERVACIONES");
+    EXPECT_EQ(g.ColWidth(5), grid_.TextWidth(std::string(20, 'X')) - 500);
+    EXPECT_EQ(g.ColWidth(7), grid_.TextWidth(std::string(19, 'X')) + 500);
+}
+
 TEST_F(TsDbGridTest, StoredInstanceHidesTheSortControlsAndShowsTheColumnButton) {
     PropertyBag bag;
     bag.WriteProperty("OcultarOrdenar", true);

@@ -14,6 +14,7 @@
 #include "entrygrids/columnas.h"
 #include "foundation/configuracion.h"
 #include "grids_fixture.h"
+#include "vb/conv.h"
 
 namespace entrygrids::testing {
 namespace {
@@ -245,6 +246,12 @@ TEST_F(CargaTest, QuantityIsThePendingOrUnappliedPart) {
          std::nullopt, -98, "5", "-5"},
         {"reversed sign of a positive line is not clamped", "FC", "5", std::nullopt, "5", std::nullopt,
          std::nullopt, std::nullopt, -98, "-5", "5"},
+        // Under the reversed sign the pending part is shown negative.
+        {"reversed sign of a partly applied line", "FC", "-1", std::nullopt, "10", 10, 4, std::nullopt, -98, "-6",
+         "6"},
+        {"reversed sign of a note in a round, 3 applied", "RM", "3", std::nullopt, "10", std::nullopt, std::nullopt,
+         3, -98, "-7", "7"},
+        {"reversed sign, all applied", "RM", "3", std::nullopt, "10", std::nullopt, std::nullopt, 10, -98, "0", "0"},
     };
     for (const CasoPendiente& caso : casos) {
         SCOPED_TRACE(caso.nombre);
@@ -401,10 +408,11 @@ protected:
 
     // A strip of A1: 1 thick, 4 wide, 7 per pricing unit.
     void Tira(long id, const std::string& cantidad, const std::string& largo, const std::string& importe,
-              const std::string& cantidadUD) {
-        Articulo("FC", id, "A1", cantidad,
-                 {{"IdUnidad", "'TIR'"}, {"Equiv_UDBase", largo}, {"ESPESOR", "1"}, {"Ancho", "4"},
-                  {"Ud_Pr", "'P2'"}, {"Importe_Ud", "7"}, {"Importe", importe}, {"CantidadUD", cantidadUD}});
+              const std::string& cantidadUD, const Campos& extra = {}) {
+        Campos campos = {{"IdUnidad", "'TIR'"}, {"Equiv_UDBase", largo}, {"ESPESOR", "1"}, {"Ancho", "4"},
+                         {"Ud_Pr", "'P2'"}, {"Importe_Ud", "7"}, {"Importe", importe}, {"CantidadUD", cantidadUD}};
+        campos.insert(campos.end(), extra.begin(), extra.end());
+        Articulo("FC", id, "A1", cantidad, campos);
     }
 };
 
@@ -422,6 +430,33 @@ TEST_F(MadereraTest, LikeLinesFoldIntoOneWithWeightedLengthAndPrice) {
     };
     for (const auto& [col, texto] : esperadas) EXPECT_EQ(A(1, col), texto) << "column " << col;
     EXPECT_EQ(A(2, kColCodigo), "");
+}
+
+// The folded row stands for all its lines: totals and the rest to apply are
+// summed, taxes per unit weighted by quantity (so that TOTAL is still the
+// total plus taxes times quantity), lot and serial lists joined.
+TEST_F(MadereraTest, AFoldedRowCarriesTheAmountsAndListsOfAllItsLines) {
+    Tira(1, "2", "3", "10", "6", {{"Total", "20"}, {"Impuestos", "1"}, {"Nro_Lote", "'|L1|'"}, {"Nro_Serie", "'|S1|'"}});
+    Tira(2, "6", "5", "20", "30",
+         {{"Total", "120"}, {"Impuestos", "3"}, {"Nro_Lote", "'|L2|L3|'"}, {"Nro_Serie", "'|S2|S3|'"}});
+    Articulo("FC", 3, "B1", "1", {{"Total", "9"}, {"Impuestos", "0.5"}});
+    Tira(4, "2", "3", "30", "12", {{"Total", "40"}, {"Impuestos", "5"}, {"Nro_Lote", "'|L4|'"}, {"Nro_Serie", "'|S4|'"}});
+    Disponer("FC");
+    Cargar("FC");
+    ASSERT_EQ(articulos_.Rows(), 4);
+    const std::map<int, std::string> esperadas = {
+        {kColCantidad, "10"},           {kColTotal, "180"},           {kColImpuestos, "3"},
+        {kColTotalConImpuestos, "210"}, {kColAuxRestoPorAplicar, "10"},
+        {kColAuxNroLote, "|L1|L2|L3|L4|"}, {kColAuxNroSerie, "|S1|S2|S3|S4|"},
+    };
+    for (const auto& [col, texto] : esperadas) EXPECT_EQ(A(1, col), texto) << "column " << col;
+    EXPECT_EQ(A(2, kColCodigo), "B1");
+    // Every row agrees with itself: TOTAL = total + taxes x quantity.
+    for (int fila : {1, 2}) {
+        const auto n = [&](int col) { return vb::Val(A(fila, col)); };
+        EXPECT_DOUBLE_EQ(n(kColTotalConImpuestos), n(kColTotal) + n(kColImpuestos) * n(kColCantidad)) << fila;
+        EXPECT_EQ(A(fila, kColAuxRestoPorAplicar), A(fila, kColCantidad)) << fila;
+    }
 }
 
 TEST_F(MadereraTest, ARowThatAbsorbsALaterLineGetsItsStockUnitsAnew) {
@@ -485,6 +520,26 @@ TEST_F(CargaTest, HeaderRecordsetIsHandedBackWhenAsked) {
     ASSERT_EQ(cabecera.State(), adodb::adStateOpen);
     ASSERT_FALSE(cabecera.EOF());
     EXPECT_EQ(vb::TextOf(cabecera.Fields("CUENTA").Value()), "C001");
+}
+
+// A task line stored without hours lasts no time: no message, the load goes on.
+TEST_F(CargaTest, ATaskWithoutHoursLastsNoTime) {
+    Cabecera("OT");
+    int id = 0;
+    for (const char* horas : {"NULL", "''", "'  '"}) {
+        Inserta("V_MV_CPTETAREAS", {{"ID", std::to_string(++id)}, {"TC", "'OT'"}, {"IDCOMPROBANTE", "'000100000042A'"},
+                                    {"IdTarea", "'T" + std::to_string(id) + "'"}, {"Horas", horas}, {"Total", "5"}});
+    }
+    Articulo("OT", 1, "A1", "2");
+    Disponer("OT");
+    Cargar("OT");
+    EXPECT_TRUE(operator_.Shown().empty());
+    ASSERT_EQ(tareas_.Rows(), 5);
+    for (int fila = 1; fila <= 3; ++fila) {
+        EXPECT_EQ(tareas_.TextMatrix(fila, kTarHoras), "00:00") << fila;
+        EXPECT_EQ(tareas_.TextMatrix(fila, kTarTotal), "5.00") << fila;
+    }
+    EXPECT_EQ(A(1, kColCodigo), "A1");
 }
 
 TEST_F(CargaTest, HoursWithTheDecimalSeparator) {
@@ -557,6 +612,15 @@ TEST_F(CargaTest, KeysReachTheDatabaseOnlyAsLiteralsAndNumbers) {
     EXPECT_NE(operator_.Shown()[0].prompt.find("(3021)"), std::string::npos) << operator_.Shown()[0].prompt;
     EXPECT_TRUE(AlgunaSentenciaContiene("IDCOMPROBANTE = '0001''00000042A'"));
     EXPECT_EQ(articulos_.Rows(), 2);
+
+    // A supplier's apostrophe stays inside its literal: its purchase is found.
+    Cabecera("FC", {{"CUENTA", "'D''Angelo'"}}, "C_MV_CPTE");
+    Articulo("FC", 1, "A7", "3", {{"CUENTA", "'D''Angelo'"}}, "C_MV_CPTEINSUMOS");
+    operator_.ClearShown();
+    Cargar("FC", "0", nullptr, nullptr, true, "D'Angelo");
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_TRUE(AlgunaSentenciaContiene("AND CUENTA = 'D''Angelo'"));
+    EXPECT_EQ(A(1, kColCodigo), "A7");
 }
 
 }  // namespace

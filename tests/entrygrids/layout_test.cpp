@@ -67,6 +67,9 @@ struct CasoLayout {
     std::function<Anchos(const FuncionW&)> otros;
 };
 
+Anchos ArticulosVisibles(const FuncionW& W) {
+    return {{0, W(15)}, {1, W(29)}, {5, W(4)}, {7, W(6)}, {14, W(11)}, {18, W(10)}, {40, W(10)}};
+}
 Anchos TareasVisibles(const FuncionW& W) { return {{0, W(7)}, {1, W(37)}, {2, W(7)}, {3, W(11)}, {4, W(11)}}; }
 Anchos OtrosVisibles(const FuncionW& W) { return {{0, W(49)}, {1, W(11)}, {2, W(11)}}; }
 Anchos OtrosSinImportes(const FuncionW& W) { return {{0, W(49) + 2 * W(11)}}; }
@@ -74,9 +77,7 @@ Anchos OtrosSinImportes(const FuncionW& W) { return {{0, W(49) + 2 * W(11)}}; }
 TEST_F(LayoutTest, WidthsFollowTheTypeTheAreaAndTheSwitches) {
     const std::vector<CasoLayout> casos = {
         {"sales without switches", "FC", {}, false,
-         [](const FuncionW& W) {
-             return Anchos{{0, W(15)}, {1, W(29)}, {5, W(4)}, {7, W(6)}, {14, W(11)}, {18, W(10)}, {40, W(10)}};
-         },
+         ArticulosVisibles,
          TareasVisibles, OtrosVisibles},
         {"stock area", "AJP", {}, false,
          [](const FuncionW& W) {
@@ -102,9 +103,7 @@ TEST_F(LayoutTest, WidthsFollowTheTypeTheAreaAndTheSwitches) {
          },
          [](const FuncionW& W) { return Anchos{{0, W(7)}, {1, W(37) + W(11) + W(11) + W(7)}}; }, OtrosSinImportes},
         {"work order showing amounts", "OT", {{"PideDepositoEnCptes", "SI"}}, false,
-         [](const FuncionW& W) {
-             return Anchos{{0, W(15)}, {1, W(29)}, {5, W(4)}, {7, W(6)}, {14, W(11)}, {18, W(10)}, {40, W(10)}};
-         },
+         ArticulosVisibles,
          TareasVisibles, OtrosVisibles},
         {"production order keeps the hours", "OP", {}, false,
          [](const FuncionW& W) {
@@ -127,9 +126,7 @@ TEST_F(LayoutTest, WidthsFollowTheTypeTheAreaAndTheSwitches) {
          },
          TareasVisibles, OtrosVisibles},
         {"a budget never asks for the depot", "PR", {{"PideDepositoEnCptes", "SI"}}, false,
-         [](const FuncionW& W) {
-             return Anchos{{0, W(15)}, {1, W(29)}, {5, W(4)}, {7, W(6)}, {14, W(11)}, {18, W(10)}, {40, W(10)}};
-         },
+         ArticulosVisibles,
          TareasVisibles, OtrosVisibles},
         {"trailing blanks find the area but match no rule", "OT  ",
          {{"NoMostrarImportesEnOT", "SI"}, {"PideDepositoEnCptes", "SI"}}, false,
@@ -137,6 +134,13 @@ TEST_F(LayoutTest, WidthsFollowTheTypeTheAreaAndTheSwitches) {
              return Anchos{{0, W(15)}, {1, W(29)}, {5, W(4)}, {6, W(4)}, {7, W(6)}, {14, W(11)}, {18, W(10)},
                            {40, W(10)}};
          },
+         TareasVisibles, OtrosVisibles},
+        // The type is compared as passed: "OP" and "OC" with blanks hide nothing.
+        {"padded production order shows the amounts", "OP  ", {}, false,
+         ArticulosVisibles,
+         TareasVisibles, OtrosVisibles},
+        {"padded purchase order shows the amounts", "OC ", {}, false,
+         ArticulosVisibles,
          TareasVisibles, OtrosVisibles},
         {"timber trade", "FC", {}, true,
          [](const FuncionW& W) {

@@ -300,6 +300,65 @@ TEST_F(OpenServerADODBTest, AConnectionErrorOffersTheLogInAgain) {
     EXPECT_EQ(operator_.Shown()[1].kind, "ShowModal");
 }
 
+// After a failed Oracle connection, the dialog opens on the engine and the
+// server that failed, so that Enter retries against Oracle.
+TEST_F(OpenServerADODBTest, RetryingAFailedOracleConnectionStaysOnOracle) {
+    const auto reintenta = [&](std::vector<std::pair<int, std::string>>& vistos) {
+        return [&](QWidget& widget) {
+            auto& form = dynamic_cast<frmAcceso&>(widget);
+            vistos.emplace_back(form.CboPlataformaDB->currentIndex(), form.TxtServidor->text().toStdString());
+            form.TxtDbName->setText(QString::fromStdString(DbPath()));
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(form.TxtDbName, &enter);
+        };
+    };
+    const std::string oracle = "Provider=OraOLEDB.Oracle.1;Data Source=" + DbPath() + ";User Id=ana;Password=;";
+
+    // Start-up's road: the server came without its "#" and the string is Oracle's.
+    {
+        DB_Dll db;
+        db.gServidor = "ORCL";
+        db.gDBName = MissingDb();
+        db.gUsuario = "ana";
+        std::vector<std::pair<int, std::string>> vistos;
+        operator_.AnswerMsgBox(ui::vbYes).OnModal(reintenta(vistos));
+        std::string cadena = CadenaConexionOracle(MissingDb(), "ana", "");
+        db.OpenServerADODB(false, 3, cadena, false);
+        EXPECT_EQ(vistos, (std::vector<std::pair<int, std::string>>{{1, "#ORCL"}}));
+        EXPECT_TRUE(db.gOpenFlag);
+        EXPECT_EQ(db.gCnn.State(), 1);
+        EXPECT_EQ(db.gServidor, "#ORCL");
+        EXPECT_EQ(db.gProveedor, kProveedorOracle);
+        EXPECT_EQ(db.gConnString, oracle);
+    }
+    // The dialog's road: ORACLE chosen, a wrong database, then the retry.
+    {
+        DB_Dll db;
+        std::vector<std::pair<int, std::string>> vistos;
+        operator_.OnModal(LogIn("ORCL", MissingDb(), "ana", 1)).AnswerMsgBox(ui::vbYes).OnModal(reintenta(vistos));
+        std::string none;
+        db.OpenServerADODB(true, 3, none, false);
+        EXPECT_EQ(vistos, (std::vector<std::pair<int, std::string>>{{1, "#ORCL"}}));
+        EXPECT_TRUE(db.gOpenFlag);
+        EXPECT_EQ(db.gProveedor, kProveedorOracle);
+        EXPECT_EQ(db.gConnString, oracle);
+    }
+    // A failed SQL Server connection comes back as SQL Server.
+    {
+        DB_Dll db;
+        db.gServidor = "local";
+        db.gDBName = MissingDb();
+        db.gUsuario = "ana";
+        std::vector<std::pair<int, std::string>> vistos;
+        operator_.AnswerMsgBox(ui::vbYes).OnModal(reintenta(vistos));
+        std::string none;
+        db.OpenServerADODB(false, 3, none, false);
+        EXPECT_EQ(vistos, (std::vector<std::pair<int, std::string>>{{0, "local"}}));
+        EXPECT_EQ(db.gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId=ana;Pwd=;");
+    }
+    EXPECT_EQ(operator_.PendingAnswers(), 0u);
+}
+
 TEST_F(OpenServerADODBTest, GivingUpAfterAnErrorLeavesTheFlagDown) {
     const std::string notSqlite = home_.File("text.db");
     testsupport::WriteFile(notSqlite, "this is not a database, only some text that fills a page or so.");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db_dll_fixture.h"
+#include "foundation/sql_literal.h"
 #include "vb/regional.h"
 
 namespace foundation::testing {
@@ -132,6 +133,25 @@ TEST_F(DbDllRecordsetsTest, EjecutaConsultaSQLAppliesSynonymsOnlyToDropAndCreate
         EXPECT_TRUE(db_.EjecutaConsultaSQL(sql));
         EXPECT_EQ(sql, c.adapted);
         EXPECT_EQ(LastStatement(), c.adapted);
+    }
+    EXPECT_THAT(operator_.Shown(), IsEmpty());
+}
+
+// A value that holds a marker or a table's name reaches the table unchanged,
+// and is found again by a query that names it.
+TEST_F(DbDllRecordsetsTest, ValuesKeepTheirMarkersAndTableNames) {
+    db_.gEsAdmin = false;
+    for (const char* valor : {"@Admin_Ana", " MA_CUENTAS ", "(V_TA_CAJAS."}) {
+        SCOPED_TRACE(valor);
+        Run("DELETE FROM T_CLAVES");
+        std::string inserta = "INSERT INTO T_CLAVES VALUES (1, " + SqlText(valor) + ")";
+        EXPECT_TRUE(db_.EjecutaConsultaSQL(inserta));
+        std::string consulta = "SELECT NOMBRE FROM T_CLAVES WHERE NOMBRE = " + SqlText(valor);
+        adodb::Recordset rs;
+        db_.AbrirRecordset(consulta, rs);
+        ASSERT_EQ(rs.State(), adodb::adStateOpen);
+        ASSERT_FALSE(rs.EOF());
+        EXPECT_EQ(vb::TextOf(rs.Fields("NOMBRE").Value()), valor);
     }
     EXPECT_THAT(operator_.Shown(), IsEmpty());
 }

@@ -44,6 +44,17 @@ TEST(DbDllSinonimos, ReplacesTheTablesBetweenTheirNeighboursForRestrictedUsers) 
         {false, "SELECT * FROM @admin_ma_cuentas WHERE 1=1", "SELECT * FROM MA_CUENTAS WHERE 1=1"},
         {true, "SELECT * FROM MA_CUENTAS WHERE X=1", "SELECT * FROM MA_CUENTAS WHERE X=1"},
         {true, "SELECT * FROM @ADMIN_V_TA_CAJAS WHERE 1=1", "SELECT * FROM V_TA_CAJAS WHERE 1=1"},
+        // Values are never rewritten: names and markers inside literals stay.
+        {false, "SELECT * FROM MA_CUENTAS WHERE NOMBRE = ' MA_CUENTAS ' AND X = '@Admin_'",
+         "SELECT * FROM SS_MA_CUENTAS WHERE NOMBRE = ' MA_CUENTAS ' AND X = '@Admin_'"},
+        {false, "SELECT * FROM MA_CUENTAS WHERE N = 'O''Brien (MV_ASIENTOS.' AND @Admin_V_TA_CAJAS.X=1",
+         "SELECT * FROM SS_MA_CUENTAS WHERE N = 'O''Brien (MV_ASIENTOS.' AND V_TA_CAJAS.X=1"},
+        {false, "SELECT * FROM V_TA_CAJAS WHERE A = '@admin_ma_cuentas' OR B = ' V_TA_CAJAS.'",
+         "SELECT * FROM SS_V_TA_CAJAS WHERE A = '@admin_ma_cuentas' OR B = ' V_TA_CAJAS.'"},
+        {true, "UPDATE T SET A = 'x@Admin_y', B = '' WHERE @Admin_C = 1", "UPDATE T SET A = 'x@Admin_y', B = '' WHERE C = 1"},
+        // A literal left open runs to the end: the engine reports the statement.
+        {false, "SELECT * FROM MA_CUENTAS WHERE N = 'abc MA_CUENTAS ", "SELECT * FROM SS_MA_CUENTAS WHERE N = 'abc MA_CUENTAS "},
+        {true, "SELECT '@Admin_ FROM @Admin_X", "SELECT '@Admin_ FROM @Admin_X"},
     };
     DB_Dll db;
     for (const Case& c : cases) {

@@ -243,11 +243,16 @@ TEST_F(RelacionesTest, EstaRelacionadoAOtroComprobante) {
         {"NP", "0001-00000009A", "0", true, false},
         {"NP", "O'Brien", "0", false, true},
         {"NP", "0001-00000001A", "0' OR '1'='1", true, false},
+        // An omitted (empty) complement is the complement 0.
+        {"NP", "0001-00000001A", "", false, true},
+        {"NP", "0001-00000001A", "  ", true, true},
+        {"RM", "0001-00000003A", "", true, false},
     };
     for (const CasoRelacion& c : casos) {
         EXPECT_EQ(cptes_.EstaRelacionadoAOtroComprobante(c.tc, c.nro, c.complemento, c.anulados), c.relacionado)
             << c.tc << " " << c.nro << " [" << c.complemento << "] " << c.anulados;
     }
+    EXPECT_TRUE(cptes_.EstaRelacionadoAOtroComprobante("NP", "0001-00000001A"));
     EXPECT_TRUE(Boxes("MsgBox").empty());
 }
 
@@ -261,7 +266,7 @@ TEST_F(RelacionesTest, TheRelationStatement) {
               "COMPLEMENTOORIGEN = ' 1'  AND ANULADA = 0");
     EXPECT_EQ(sentencias[1],
               "SELECT * FROM V_MV_CPTE WHERE TCORIGEN = 'NP  ' AND COMPROBANTEORIGEN = '0001-00000001A' AND "
-              "COMPLEMENTOORIGEN = '' ");
+              "COMPLEMENTOORIGEN = 0 ");
 }
 
 TEST_F(RelacionesTest, ObtieneImporteCptesAsociados) {

@@ -175,10 +175,13 @@ INSTANTIATE_TEST_SUITE_P(
                    kCamposNP + ", comentarios FROM V_MV_CPTE WHERE TC = 'PR  ' AND APROBADO = 1 AND CUENTA = '100' AND "
                                "FINALIZADA = 0" + kOrden},
         CasoFuente{"OC", "", {}, kCamposOC + kOrden},
-        // The word WHERE, in any case, is taken out of the filter; so are its
-        // letters inside a name.
+        // A keyword WHERE, in any case, that opens the filter is taken out;
+        // "where" inside a value or a name stays.
         CasoFuente{"OC", "Where CUENTA = '100'", {}, kCamposOC + " AND  CUENTA = '100'" + kOrden},
         CasoFuente{"OC", "WHERE", {}, kCamposOC + kOrden},
+        CasoFuente{"OC", "CUENTA = 'SOMEWHERE'", {}, kCamposOC + " AND CUENTA = 'SOMEWHERE'" + kOrden},
+        CasoFuente{"OC", "  where(NOMBRE = 'Nowhere' OR CUENTA = 'where')", {},
+                   kCamposOC + " AND (NOMBRE = 'Nowhere' OR CUENTA = 'where')" + kOrden},
         CasoFuente{"FC/ANTICIPOS", "", {},
                    "SELECT * FROM V_MV_CPTE WHERE TC = 'FC  ' ORDER BY IDCOMPROBANTE DESC, IDCOMPLEMENTO ASC"},
         CasoFuente{"NP", "CUENTA = '100'", {},
@@ -189,9 +192,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "SELECT * FROM V_MV_CPTE WHERE TC = 'X''Y ' ORDER BY IDCOMPROBANTE DESC, IDCOMPLEMENTO ASC"}));
 
 TEST_F(PickerTest, OcKeepsTheCleanedFilter) {
-    FrmConsComprobantes frm;
-    Cargar(frm, "OC", "WHERE CUENTA = 'P1'");
-    EXPECT_EQ(frm.Filtro, " CUENTA = 'P1'");
+    Compra("OC", "O1", ", APROBADO", ", 1");
+    Run("UPDATE C_MV_CPTE SET CUENTA = 'SOMEWHERE'");
+    const std::pair<const char*, const char*> casos[] = {
+        {"WHERE CUENTA = 'SOMEWHERE'", " CUENTA = 'SOMEWHERE'"},
+        {"CUENTA = 'SOMEWHERE'", "CUENTA = 'SOMEWHERE'"},
+        {" wHeRe\tCUENTA = 'SOMEWHERE'", "\tCUENTA = 'SOMEWHERE'"},
+    };
+    for (const auto& [filtro, limpio] : casos) {
+        FrmConsComprobantes frm;
+        Cargar(frm, "OC", filtro);
+        EXPECT_EQ(frm.Filtro, limpio);
+        EXPECT_EQ(frm.ListView1->topLevelItemCount(), 1) << filtro;  // the value kept its letters
+    }
+    EXPECT_TRUE(operator_.Shown().empty());
 }
 
 // A pending mode without the filter it needs: the open fails and is
@@ -355,6 +369,15 @@ INSTANTIATE_TEST_SUITE_P(
                    "VALUES ('DV', 'DV-1', 'OC', 'O2')"},
                   {{"05/03/2024", "P1 Prov", "O2", "70", "", ""}, {"05/03/2024", "P1 Prov", "O1", "80", "g", "IR-9"}},
                   {kOC, kOCG}},
+        // The filter lists annulled orders too: the annulled image wins over
+        // the guarantee's; the receipt look-up keeps the number's apostrophe.
+        CasoFilas{"OrdenesDeCompraAnuladasYConApostrofo", "OC", "ANULADA = 1 OR TC = 'OC'", false,
+                  {kCompra + "APROBADO, GARANTIA, ANULADA) VALUES ('OC', 'O''5', '2024-03-05', 'P1', 'Prov', 50, 1, 1, 1)",
+                   kCompra + "APROBADO, GARANTIA) VALUES ('OC', 'O''4', '2024-03-05', 'P1', 'Prov', 40, 1, 1)",
+                   "INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, Tc_Origen, IdComprobante_Origen) "
+                   "VALUES ('IR', 'IR-5', 'OC', 'O''5')"},
+                  {{"05/03/2024", "P1 Prov", "O'5", "50", "", "IR-5"}, {"05/03/2024", "P1 Prov", "O'4", "40", "", ""}},
+                  {kAnulado, kOCG}},
         CasoFilas{"DocumentosDeTerceros", "T3", "CUENTA = 'ignorado'", false,
                   {"INSERT INTO V_MV_CPTETERCEROS (ID, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, FECHAENVIADO, FECHARECIBIDO) "
                    "VALUES (12, 'X1', 1, '2024-03-05', '2024-03-06', NULL)"},

@@ -261,10 +261,23 @@ TEST_F(BusquedaTest, DefaultValuesCheckTheRowsThatHoldThem) {
             l.ValoresDefault = porDefecto;
         }));
     };
-    // A substring test: 23 is inside |1234|, and so is the empty value.
-    EXPECT_EQ(marcadas("|1234|", true), (Strings{"1234", "23", ""}));
-    EXPECT_EQ(marcadas("", true), Strings{});
+    // A row is checked when its value is one of the tokens: 23 is no token of
+    // |1234|, and an empty value matches nothing.
+    const std::vector<std::pair<std::string, Strings>> casos = {
+        {"|1234|", {"1234"}},    {"1234", {"1234"}},  {"|23|9|", {"9", "23"}}, {"| 23 |", {"23"}},
+        {"|123|234|", {}},       {"||", {}},          {"", {}},
+    };
+    for (const auto& [porDefecto, esperadas] : casos) EXPECT_EQ(marcadas(porDefecto, true), esperadas) << porDefecto;
     EXPECT_EQ(marcadas("|1234|", false), Strings{});
+    // Accept hands back exactly the rows checked beforehand.
+    Lib_FrmCons3& lista = Mostrar(sql, [](Lib_FrmCons3& l) { l.CmdAceptar->click(); }, [](Lib_FrmCons3& l) {
+        l.CheckBoxes = true;
+        l.CampoDevuelto = "IDVENDEDOR";
+        l.ValoresDefault = "|1234|";
+    });
+    ASSERT_TRUE(lista.Valores);
+    ASSERT_EQ(lista.Valores->size(), 1U);
+    EXPECT_EQ(vb::TextOf(lista.Valores->front()), "1234");
 }
 
 TEST_F(BusquedaTest, CancelReturnsNothing) {

@@ -157,9 +157,36 @@ INSTANTIATE_TEST_SUITE_P(
                   "SI", false}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+// An article without stock figures (Null or blank stock and reorder point)
+// reads as 0: its row takes its tier's colour and no box is shown.
+TEST_F(FrmCons3Test, ANullOrBlankStockReadsAsZero) {
+    // A1 without a reorder point, A4 with a blank one.
+    const std::string puntoPedido =
+        "CASE IDARTICULO WHEN 'A1' THEN NULL WHEN 'A4' THEN '  ' ELSE PUNTOPEDIDO END AS PUNTOPEDIDO";
+    for (const char* stock : {"NULL", "''", "' '"}) {
+        SCOPED_TRACE(stock);
+        const std::string sql = "SELECT IDARTICULO, DESCRIPCION, " + puntoPedido + ", " + stock +
+                                " AS Stock FROM VT_MA_ARTICULOS ORDER BY IDARTICULO";
+        Lib_FrmCons3& lista = Mostrar(sql, {}, [](Lib_FrmCons3& l) {
+            l.MuestraStock = "SI";
+            l.StkNivel3 = vb::Variant(16711680);  // blue: below the reorder point
+            l.StkNivel4 = vb::Variant(255);       // red: no stock, no point
+        });
+        ASSERT_EQ(Columna(lista), (std::vector<std::string>{"A1", "A2", "A3", "A4", "A5"}));
+        const std::vector<QColor> esperados = {Qt::red, Qt::blue, Qt::blue, Qt::red, Qt::blue};
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(lista.ListView1->topLevelItem(i)->foreground(0).color(), esperados[static_cast<std::size_t>(i)])
+                << i;
+        }
+        EXPECT_TRUE(Boxes("MsgBox").empty());
+    }
+}
+
+// A stock that is text but no number is still reported, once per row; the
+// answer decides whether the fill goes on.
 TEST_F(FrmCons3Test, AStockThatIsNotAnAmountIsReportedForItsRow) {
     const std::string sql =
-        "SELECT IDARTICULO, DESCRIPCION, PUNTOPEDIDO, NULL AS Stock FROM VT_MA_ARTICULOS WHERE IDARTICULO < 'A3'";
+        "SELECT IDARTICULO, DESCRIPCION, PUNTOPEDIDO, 'mucho' AS Stock FROM VT_MA_ARTICULOS WHERE IDARTICULO < 'A3'";
     operator_.AnswerMsgBox(ui::vbIgnore).AnswerMsgBox(ui::vbIgnore);
     Lib_FrmCons3& sigue = Mostrar(sql, {}, [](Lib_FrmCons3& l) { l.MuestraStock = "SI"; });
     EXPECT_EQ(Columna(sigue), (std::vector<std::string>{"A1", "A2"}));  // listed, uncoloured
@@ -259,6 +286,22 @@ TEST_F(FrmCons3Test, SavingKeepsOneLineForTheTableAndTheOthers) {
     EXPECT_EQ(testsupport::ReadFile(ruta), "\"VT_CLIENTES\",\"600|600|\"\r\n\"V_TA_VENDEDORES\",\"960|720|\"\r\n");
     EXPECT_FALSE(std::filesystem::exists(home_.Path() / "CONSULTASLEN.AUX"));
     EXPECT_EQ(grabando.ListView1->topLevelItemCount(), 0);
+}
+
+// The articles' stock table keeps its widths under the key of the articles
+// view, for reading and for saving.
+TEST_F(FrmCons3Test, TheStockArticlesTableUsesTheArticlesViewKey) {
+    Run("CREATE VIEW Stk_ma_articulos AS SELECT * FROM VT_MA_ARTICULOS");
+    const auto ruta = home_.Path() / "CONSULTASLEN.TSM";
+    testsupport::WriteFile(ruta, "\"Stk_ma_articulos\",\"300|300|\"\r\n\"VT_MA_ARTICULOS\",\"960|720|\"\r\n");
+    const std::string sql = "SELECT IDARTICULO, DESCRIPCION FROM Stk_ma_articulos ORDER BY IDARTICULO";
+    Lib_FrmCons3& lista = Mostrar(
+        sql, [](Lib_FrmCons3& l) { l.ListView1->setColumnWidth(0, 40); }, [](Lib_FrmCons3& l) { l.GrabarCfg = true; });
+    EXPECT_THAT(lista.AnchosColumnas(), ElementsAre(600, 720));  // 960 read, then the first column narrowed
+    lista.Form_Unload();
+    EXPECT_EQ(testsupport::ReadFile(ruta),
+              "\"Stk_ma_articulos\",\"300|300|\"\r\n\"VT_MA_ARTICULOS\",\"600|720|\"\r\n");
+    EXPECT_TRUE(Boxes("MsgBox").empty());
 }
 
 // ---- Search-box colours ------------------------------------------------------------------------

@@ -379,6 +379,29 @@ TEST_F(TreeDialogTest, F5SearchesTheServerAndReloads) {
     EXPECT_EQ(dlg.CmbSearch->property("Tag").toString().toStdString(), "Descripcion");
 }
 
+// "Nueva Busqueda" rebuilds the tree and leaves the returned values alone.
+TEST_F(TreeDialogTest, NuevaBusquedaLeavesTheReturnedValuesAlone) {
+    Filas({"01", "02"});
+    Lib_FrmCons3Tree dlg;
+    dlg.CheckBoxes = true;
+    dlg.ValorDevuelto = "antes";
+    std::shared_ptr<Coleccion> antes;
+    Mostrar(dlg, [&](Lib_FrmCons3Tree& d) {
+        antes = d.Valores;
+        ASSERT_TRUE(antes);
+        antes->push_back(vb::Variant("01"));
+        Run("INSERT INTO ARBOL VALUES (3, '03', 'Desc 03')");
+        d.CmdNueva->click();
+        EXPECT_EQ(Forma(d), "A{A01,A02,A03}");
+        EXPECT_EQ(d.Valores, antes);
+        EXPECT_EQ(d.ValorDevuelto, vb::Variant("antes"));
+        d.hide();
+    });
+    ASSERT_EQ(dlg.Valores, antes);
+    ASSERT_EQ(antes->size(), 1U);
+    EXPECT_EQ(vb::TextOf(antes->front()), "01");
+}
+
 TEST_F(TreeDialogTest, ArrowKeysInTheSearchBoxMoveToTheTree) {
     Filas({"01"});
     Lib_FrmCons3Tree dlg;

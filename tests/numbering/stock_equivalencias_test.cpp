@@ -168,6 +168,9 @@ TEST_F(CantidadesEquivalentesTest, ConfiguredUnitNoEquivalenceAndEmptyRows) {
     Linea(1, "CAJA", "UN", "1.23456");  // read as a four-decimal amount
     ActualizaCantidadesEquivalentes(grilla_);
     EXPECT_EQ(Equivalentes(1), (std::vector<std::string>{"0", vb::CStr(1.2346), "0"}));
+    Linea(1, "CAJA", "UN ", "3");  // the cell's unit is trimmed: the configured unit itself
+    ActualizaCantidadesEquivalentes(grilla_);
+    EXPECT_EQ(Equivalentes(1), (std::vector<std::string>{"0", "3", "0"}));
 
     Linea(2, "", "", "");
     ActualizaCantidadesEquivalentes(grilla_);

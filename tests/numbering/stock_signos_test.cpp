@@ -53,6 +53,7 @@ TEST_F(SignosTest, RowDecidesFirstThenTheCodeLists) {
         {"VAT: Null, ncp lower case", "ncp", "NULL", "NULL", "ncp", true, -1},
         {"VAT: Null, NCCP", "NCCP", "NULL", "NULL", "NCCP", true, -1},
         {"VAT: Null, FC", "FC", "NULL", "NULL", "FC", true, 1},
+        {"VAT: padded credit note matches no list entry", "NC", "NULL", "NULL", "NC  ", true, 1},
         {"VAT ignores ES", "NP", "'S'", "NULL", "NP", true, 1},
     };
     authorization::ClsCmnCptes cmn;

@@ -53,10 +53,12 @@ void FilaTarea(const adodb::Recordset& rs, ui::FlexGrid& g, bool compras, const 
     copia(kTarCodigoOriginal, "IdTarea");
     copia(kTarDescripcion, "Descripcion");
     p([&] {
+        // A line stored without hours (Null or blank) lasts 0 minutes.
+        const std::string texto = CampoT(rs, "Horas");
+        const double minutosTotales = texto.empty() ? 0 : vb::CDbl(vb::Variant(texto));
         long horas = 0;
         long minutos = 0;
-        g.SetTextMatrix(r, kTarHoras,
-                        foundation::FormatoHoraDecimal(vb::CDbl(vb::Variant(CampoT(rs, "Horas"))), horas, minutos));
+        g.SetTextMatrix(r, kTarHoras, foundation::FormatoHoraDecimal(minutosTotales, horas, minutos));
     });
     importe(kTarValorHora, "ValorHora");
     importe(kTarImporteSinIVA, "valorHora_S_Iva");

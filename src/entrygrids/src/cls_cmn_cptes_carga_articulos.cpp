@@ -63,28 +63,56 @@ int FilaIgual(const ui::FlexGrid& g, int r) {
     return 0;
 }
 
-// Folds row r into row i: quantity-weighted length and price, summed
-// quantities, and row r removed. Two lines whose quantities add up to 0 have
-// no weighted mean and are left apart. True when the rows were folded.
+// Two lists of lots or serials ("|t1|t2|") as one: the tokens of the first,
+// then those of the second.
+std::string UneListas(const std::string& primera, const std::string& segunda) {
+    const std::string a = vb::Trim(primera);
+    const std::string b = vb::Trim(segunda);
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return a.back() == '|' && b.front() == '|' ? a + b.substr(1) : a + b;
+}
+
+// Folds row r into row i, so that row i stands for both lines: summed
+// quantities, totals and rest to apply, quantity-weighted length, price and
+// taxes per unit, joined lot and serial lists; row r is removed. Two lines
+// whose quantities add up to 0 have no weighted mean and are left apart.
+// True when the rows were folded.
 bool Fusiona(ui::FlexGrid& g, int i, int r) {
     const vb::Currency qi = Moneda(g.TextMatrix(i, kColCantidad));
     const vb::Currency qr = Moneda(g.TextMatrix(r, kColCantidad));
     const vb::Currency q = qi + qr;
     if (q == vb::Currency()) return false;
-    const vb::Currency largos =
-        Producto(Moneda(g.TextMatrix(i, kColLargo)), qi) + Producto(Moneda(g.TextMatrix(r, kColLargo)), qr);
-    const std::string largo = foundation::FmtMoneda(vb::CStr(largos.ToDouble() / q.ToDouble()), -1);
+    // The quantity-weighted mean of a per-unit column.
+    const auto media = [&](int col) {
+        const vb::Currency suma = Producto(Moneda(g.TextMatrix(i, col)), qi) + Producto(Moneda(g.TextMatrix(r, col)), qr);
+        return suma.ToDouble() / q.ToDouble();
+    };
+    const auto sumaMoneda = [&](int col) {
+        return vb::CStr(Moneda(g.TextMatrix(i, col)) + Moneda(g.TextMatrix(r, col)));
+    };
+    const std::string largo = foundation::FmtMoneda(vb::CStr(media(kColLargo)), -1);
     g.SetTextMatrix(i, kColLargo, largo);
     g.SetTextMatrix(i, kColLargoAnt, largo);
-    g.SetTextMatrix(i, kColCantidadEquiv,
-                    vb::CStr(Moneda(g.TextMatrix(i, kColCantidadEquiv)) + Moneda(g.TextMatrix(r, kColCantidadEquiv))));
-    const vb::Currency importes =
-        Producto(Moneda(g.TextMatrix(i, kColImporte)), qi) + Producto(Moneda(g.TextMatrix(r, kColImporte)), qr);
-    const double precio = vb::Round(importes.ToDouble() / q.ToDouble(), 4);
+    g.SetTextMatrix(i, kColCantidadEquiv, sumaMoneda(kColCantidadEquiv));
+    const std::string importe = foundation::FmtMoneda(vb::CStr(vb::Round(media(kColImporte), 4)), -1);
+    const std::string impuestos = vb::CStr(vb::Round(media(kColImpuestos), 4));
+    // A column that both lines left blank stays blank.
+    const auto pon = [&](int col, const std::string& valor) {
+        if (!vb::Trim(g.TextMatrix(i, col)).empty() || !vb::Trim(g.TextMatrix(r, col)).empty())
+            g.SetTextMatrix(i, col, valor);
+    };
     g.SetTextMatrix(i, kColCantidad, vb::CStr(q));
-    const std::string importe = foundation::FmtMoneda(vb::CStr(precio), -1);
     g.SetTextMatrix(i, kColImporte, importe);
     g.SetTextMatrix(i, kColAuxPrecioSinIVA, importe);
+    pon(kColImpuestos, impuestos);
+    pon(kColTotal, sumaMoneda(kColTotal));
+    pon(kColTotalConImpuestos, sumaMoneda(kColTotalConImpuestos));
+    pon(kColAuxRestoPorAplicar,
+        vb::CStr(Doble(g.TextMatrix(i, kColAuxRestoPorAplicar)) + Doble(g.TextMatrix(r, kColAuxRestoPorAplicar))));
+    for (int col : {kColAuxNroLote, kColAuxNroSerie}) {
+        g.SetTextMatrix(i, col, UneListas(g.TextMatrix(i, col), g.TextMatrix(r, col)));
+    }
     g.SetRows(g.Rows() - 1);
     return true;
 }
@@ -146,7 +174,8 @@ void CargaArticulos::Fila(const adodb::Recordset& linea, ui::FlexGrid& g) const 
     copia(kColAuxIdUnidadOriginal, "IdUnidad");
     p([&] {
         if (signoInvertido) {
-            g.SetTextMatrix(r, kColCantidad, vb::CStr(cantidad * -1 - aplicada));
+            // The pending part with its sign reversed: 10 with 4 applied shows -6.
+            g.SetTextMatrix(r, kColCantidad, vb::CStr(aplicada - cantidad));
         } else {
             g.SetTextMatrix(r, kColCantidad, vb::CStr(cantidad - aplicada));
             if (Moneda(g.TextMatrix(r, kColCantidad)) < vb::Currency()) g.SetTextMatrix(r, kColCantidad, "0");

@@ -127,8 +127,9 @@ bool ClsCmnCptes::OtrosConceptosRepetidos(ui::FlexGrid& MSFlexGrid3, const std::
 }
 
 bool ClsCmnCptes::NumeroEsFraccion(const vb::Variant& Numero) {
+    // Rounded halves to even, with no 16-bit step: 40000.5 is a fraction too.
     const double valor = helpers::gFunciones().TextoADoble(vb::CStr(Numero));
-    return valor - vb::CInt(valor) != 0;
+    return valor - vb::Round(valor) != 0;
 }
 
 }  // namespace authorization

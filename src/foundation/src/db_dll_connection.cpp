@@ -24,15 +24,28 @@ std::string Q(const std::string& value) { return adodb::QuoteConnectionValue(val
 
 std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
-// Asks for the connection values, prefilled with the current ones. Returns
-// gOpenFlag: True when the user confirmed, False when he cancelled.
+// The connection values lead to Oracle: a server marked with "#", or a
+// connection string (start-up's, which drops the mark) for the Oracle provider.
+bool ConexionOracle(const DB_Dll& db) {
+    if (vb::Contains(db.gServidor, "#")) return true;
+    const auto proveedor =
+        adodb::FindConnectionValue(adodb::ParseConnectionString(db.gConnString), {"Provider"});
+    return proveedor && vb::Contains(*proveedor, "OraOLEDB", vb::Compare::Text);
+}
+
+// Asks for the connection values, prefilled with the current ones: after a
+// failed Oracle connection the dialog opens on "ORACLE" and the server with
+// its "#", so that a retry goes to the same engine. Returns gOpenFlag: True
+// when the user confirmed, False when he cancelled.
 bool PideAcceso(DB_Dll& db) {
+    const bool oracle = ConexionOracle(db);
+    const std::string servidor = oracle && !vb::Contains(db.gServidor, "#") ? "#" + db.gServidor : db.gServidor;
     frmAcceso form;
     form.TxtDbName->setText(QString::fromStdString(db.gDBName));
-    form.TxtServidor->setText(QString::fromStdString(db.gServidor));
+    form.TxtServidor->setText(QString::fromStdString(servidor));
     form.TxtUserId->setText(QString::fromStdString(db.gUsuario));
     form.TxtUserPassword->setText(QString::fromStdString(db.gUserPassWord));
-    form.CboPlataformaDB->setCurrentIndex(0);
+    form.CboPlataformaDB->setCurrentIndex(oracle ? 1 : 0);
 
     ui::ShowModal(form);
 

@@ -1,6 +1,7 @@
 // Pieces shared by the source files of DB_Dll.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -11,8 +12,15 @@
 namespace foundation::detail {
 
 // The statement without its "@Admin_" markers (any letter case), which make
-// it read a table instead of the table's synonym.
+// it read a table instead of the table's synonym. Text inside string literals
+// is left as it is.
 std::string QuitaMarcas(const std::string& sql);
+
+// The statement with `cambio` applied to each stretch outside its string
+// literals ('...', doubled apostrophes inside), so that no value is rewritten.
+// An apostrophe that no other closes opens a literal to the end of the text:
+// the engine reports the statement as it stands.
+std::string FueraDeLiterales(const std::string& sql, const std::function<std::string(const std::string&)>& cambio);
 
 // The number a field value stands for: a number as it is, a text read from
 // its leading number ("." as the decimal point), Null or Empty 0.

@@ -10,12 +10,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "db_dll_internal.h"
 #include "foundation/db_dll.h"
 #include "helpers/helpers.h"
 #include "vb/conv.h"
@@ -43,8 +45,9 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsWordChar(unsigned char c) { return IsLetter(c) || IsDigit(c); }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Raises error 5 on an apostrophe that no other closes.
-std::vector<Token> Lex(std::string_view sql) {
+// Raises error 5 on an apostrophe that no other closes; when `abiertoHastaElFin`,
+// such a literal runs to the end of the text instead.
+std::vector<Token> Lex(std::string_view sql, bool abiertoHastaElFin = false) {
     std::vector<Token> tokens;
     const std::size_t n = sql.size();
     std::size_t i = 0;
@@ -56,6 +59,10 @@ std::vector<Token> Lex(std::string_view sql) {
             kind = Tok::Literal;
             for (;;) {
                 j = sql.find('\'', j);
+                if (j == std::string_view::npos && abiertoHastaElFin) {
+                    j = n;
+                    break;
+                }
                 if (j == std::string_view::npos) {
                     throw vb::InvalidCall("Unterminated string literal in the SQL text: " +
                                           std::string(sql));
@@ -145,20 +152,25 @@ std::string JoinRange(const std::vector<Token>& t, std::size_t b, std::size_t e)
     return out;
 }
 
-// Replaces every occurrence outside string literals.
-std::string ReplaceInCode(std::string_view sql, std::string_view find, std::string_view with) {
+// The text with `change` applied to each stretch between string literals.
+std::string ChangeCode(const std::vector<Token>& tokens, const std::function<std::string(const std::string&)>& change) {
     std::string out;
     std::string code;
-    for (const Token& t : Lex(sql)) {
+    for (const Token& t : tokens) {
         if (t.kind != Tok::Literal) {
             code += t.text;
             continue;
         }
-        out += vb::Replace(code, find, with, vb::Compare::Text);
+        out += change(code);
         code.clear();
         out += t.text;
     }
-    return out + vb::Replace(code, find, with, vb::Compare::Text);
+    return out + change(code);
+}
+
+// Replaces every occurrence outside string literals.
+std::string ReplaceInCode(std::string_view sql, std::string_view find, std::string_view with) {
+    return ChangeCode(Lex(sql), [&](const std::string& code) { return vb::Replace(code, find, with, vb::Compare::Text); });
 }
 
 // The text with every literal (and, when asked, every quoted identifier)
@@ -528,6 +540,14 @@ std::string TrimSpace(std::string_view s) {
 constexpr long kNoResult = 265929;
 
 }  // namespace
+
+namespace detail {
+
+std::string FueraDeLiterales(const std::string& sql, const std::function<std::string(const std::string&)>& cambio) {
+    return ChangeCode(Lex(sql, true), cambio);
+}
+
+}  // namespace detail
 
 std::string DB_Dll::ORACLE_Dicc(const std::string& Valor) {
     if (!EsOracle()) return Valor;

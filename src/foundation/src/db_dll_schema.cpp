@@ -44,6 +44,9 @@ std::string ReemplazaEntre(const std::string& sql, const char* antes, const char
                        std::string(antes) + sinonimo + despues, vb::Compare::Text);
 }
 
+// SQL text without its "@Admin_" markers (any letter case).
+std::string SinMarcas(const std::string& codigo) { return vb::Replace(codigo, "@Admin_", "", vb::Compare::Text); }
+
 std::string TextoDeCampo(const adodb::Recordset& rs, const char* campo) {
     return vb::Trim(vb::TextOf(rs.Fields(campo).Value()));
 }
@@ -52,19 +55,23 @@ std::string TextoDeCampo(const adodb::Recordset& rs, const char* campo) {
 
 // ---- Synonyms and literals ---------------------------------------------------
 
+// Names and markers are replaced outside string literals only: a value that
+// holds a table's name or "@Admin_" reaches the database unchanged.
 std::string DB_Dll::SS_TSinonimos(const std::string& SQL) const {
     if (gEsAdmin) return QuitaMarcas(SQL);
-    std::string sql = SQL;
-    for (const Sinonimo& s : kSinonimos) {
-        for (const auto& [antes, despues] : kVecinos) {
-            sql = ReemplazaEntre(sql, antes, s.tabla, despues, s.sinonimo);
+    return detail::FueraDeLiterales(SQL, [](const std::string& codigo) {
+        std::string sql = codigo;
+        for (const Sinonimo& s : kSinonimos) {
+            for (const auto& [antes, despues] : kVecinos) {
+                sql = ReemplazaEntre(sql, antes, s.tabla, despues, s.sinonimo);
+            }
+            if (s.trasLlave) sql = ReemplazaEntre(sql, "{", s.tabla, ".", s.sinonimo);
+            if (std::string_view(s.tabla) == "MA_CUENTAS") {
+                sql = vb::Replace(sql, "@Admin_MA_CUENTAS", "MA_CUENTAS", vb::Compare::Text);
+            }
         }
-        if (s.trasLlave) sql = ReemplazaEntre(sql, "{", s.tabla, ".", s.sinonimo);
-        if (std::string_view(s.tabla) == "MA_CUENTAS") {
-            sql = vb::Replace(sql, "@Admin_MA_CUENTAS", "MA_CUENTAS", vb::Compare::Text);
-        }
-    }
-    return QuitaMarcas(sql);
+        return SinMarcas(sql);
+    });
 }
 
 vb::Variant DB_Dll::SQLValue(const vb::Variant& Valor, const std::string& Tipo) const {
@@ -193,7 +200,9 @@ std::string DB_Dll::StripFileName(const std::string& rsFileName) {
 
 namespace detail {
 
-std::string QuitaMarcas(const std::string& sql) { return vb::Replace(sql, "@Admin_", "", vb::Compare::Text); }
+std::string QuitaMarcas(const std::string& sql) {
+    return FueraDeLiterales(sql, SinMarcas);
+}
 
 }  // namespace detail
 

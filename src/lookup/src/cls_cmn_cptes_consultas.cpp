@@ -98,9 +98,10 @@ void ClsCmnCptes::ControlDeCargosReales(QWidget& FrmCtrlCargosReales, const std:
 
 bool ClsCmnCptes::EstaRelacionadoAOtroComprobante(const std::string& TC, const std::string& SucNroLetra,
                                                   const std::string& Complemento, bool TenerEnCuentaAnulados) {
-    // The complement goes in as given, blanks included.
-    std::string sentencia = CondicionOrigen(TC, SucNroLetra) +
-                            " AND COMPLEMENTOORIGEN = " + foundation::SqlText(Complemento) + " ";
+    // The complement goes in as given, blanks included; an empty one is the
+    // complement 0, as a server reads '' against the number column.
+    const std::string complemento = vb::Trim(Complemento).empty() ? "0" : foundation::SqlText(Complemento);
+    std::string sentencia = CondicionOrigen(TC, SucNroLetra) + " AND COMPLEMENTOORIGEN = " + complemento + " ";
     if (!TenerEnCuentaAnulados) sentencia += " AND ANULADA = 0";
     adodb::Recordset rs;
     foundation::Db().AbrirRecordset(sentencia, rs);

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <cctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -68,6 +69,19 @@ bool Verdadero(const adodb::Recordset& rs, const char* campo) {
     if (valor.IsNumber()) return vb::CDbl(valor) != 0;
     const std::string texto = vb::Trim(vb::TextOf(valor));
     return vb::Equals(texto, "True") || vb::Equals(texto, "Verdadero") || vb::Val(texto) != 0;
+}
+
+// The filter without the keyword WHERE that may open it (any case, after
+// blanks); "where" anywhere else, in a value or a name, stays.
+std::string SinWhereInicial(const std::string& filtro) {
+    const std::string resto = vb::LTrim(filtro);
+    constexpr std::string_view kWhere = "where";
+    if (!vb::StartsWith(resto, kWhere)) return filtro;
+    if (resto.size() > kWhere.size()) {
+        const auto siguiente = static_cast<unsigned char>(resto[kWhere.size()]);
+        if (std::isalnum(siguiente) || siguiente == '_' || siguiente >= 0x80) return filtro;  // a longer name
+    }
+    return resto.substr(kWhere.size());
 }
 
 }  // namespace
@@ -297,7 +311,7 @@ std::string FrmConsComprobantes::SentenciaOrigen() {
             " SELECT FECHA, CUENTA , NOMBRE, ANULADA, APROBADO, TC,IDCOMPROBANTE, ID,Importe, comentarios, Garantia "
             "FROM C_MV_CPTE WHERE TC = " + T + " AND (APROBADO = 1) AND (FINALIZADO = 0) AND (ANULADA = 0)";
         if (sinFiltro) return select + kOrden;
-        if (vb::Contains(Filtro, "where", vb::Compare::Text)) Filtro = vb::Replace(Filtro, "where", "", vb::Compare::Text);
+        Filtro = SinWhereInicial(Filtro);
         return select + (vb::Trim(Filtro).empty() ? "" : " AND ") + Filtro + kOrden;
     }
     if (sinFiltro) return "SELECT * FROM V_MV_CPTE WHERE TC = " + T + " ORDER BY IDCOMPROBANTE DESC, IDCOMPLEMENTO ASC";

@@ -61,9 +61,26 @@ public:
     }
 };
 
-// A stock value as a fixed-point amount; text that is not a number (the
-// empty text included) raises 13.
-vb::Currency AMoneda(const vb::Variant& valor) { return vb::Currency::FromDouble(vb::CDbl(valor)); }
+// A stock value as a fixed-point amount: a blank or Null value (an article
+// without stock figures) is 0; other text that is not a number raises 13.
+vb::Currency AMoneda(const vb::Variant& valor) {
+    if (valor.IsNull() || valor.IsEmpty()) return vb::Currency();
+    if (!valor.IsNumber() && vb::Trim(vb::TextOf(valor)).empty()) return vb::Currency();
+    return vb::Currency::FromDouble(vb::CDbl(valor));
+}
+
+// The value is one of the "|"-separated tokens of the list (each trimmed,
+// letter case ignored). An empty value is in no list.
+bool EstaEntreValores(const std::string& valor, std::string_view lista) {
+    if (valor.empty()) return false;
+    for (std::size_t inicio = 0; inicio <= lista.size();) {
+        std::size_t fin = lista.find('|', inicio);
+        if (fin == std::string_view::npos) fin = lista.size();
+        if (vb::Equals(vb::Trim(lista.substr(inicio, fin - inicio)), valor)) return true;
+        inicio = fin + 1;
+    }
+    return false;
+}
 
 // The file's full name in the application folder.
 std::string RutaArchivo(const helpers::ClsFunciones& f, const char* nombre) {
@@ -336,7 +353,7 @@ bool Lib_FrmCons3::LeerFila(vb::Variant& color) {
                 if (!conCasillas_ || ValoresDefault.empty() || !ItemActual) return;
                 const std::string valor =
                     vb::Trim(vb::TextOf(funciones_.ValorCampo(RsConsulta.Fields(std::string_view(CampoDevuelto)))));
-                if (vb::Contains(ValoresDefault, valor, vb::Compare::Text)) Marcar(*ItemActual, true);
+                if (EstaEntreValores(valor, ValoresDefault)) Marcar(*ItemActual, true);
             },
             [&] {
                 if (!ItemActual) return;

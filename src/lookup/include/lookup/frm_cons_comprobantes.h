@@ -69,7 +69,7 @@ public:
     // else that of "Generico".
     std::int16_t ObtieneIndiceImagen(const std::string& Key) const;
     // The statement that lists the documents of TC (the sources table). For
-    // "OC" it removes the word "where" from Filtro.
+    // "OC" it removes a keyword WHERE that opens Filtro.
     std::string SentenciaOrigen();
 
     void CmdAceptar_Click();

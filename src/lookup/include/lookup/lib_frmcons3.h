@@ -62,7 +62,7 @@ public:
     ColeccionPtr Valores;         // out: a new collection at each load; unset by Cancelar
     ColeccionPtr Cantidades;      // out: a new empty collection at each load
     bool UsaCantidades = false;   // Insert and Delete change the quantity column
-    std::string ValoresDefault;   // rows whose returned value occurs in it are checked
+    std::string ValoresDefault;   // rows whose returned value is one of its "|" tokens are checked
     bool CfgUsaConsultaLIKE = false;  // F5 searches anywhere in the field
     bool GrabarCfg = false;       // save the column widths on unload
 
