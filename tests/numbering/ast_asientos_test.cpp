@@ -19,6 +19,7 @@ protected:
         std::string letra = "X";
         return AsignarNumeroComprobante(tc, sucursal, letra);
     }
+    std::string Contador() { return Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"); }
 };
 
 TEST_F(AsignarNumeroTest, NumberIsMovedPastTheStoredMovements) {
@@ -35,10 +36,40 @@ TEST_F(AsignarNumeroTest, NumberIsMovedPastTheStoredMovements) {
     };
     for (const Caso& c : casos) {
         Run("DELETE FROM V_MV_STOCK");
+        Run("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 125");
         for (const std::string& id : c.guardados) Movimiento(id);
         Movimiento("000100000500X", "OT");  // another type never counts
         EXPECT_EQ(Asigna(), c.id) << ::testing::PrintToString(c.guardados);
+        // Taken means recorded: the range's counter stands past the number.
+        EXPECT_EQ(Contador(), std::to_string(std::stoi(c.id.substr(4, 8)) + 1)) << ::testing::PrintToString(c.guardados);
     }
+    EXPECT_TRUE(operator_.Shown().empty());
+}
+
+TEST_F(AsignarNumeroTest, EveryRequestTakesANewNumber) {
+    Agrega({.codigo = "PE", .ultimo = 125, .desde = 1, .hasta = 99999});
+    EXPECT_EQ(Asigna(), "000100000125X");
+    EXPECT_EQ(Asigna(), "000100000126X");
+    EXPECT_EQ(Contador(), "127");
+}
+
+TEST_F(AsignarNumeroTest, UsedUpRangesGiveNoNumber) {
+    Agrega({.codigo = "PE", .ultimo = 100, .desde = 1, .hasta = 100});
+    operator_.AnswerMsgBox(ui::vbOK);
+    EXPECT_EQ(Asigna(), "");
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].prompt.find("Todos los talonarios del comprobante PE"), 0u);
+    EXPECT_EQ(Contador(), "100");
+}
+
+// A number the repair moved past its range's limit is handed out, but no counter passes the
+// limit for it; its recording then reports it.
+TEST_F(AsignarNumeroTest, NumberPastTheRangeIsNotCounted) {
+    Agrega({.codigo = "PE", .ultimo = 125, .desde = 1, .hasta = 130});
+    Movimiento("000100000125X");
+    Movimiento("000100000135X");
+    EXPECT_EQ(Asigna(), "000100000136X");
+    EXPECT_EQ(Contador(), "125");
     EXPECT_TRUE(operator_.Shown().empty());
 }
 

@@ -11,8 +11,22 @@ std::string Control(const std::string& tc, const std::string& numero) {
     return "\r\n INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('" + tc + "','0001','" + numero +
            "','X')\r\n";
 }
-std::string Update(const std::string& tc, const std::string& numero, const std::string& talonario = "TALONARIO=1") {
-    return " UPDATE V_TA_CPTE SET X_ULTIMO_NRO = " + numero + " WHERE CODIGO = '" + tc + "' AND " + talonario;
+// The statement that moves a counter: only while it is below the number.
+std::string Update(const std::string& tc, const std::string& numero, const std::string& talonario = "1",
+                   const std::string& tabla = "V_TA_CPTE", const std::string& condicion = "") {
+    return " UPDATE " + tabla + " SET X_ULTIMO_NRO = " + numero + " WHERE CODIGO = '" + tc + "' AND TALONARIO=" +
+           talonario + condicion + " AND (X_ULTIMO_NRO IS NULL OR X_ULTIMO_NRO < " + numero + ")";
+}
+std::string UpdateArea(const std::string& numero) {
+    return Update("TB  ", numero, "7", "TA_Comprobantes", " AND SISTEMA = 'STOCK'");
+}
+std::string Alcanzado(const std::string& tc, const std::string& usado, const std::string& sucursal = "0001") {
+    return "El talonario del comprobante " + tc + " (sucursal " + sucursal + ", letra X) ya había llegado al número " +
+           usado + ": otra estación puede haberlo usado. No se registró";
+}
+std::string SinTalonario(const std::string& tc, const std::string& numero, const std::string& sucursal = "0001") {
+    return "El número " + numero + " no corresponde a ningún talonario del comprobante " + tc + " (sucursal " +
+           sucursal + ", letra X): no se registró";
 }
 
 class RegistraNumeroTest : public AstDbTest {
@@ -25,7 +39,27 @@ protected:
         Agrega({.codigo = "EX", .desde = 1, .hasta = 10, .externo = 1});
         Agrega({.codigo = "NE", .desde = 1, .hasta = 10});
         Agrega({.codigo = "TB", .desde = 1, .hasta = 10});
-        Agrega({.codigo = "TB", .talonario = 7, .ultimo = 200, .sistema = "STOCK"}, "TA_Comprobantes");
+        Agrega({.codigo = "TB", .talonario = 7, .ultimo = 200, .desde = 100, .hasta = 1000, .sistema = "STOCK"},
+               "TA_Comprobantes");
+        // A range free by Modificanumeracion before one that counts.
+        Agrega({.codigo = "MN", .ultimo = 0, .desde = 0, .hasta = 0, .modifica = 1});
+        Agrega({.codigo = "MN", .talonario = 2, .ultimo = 10, .desde = 1, .hasta = 100});
+    }
+    bool Registra(const std::string& tc, const std::string& numero, bool soloSql, std::string& sentencia) {
+        std::string letra = "X";
+        return RegistraNumeroComprobante(tc, "STOCK", "0001", numero, letra, soloSql, sentencia, false);
+    }
+    std::string Contador(const std::string& tabla = "V_TA_CPTE", const std::string& tc = "PE") {
+        return Valor("SELECT X_ULTIMO_NRO FROM " + tabla + " WHERE CODIGO = '" + tc + "'");
+    }
+    // The one box shown since the last call, as "<style>|<prompt>"; "" when none.
+    std::string Aviso() {
+        const std::vector<ui::RecordedBox> shown = operator_.Shown();
+        operator_.ClearShown();
+        if (shown.empty()) return "";
+        EXPECT_EQ(shown.size(), 1u);
+        EXPECT_NE(shown[0].title.find("ConsultaComprobante"), std::string::npos) << shown[0].title;
+        return std::to_string(shown[0].style) + "|" + shown[0].prompt;
     }
 };
 
@@ -33,54 +67,96 @@ struct CasoRegistra {
     const char* nombre;
     std::string tc, sucursal, numero, letra;
     bool registraControl;
-    int talonarioPrevio;
     std::string sentenciaPrevia;
+    bool registrado;
     std::string sentencia;
+    std::string aviso{};  // what the operator is told; "" nothing
 };
 
 class RegistraSoloSqlTest : public RegistraNumeroTest, public ::testing::WithParamInterface<CasoRegistra> {};
 
 TEST_P(RegistraSoloSqlTest, Case) {
     const CasoRegistra& c = GetParam();
-    TalonarioActual = c.talonarioPrevio;
+    // A range an earlier call selected never decides where the number goes.
+    TalonarioActual = 1;
+    if (!c.aviso.empty()) operator_.AnswerMsgBox(ui::vbOK);
     std::string letra = c.letra;
     std::string sentencia = c.sentenciaPrevia;
-    const std::string antes = Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE");
-    EXPECT_TRUE(RegistraNumeroComprobante(c.tc, "STOCK", c.sucursal, c.numero, letra, true, sentencia,
-                                          c.registraControl));
+    const std::string antes = Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE") + Contador("TA_Comprobantes", "TB");
+    EXPECT_EQ(RegistraNumeroComprobante(c.tc, "STOCK", c.sucursal, c.numero, letra, true, sentencia,
+                                        c.registraControl),
+              c.registrado);
     EXPECT_EQ(sentencia, c.sentencia);
     EXPECT_EQ(letra, "X");
-    EXPECT_TRUE(operator_.Shown().empty());
+    const std::string aviso = Aviso();
+    if (c.aviso.empty()) {
+        EXPECT_EQ(aviso, "");
+    } else {
+        EXPECT_NE(aviso.find(c.aviso), std::string::npos) << aviso;
+        EXPECT_EQ(aviso.substr(0, aviso.find('|')), std::to_string(ui::vbOKOnly | ui::vbCritical));
+    }
     // The statement mode only builds text.
-    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE"), antes);
+    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE") + Contador("TA_Comprobantes", "TB"), antes);
     EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_CTROL_CPTE"), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, RegistraSoloSqlTest,
     ::testing::Values(
-        CasoRegistra{"Avanza", "PE", "0001", "126", "X", false, 0, "", Update("PE  ", "126")},
-        CasoRegistra{"IgualNoAvanza", "PE", "0001", "125", "X", false, 0, "previa", "previa"},
-        CasoRegistra{"MenorNoAvanza", "PE", "0001", "100", "X", false, 0, "", ""},
-        CasoRegistra{"ControlForzado", "PE", "0001", "126", "X", true, 0, "",
+        CasoRegistra{"Avanza", "PE", "0001", "126", "X", false, "", true, Update("PE  ", "126")},
+        CasoRegistra{"IgualYaAlcanzado", "PE", "0001", "125", "X", false, "previa", false, "previa",
+                     Alcanzado("PE", "00000124")},
+        CasoRegistra{"MenorYaAlcanzado", "PE", "0001", "100", "X", false, "", false, "", Alcanzado("PE", "00000099")},
+        CasoRegistra{"ControlForzado", "PE", "0001", "126", "X", true, "", true,
                      Update("PE  ", "126") + Control("PE  ", "00000125")},
-        CasoRegistra{"ContableSinAvanceSoloControl", "CT", "0001", "5", "X", false, 0, "",
-                     Control("CT  ", "00000004")},
-        CasoRegistra{"ContableConAvance", "CT", "0001", "11", "X", false, 0, "",
+        CasoRegistra{"ContableAlcanzadoSoloControl", "CT", "0001", "5", "X", false, "", false,
+                     Control("CT  ", "00000004"), Alcanzado("CT", "00000004")},
+        CasoRegistra{"ContableConAvance", "CT", "0001", "11", "X", false, "", true,
                      Update("CT  ", "11") + Control("CT  ", "00000010")},
-        CasoRegistra{"TipoOC", "OC", "0001", "11", "X", false, 0, "",
+        CasoRegistra{"TipoOC", "OC", "0001", "11", "X", false, "", true,
                      Update("OC  ", "11") + Control("OC  ", "00000010")},
-        CasoRegistra{"OtraSucursalNoRegistra", "PE", "0002", "126", "X", true, 1, "previa", "previa"},
-        CasoRegistra{"SucursalNumerica", "PE", "1", "126", "X", true, 0, "",
+        CasoRegistra{"SucursalSinRangos", "PE", "0002", "126", "X", true, "previa", false, "previa",
+                     SinTalonario("PE", "00000126", "0002")},
+        CasoRegistra{"SucursalNumerica", "PE", "1", "126", "X", true, "", true,
                      Update("PE  ", "126") + Control("PE  ", "00000125")},
-        CasoRegistra{"UltimoNuloAvanza", "NU", "0001", "5", "X", false, 0, "", Update("NU  ", "5")},
-        CasoRegistra{"LetraVaciaEsX", "PE", "0001", "126", "", false, 0, "", Update("PE  ", "126")},
-        CasoRegistra{"SinRangoNumeradoExternoVacia", "EX", "0001", "50", "X", false, 9, "previa", ""},
-        CasoRegistra{"SinRangoNumeradoNoExternoDeja", "NE", "0001", "50", "X", false, 9, "previa", "previa"},
-        CasoRegistra{"RangoDeTaComprobantes", "TB", "0001", "300", "X", false, 7, "",
-                     Update("TB  ", "300", "TALONARIO =7")},
-        CasoRegistra{"RangoDeTaComprobantesNoRetrocede", "TB", "0001", "150", "X", false, 7, "", ""}),
+        CasoRegistra{"UltimoNuloAvanza", "NU", "0001", "5", "X", false, "", true, Update("NU  ", "5")},
+        CasoRegistra{"LetraVaciaEsX", "PE", "0001", "126", "", false, "", true, Update("PE  ", "126")},
+        CasoRegistra{"ExternoAvanzaDentroDeSuLimite", "EX", "0001", "5", "X", false, "", true, Update("EX  ", "5")},
+        CasoRegistra{"ExternoNoPasaSuLimite", "EX", "0001", "50", "X", false, "previa", true, "previa"},
+        CasoRegistra{"SucursalSinRangosDeTipoExternoVacia", "EX", "0002", "50", "X", false, "previa", true, ""},
+        CasoRegistra{"FueraDeTodoRango", "NE", "0001", "50", "X", false, "previa", false, "previa",
+                     SinTalonario("NE", "00000050")},
+        CasoRegistra{"RangoDeTaComprobantes", "TB", "0001", "300", "X", false, "", true, UpdateArea("300")},
+        CasoRegistra{"RangoDeTaComprobantesYaAlcanzado", "TB", "0001", "150", "X", false, "", false, "",
+                     Alcanzado("TB", "00000149")},
+        CasoRegistra{"LibrePorModificaNoCuenta", "MN", "0001", "51", "X", false, "previa", true, "previa"}),
     [](const ::testing::TestParamInfo<CasoRegistra>& info) { return std::string(info.param.nombre); });
+
+// The statement of each table moves its own counter, and never moves it back when another
+// station moved it further between building the statement and running it.
+TEST_F(RegistraNumeroTest, StatementsMoveTheirOwnTableForwardOnly) {
+    struct Caso {
+        std::string tc, numero, tabla, adelantado;
+    };
+    for (const Caso& c : {Caso{"PE", "126", "V_TA_CPTE", "500"}, Caso{"TB", "300", "TA_Comprobantes", "900"}}) {
+        for (const bool otraEstacion : {false, true}) {
+            SCOPED_TRACE(c.tabla + (otraEstacion ? " overtaken" : ""));
+            const std::string antes = Contador(c.tabla, c.tc);
+            std::string sentencia;
+            ASSERT_TRUE(Registra(c.tc, c.numero, true, sentencia));
+            if (otraEstacion) {
+                Run("UPDATE " + c.tabla + " SET X_ULTIMO_NRO = " + c.adelantado + " WHERE CODIGO = '" + c.tc + "'");
+            }
+            long cambiadas = -1;
+            ASSERT_TRUE(db_.EjecutaConsultaSQL(sentencia, cambiadas));
+            EXPECT_EQ(cambiadas, otraEstacion ? 0 : 1);
+            EXPECT_EQ(Contador(c.tabla, c.tc), otraEstacion ? c.adelantado : c.numero);
+            Run("UPDATE " + c.tabla + " SET X_ULTIMO_NRO = " + antes + " WHERE CODIGO = '" + c.tc + "'");
+        }
+    }
+    EXPECT_EQ(Contador(), "125");
+    EXPECT_EQ(Aviso(), "");
+}
 
 TEST_F(RegistraNumeroTest, TypeWithoutRangesIsReportedAndNothingRecorded) {
     operator_.AnswerMsgBox(ui::vbOK);
@@ -110,33 +186,60 @@ TEST_F(RegistraNumeroTest, NumberThatIsNotDigitsNeverReachesTheStatement) {
 
 TEST_F(RegistraNumeroTest, ImmediateModeAdvancesTheRowWithItsTimeAndNoControlRow) {
     vb::SetClock([] { return vb::Date::FromParts(2024, 5, 6, 10, 20, 30); });
-    std::string letra = "X";
     std::string sentencia = "previa";
-    EXPECT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", "126", letra, false, sentencia, true));
+    EXPECT_TRUE(Registra("PE", "126", false, sentencia));
     EXPECT_EQ(sentencia, "previa");
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "126");
+    EXPECT_EQ(Contador(), "126");
     // Stored as ISO date text, to the minute.
     EXPECT_EQ(Valor("SELECT '' || fechahora_modificacion FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "2024-05-06 10:20:00");
     EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_CTROL_CPTE"), "0");
+    EXPECT_EQ(Aviso(), "");
 
-    // Never back, never the same value again.
-    for (const std::string numero : {"126", "50"}) {
-        EXPECT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", numero, letra, false, sentencia, false));
+    // Never back, never the same value again: a number the range already reached is reported.
+    for (const auto& [numero, usado] : {std::pair{"126", "00000125"}, std::pair{"50", "00000049"}}) {
+        operator_.AnswerMsgBox(ui::vbOK);
+        EXPECT_FALSE(Registra("PE", numero, false, sentencia)) << numero;
         EXPECT_EQ(Cuenta("UPDATE"), 0) << numero;
+        EXPECT_NE(Aviso().find(Alcanzado("PE", usado)), std::string::npos) << numero;
     }
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "126");
-    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_EQ(Contador(), "126");
 }
 
-TEST_F(RegistraNumeroTest, ImmediateModeOnTheFallbackRangeNeverGoesBack) {
-    TalonarioActual = 7;
-    std::string letra = "X";
+TEST_F(RegistraNumeroTest, ImmediateModeOnTheFallbackRangeWritesItsOwnTable) {
+    operator_.AnswerMsgBox(ui::vbOK);
     std::string sentencia;
-    EXPECT_TRUE(RegistraNumeroComprobante("TB", "STOCK", "0001", "150", letra, false, sentencia, false));
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM TA_Comprobantes"), "200");
-    EXPECT_TRUE(RegistraNumeroComprobante("TB", "STOCK", "0001", "300", letra, false, sentencia, false));
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM TA_Comprobantes"), "300");
+    EXPECT_FALSE(Registra("TB", "150", false, sentencia));
+    EXPECT_NE(Aviso().find(Alcanzado("TB", "00000149")), std::string::npos);
+    EXPECT_EQ(Contador("TA_Comprobantes", "TB"), "200");
+    EXPECT_TRUE(Registra("TB", "300", false, sentencia));
+    EXPECT_EQ(Contador("TA_Comprobantes", "TB"), "300");
     EXPECT_NE(Valor("SELECT fechahora_modificacion FROM TA_Comprobantes"), "");
+    EXPECT_EQ(Contador("V_TA_CPTE", "TB"), "");
+}
+
+// A number outside every range of its branch never moves another range's counter, whatever
+// range an earlier call selected, and a counter never passes its range's upper limit.
+TEST_F(RegistraNumeroTest, NumberInNoRangeRecordsNothing) {
+    Agrega({.codigo = "DR", .talonario = 1, .ultimo = 5, .desde = 1, .hasta = 10});
+    Agrega({.codigo = "DR", .talonario = 2, .ultimo = 20, .desde = 11, .hasta = 30});
+    for (const bool soloSql : {true, false}) {
+        for (const int previo : {0, 1, 2}) {
+            TalonarioActual = previo;
+            operator_.AnswerMsgBox(ui::vbOK);
+            std::string sentencia = "previa";
+            EXPECT_FALSE(Registra("DR", "31", soloSql, sentencia));
+            EXPECT_EQ(sentencia, "previa");
+            EXPECT_NE(Aviso().find(SinTalonario("DR", "00000031")), std::string::npos);
+        }
+    }
+    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'DR'"), "5,20");
+
+    // Each number moves the counter of the range that holds it; the limit itself is the last.
+    std::string sentencia;
+    EXPECT_TRUE(Registra("DR", "10", false, sentencia));
+    EXPECT_TRUE(Registra("DR", "30", false, sentencia));
+    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'DR'"), "10,30");
+    EXPECT_EQ(Aviso(), "");
 }
 
 // The stock posting's road: number, store, record, all in one transaction.
@@ -147,26 +250,51 @@ TEST_F(RegistraNumeroTest, NumberAndRecordingInsideTheCallersTransaction) {
         std::string letra = "X";
         const std::string id = AsignarNumeroComprobante("PE", sucursal, letra);
         ASSERT_EQ(id, "000100000125X");
+        // Taken means recorded: the recording that follows has nothing left to write.
+        EXPECT_EQ(Contador(), "126");
         Run("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE) VALUES ('PE', '" + id + "')");
         std::string sentencia;
         ASSERT_TRUE(RegistraNumeroComprobante("PE", "STOCK", id.substr(0, 4), "126", letra, true, sentencia, false));
-        ASSERT_TRUE(db_.EjecutaConsultaSQL(sentencia));
+        EXPECT_EQ(sentencia, "");
         tx.Commit();
     }
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "126");
+    EXPECT_EQ(Contador(), "126");
+
+    // A rolled-back posting leaves the counter where it was, and its number free.
+    for (int vez = 0; vez < 2; ++vez) {
+        adodb::DbTransaction tx(db_.gCnn);
+        std::string sucursal = "0001";
+        std::string letra = "X";
+        EXPECT_EQ(AsignarNumeroComprobante("PE", sucursal, letra), "000100000126X");
+    }
+    EXPECT_EQ(Contador(), "126");
+    EXPECT_EQ(Aviso(), "");
+}
+
+// Only the number the caller itself just took is no collision, and only once.
+TEST_F(RegistraNumeroTest, OwnReservationCoversItsNumberOnly) {
     std::string sucursal = "0001";
     std::string letra = "X";
-    EXPECT_EQ(AsignarNumeroComprobante("PE", sucursal, letra), "000100000126X");
+    ASSERT_EQ(AsignarNumeroComprobante("PE", sucursal, letra), "000100000125X");
+    std::string sentencia;
+    EXPECT_TRUE(Registra("PE", "126", true, sentencia));
+    EXPECT_EQ(Aviso(), "");
 
-    // A rolled-back posting leaves the counter where it was.
-    {
-        adodb::DbTransaction tx(db_.gCnn);
-        std::string sentencia;
-        ASSERT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", "127", letra, true, sentencia, false));
-        ASSERT_TRUE(db_.EjecutaConsultaSQL(sentencia));
-    }
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "126");
-    EXPECT_TRUE(operator_.Shown().empty());
+    // Recorded a second time, it is a collision.
+    operator_.AnswerMsgBox(ui::vbOK);
+    EXPECT_FALSE(Registra("PE", "126", true, sentencia));
+    EXPECT_NE(Aviso().find(Alcanzado("PE", "00000125")), std::string::npos);
+
+    // A new request for a number ends the reservation.
+    ASSERT_EQ(AsignarNumeroComprobante("PE", sucursal, letra), "000100000126X");
+    std::string numero;
+    bool modifica = false;
+    Obtener_Nro_Comprobante("PE", sucursal, numero, letra, modifica, true, "", "   1");
+    EXPECT_EQ(numero, "00000127");
+    operator_.AnswerMsgBox(ui::vbOK);
+    EXPECT_FALSE(Registra("PE", "127", true, sentencia));
+    EXPECT_NE(Aviso().find(Alcanzado("PE", "00000126")), std::string::npos);
+    EXPECT_EQ(Contador(), "127");
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 // Numbering ranges and number validation.
+#include <optional>
+#include <vector>
+
 #include "ast_fixture.h"
 #include "numbering/ast.h"
 
@@ -34,6 +37,11 @@ protected:
         // Free by "may change the numbering" with both limits 0.
         Agrega({.codigo = "RC", .talonario = 1, .letra = "A", .ultimo = 0, .desde = 0, .hasta = 0, .sucursal = 1,
                 .modifica = 1});
+        // The same kind of free range before a range that holds the number, and after one.
+        Agrega({.codigo = "MN", .talonario = 1, .letra = "A", .desde = 0, .hasta = 0, .sucursal = 1, .modifica = 1});
+        Agrega({.codigo = "MN", .talonario = 2, .letra = "A", .desde = 1, .hasta = 100, .sucursal = 1});
+        Agrega({.codigo = "MD", .talonario = 1, .letra = "A", .desde = 1, .hasta = 100, .sucursal = 1});
+        Agrega({.codigo = "MD", .talonario = 2, .letra = "A", .desde = 0, .hasta = 0, .sucursal = 1, .modifica = 1});
     }
 };
 
@@ -49,10 +57,10 @@ TEST_P(ValidaNumeroTest, Case) {
     EXPECT_TRUE(operator_.Shown().empty());
 }
 
-const std::string kFueraHasta =
-    "\rEl Número de comprobante (300) no respeta el parametro NRO HASTA del comprobante (200) , Nro de Control: 2";
-const std::string kDebajoDesde =
-    "\rEl Número de comprobante (50) no respeta el parametro NRO DESDE del comprobante (100) , Nro de Control: 4";
+std::string SinTalonario(const std::string& numero, const std::string& sucursal) {
+    return "El número " + numero + " no corresponde a ningún talonario del comprobante FC (sucursal " + sucursal +
+           ", letra A)";
+}
 const std::string kVencido =
     "El rango de numeracion del comprobante FC Control nro: 3 se encuenta vencida...! Debe dar de alta un nuevo "
     "talonario para el comprobante FC";
@@ -65,10 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         CasoValida{"IgualAlDesde", "FC", "0001", "1", "A", "", 0, "", true, "", "A", 1},
         CasoValida{"IgualAlHasta", "FC", "0001", "200", "A", "", 0, "", true, "", "A", 2},
         CasoValida{"SucursalSinCeros", "FC", "1", "12", "A", "", 0, "", true, "", "A", 1},
-        CasoValida{"FueraDeRangoUsaElPrevio", "FC", "0001", "300", "A", "", 2, "", false, kFueraHasta + kVerifique,
-                   "A", 2},
-        CasoValida{"DebajoDelDesdeSoloEsaLinea", "FC", "0003", "50", "A", "", 4, "", false,
-                   kDebajoDesde + kVerifique, "A", 4},
+        // A number that no range of its branch holds is refused, whatever range an earlier call left.
+        CasoValida{"FueraDeTodoRango", "FC", "0001", "300", "A", "", 2, "", false,
+                   SinTalonario("00000300", "0001") + kVerifique, "A", 2},
+        CasoValida{"DebajoDelUnicoRangoDeLaSucursal", "FC", "0003", "50", "A", "", 4, "previo", false,
+                   SinTalonario("00000050", "0003") + kVerifique, "A", 4},
+        CasoValida{"SucursalSinRangos", "FC", "0009", "5", "A", "", 1, "", false, kSinNumeracion, "A", 1},
         CasoValida{"VenceElMismoDia", "FC", "0002", "5", "A", "15/03/2024", 0, "", true, "", "A", 3},
         CasoValida{"VencidoReemplazaElMensaje", "FC", "0002", "5", "A", "16/03/2024", 0, "previo", false,
                    kVencido + kVerifique, "A", 3},
@@ -80,12 +90,48 @@ INSTANTIATE_TEST_SUITE_P(
         CasoValida{"NumeroCero", "FC", "0001", "0", "A", "", 1, "previo", false, "previo" + kVerifique, "A", 1},
         CasoValida{"NoNumerico", "FC", "0001", "abc", "A", "", 1, "previo", false, "previo" + kVerifique, "A", 1},
         CasoValida{"ExitoVaciaElMensaje", "FC", "0001", "12", "A", "", 0, "previo", true, "", "A", 1},
-        CasoValida{"RangoExternoAceptaTodo", "NC", "0001", "999", "A", "", 1, "", true, "", "A", 1},
-        CasoValida{"LibreAntesYPrevioInexistente", "NC", "0001", "5", "A", "", 7, "", false, kSinNumeracion, "A",
-                   7},
-        CasoValida{"LibrePorModificaNumeracion", "RC", "0001", "999999", "A", "", 1, "", true, "", "A", 1},
+        CasoValida{"RangoExternoAceptaTodo", "NC", "0001", "999", "A", "", 7, "", true, "", "A", 1},
+        CasoValida{"LibreAntesDeLosQueLoContienen", "NC", "0001", "5", "A", "", 7, "", true, "", "A", 1},
+        CasoValida{"LibrePorModificaNumeracion", "RC", "0001", "999999", "A", "", 7, "", true, "", "A", 1},
+        // A range made free by Modificanumeracion ends the scan: the range after it is never reached.
+        CasoValida{"LibrePorModificaTerminaElRecorrido", "MN", "0001", "50", "A", "", 7, "", true, "", "A", 1},
+        CasoValida{"LibrePorModificaTomaCualquierNumero", "MN", "0001", "500", "A", "", 7, "", true, "", "A", 1},
+        CasoValida{"ElQueLoContieneAntesDelLibreGana", "MD", "0001", "50", "A", "", 7, "", true, "", "A", 1},
+        CasoValida{"ElLibreTomaLoQueNadieContiene", "MD", "0001", "500", "A", "", 7, "", true, "", "A", 2},
         CasoValida{"TipoSinRangos", "ZZ", "0001", "5", "A", "", 0, "", false, kSinNumeracion, "A", 0}),
     [](const ::testing::TestParamInfo<CasoValida>& info) { return std::string(info.param.nombre); });
+
+// The verdict and its message come from the number alone: the range an earlier call selected
+// never changes them.
+TEST_F(ValidaNumeroTest, OutcomeIsTheSameWhateverRangeAnEarlierCallLeft) {
+    struct Entrada {
+        std::string tc, sucursal, numero;
+    };
+    for (const Entrada& e : std::vector<Entrada>{{"FC", "0001", "12"},
+                                                 {"FC", "0001", "300"},
+                                                 {"FC", "0003", "50"},
+                                                 {"FC", "0003", "150"},
+                                                 {"NC", "0001", "5"},
+                                                 {"MN", "0001", "50"},
+                                                 {"MD", "0001", "500"},
+                                                 {"FC", "0001", "0"}}) {
+        std::optional<bool> primero;
+        std::string primerMensaje;
+        for (const int previo : {0, 1, 2, 3, 4, 5, 99}) {
+            TalonarioActual = previo;
+            std::string letra = "A";
+            std::string mensaje;
+            const bool valido = ValidaNumeroComprobante(e.tc, e.sucursal, e.numero, letra, mensaje, "");
+            if (!primero) {
+                primero = valido;
+                primerMensaje = mensaje;
+            }
+            EXPECT_EQ(valido, *primero) << e.tc << " " << e.sucursal << " " << e.numero << " after " << previo;
+            EXPECT_EQ(mensaje, primerMensaje) << e.tc << " " << e.sucursal << " " << e.numero << " after " << previo;
+        }
+    }
+    EXPECT_TRUE(operator_.Shown().empty());
+}
 
 TEST_F(ValidaNumeroTest, BlankLetterFailsAtItsColumnAndReachesTheCaller) {
     std::string letra = " ";

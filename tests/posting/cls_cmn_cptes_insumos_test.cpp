@@ -107,7 +107,7 @@ TEST_F(InsumosTest, AnInputIsSplitOverItsLotsInTheDocumentsDepot) {
     }
 }
 
-TEST_F(InsumosTest, ThePEDocumentIsStoredAtOnceButItsNumberIsRecordedByTheCaller) {
+TEST_F(InsumosTest, ThePEDocumentAndItsNumberAreRecordedAtOnce) {
     auto g = Grilla(3);
     Linea(*g, 1, "A3", "1");  // no inputs
     Linea(*g, 2, "A2", "3", {{kColDeposito, "04"}});
@@ -143,9 +143,9 @@ TEST_F(InsumosTest, ThePEDocumentIsStoredAtOnceButItsNumberIsRecordedByTheCaller
     EXPECT_EQ(pe[2].at("CUENTAPROVEEDOR"), "PROV1");
     EXPECT_EQ(pe[2].at("COSTO"), "2");
 
-    // The recording of the number is only queued.
-    EXPECT_EQ(c.sql, "PREVIO\r UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 2 WHERE CODIGO = 'PE  ' AND TALONARIO=1");
-    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "1");
+    // The number was recorded in its range as it was taken: the queued recording has nothing left to write.
+    EXPECT_EQ(c.sql, "PREVIO\r");
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "2");
 }
 
 TEST_F(InsumosTest, WithoutABatchTheNumberIsRecordedAtOnce) {
@@ -194,14 +194,16 @@ TEST_F(InsumosTest, ATransferIsDischargedTwiceWithOppositeSigns) {
     ASSERT_FALSE(c.hayError);
     const std::vector<std::map<std::string, std::string>> pe = InsertsPE(c.sql);
     ASSERT_EQ(pe.size(), 2U);
-    // Entering the destination first, leaving the origin second, numbered on under one number.
+    // Entering the destination first, leaving the origin second, the sequence numbered on.
     EXPECT_EQ(pe[0].at("Cantidad"), "6");
     EXPECT_EQ(pe[0].at("IdDeposito"), "'09  '");
     EXPECT_EQ(pe[0].at("Secuencia"), "1");
     EXPECT_EQ(pe[1].at("Cantidad"), "-6");
     EXPECT_EQ(pe[1].at("IdDeposito"), "'01  '");
     EXPECT_EQ(pe[1].at("Secuencia"), "2");
-    EXPECT_EQ(pe[0].at("IdComprobante"), pe[1].at("IdComprobante"));
+    // Each run takes its own number.
+    EXPECT_EQ(pe[0].at("IdComprobante"), "'000100000001X'");
+    EXPECT_EQ(pe[1].at("IdComprobante"), "'000100000002X'");
 
     std::string lote = c.sql;
     ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));

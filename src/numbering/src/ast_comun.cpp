@@ -61,6 +61,43 @@ vb::Date DiaDe(const vb::Variant& valor) {
     return vb::Date::FromSerial(std::floor(fecha.Serial()));
 }
 
+bool NumeracionLibre(const adodb::Recordset& rs, const std::string& letra) {
+    const std::optional<double> desde = NumeroCampo(rs, ColumnaLetra(letra, "_NRO_DESDE"));
+    const std::optional<double> hasta = NumeroCampo(rs, ColumnaLetra(letra, "_NRO_HASTA"));
+    return BanderaCampo(rs, "Modificanumeracion") && desde == 0.0 && hasta == 0.0;
+}
+
+Seleccion EligeTalonario(const std::string& tabla, const std::string& tc, double sucursal, double n,
+                         const std::string& letra, const std::string& sistema) {
+    using foundation::SqlText;
+    std::string sql = "Select * from " + tabla + " where codigo = " + SqlText(CodigoTC(tc));
+    if (tabla != "V_TA_CPTE") sql += " and SISTEMA = " + SqlText(vb::Trim(sistema));
+    sql += " and " + ColumnaLetra(letra, "_SUC_DEFAULT") + " = " + foundation::SqlNumber(sucursal);
+    adodb::Recordset rs;
+    foundation::Db().AbrirRecordset(sql, rs);
+    const auto talonario = [&] { return vb::CLng(vb::Val(TextoCampo(rs, "talonario"))); };
+    Seleccion s;
+    for (; !rs.EOF(); rs.MoveNext()) {
+        s.hayRangos = true;
+        s.externo = BanderaCampo(rs, "Externo");
+        if (s.externo || NumeracionLibre(rs, letra)) {
+            // A free range takes any number.
+            if (!s.talonario) s.talonario = talonario();
+            break;
+        }
+        const std::optional<double> desde = NumeroCampo(rs, ColumnaLetra(letra, "_NRO_DESDE"));
+        const std::optional<double> hasta = NumeroCampo(rs, ColumnaLetra(letra, "_NRO_HASTA"));
+        if (desde && hasta && n >= *desde && n <= *hasta) s.talonario = talonario();
+    }
+    rs.Close();
+    return s;
+}
+
+std::string TextoSinTalonario(const std::string& tc, double sucursal, double n, const std::string& letra) {
+    return "El número " + vb::Format(n, "00000000") + " no corresponde a ningún talonario del comprobante " +
+           vb::Trim(tc) + " (sucursal " + vb::Format(sucursal, "0000") + ", letra " + vb::Trim(letra) + ")";
+}
+
 bool EsNumeroPlano(std::string_view texto) {
     const std::string t = vb::Trim(texto);
     if (t.empty()) return false;

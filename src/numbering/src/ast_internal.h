@@ -1,6 +1,7 @@
 // Helpers shared by the numbering module's sources.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,48 @@ std::string TextoCampo(const adodb::Recordset& rs, std::string_view campo);
 std::optional<double> NumeroCampo(const adodb::Recordset& rs, std::string_view campo);
 // A flag field: Null false, any other value TextoABoolean of its text.
 bool BanderaCampo(const adodb::Recordset& rs, std::string_view campo);
+
+// The error a recording reports when the range had already reached its number: the provider's
+// "row changed since it was read".
+inline constexpr long kErrNumeroAlcanzado = -2147217864;
+
+// A free-numbering range by its limits: Modificanumeracion true with both limits of the letter
+// at 0 (a Null fails its part).
+bool NumeracionLibre(const adodb::Recordset& rs, const std::string& letra);
+
+// The range of a type that a number belongs to, among those whose branch for the letter is
+// `sucursal`, scanned in the order the database gives them.
+struct Seleccion {
+    std::optional<int32_t> talonario;  // the TALONARIO selected; none when no range takes the number
+    bool externo = false;              // the range that ended the scan is external
+    bool hayRangos = false;            // the type has ranges for the branch and letter
+};
+
+// The last range whose limits hold `n` before the end or before a free range, which ends the
+// scan; when none holds it, the free range that ended the scan takes it. `tabla` is V_TA_CPTE,
+// or TA_Comprobantes with the ranges of `sistema`. Errors propagate to the caller.
+Seleccion EligeTalonario(const std::string& tabla, const std::string& tc, double sucursal, double n,
+                         const std::string& letra, const std::string& sistema = "");
+
+// "El número 00000300 no corresponde a ningún talonario del comprobante FC (sucursal 0001, letra X)".
+std::string TextoSinTalonario(const std::string& tc, double sucursal, double n, const std::string& letra);
+
+// What recording a used number at once found, as a compare-and-set on its range's row.
+enum class Reserva {
+    Tomada,   // this call moved the counter past the number
+    Ocupada,  // the range had already reached it: another station took the number
+    Libre,    // no counter to move: no range holds it, or its free range cannot count it
+};
+
+// Records at once that `numero` (digits) was used: the counter of the range of V_TA_CPTE that
+// holds numero + 1 moves to numero + 1 only if it is still below. A number taken this way is
+// remembered, so that its recording by RegistraNumeroComprobante that follows is no collision.
+// Errors propagate to the caller.
+Reserva ReservaNumero(const std::string& tc, const std::string& sucursal, const std::string& numero,
+                      const std::string& letra);
+
+// Forgets the number ReservaNumero remembered (a new request for a number begins).
+void OlvidaReserva();
 
 // A date value (a date, or a text in any form vb::ParseDate reads) as its day, without the
 // time; raises 13 when it is no date.

@@ -1,4 +1,6 @@
 // Recording a used document number.
+#include <utility>
+
 #include "ast_internal.h"
 #include "foundation/comunes.h"
 #include "foundation/db_dll.h"
@@ -15,151 +17,204 @@ namespace numbering {
 namespace {
 
 constexpr const char* kRutina = "ConsultaComprobante";
+constexpr const char* kRangos = "V_TA_CPTE";
+constexpr const char* kRangosPorArea = "TA_Comprobantes";
 
-// One recording: the arguments, the open range row and whether the procedure was left or
-// passed over a failure.
+// A number whose range's counter a reservation already moved to it.
+struct Reservado {
+    std::string codigo;
+    int32_t talonario = 0;
+    std::string letra;
+    double numero = 0;
+
+    bool operator==(const Reservado&) const = default;
+};
+
+// The number the last reservation took, until the recording that follows it.
+std::optional<Reservado> gReservado;
+
+// What a recording found and did.
+enum class Resultado {
+    Avanzado,       // the counter moved (or its statement was built)
+    SinAvance,      // nothing to move: the number is behind a free range, or external
+    Alcanzado,      // the range had already reached the number
+    SinRango,       // no range of the type and branch holds the number
+    SinTalonarios,  // the type has no range at all
+};
+
+// Opens range rows the way the recording reads them.
+void AbreRangos(std::string sql, adodb::Recordset& rs) {
+    foundation::DB_Dll& db = foundation::Db();
+    db.AbrirRecordset(sql, rs, &db.gCnn, adodb::adOpenDynamic, adodb::adLockOptimistic);
+}
+
+// One recording: the arguments and the range row it goes to.
 struct Registro {
     const std::string& TC;
-    const std::string& Sistema;
+    const std::optional<std::string> Sistema;  // none: only the ranges of V_TA_CPTE
     const std::string& Sucursal;
     const std::string& Numero;
-    std::string& Letra;
+    const std::string& Letra;
     bool SoloSQL;
     std::string& SentenciaSQL;
     bool RegistraControl;
-    bool fallo = false;
+    std::optional<Reservado> propio{};  // a number this caller reserved before
+    Reservado destino{};                // the range row, once chosen
 
-    // Runs one statement under the error convention; false when the procedure is left.
-    bool Paso(const vb::Step& paso) {
-        const vb::ErrorHandler manejador = foundation::Tratamiento(kRutina);
-        return vb::RunStep(paso, [&](const vb::Error& e) {
-            const int respuesta = manejador(e);
-            if (respuesta != vb::kAnswerRepeat) fallo = true;
-            return respuesta;
-        });
+    // Chooses the range that holds Numero and moves its counter to Numero, never back and
+    // never past its upper limit: in SQL mode as a statement for the caller's batch, else at
+    // once as a compare-and-set on the row. Errors propagate to the caller.
+    Resultado Registra() {
+        const helpers::ClsFunciones& f = helpers::gFunciones();
+        const double sucursal = f.TextoAMoneda(Sucursal).ToDouble();
+        const double n = f.TextoAMoneda(Numero).ToDouble();
+        std::string tabla = kRangos;
+        detail::Seleccion rango = detail::EligeTalonario(tabla, TC, sucursal, n, Letra);
+        if (!rango.talonario && Sistema) {
+            tabla = kRangosPorArea;
+            rango = detail::EligeTalonario(tabla, TC, sucursal, n, Letra, *Sistema);
+        }
+        if (!rango.talonario) return FueraDeRango();
+        TalonarioActual = *rango.talonario;
+        destino = {detail::CodigoTC(TC), TalonarioActual, vb::UCase(vb::Trim(Letra)), n};
+
+        adodb::Recordset rs;
+        AbreRangos("SELECT * FROM " + tabla + Condicion(tabla), rs);
+        if (rs.EOF()) return Resultado::SinRango;  // the range went since the scan
+        const std::string columna = detail::ColumnaLetra(Letra, "_ULTIMO_NRO");
+        const std::optional<double> ultimo = detail::NumeroCampo(rs, columna);
+        const std::optional<double> hasta = detail::NumeroCampo(rs, detail::ColumnaLetra(Letra, "_NRO_HASTA"));
+        const bool alcanzado = ultimo && *ultimo >= n;
+        const bool avanza = !alcanzado && hasta && n <= *hasta;
+
+        Resultado resultado = avanza ? Resultado::Avanzado : Resultado::SinAvance;
+        if (SoloSQL) {
+            if (avanza) SentenciaSQL = Avance(tabla, columna, false);
+            Control(rs);
+        } else if (avanza && foundation::Db().gCnn.Execute(Avance(tabla, columna, true)) != 1) {
+            // Another station moved the counter between the read and the write.
+            return Resultado::Alcanzado;
+        }
+        // A range that had already reached the number is a collision, unless the caller's own
+        // reservation moved it there.
+        if (alcanzado && propio != destino) resultado = Resultado::Alcanzado;
+        return resultado;
     }
 
-    // The range row `rs` of `tabla` was found: advance its counter (statement text or at once)
-    // and, in the statement mode, add the control row.
-    void EnRango(const adodb::Recordset& rs, const std::string& tabla) {
-        const helpers::ClsFunciones& f = helpers::gFunciones();
-        if (Letra.empty()) Letra = "X";
-        bool mismaSucursal = false;
-        if (!Paso([&] {
-                mismaSucursal = f.TextoADoble(Sucursal) ==
-                                f.TextoADoble(detail::TextoCampo(rs, detail::ColumnaLetra(Letra, "_SUC_DEFAULT")));
-            })) {
-            return;
-        }
-        if (!mismaSucursal) return;
+private:
+    // No range holds the number: a type without any range, one whose first range is external
+    // (which records nothing), or a number outside the ranges of its branch.
+    Resultado FueraDeRango() {
+        adodb::Recordset rs;
+        AbreRangos("SELECT * FROM V_TA_CPTE WHERE CODIGO = " + foundation::SqlText(detail::CodigoTC(TC)), rs);
+        if (rs.EOF()) return Resultado::SinTalonarios;
+        if (!detail::BanderaCampo(rs, "Externo")) return Resultado::SinRango;
+        SentenciaSQL.clear();
+        return Resultado::SinAvance;
+    }
 
-        // The counter never goes back and is not rewritten with the same value.
-        bool avanza = false;
-        std::string columna;
-        if (!Paso([&] {
-                columna = detail::ColumnaLetra(Letra, "_ULTIMO_NRO");
-                const vb::Variant& ultimo = rs.Fields(columna).Value();
-                avanza = ultimo.IsNull() ||
-                         !(f.TextoAMoneda(Numero) < f.TextoAMoneda(vb::TextOf(ultimo)) + vb::Currency::FromDouble(1));
-            })) {
-            return;
+    std::string Condicion(const std::string& tabla) const {
+        std::string condicion = " WHERE CODIGO = " + foundation::SqlText(destino.codigo) +
+                                " AND TALONARIO=" + vb::CStr(destino.talonario);
+        if (tabla == kRangosPorArea) condicion += " AND SISTEMA = " + foundation::SqlText(vb::Trim(*Sistema));
+        return condicion;
+    }
+
+    // The UPDATE of the counter, on the table the range came from; it changes the row only while
+    // the counter is below the number, so it never goes back.
+    std::string Avance(const std::string& tabla, const std::string& columna, bool conFecha) const {
+        const std::string numero = vb::Trim(Numero);
+        std::string sql = " UPDATE " + tabla + " SET " + columna + " = " + numero;
+        if (conFecha) {
+            sql += ", fechahora_modificacion = " +
+                   foundation::SqlText(vb::Format(vb::Now(), foundation::FormatoFechaHora()));
         }
-        const std::string talonario = vb::CStr(TalonarioActual);
-        if (SoloSQL) {
-            if (avanza) {
-                const bool enTabla = tabla == "V_TA_CPTE";
-                SentenciaSQL = " UPDATE V_TA_CPTE SET " + columna + " = " + Numero + " WHERE CODIGO = " +
-                               foundation::SqlText(f.AjustaAncho(TC, 4)) +
-                               (enTabla ? " AND TALONARIO=" : " AND TALONARIO =") + talonario;
-            }
-            Control(rs);
-            return;
-        }
-        if (!avanza) return;
-        // The condition on the counter keeps it from going back if another station moved it
-        // since the row was read.
-        std::string sql = "UPDATE " + tabla + " SET " + columna + " = " + vb::Trim(Numero) +
-                          ", fechahora_modificacion = " +
-                          foundation::SqlText(vb::Format(vb::Now(), foundation::FormatoFechaHora())) +
-                          " WHERE CODIGO = " + foundation::SqlText(detail::CodigoTC(TC)) + " AND TALONARIO = " +
-                          talonario + " AND (" + columna + " IS NULL OR " + columna + " < " + vb::Trim(Numero) + ")";
-        if (tabla != "V_TA_CPTE") sql += " AND SISTEMA = " + foundation::SqlText(vb::Trim(Sistema));
-        Paso([&] { foundation::Db().gCnn.Execute(sql); });
+        return sql + Condicion(tabla) + " AND (" + columna + " IS NULL OR " + columna + " < " + numero + ")";
     }
 
     // The control row of the number used, for "Contable" ranges, when forced, and for "OC".
     void Control(const adodb::Recordset& rs) {
-        Paso([&] {
-            if (!vb::Equals(detail::TextoCampo(rs, "Sistema"), "Contable") && !RegistraControl &&
-                !vb::Equals(vb::Trim(TC), "OC")) {
-                return;
-            }
-            const helpers::ClsFunciones& f = helpers::gFunciones();
-            const double usado = f.TextoAMoneda(Numero).ToDouble() - 1;
-            SentenciaSQL += std::string(vb::kCrLf) +
-                            " INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES (" +
-                            foundation::SqlText(f.AjustaAncho(TC, 4)) + "," +
-                            foundation::SqlText(vb::Format(f.TextoAMoneda(Sucursal).ToDouble(), "0000")) + "," +
-                            foundation::SqlText(vb::Format(usado, "00000000")) + "," + foundation::SqlText(Letra) +
-                            ")" + std::string(vb::kCrLf);
-        });
+        if (!vb::Equals(detail::TextoCampo(rs, "Sistema"), "Contable") && !RegistraControl &&
+            !vb::Equals(vb::Trim(TC), "OC")) {
+            return;
+        }
+        const helpers::ClsFunciones& f = helpers::gFunciones();
+        const double usado = f.TextoAMoneda(Numero).ToDouble() - 1;
+        SentenciaSQL += std::string(vb::kCrLf) + " INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES (" +
+                        foundation::SqlText(f.AjustaAncho(TC, 4)) + "," +
+                        foundation::SqlText(vb::Format(f.TextoAMoneda(Sucursal).ToDouble(), "0000")) + "," +
+                        foundation::SqlText(vb::Format(usado, "00000000")) + "," + foundation::SqlText(Letra) + ")" +
+                        std::string(vb::kCrLf);
     }
 };
 
+// Tells the operator why the number was not recorded, and logs it.
+void Informa(long numero, const std::string& texto) {
+    foundation::Db().TratamientoErrores(vb::Error(numero, texto), ui::vbOKOnly | ui::vbCritical, kRutina);
+}
+
+std::string TextoAlcanzado(const std::string& TC, const std::string& Sucursal, const std::string& Numero,
+                           const std::string& Letra) {
+    const helpers::ClsFunciones& f = helpers::gFunciones();
+    return "El talonario del comprobante " + vb::Trim(TC) + " (sucursal " +
+           vb::Format(f.TextoAMoneda(Sucursal).ToDouble(), "0000") + ", letra " + vb::Trim(Letra) +
+           ") ya había llegado al número " + vb::Format(f.TextoAMoneda(Numero).ToDouble() - 1, "00000000") +
+           ": otra estación puede haberlo usado. No se registró";
+}
+
 }  // namespace
+
+namespace detail {
+
+Reserva ReservaNumero(const std::string& tc, const std::string& sucursal, const std::string& numero,
+                      const std::string& letra) {
+    gReservado.reset();
+    const std::string siguiente = vb::Format(helpers::gFunciones().TextoAMoneda(numero).ToDouble() + 1, "0");
+    std::string sinUso;
+    Registro r{tc, std::nullopt, sucursal, siguiente, letra, false, sinUso, false};
+    switch (r.Registra()) {
+        case Resultado::Avanzado: gReservado = r.destino; return Reserva::Tomada;
+        case Resultado::Alcanzado: return Reserva::Ocupada;
+        default: return Reserva::Libre;
+    }
+}
+
+void OlvidaReserva() { gReservado.reset(); }
+
+}  // namespace detail
 
 bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema,
                                const std::string& Sucursal, const std::string& Numero,
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
                                bool RegistraControl) {
-    foundation::DB_Dll& db = foundation::Db();
     // The number goes into SQL unquoted: anything but digits would change the statement.
     if (!detail::EsNumeroPlano(Numero)) {
-        db.TratamientoErrores(vb::Error(vb::kErrTypeMismatch, "El número de comprobante '" + Numero +
-                                                                  "' no es válido: debe tener sólo dígitos"),
-                              ui::vbOKOnly | ui::vbCritical, kRutina);
+        Informa(vb::kErrTypeMismatch, "El número de comprobante '" + Numero + "' no es válido: debe tener sólo dígitos");
         return false;
     }
-    Registro r{TC, Sistema, Sucursal, Numero, Letra, SoloSQL, SentenciaSQL, RegistraControl};
+    if (Letra.empty()) Letra = "X";
+    Registro r{TC, Sistema, Sucursal, Numero, Letra, SoloSQL, SentenciaSQL, RegistraControl,
+               std::exchange(gReservado, std::nullopt)};
+    std::optional<Resultado> resultado;
+    vb::RunStep([&] { resultado = r.Registra(); }, foundation::Tratamiento(kRutina));
+    if (!resultado) return false;  // reported; left or passed over
 
-    // Selects TalonarioActual: the last range of the branch whose limits hold the number.
-    std::string mensaje;
-    if (!r.Paso([&] { ValidaNumeroComprobante(TC, Sucursal, Numero, Letra, mensaje, ""); })) return false;
-
-    const std::string codigo = foundation::SqlText(detail::CodigoTC(TC));
-    adodb::Recordset rs;
-    bool hay = false;
-    const auto abre = [&](std::string sql) {
-        return r.Paso([&] { db.AbrirRecordset(sql, rs, &db.gCnn, adodb::adOpenDynamic, adodb::adLockOptimistic); }) &&
-               r.Paso([&] { hay = !rs.EOF(); });
-    };
-
-    if (!abre("SELECT * FROM V_TA_CPTE WHERE CODIGO = " + codigo + " AND TALONARIO =" + vb::CStr(TalonarioActual))) {
-        return false;
+    switch (*resultado) {
+        case Resultado::Avanzado:
+        case Resultado::SinAvance: return true;
+        case Resultado::Alcanzado: Informa(detail::kErrNumeroAlcanzado, TextoAlcanzado(TC, Sucursal, Numero, Letra)); break;
+        case Resultado::SinRango:
+            Informa(vb::kErrInvalidCall,
+                    detail::TextoSinTalonario(TC, helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(),
+                                              helpers::gFunciones().TextoAMoneda(Numero).ToDouble(), Letra) +
+                        ": no se registró");
+            break;
+        case Resultado::SinTalonarios:
+            ui::MsgBox("Error en grabación del Comprobante, no se ha encontrado el comprobante configurado",
+                       ui::vbOKOnly | ui::vbCritical, "ATENCION");
+            break;
     }
-    if (hay) {
-        r.EnRango(rs, "V_TA_CPTE");
-        return !r.fallo;
-    }
-    if (!abre("SELECT * FROM TA_Comprobantes WHERE CODIGO = " + codigo + " AND SISTEMA = " +
-              foundation::SqlText(vb::Trim(Sistema)) + " AND TALONARIO = " + vb::CStr(TalonarioActual))) {
-        return false;
-    }
-    if (hay) {
-        r.EnRango(rs, "TA_Comprobantes");
-        return !r.fallo;
-    }
-    if (!abre("SELECT * FROM V_TA_CPTE WHERE CODIGO = " + codigo)) return false;
-    if (!hay) {
-        ui::MsgBox("Error en grabación del Comprobante, no se ha encontrado el comprobante configurado",
-                   ui::vbOKOnly | ui::vbCritical, "ATENCION");
-        return false;
-    }
-    // The type has ranges, none numbered TalonarioActual: an external one records nothing.
-    r.Paso([&] {
-        if (detail::BanderaCampo(rs, "Externo")) SentenciaSQL.clear();
-    });
-    return !r.fallo;
+    return false;
 }
 
 }  // namespace numbering

@@ -21,6 +21,7 @@ void Obtener_Nro_Comprobante_Contable(const std::string& TC, std::string& Sucurs
     const vb::ErrorHandler manejador = foundation::Tratamiento("Obtener_Nro_Comprobante_Contable");
     const auto paso = [&](const vb::Step& s) { return vb::RunStep(s, manejador); };
 
+    detail::OlvidaReserva();
     if (vb::Trim(Letra).empty()) Letra = "X";
     const std::string base = "SELECT * FROM V_TA_CPTE WHERE CODIGO = " + foundation::SqlText(detail::CodigoTC(TC));
     const bool todasLasUnidades = vb::Trim(UNegocio).empty();

@@ -11,15 +11,9 @@ namespace numbering {
 
 namespace {
 
-using detail::BanderaCampo;
 using detail::NumeroCampo;
 
-// Modificanumeracion true with both limits of the letter at 0 (a Null fails its part).
-bool NumeracionLibre(const adodb::Recordset& rs, const std::string& letra) {
-    const std::optional<double> desde = NumeroCampo(rs, detail::ColumnaLetra(letra, "_NRO_DESDE"));
-    const std::optional<double> hasta = NumeroCampo(rs, detail::ColumnaLetra(letra, "_NRO_HASTA"));
-    return BanderaCampo(rs, "Modificanumeracion") && desde == 0.0 && hasta == 0.0;
-}
+const std::string kVerifique = "\r\rVerifique los datos desde la TABLA DE COMPROBANTES y vuelta a Intentarlo";
 
 // The line of a limit the number does not respect.
 std::string LineaLimite(double n, const char* parametro, const std::string& limite) {
@@ -44,35 +38,30 @@ bool ValidaNumeroComprobante(const std::string& TC, const std::string& Sucursal,
     }
     if (Letra.empty()) Letra = "X";
 
-    const std::string codigo = detail::CodigoTC(TC);
-    const std::string sucursal = foundation::SqlNumber(helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble());
-
-    // The last range of the branch whose limits hold the number becomes the current one; a
-    // free range ends the scan.
-    std::string sql = "Select * from v_ta_cpte where codigo = " + foundation::SqlText(codigo) + " and " +
-                      detail::ColumnaLetra(Letra, "_SUC_DEFAULT") + " = " + sucursal;
-    adodb::Recordset rs;
-    db.AbrirRecordset(sql, rs);
-    bool externo = false;
-    for (; !rs.EOF(); rs.MoveNext()) {
-        externo = BanderaCampo(rs, "Externo");
-        if (externo || NumeracionLibre(rs, Letra)) break;
-        const std::optional<double> desde = NumeroCampo(rs, detail::ColumnaLetra(Letra, "_NRO_DESDE"));
-        const std::optional<double> hasta = NumeroCampo(rs, detail::ColumnaLetra(Letra, "_NRO_HASTA"));
-        if (desde && hasta && n >= *desde && n <= *hasta) {
-            TalonarioActual = vb::CLng(vb::Val(detail::TextoCampo(rs, "talonario")));
+    // The range comes from the number alone, never from an earlier call.
+    const double sucursal = helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble();
+    const detail::Seleccion rango = detail::EligeTalonario("V_TA_CPTE", TC, sucursal, n, Letra);
+    if (!rango.talonario) {
+        if (!rango.hayRangos) {
+            Mensaje = "Debe configurar la numeracióN de Comprobantes";
+        } else if (positivo) {
+            Mensaje = detail::TextoSinTalonario(TC, sucursal, n, Letra) + kVerifique;
+        } else {
+            Mensaje += kVerifique;
         }
+        return false;
     }
-    rs.Close();
+    TalonarioActual = *rango.talonario;
 
-    sql = "SELECT * FROM V_TA_CPTE WHERE CODIGO = " + foundation::SqlText(codigo) +
-          " and Talonario = " + vb::CStr(TalonarioActual);
+    std::string sql = "SELECT * FROM V_TA_CPTE WHERE CODIGO = " + foundation::SqlText(detail::CodigoTC(TC)) +
+                      " and Talonario = " + vb::CStr(TalonarioActual);
+    adodb::Recordset rs;
     db.AbrirRecordset(sql, rs);
     if (rs.EOF()) {
         Mensaje = "Debe configurar la numeracióN de Comprobantes";
         return false;
     }
-    if (externo || NumeracionLibre(rs, Letra)) {
+    if (rango.externo || detail::NumeracionLibre(rs, Letra)) {
         Mensaje.clear();
         return true;
     }
@@ -85,6 +74,7 @@ bool ValidaNumeroComprobante(const std::string& TC, const std::string& Sucursal,
                   " se encuenta vencida...! Debe dar de alta un nuevo talonario para el comprobante " + TC;
         valido = false;
     }
+    // The scan chose the range by its limits; they are read again here, as the row now stands.
     if (valido) {
         const std::string columna = detail::ColumnaLetra(Letra, "_NRO_DESDE");
         const std::optional<double> desde = NumeroCampo(rs, columna);
@@ -101,7 +91,7 @@ bool ValidaNumeroComprobante(const std::string& TC, const std::string& Sucursal,
             valido = false;
         }
     }
-    Mensaje += "\r\rVerifique los datos desde la TABLA DE COMPROBANTES y vuelta a Intentarlo";
+    Mensaje += kVerifique;
     if (valido) Mensaje.clear();
     return valido;
 }

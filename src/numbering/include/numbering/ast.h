@@ -8,7 +8,14 @@
 // Contract: everything runs on the calling (user-interface) thread and uses the session
 // connection of foundation::Db(). Numbers are always read from the database, so a caller that
 // wraps the request and the recording in one db::DbTransaction sees its own uncommitted rows.
-// Nothing here keeps a counter in memory; the only state kept between calls is TalonarioActual.
+// Nothing here keeps a counter in memory. The state kept between calls is TalonarioActual and
+// the number AsignarNumeroComprobante last took, until its recording.
+//
+// Several stations number documents at once. A counter only moves forward and never past its
+// range's upper limit; a number taken and recorded in one go (AsignarNumeroComprobante) is taken
+// by a compare-and-set on the range's row; a number shown first and recorded later
+// (Obtener_Nro_Comprobante, then RegistraNumeroComprobante) is reported when its range had
+// already reached it.
 
 #include <cstdint>
 #include <optional>
@@ -19,26 +26,38 @@ namespace numbering {
 // The letters a document may carry; "X" is the letter used when none is given.
 inline constexpr const char* kLetrasComprobante = "A,B,C,E,R,X,M";
 
-// TALONARIO of the range last selected by ValidaNumeroComprobante or the range walk
-// (Obtener_Nro_Comprobante_Contable); read by RegistraNumeroComprobante. 0 at start-up.
+// TALONARIO of the range last selected by ValidaNumeroComprobante, RegistraNumeroComprobante or
+// the range walk (Obtener_Nro_Comprobante_Contable); a call that selects no range leaves it. No
+// operation reads it to choose a range: each chooses from the number it is given. 0 at start-up.
 // 32 bits wide, so that no range number overflows it.
 extern int32_t TalonarioActual;
 
-// Checks a proposed number against the ranges of its type and branch. Letra: in-out, an empty
-// letter becomes "X". Mensaje: in-out, empty on true, the reason on false. Fecha: document date
-// (day-first text); empty skips the expiry test. Database errors propagate to the caller.
+// Checks a proposed number against the ranges of its type and branch: the last range that holds
+// it before a free range (which takes any number and ends the scan) is selected; a number that
+// no range takes is invalid. Letra: in-out, an empty letter becomes "X". Mensaje: in-out, empty
+// on true, the reason on false. Fecha: document date (day-first text); empty skips the expiry
+// test. Database errors propagate to the caller.
 bool ValidaNumeroComprobante(const std::string& TC, const std::string& Sucursal,
                              const std::string& Numero, std::string& Letra, std::string& Mensaje,
                              const std::string& Fecha);
 
-// Records that a number was used: Numero is the number used plus one. SoloSQL true: nothing
-// runs; SentenciaSQL receives " UPDATE V_TA_CPTE SET ..." (when the counter advances) and the
-// control " INSERT INTO V_MV_CTROL_CPTE ..." (CRLF-framed) for "Contable" ranges,
-// RegistraControl or type "OC", for the caller's batch. SoloSQL false: the range row is updated
-// at once. Letra: in-out, an empty letter becomes "X".
-// Returns false when the number was not recorded because of a failure: a database error, a
-// Numero that is not plain digits, or a type without any range ("ATENCION" message). The
-// silent cases (branch of another range; ranges, but none numbered TalonarioActual) give true.
+// Records that a number was used: Numero is the number used plus one. The range is the one of
+// V_TA_CPTE (else of TA_Comprobantes for Sistema) that holds Numero for the branch and letter;
+// its counter moves to Numero only while it is below, and never past the range's upper limit.
+// SoloSQL true: nothing runs; SentenciaSQL receives " UPDATE <table> SET ... AND (<L>_ULTIMO_NRO
+// IS NULL OR <L>_ULTIMO_NRO < Numero)" (when the counter advances) and the control
+// " INSERT INTO V_MV_CTROL_CPTE ..." (CRLF-framed) for "Contable" ranges, RegistraControl or
+// type "OC", for the caller's batch. SoloSQL false: the range row is updated at once, as a
+// compare-and-set. Letra: in-out, an empty letter becomes "X".
+// Returns false, after telling the operator, when the number was not recorded: a database
+// error, a Numero that is not plain digits, a type without any range ("ATENCION"), a number
+// that no range of the type and branch holds, or a range that had already reached Numero
+// (another station may have used the number; the number AsignarNumeroComprobante just took is
+// no such case). True when recorded, or when there is nothing to record (a number past a free
+// range's limit; a number of no range whose type's first range is external, which empties
+// SentenciaSQL). In SQL mode the range is read when the statement is built: a station that
+// passes the number before the caller runs its batch keeps the counter where it is, since the
+// statement changes no row then, and only the rows the batch affected tell.
 bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema,
                                const std::string& Sucursal, const std::string& Numero,
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
@@ -72,7 +91,11 @@ void Obtener_Nro_Comprobante_Contable(const std::string& TC, std::string& Sucurs
                                       const std::string& UNegocio, std::string& NroHasta);
 
 // The 13-character IdComprobante (branch, number, letter) for a stock document, moved past the
-// numbers V_MV_STOCK already holds for the type, branch and letter. Empty on failure.
+// numbers V_MV_STOCK already holds for the type, branch and letter, and recorded at once in the
+// range that holds it (its counter moves past it) by a compare-and-set: when another station
+// took the number first, the next one is taken, a bounded number of times, then the operator is
+// told. A number that no range holds is handed out unrecorded. Empty on failure, and when no
+// range had room.
 std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal,
                                      std::string& Letra);
 
