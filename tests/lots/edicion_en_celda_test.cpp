@@ -292,6 +292,65 @@ TEST_F(EdicionTest, ToolbarFillsOrBlanksTheCellsBelow) {
     EXPECT_EQ(Columna(g, 2), (Textos{"", "", "", ""}));
 }
 
+TEST_F(EdicionTest, PickToolbarActsOnTheQuantityColumnOnly) {
+    Articulo("S2", "UN", true, true);
+    Stock("S2", "0001", "L1", "S1", std::nullopt, 1);
+    Stock("S2", "0001", "L1", "S2", std::nullopt, 1);
+    Stock("S2", "0001", "L1", "S3", std::nullopt, 1);
+    auto frm = std::make_unique<FrmCargaLotesySeries>();
+    frm->EsConsultaDeSerieLote = true;
+    frm->Cantidad = 3;
+    frm->Articulo = "S2";
+    frm->Deposito = "0001";
+    frm->EsSerie = true;
+    frm->EsLote = true;
+    frm->CargaDatos();
+    ui::FlexGrid& g = frm->MSFlexGrid1();
+    ASSERT_EQ(Columna(g, 1), (Textos{"S1", "S2", "S3", ""}));
+    for (const int columna : {1, 2}) {
+        g.MoveToCell(1, columna);
+        frm->Toolbar1_ButtonClick(1);
+        frm->Toolbar1_ButtonClick(2);
+    }
+    EXPECT_EQ(Columna(g, 1), (Textos{"S1", "S2", "S3", ""}));
+    EXPECT_EQ(Columna(g, 2), (Textos{"1", "1", "1", ""}));
+    EXPECT_EQ(Columna(g, 3), (Textos{"1", "1", "1", "0"}));
+    g.MoveToCell(1, 3);
+    frm->Toolbar1_ButtonClick(2);
+    EXPECT_EQ(Columna(g, 3), (Textos{"1", "", "", ""}));
+}
+
+TEST_F(EdicionTest, ASeparatorInACodeIsRefused) {
+    for (const std::string& codigo : {std::string("L|1"), "L" + Y + "1"}) {
+        SCOPED_TRACE(codigo);
+        operator_.ClearShown();
+        auto frm = Entrada(2, false, true);
+        operator_.AnswerMsgBox(ui::vbOK);
+        frm->MSFlexGrid1().MoveToCell(1, 2);
+        Tecla(frm->MSFlexGrid1View(), Qt::Key_L, "L");
+        frm->TxtEdit().setText(QString::fromStdString(codigo));  // typed or pasted
+        Tecla(frm->TxtEdit(), Qt::Key_Return, "\r");
+        EXPECT_TRUE(frm->CeldaRechazada());
+        EXPECT_TRUE(frm->EditorVisible());
+        EXPECT_EQ(Columna(frm->MSFlexGrid1(), 2), (Textos{"", ""}));
+
+        // Written back by leaving the cell, it still stops the accept.
+        frm->MSFlexGrid1().MoveToCell(2, 2);
+        EXPECT_EQ(frm->MSFlexGrid1().TextMatrix(1, 2), codigo);
+        operator_.AnswerMsgBox(ui::vbOK);
+        frm->CmdAceptar_Click();
+        EXPECT_TRUE(frm->isVisible());
+        EXPECT_EQ(frm->Lotes, "");
+        const auto cajas = Cajas("MsgBox");
+        ASSERT_EQ(cajas.size(), 2u);
+        for (const auto& caja : cajas) {
+            EXPECT_EQ(caja.prompt, "Un Número de Lote o de Serie no puede contener los caracteres \"|\" ni \"" + Y + "\"");
+            EXPECT_EQ(caja.title, "Aviso al Operador");
+            EXPECT_EQ(caja.style, ui::vbCritical | ui::vbOKOnly);
+        }
+    }
+}
+
 TEST_F(EdicionTest, PositionToolbarActsOnTheQuantityColumnOnly) {
     auto frm = Posiciones(5);
     ui::FlexGrid& g = frm->MSFlexGrid1();
