@@ -41,11 +41,12 @@ protected:
     }
 
     // Pick mode from depot 0001 (article P1, kept by lot unless told otherwise).
-    std::unique_ptr<FrmCargaLotesySeries> Salida(double cantidad, bool serie = false, bool lote = true) {
+    std::unique_ptr<FrmCargaLotesySeries> Salida(double cantidad, bool serie = false, bool lote = true,
+                                                 const std::string& articulo = "P1") {
         auto frm = std::make_unique<FrmCargaLotesySeries>();
         frm->EsConsultaDeSerieLote = true;
         frm->Cantidad = cantidad;
-        frm->Articulo = "P1";
+        frm->Articulo = articulo;
         frm->Deposito = "0001";
         frm->EsSerie = serie;
         frm->EsLote = lote;
@@ -168,14 +169,7 @@ TEST_F(EdicionTest, QuantitiesAreCheckedPerCell) {
         if (std::string(c.dialogo) == "lote") {
             frm = Salida(1);
         } else if (std::string(c.dialogo) == "serie") {
-            auto serie = std::make_unique<FrmCargaLotesySeries>();
-            serie->EsConsultaDeSerieLote = true;
-            serie->Cantidad = 1;
-            serie->Articulo = "S1";
-            serie->Deposito = "0001";
-            serie->EsSerie = true;
-            serie->CargaDatos();
-            frm = std::move(serie);
+            frm = Salida(1, true, false, "S1");
         } else {
             frm = Posiciones(1);
             columna = 4;
@@ -297,14 +291,7 @@ TEST_F(EdicionTest, PickToolbarActsOnTheQuantityColumnOnly) {
     Stock("S2", "0001", "L1", "S1", std::nullopt, 1);
     Stock("S2", "0001", "L1", "S2", std::nullopt, 1);
     Stock("S2", "0001", "L1", "S3", std::nullopt, 1);
-    auto frm = std::make_unique<FrmCargaLotesySeries>();
-    frm->EsConsultaDeSerieLote = true;
-    frm->Cantidad = 3;
-    frm->Articulo = "S2";
-    frm->Deposito = "0001";
-    frm->EsSerie = true;
-    frm->EsLote = true;
-    frm->CargaDatos();
+    auto frm = Salida(3, true, true, "S2");
     ui::FlexGrid& g = frm->MSFlexGrid1();
     ASSERT_EQ(Columna(g, 1), (Textos{"S1", "S2", "S3", ""}));
     for (const int columna : {1, 2}) {

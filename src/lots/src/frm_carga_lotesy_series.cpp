@@ -121,7 +121,7 @@ void FrmCargaLotesySeries::InicializaGridSalidas() {
     g.SetCols(4);
     // The grid view shows only the first fixed column (as row titles): the
     // serial column stays a scrolling column so that it can be seen; only
-    // the quantity column opens the editor.
+    // the quantity column opens the editor or takes the toolbar's fills.
     g.SetFixedCols(1);
     g.SetRows(1);
     g.SetTextMatrix(0, kColLote, EsTalle ? "TALLE-COLOR-SEXO" : "LOTE");

@@ -2,7 +2,8 @@
 // stock. Every posted line gives one V_MV_STOCK row per lot or serial entry
 // (twice, with opposite signs, for a transfer or a production document),
 // then the inputs of the posted articles are discharged and the stock
-// accounting entry is built.
+// accounting entry is built. A line's entries add up to its quantity: a
+// line whose lists cannot (picks beyond it, a negative pick) is refused.
 //
 // Immediate mode runs every statement at once inside one transaction of its
 // own (unless the caller already holds one), so a posting that stops

@@ -14,7 +14,9 @@
 //
 // The caller sets the public variables, calls CargaDatos, shows the form
 // modally (or, in pick mode, calls CmdAceptar_Click without showing it),
-// reads the results and destroys the form. F2 accepts from any control.
+// reads the results and destroys the form. F2 accepts from any control;
+// cancel leaves the results as the line's previous lists. A code holding
+// "|" or character 255, which would split its list, is refused.
 // The stock is read once, at CargaDatos; nothing is written.
 #pragma once
 
