@@ -41,11 +41,12 @@ protected:
     }
 
     // Pick mode from depot 0001 (article P1, kept by lot unless told otherwise).
-    std::unique_ptr<FrmCargaLotesySeries> Salida(double cantidad, bool serie = false, bool lote = true) {
+    std::unique_ptr<FrmCargaLotesySeries> Salida(double cantidad, bool serie = false, bool lote = true,
+                                                 const std::string& articulo = "P1") {
         auto frm = std::make_unique<FrmCargaLotesySeries>();
         frm->EsConsultaDeSerieLote = true;
         frm->Cantidad = cantidad;
-        frm->Articulo = "P1";
+        frm->Articulo = articulo;
         frm->Deposito = "0001";
         frm->EsSerie = serie;
         frm->EsLote = lote;
@@ -168,14 +169,7 @@ TEST_F(EdicionTest, QuantitiesAreCheckedPerCell) {
         if (std::string(c.dialogo) == "lote") {
             frm = Salida(1);
         } else if (std::string(c.dialogo) == "serie") {
-            auto serie = std::make_unique<FrmCargaLotesySeries>();
-            serie->EsConsultaDeSerieLote = true;
-            serie->Cantidad = 1;
-            serie->Articulo = "S1";
-            serie->Deposito = "0001";
-            serie->EsSerie = true;
-            serie->CargaDatos();
-            frm = std::move(serie);
+            frm = Salida(1, true, false, "S1");
         } else {
             frm = Posiciones(1);
             columna = 4;
@@ -290,6 +284,58 @@ TEST_F(EdicionTest, ToolbarFillsOrBlanksTheCellsBelow) {
     g.SetTextMatrix(1, 2, "");
     frm->Toolbar1_ButtonClick(1);  // a blank cell blanks the cells below
     EXPECT_EQ(Columna(g, 2), (Textos{"", "", "", ""}));
+}
+
+TEST_F(EdicionTest, PickToolbarActsOnTheQuantityColumnOnly) {
+    Articulo("S2", "UN", true, true);
+    Stock("S2", "0001", "L1", "S1", std::nullopt, 1);
+    Stock("S2", "0001", "L1", "S2", std::nullopt, 1);
+    Stock("S2", "0001", "L1", "S3", std::nullopt, 1);
+    auto frm = Salida(3, true, true, "S2");
+    ui::FlexGrid& g = frm->MSFlexGrid1();
+    ASSERT_EQ(Columna(g, 1), (Textos{"S1", "S2", "S3", ""}));
+    for (const int columna : {1, 2}) {
+        g.MoveToCell(1, columna);
+        frm->Toolbar1_ButtonClick(1);
+        frm->Toolbar1_ButtonClick(2);
+    }
+    EXPECT_EQ(Columna(g, 1), (Textos{"S1", "S2", "S3", ""}));
+    EXPECT_EQ(Columna(g, 2), (Textos{"1", "1", "1", ""}));
+    EXPECT_EQ(Columna(g, 3), (Textos{"1", "1", "1", "0"}));
+    g.MoveToCell(1, 3);
+    frm->Toolbar1_ButtonClick(2);
+    EXPECT_EQ(Columna(g, 3), (Textos{"1", "", "", ""}));
+}
+
+TEST_F(EdicionTest, ASeparatorInACodeIsRefused) {
+    for (const std::string& codigo : {std::string("L|1"), "L" + Y + "1"}) {
+        SCOPED_TRACE(codigo);
+        operator_.ClearShown();
+        auto frm = Entrada(2, false, true);
+        operator_.AnswerMsgBox(ui::vbOK);
+        frm->MSFlexGrid1().MoveToCell(1, 2);
+        Tecla(frm->MSFlexGrid1View(), Qt::Key_L, "L");
+        frm->TxtEdit().setText(QString::fromStdString(codigo));  // typed or pasted
+        Tecla(frm->TxtEdit(), Qt::Key_Return, "\r");
+        EXPECT_TRUE(frm->CeldaRechazada());
+        EXPECT_TRUE(frm->EditorVisible());
+        EXPECT_EQ(Columna(frm->MSFlexGrid1(), 2), (Textos{"", ""}));
+
+        // Written back by leaving the cell, it still stops the accept.
+        frm->MSFlexGrid1().MoveToCell(2, 2);
+        EXPECT_EQ(frm->MSFlexGrid1().TextMatrix(1, 2), codigo);
+        operator_.AnswerMsgBox(ui::vbOK);
+        frm->CmdAceptar_Click();
+        EXPECT_TRUE(frm->isVisible());
+        EXPECT_EQ(frm->Lotes, "");
+        const auto cajas = Cajas("MsgBox");
+        ASSERT_EQ(cajas.size(), 2u);
+        for (const auto& caja : cajas) {
+            EXPECT_EQ(caja.prompt, "Un Número de Lote o de Serie no puede contener los caracteres \"|\" ni \"" + Y + "\"");
+            EXPECT_EQ(caja.title, "Aviso al Operador");
+            EXPECT_EQ(caja.style, ui::vbCritical | ui::vbOKOnly);
+        }
+    }
 }
 
 TEST_F(EdicionTest, PositionToolbarActsOnTheQuantityColumnOnly) {

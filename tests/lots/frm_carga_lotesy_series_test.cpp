@@ -69,16 +69,34 @@ TEST_F(CargaLotesTest, EntryModeLoadsThePreviousListsAndCompletesFromRowOne) {
     }
 }
 
-TEST_F(CargaLotesTest, EntryModeCancelAndZeroQuantityGiveEmptyLists) {
-    operator_.OnModal([](QWidget& w) { Como<FrmCargaLotesySeries>(w).CmdCancelar_Click(); });
-    std::string series = "antes";
-    std::string lotes = "antes";
-    Cmn().PideSerieLote("ART1", 2, "|A|B|", "", series, lotes, true);
-    EXPECT_EQ(series, "");
-    EXPECT_EQ(lotes, "");
+TEST_F(CargaLotesTest, EntryModeCancelHandsBackThePreviousListsAndZeroQuantityEmptiesThem) {
+    struct Caso {
+        const char* nombre;
+        bool serie, lote;
+        std::string seriesAnt, lotesAnt;
+    };
+    const std::vector<Caso> casos = {
+        {"serials typed earlier", true, false, "|A|B|", ""},
+        {"lots and serials", true, true, "|S1|S2|", "|L1|L2|"},
+        {"nothing yet", false, true, "", ""},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        operator_.OnModal([](QWidget& w) {
+            auto& frm = Como<FrmCargaLotesySeries>(w);
+            frm.MSFlexGrid1().SetTextMatrix(1, 2, "TIPEADO");  // typed, then cancelled
+            frm.CmdCancelar_Click();
+        });
+        std::string series = "antes";
+        std::string lotes = "antes";
+        Cmn().PideSerieLote("ART1", 2, c.seriesAnt, c.lotesAnt, series, lotes, c.serie, c.lote);
+        EXPECT_EQ(series, c.seriesAnt);
+        EXPECT_EQ(lotes, c.lotesAnt);
+    }
 
     operator_.ClearShown();
-    series = lotes = "antes";
+    std::string series = "antes";
+    std::string lotes = "antes";
     Cmn().PideSerieLote("ART1", 0, "|A|", "|L|", series, lotes, true, true);
     EXPECT_EQ(series, "");
     EXPECT_EQ(lotes, "");
@@ -296,6 +314,65 @@ TEST_F(PickTest, AnApostropheInTheDepotStaysInsideTheLiteral) {
     const auto cajas = Cajas("MsgBox");
     ASSERT_EQ(cajas.size(), 1u);  // only the short-stock notice, no database error
     EXPECT_EQ(cajas[0].prompt, "El Stock es Menor a la cantidad solicitada ");
+}
+
+TEST_F(PickTest, ALotInSeveralPositionsKeepsEachRowsOwnQuantity) {
+    Articulo("R1", "UN", false, true);
+    Stock("R1", "0001", "L1", std::nullopt, "POS1", 2);
+    Stock("R1", "0001", "L1", std::nullopt, "POS2", 2);
+    Stock("R1", "0001", "L1", std::nullopt, "POS3", 1);
+    Stock("R1", "0001", "L2", std::nullopt, std::nullopt, 3);
+    const auto pick = [&](double cantidad, const std::string& anteriores, const std::string& cantidadesAnt) {
+        double q = cantidad;
+        std::string deposito = "0001";
+        Cmn().PideSerieLote_Salidas(*grilla_, "R1", "Repetido", q, anteriores, cantidadesAnt, lotes_, cantidades_,
+                                    true, false, false, &deposito, false);
+    };
+    pick(8, "", "");
+    const std::string lotes = "|L1" + Y + "|L1" + Y + "|L1" + Y + "|L2" + Y + "|" + Y + "|";
+    EXPECT_EQ(lotes_, lotes);
+    EXPECT_EQ(cantidades_, "|2|2|1|3|0|");
+
+    // Reopened, every row shows its own quantity again.
+    operator_.OnModal([](QWidget& w) {
+        auto& frm = Como<FrmCargaLotesySeries>(w);
+        EXPECT_EQ(Columna(frm.MSFlexGrid1(), 3), (Textos{"2", "2", "1", "3", "0"}));
+        frm.CmdAceptar_Click();
+    });
+    double cantidad = 8;
+    std::string deposito = "0001";
+    Cmn().PideSerieLote_Salidas(*grilla_, "R1", "Repetido", cantidad, lotes, "|2|2|1|3|0|", lotes_, cantidades_, true,
+                                false, false, &deposito, true);
+    EXPECT_EQ(cantidades_, "|2|2|1|3|0|");
+
+    // Another line that took 4 of L1 empties its first rows, not the first one below 0.
+    grilla_->SetTextMatrix(1, 0, "R1");
+    grilla_->SetTextMatrix(1, 21, "|L1" + Y + "|L1" + Y + "|");
+    grilla_->SetTextMatrix(1, 22, "|2|2|");
+    operator_.OnModal([](QWidget& w) {
+        auto& frm = Como<FrmCargaLotesySeries>(w);
+        EXPECT_EQ(Columna(frm.MSFlexGrid1(), 2), (Textos{"0", "0", "1", "3", ""}));
+        EXPECT_EQ(Columna(frm.MSFlexGrid1(), 3), (Textos{"0", "0", "1", "1", "0"}));
+        frm.CmdAceptar_Click();
+    });
+    cantidad = 2;
+    Cmn().PideSerieLote_Salidas(*grilla_, "R1", "Repetido", cantidad, "", "", lotes_, cantidades_, true, false, false,
+                                &deposito, true);
+    EXPECT_EQ(cantidades_, "|0|0|1|1|0|");
+}
+
+TEST_F(PickTest, FractionsAddingUpToTheLineAreAcceptedWithoutAQuestion) {
+    Articulo("F1", "KG", false, true);
+    Stock("F1", "0001", "L1", std::nullopt, std::nullopt, 0.1);
+    Stock("F1", "0001", "L2", std::nullopt, std::nullopt, 0.2);
+    double cantidad = 0.3;
+    std::string deposito = "0001";
+    Cmn().PideSerieLote_Salidas(*grilla_, "F1", "Fraccion", cantidad, "", "", lotes_, cantidades_, true, false, false,
+                                &deposito, false);
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_EQ(lotes_, "|L1" + Y + "|L2" + Y + "|" + Y + "|");
+    EXPECT_EQ(cantidades_, "|0,1|0,2|0|");
+    EXPECT_DOUBLE_EQ(cantidad, 0.3);
 }
 
 }  // namespace

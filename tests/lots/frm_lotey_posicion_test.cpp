@@ -93,6 +93,34 @@ TEST_F(PosicionTest, PreviousListsGoBackIntoTheirRows) {
     EXPECT_EQ(lotes_, "|L1||");
 }
 
+TEST_F(PosicionTest, CancelHandsBackTheLinesLists) {
+    operator_.OnModal([](QWidget& w) {
+        auto& frm = Como<FrmLoteyPosicion>(w);
+        frm.MSFlexGrid1().SetTextMatrix(1, 4, "4");  // typed, then cancelled
+        frm.CmdCancelar_Click();
+    });
+    Pide("X", 5, "|P1*3|*2|", "|L1||");
+    EXPECT_EQ(posiciones_, "|P1*3|*2|");
+    EXPECT_EQ(lotes_, "|L1||");
+}
+
+TEST_F(PosicionTest, FractionsAddingUpToTheLineAreAcceptedWithoutAQuestion) {
+    Posicion("0001", "F1", 1);
+    Posicion("0001", "F2", 2);
+    Saldo("0001", "F", "F1", "L1", "UN", "0.1");
+    Saldo("0001", "F", "F2", "L2", "UN", "0.2");
+    operator_.OnModal([](QWidget& w) {
+        auto& frm = Como<FrmLoteyPosicion>(w);
+        EXPECT_EQ(Columna(frm.MSFlexGrid1(), 4), (Textos{"0,1", "0,2"}));
+        frm.CmdAceptar_Click();
+        EXPECT_FALSE(frm.isVisible());
+    });
+    Pide("F", 0.3);
+    EXPECT_TRUE(Cajas("MsgBox").empty());
+    EXPECT_EQ(posiciones_, "|F1*0,1|F2*0,2|");
+    EXPECT_EQ(lotes_, "|L1|L2|");
+}
+
 TEST_F(PosicionTest, WithoutBalancesOnlyCancelLeaves) {
     operator_.AnswerMsgBox(ui::vbOK);
     operator_.OnModal([](QWidget& w) {

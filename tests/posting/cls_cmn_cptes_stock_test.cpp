@@ -293,6 +293,21 @@ TEST_F(ActualizaStockTest, APostingTheOperatorAbandonsIsReportedAndLeavesNothing
     }
 }
 
+TEST_F(ActualizaStockTest, ABatchAbandonedAfterSomeStatementsGivesTheCallersBatchBackUnchanged) {
+    // Two rows fit below 32767; the third overflows the sequence.
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia) VALUES ('OP', '000100000012X', 32764)");
+    auto g = Grilla(3);
+    for (int fila = 1; fila <= 3; ++fila) Linea(*g, fila, "A1", "1", {{kColAuxCantidadInsumo, "-1"}});
+    operador_.AnswerMsgBox(ui::vbAbort);
+    Llamada c{.tc = "OP", .lote = true, .sql = "PREVIO"};
+    Postea(*g, c);
+
+    EXPECT_TRUE(c.hayError);
+    ASSERT_EQ(operador_.Shown().size(), 1U);
+    EXPECT_NE(operador_.Shown()[0].prompt.find("(6)"), std::string::npos) << operador_.Shown()[0].prompt;
+    EXPECT_EQ(c.sql, "PREVIO");
+}
+
 TEST_F(ActualizaStockTest, ACommitTheDatabaseRefusesIsAFailureWhateverTheAnswer) {
     // Every stock row names a parent that does not exist; the deferred key is
     // checked only at the commit, which the database then refuses.

@@ -93,6 +93,13 @@ void FrmCargaLotesySeries::CargaDatos() {
         if (!prefijo.empty()) setWindowTitle(QString::fromStdString(prefijo + Deposito + ")"));
     });
     vb::IgnoreErrors([this] {
+        // Entry mode: until accepted, the results are the line's lists, so
+        // that a cancel hands them back.
+        if (EsConsultaDeSerieLote) return;
+        Series = SeriesAnteriores;
+        Lotes = LotesAnteriores;
+    });
+    vb::IgnoreErrors([this] {
         // Sizes travel as serials.
         if (EsTalle && EsSerieYLote) EsSerieYLote = EsLote = false;
     });
@@ -114,7 +121,7 @@ void FrmCargaLotesySeries::InicializaGridSalidas() {
     g.SetCols(4);
     // The grid view shows only the first fixed column (as row titles): the
     // serial column stays a scrolling column so that it can be seen; only
-    // the quantity column opens the editor.
+    // the quantity column opens the editor or takes the toolbar's fills.
     g.SetFixedCols(1);
     g.SetRows(1);
     g.SetTextMatrix(0, kColLote, EsTalle ? "TALLE-COLOR-SEXO" : "LOTE");
@@ -202,12 +209,28 @@ void FrmCargaLotesySeries::VerificaAnterioresSalidas() {
         CompletaCantidades();
         return;
     }
-    // The previous quantities go back to their rows; the others get 0.
+    RestauraCantidades();
+}
+
+void FrmCargaLotesySeries::RestauraCantidades() {
+    ui::FlexGrid& g = MSFlexGrid1();
+    const std::vector<std::string> tokens = TokensDeLista(Lotes);
+    if (tokens.empty()) return;
+    const std::vector<std::string> cantidades = TokensDeLista(Series);
+    // A key held in several rows (a lot in several positions) takes its
+    // tokens in order: each row gets back its own quantity. Rows the list
+    // does not hold get 0.
+    std::vector<bool> tomado(tokens.size(), false);
     for (int fila = 1; fila < g.Rows(); ++fila) {
-        const long indice = CmnCptes().Busca_Lotes_Series(Lotes, ClaveDeFila(fila));
-        if (indice == 0) continue;
-        g.SetTextMatrix(fila, kColCantidad,
-                        vb::CStr(ADoble(CmnCptes().ExtraeSerieLote(Series, static_cast<int>(indice)))));
+        const std::string clave = ClaveDeFila(fila);
+        std::string cantidad;
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            if (tomado[i] || !vb::Equals(vb::Trim(tokens[i]), clave)) continue;
+            tomado[i] = true;
+            if (i < cantidades.size()) cantidad = cantidades[i];
+            break;
+        }
+        g.SetTextMatrix(fila, kColCantidad, vb::CStr(ADoble(cantidad)));
     }
 }
 
@@ -240,12 +263,7 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla() {
         CmnCptes().DescomponeSerieLote(SeriesExistentes, cantidades);
         for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
             if (i >= cantidades.size()) break;
-            for (int fila = 1; fila < g.Rows(); ++fila) {
-                if (!vb::Equals(ClaveDeFila(fila), tokens[i])) continue;
-                g.SetTextMatrix(fila, kColStock,
-                                vb::CStr(ADoble(g.TextMatrix(fila, kColStock)) - ADoble(cantidades[i])));
-                break;
-            }
+            DescuentaStock(tokens[i], ADoble(cantidades[i]));
         }
     });
     if (!Lotes.empty()) return;
@@ -253,6 +271,25 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla() {
         for (int fila = 1; fila < g.Rows(); ++fila) g.SetTextMatrix(fila, kColCantidad, "0");
     });
     vb::IgnoreErrors([this] { ProponeAutomaticamente(); });
+}
+
+void FrmCargaLotesySeries::DescuentaStock(const std::string& Clave, double Cantidad) {
+    ui::FlexGrid& g = MSFlexGrid1();
+    // A key held in several rows is taken from them in order, each row down
+    // to 0; what none of them holds lowers the first.
+    int primera = 0;
+    for (int fila = 1; fila < g.Rows(); ++fila) {
+        if (!vb::Equals(ClaveDeFila(fila), Clave)) continue;
+        if (primera == 0) primera = fila;
+        const double stock = ADoble(g.TextMatrix(fila, kColStock));
+        const double tomado = std::min(std::max(stock, 0.0), Cantidad);
+        if (tomado <= 0) continue;
+        g.SetTextMatrix(fila, kColStock, vb::CStr(stock - tomado));
+        Cantidad -= tomado;
+    }
+    if (primera != 0 && !EsCero(Cantidad)) {
+        g.SetTextMatrix(primera, kColStock, vb::CStr(ADoble(g.TextMatrix(primera, kColStock)) - Cantidad));
+    }
 }
 
 void FrmCargaLotesySeries::ProponeAutomaticamente() {
@@ -328,6 +365,8 @@ void FrmCargaLotesySeries::CmdAceptar_Click() {
             manejador);
         return;
     }
+    bool validos = true;
+    if (!vb::RunStep([&] { validos = CodigosValidos(); }, manejador) || !validos) return;
     vb::RunSteps(
         {
             [this] { CompletaTodoIgual(); },
@@ -346,6 +385,18 @@ void FrmCargaLotesySeries::CmdAceptar_Click() {
             [this] { hide(); },
         },
         manejador);
+}
+
+bool FrmCargaLotesySeries::CodigosValidos() const {
+    const ui::FlexGrid& g = MSFlexGrid1();
+    for (int fila = 1; fila < g.Rows(); ++fila) {
+        for (const int columna : {kColCodigo, kColCodigo2}) {
+            if (CodigoValido(g.TextMatrix(fila, columna))) continue;
+            AvisaCodigoInvalido();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool FrmCargaLotesySeries::Form_KeyDown(int KeyCode, int /*Shift*/) {
@@ -401,6 +452,11 @@ void FrmCargaLotesySeries::MueveConEnter(ui::FlexGrid& Grilla, int ultima) {
     } else if (EsConsultaDeSerieLote) {
         Grilla.SetCol(kColCantidad);
     }
+}
+
+bool FrmCargaLotesySeries::ToolbarActua(const ui::FlexGrid& Grilla) const {
+    // Pick mode: only the quantity to take; the stock and the codes stay as read.
+    return !EsConsultaDeSerieLote || Grilla.Col() == kColCantidad;
 }
 
 bool FrmCargaLotesySeries::ErrorPasadoPorAlto(long Numero) const {

@@ -56,6 +56,8 @@ constexpr const char* kSupera =
 constexpr const char* kEsMenor =
     "La suma de las cantidades Informadas, Es Menor a la solicitada en el Formulario de Carga de Datos";
 constexpr const char* kDebeAjustar = "Debe Ajustar la suma de las cantidades a :";
+constexpr const char* kCodigoInvalido =
+    "Un Número de Lote o de Serie no puede contener los caracteres \"|\" ni \"\xC3\xBF\"";
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -282,6 +284,10 @@ void FrmGrillaLotes::CampoValida(QLineEdit& Edt) {
                     rechazada_ = !mensaje.empty();
                     return;
                 }
+                if (!CodigoValido(valor)) {
+                    rechazada_ = true;
+                    return;
+                }
                 ui::FlexGrid& grilla = *MSFlexGrid1_;
                 if (grilla.Row() == 1) {
                     grilla.SetTextMatrix(grilla.Row(), grilla.Col(), valor);
@@ -290,6 +296,7 @@ void FrmGrillaLotes::CampoValida(QLineEdit& Edt) {
             },
             [&] {
                 if (!mensaje.empty()) ui::MsgBox(mensaje, ui::vbCritical | ui::vbOKOnly, kTituloAviso);
+                else if (rechazada_) AvisaCodigoInvalido();
             },
         },
         foundation::Tratamiento("CampoValida"));
@@ -381,6 +388,12 @@ bool FrmGrillaLotes::TerminaEdicionPendiente() {
 }
 
 // ---- Helpers -------------------------------------------------------------------
+
+bool FrmGrillaLotes::CodigoValido(const std::string& codigo) {
+    return codigo.find('|') == std::string::npos && codigo.find(vb::kChr255) == std::string::npos;
+}
+
+void FrmGrillaLotes::AvisaCodigoInvalido() { ui::MsgBox(kCodigoInvalido, ui::vbCritical | ui::vbOKOnly, kTituloAviso); }
 
 bool FrmGrillaLotes::EsCero(double cantidad) { return std::fabs(cantidad) < kTolerancia; }
 

@@ -67,6 +67,12 @@ void FrmLoteyPosicion::CargaDatos() {
     });
     vb::IgnoreErrors(
         [this] { lblArticulo().setText(QString::fromStdString(entrygrids::CasoPropio(ArticuloDescripcion))); });
+    vb::IgnoreErrors([this] {
+        // Until accepted, the results are the line's lists, so that a cancel
+        // hands them back.
+        Posiciones = PosicionesAnteriores;
+        Lotes = LotesAnteriores;
+    });
     vb::IgnoreErrors([this] { InicializaGrid(); });
     vb::IgnoreErrors([this] { VerificaAnteriores(); });
     vb::IgnoreErrors([&] { g.SetRow(g.Rows() - 1); });

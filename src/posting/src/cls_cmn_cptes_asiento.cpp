@@ -18,6 +18,7 @@
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
 #include "numbering/ast.h"
+#include "posteo_interno.h"
 #include "ui/flexgrid.h"
 #include "vb/conv.h"
 #include "vb/currency.h"
@@ -26,14 +27,12 @@
 #include "vb/text.h"
 #include "vb/variant.h"
 
-namespace authorization {
+namespace posting::detail {
 
 namespace {
 
 using foundation::SqlText;
 using namespace entrygrids;
-
-helpers::ClsFunciones& F() { return helpers::gFunciones(); }
 
 const std::vector<std::string> kVentas = {"FC", "TK", "FKFC", "FP", "NC", "NCP", "ND"};
 const std::vector<std::string> kCompras = {"FCC", "FPC", "NCC", "NCCP", "NDC"};
@@ -121,17 +120,15 @@ std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
 
 }  // namespace
 
-std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC,
-                                            std::string& Suc, std::string& Nro, std::string& Letra,
-                                            std::string& Fecha, bool& EsDebito, int TipoMov, long SoloRegistro,
-                                            int* Secuencia) {
-    int secuenciaPropia = 1;
-    int& secuencia = Secuencia != nullptr ? *Secuencia : secuenciaPropia;
+std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
+                             ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
+                             std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
+                             long SoloRegistro, int& secuencia) {
     helpers::ClsFunciones& f = F();
     foundation::DB_Dll& db = foundation::Db();
 
     // 1-3. Switch, motive code, excluded document types.
-    if (!AsientosXStock_) return {};
+    if (!cmn.AsientosXStock()) return {};
     eMotivoStock = f.Reemplaza(eMotivoStock, "'", "");
     if (TipoMov != kCostoDeVentas && f.EstaEnLista(vb::Variant(TC), kVentas)) return {};
     if (f.EstaEnLista(vb::Variant(TC), kCompras)) return {};
@@ -166,7 +163,7 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
             } else if (f.EstaEnLista(vb::Variant(TC), {"VS", "AJN"})) {
                 EsDebito = true;
             } else {
-                EsDebito = ObtieneSignoComprobante(TC, false) == 0;
+                EsDebito = cmn.ObtieneSignoComprobante(TC, false) == 0;
             }
     }
 
@@ -213,11 +210,10 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
 
     // 10. The entry number, kept from call to call.
     const int mes = vb::CDate(Fecha).Parts().month;
-    if (SoloRegistro == 0) {
-        NroAsientoStock_ = NroAsientoStock_ != 0 ? NroAsientoStock_ + 1
-                                                 : numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
-    } else if (SoloRegistro == 1) {
-        NroAsientoStock_ = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
+    if (numero == NumeroAsiento::Siguiente && NroAsiento != 0) {
+        ++NroAsiento;
+    } else if (numero != NumeroAsiento::Mismo) {
+        NroAsiento = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
     }
 
     // 11-13. Amounts by article, then by account.
@@ -278,7 +274,7 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
                 {"Cuenta", SqlText(linea.cuenta)},
                 {"Secuencia", SqlText(std::to_string(linea.secuencia))},
                 {"Mes_Operativo", SqlText(std::to_string(mes))},
-                {"[Numero Asiento]", SqlText(std::to_string(NroAsientoStock_))},
+                {"[Numero Asiento]", SqlText(std::to_string(NroAsiento))},
                 {"Fecha", SqlText(Fecha)},
                 {"FechaSubDiario", SqlText(Fecha)},
                 {"Detalle", SqlText(descripcion)},
@@ -313,6 +309,26 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
     // 16. The next free sequence number, whatever was written.
     secuencia = siguiente + 1;
     return resultado;
+}
+
+}  // namespace posting::detail
+
+namespace authorization {
+
+// Row 1 starts a document booked row by row, later rows go on under its
+// number; a whole grid counts up from the number kept.
+std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC,
+                                            std::string& Suc, std::string& Nro, std::string& Letra,
+                                            std::string& Fecha, bool& EsDebito, int TipoMov, long SoloRegistro,
+                                            int* Secuencia) {
+    using posting::detail::NumeroAsiento;
+    int secuenciaPropia = 1;
+    const NumeroAsiento numero = SoloRegistro == 0   ? NumeroAsiento::Siguiente
+                                 : SoloRegistro == 1 ? NumeroAsiento::Nuevo
+                                                     : NumeroAsiento::Mismo;
+    return posting::detail::ArmaAsientoStock(*this, NroAsientoStock_, numero, Grid, eMotivoStock, TC, Suc, Nro, Letra,
+                                             Fecha, EsDebito, TipoMov, SoloRegistro,
+                                             Secuencia != nullptr ? *Secuencia : secuenciaPropia);
 }
 
 }  // namespace authorization

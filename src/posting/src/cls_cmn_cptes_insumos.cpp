@@ -82,8 +82,7 @@ void ArmaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
         } else if (CfgEsSI("ConfirmaUDEquiv")) {
             ParesCantidadUD(p, kColCantidadEquiv, kColUnidadEquiv, factor);
         }
-        const vb::Currency cantidad = F().TextoAMoneda(Celda(p, kColCantidad));
-        Agrega("Cantidad", Literal(vb::CStr(vb::Currency::FromTicks(cantidad.Ticks() * factor)), "@"));
+        Agrega("Cantidad", LiteralCantidad(F().TextoAMoneda(Celda(p, kColCantidad)), factor));
     } else {
         Agrega("IdArticulo", LiteralTexto(F().AjustaAncho(vb::Trim(l.codigo), 25)));
         const std::string descripcion = vb::Trim(DatoArticulo(l.codigo, "DESCRIPCION", "IDARTICULO"));
@@ -211,9 +210,7 @@ void DescargaInsumos(Posteo& p, bool SegundaTransferencia) {
     Paso(p, [&] { filas = p.grilla.Rows(); });
     for (p.fila = 1; p.fila < filas; ++p.fila) {
         bool postea = false;
-        Paso(p, [&] {
-            postea = F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0 && !Celda(p, kColCodigo).empty();
-        });
+        Paso(p, [&] { postea = EsLinea(p); });
         if (postea) DescargaFila(p, d);
     }
     if (p.Secuencia > 0 && !vb::Trim(d.idComprobante).empty()) RegistraNumero(p, d);

@@ -59,22 +59,6 @@ void ParesDeposito(Posteo& p) {
     Agrega("IDDEPOSITO_DESTINO", contraparte);
 }
 
-double CantidadDeLaLinea(const Posteo& p) {
-    double q = F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble();
-    const bool loteBlanco = Blanco(p.lote);
-    const bool serieBlanca = Blanco(p.serie);
-    if (p.signo == 1) {
-        const bool talle = Bandera(p, kColAuxPideTalle);
-        if (talle) q = p.cantidadEntrada;
-        if (!serieBlanca || loteBlanco) q = p.cantidadEntrada;
-        // Each size carries its own quantity; other entries count one unit.
-        if (!talle && (!serieBlanca || !loteBlanco) && p.cantEntradas > 1) q = 1;
-    } else if (p.signo == -1) {
-        if (!serieBlanca || !loteBlanco || p.cantidadEntrada > 0) q = p.cantidadEntrada;
-    }
-    return q * p.signo;
-}
-
 // CantidadUD and IdUnidadBase: both or neither.
 void ParesUnidadBase(Posteo& p) {
     ui::FlexGrid& g = p.grilla;
@@ -129,7 +113,7 @@ void ArmaLineaMovimiento(Posteo& p) {
     Agrega("Descripcion", LiteralTexto(DescripcionLinea(p)));
     ui::DoEvents();
 
-    Agrega("NroLote", Blanco(p.lote) ? "NULL" : LiteralTexto(p.lote));
+    Agrega("NroLote", Blanco(p.entrada.lote) ? "NULL" : LiteralTexto(p.entrada.lote));
 
     std::string controladoPor;
     if (!Blanco(Celda(p, kColControladoPor))) controladoPor = vb::Trim(Celda(p, kColControladoPor));
@@ -142,14 +126,14 @@ void ArmaLineaMovimiento(Posteo& p) {
             !Blanco(Celda(p, kColLoteOrigen)) ? vb::Trim(Celda(p, kColLoteOrigen)) : vb::Trim(p.LoteOrigen);
         Agrega("IdOrigen", LiteralTexto(F().AjustaAncho(origen, 4)));
     }
-    Agrega("NroSerie", Blanco(p.serie) ? "NULL" : LiteralTexto(p.serie));
+    Agrega("NroSerie", Blanco(p.entrada.serie) ? "NULL" : LiteralTexto(p.entrada.serie));
 
     const std::string unidad = vb::Trim(Celda(p, kColUnidad));
     Agrega("IdUnidad", unidad.empty() ? "NULL" : LiteralTexto(F().AjustaAncho(unidad, 4)));
 
-    const double cantidad = CantidadDeLaLinea(p);
+    // The entry's own quantity: the posting split the line into entries.
     ui::DoEvents();
-    Agrega("Cantidad", LiteralNumero(cantidad));
+    Agrega("Cantidad", LiteralCantidad(p.entrada.cantidad, p.signo));
 
     ParesUnidadBase(p);
     ParCuenta(p);

@@ -2,15 +2,18 @@
 // stock. Every posted line gives one V_MV_STOCK row per lot or serial entry
 // (twice, with opposite signs, for a transfer or a production document),
 // then the inputs of the posted articles are discharged and the stock
-// accounting entry is built.
+// accounting entry is built. A line's entries add up to its quantity: a
+// line whose lists cannot (picks beyond it, a negative pick) is refused.
 //
 // Immediate mode runs every statement at once inside one transaction of its
 // own (unless the caller already holds one), so a posting that stops
 // part-way leaves no rows behind. Batch mode appends every statement to the
 // caller's SQLTemp, each after a carriage return, for the caller to run.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "authorization/cls_cmn_cptes.h"
 #include "db/transaction.h"
@@ -49,10 +52,6 @@ std::string Ajustado25(const std::string& texto) { return F().AjustaAncho(vb::Tr
 bool Perecedero(const Posteo& p) {
     const std::string& celda = Celda(p, kColAuxesperecedero);
     return foundation::TextoABoolean(Blanco(celda) ? "0" : celda);
-}
-
-std::string Token(Posteo& p, int columna) {
-    return p.cmn.ExtraeSerieLote(Celda(p, columna), static_cast<int>(p.nroEntrada));
 }
 
 // ---- Set-up ------------------------------------------------------------------
@@ -133,7 +132,9 @@ void SecuenciaInicial(Posteo& p) {
 // ---- Entries of a row ------------------------------------------------------------
 
 // The stock accounting entry of the document (SoloRegistro 0) or of one row,
-// built from copies: GeneraAsientoStock rewrites its arguments.
+// built from copies: GeneraAsientoStock rewrites its arguments. The rows of
+// a document are booked under its own number, taken at the first row
+// booked, and their lines number on from row to row.
 std::string AsientoStock(Posteo& p, int TipoMov, long SoloRegistro) {
     std::string motivo = p.IdMotivoStock;
     std::string tc = p.TC;
@@ -142,129 +143,151 @@ std::string AsientoStock(Posteo& p, int TipoMov, long SoloRegistro) {
     std::string letra = vb::Mid(p.SucNroLetra, 13, 1);
     std::string fecha = p.Fecha;
     bool esDebito = true;
-    int secuencia = 1;
-    return p.cmn.GeneraAsientoStock(p.grilla, motivo, tc, sucursal, numero, letra, fecha, esDebito, TipoMov,
-                                    SoloRegistro, &secuencia);
+    if (SoloRegistro == 0) {
+        int secuencia = 1;
+        return ArmaAsientoStock(p.cmn, p.nroAsientoObjeto, NumeroAsiento::Siguiente, p.grilla, motivo, tc, sucursal,
+                                numero, letra, fecha, esDebito, TipoMov, 0, secuencia);
+    }
+    const NumeroAsiento nro = p.nroAsiento == 0 ? NumeroAsiento::Nuevo : NumeroAsiento::Mismo;
+    return ArmaAsientoStock(p.cmn, p.nroAsiento, nro, p.grilla, motivo, tc, sucursal, numero, letra, fecha, esDebito,
+                            TipoMov, SoloRegistro, p.secuenciaAsiento);
 }
 
-long CuentaEntradas(Posteo& p) {
+using Entradas = std::vector<Entrada>;
+
+vb::Currency CantidadDe(const std::string& texto) { return F().TextoAMoneda(texto); }
+vb::Currency CantidadLinea(const Posteo& p) { return CantidadDe(Celda(p, kColCantidad)); }
+
+bool TieneChr255(const std::string& texto) { return texto.find(vb::kChr255) != std::string::npos; }
+
+// Whether a list holds a token that is not blank.
+bool TieneToken(const std::string& lista) {
+    const std::vector<std::string> tokens = lots::TokensDeLista(lista);
+    return std::any_of(tokens.begin(), tokens.end(), [](const std::string& t) { return !Blanco(t); });
+}
+
+// Token j (from 0) of a list's tokens; empty beyond the last.
+std::string TokenEn(const std::vector<std::string>& tokens, std::size_t j) {
+    return j < tokens.size() ? tokens[j] : std::string();
+}
+
+// An entry with its lot and serial fitted. A text holding character 255 is
+// a pick token, lot before the character and serial after it: no stored
+// code keeps the character.
+Entrada EntradaDe(std::string lote, std::string serie, vb::Currency cantidad) {
+    if (TieneChr255(serie)) {
+        lots::LoteSerie partes = lots::PartesDeToken(serie);
+        lote = std::move(partes.Lote);
+        serie = std::move(partes.Serie);
+    } else if (TieneChr255(lote)) {
+        lots::LoteSerie partes = lots::PartesDeToken(lote);
+        lote = std::move(partes.Lote);
+        if (Blanco(serie)) serie = std::move(partes.Serie);
+    }
+    const auto limpio = [](const std::string& codigo) { return Ajustado25(vb::Replace(codigo, vb::kChr255, "")); };
+    return {limpio(lote), limpio(serie), cantidad};
+}
+
+// A pick list: every token of column 21 (lot, character 255, serial) with
+// its own quantity of column 22, repeated keys included; what the picks
+// leave of the line goes as one entry without a lot. A size keeps its code
+// as the lot and no serial. Picks beyond the line or below 0 refuse it.
+Entradas EntradasDeSeleccion(Posteo& p, bool talle) {
+    const std::vector<std::string> tokens = lots::TokensDeLista(Celda(p, kColAuxNroLote));
+    const std::vector<std::string> cantidades = lots::TokensDeLista(Celda(p, kColAuxNroSerie));
+    const vb::Currency linea = CantidadLinea(p);
+    Entradas entradas;
+    vb::Currency tomado;
+    for (std::size_t j = 0; j < tokens.size(); ++j) {
+        const vb::Currency cantidad = CantidadDe(TokenEn(cantidades, j));
+        if (cantidad < vb::Currency()) {
+            RechazaLinea(p, "tiene una cantidad negativa en sus lotes, series o talles.");
+            return {};
+        }
+        if (cantidad == vb::Currency()) continue;
+        const lots::LoteSerie partes = lots::PartesDeToken(tokens[j]);
+        entradas.push_back(EntradaDe(partes.Lote, talle ? std::string() : partes.Serie, cantidad));
+        tomado += cantidad;
+    }
+    if (entradas.empty()) return {EntradaDe("", "", linea)};
+    if (tomado > linea) {
+        RechazaLinea(p, "tiene " + vb::CStr(tomado) + " en sus lotes, series o talles, más que su cantidad (" +
+                            vb::CStr(linea) + ").");
+        return {};
+    }
+    if (tomado < linea) entradas.push_back(EntradaDe("", "", linea - tomado));
+    return entradas;
+}
+
+// Whether an incoming line lists its units one by one: the serials of an
+// article with serials, or several lots or serials.
+bool PorUnidad(Posteo& p) {
     const std::string& lotes = Celda(p, kColAuxNroLote);
     const std::string& series = Celda(p, kColAuxNroSerie);
-    if (p.signo == 1) {
-        if (Bandera(p, kColAuxPideTalle)) return p.cmn.Cuenta_Series_Lotes(lotes, "", false);
-        if (Bandera(p, kColAuxPideSerie)) {
-            return p.EsTransferencia ? p.cmn.Cuenta_Series_Lotes(lotes, "", false)
-                                     : p.cmn.Cuenta_Series_Lotes(series, lotes, true);
-        }
-        return p.cmn.Cuenta_Series_Lotes(series, lotes, false);
-    }
-    if (p.signo == -1) return p.cmn.Cuenta_Series_Lotes(lotes, "", false);
-    return 0;
+    if (CantidadLinea(p) <= vb::Currency()) return false;
+    if (Bandera(p, kColAuxPideSerie)) return TieneToken(series) || p.cmn.Cuenta_Series_Lotes(series, lotes, true) > 1;
+    return p.cmn.Cuenta_Series_Lotes(series, lotes, false) > 1;
 }
 
-// Lot, serial and quantity of the current entry; true when the entry is
-// passed over (its quantity is 0).
-bool LoteSerieCantidad(Posteo& p) {
-    const double cantidadLinea = F().TextoADoble(Celda(p, kColCantidad));
-    p.cantidadEntrada = cantidadLinea;
-
-    if (p.signo == 1) {
-        const std::string token21 = Token(p, kColAuxNroLote);
-        const std::string token22 = Token(p, kColAuxNroSerie);
-        p.lote = Ajustado25(token21);
-        p.serie = Ajustado25(token22);
-        if (Perecedero(p)) {
-            p.lote = Ajustado25(Celda(p, kColAuxNroLote));
-            return false;
-        }
-        if (Bandera(p, kColAuxPideTalle)) {
-            if (Blanco(token21)) return false;
-            p.lote = Ajustado25(lots::PartesDeToken(token21).Lote);
-            p.serie.clear();
-            p.cantidadEntrada = F().TextoADoble(token22);
-            return p.cantidadEntrada == 0;
-        }
-        if (Blanco(p.lote) && !Blanco(p.LoteFijo)) p.lote = Ajustado25(p.LoteFijo);
-        if (Bandera(p, kColAuxPideSerie)) {
-            const std::string t = p.EsTransferencia ? token21 : token22;
-            if (!Blanco(t)) {
-                if (t.find(vb::kChr255) != std::string::npos) {
-                    const auto [lote, serie] = lots::PartesDeToken(t);
-                    p.lote = Ajustado25(lote);
-                    p.serie = Ajustado25(serie);
-                } else {
-                    p.lote = Ajustado25(p.lote);
-                    p.serie = Ajustado25(p.serie);
-                }
-                p.cantidadEntrada = p.EsTransferencia ? F().TextoADoble(token22) : 1;
-                return p.cantidadEntrada == 0;
-            }
-        }
-        return false;
+// One entry of one unit per position of the lists (the lot and the serial of
+// that position); the units no position covers go in as one entry.
+Entradas EntradasPorUnidad(const Posteo& p) {
+    const std::vector<std::string> lotes = lots::TokensDeLista(Celda(p, kColAuxNroLote));
+    const std::vector<std::string> series = lots::TokensDeLista(Celda(p, kColAuxNroSerie));
+    const vb::Currency unidad = vb::Currency::FromTicks(10000);
+    vb::Currency resto = CantidadLinea(p);
+    Entradas entradas;
+    for (std::size_t j = 0; j < std::max(lotes.size(), series.size()) && resto > vb::Currency(); ++j) {
+        const vb::Currency cantidad = std::min(unidad, resto);
+        entradas.push_back(EntradaDe(TokenEn(lotes, j), TokenEn(series, j), cantidad));
+        resto -= cantidad;
     }
-
-    if (p.signo == -1) {
-        if (Blanco(Celda(p, kColAuxPideTalle))) p.grilla.SetTextMatrix(p.fila, kColAuxPideTalle, "0");
-        const std::string token21 = Token(p, kColAuxNroLote);
-        if (Bandera(p, kColAuxPideTalle)) {
-            // A size token ends with the pick marker; the size is what precedes it.
-            p.lote = Ajustado25(lots::PartesDeToken(vb::Trim(token21)).Lote);
-            p.serie.clear();
-            p.cantidadEntrada = F().TextoADoble(Token(p, kColAuxNroSerie));
-            return p.cantidadEntrada == 0;
-        }
-        if (!Blanco(token21)) {
-            const auto [lote, serie] = lots::PartesDeToken(token21);
-            p.lote = Ajustado25(lote);
-            p.serie = Ajustado25(serie);
-            p.cantidadEntrada = F().TextoADoble(Token(p, kColAuxNroSerie));
-            return p.cantidadEntrada == 0;
-        }
-        p.lote.clear();
-        p.serie.clear();
-        return false;
-    }
-
-    p.lote.clear();
-    p.serie.clear();
-    return false;
+    if (resto > vb::Currency()) entradas.push_back(EntradaDe("", "", resto));
+    return entradas;
 }
 
-bool OtraEntrada(const Posteo& p) {
-    if (p.signo == 1) {
-        if (Bandera(p, kColAuxPideTalle) || Bandera(p, kColAuxPideSerie)) {
-            return p.nroEntrada < p.cantEntradas && p.cantEntradas > 1;
-        }
-        return static_cast<double>(p.nroEntrada) < F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble() &&
-               p.cantEntradas > 1;
+// The entries of an incoming line. A perishable line takes its whole lot
+// cell as the lot; other entries without a lot take the fixed lot.
+Entradas EntradasDeIngreso(Posteo& p) {
+    const std::string& lotes = Celda(p, kColAuxNroLote);
+    const std::string& series = Celda(p, kColAuxNroSerie);
+    const bool talle = Bandera(p, kColAuxPideTalle);
+    if (talle && !TieneToken(lotes)) return {EntradaDe("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    if (talle || TieneChr255(lotes)) return EntradasDeSeleccion(p, talle);
+
+    Entradas entradas = PorUnidad(p) ? EntradasPorUnidad(p)
+                                     : Entradas{EntradaDe(p.cmn.ExtraeSerieLote(lotes, 1),
+                                                          p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    const bool perecedero = Perecedero(p);
+    for (Entrada& entrada : entradas) {
+        if (perecedero) entrada.lote = Ajustado25(lotes);
+        else if (Blanco(entrada.lote)) entrada.lote = EntradaDe(p.LoteFijo, "", {}).lote;
     }
-    if (p.signo == -1) return p.nroEntrada < p.cantEntradas && p.cantEntradas > 1;
-    return false;
+    return entradas;
+}
+
+// The entries of the row in this pass; their quantities add up to the
+// line's. A transfer moves in both passes what its pick lists took.
+Entradas EntradasDeLinea(Posteo& p) {
+    if (p.signo == 0) return {EntradaDe("", "", CantidadLinea(p))};
+    if (p.signo == -1 && Blanco(Celda(p, kColAuxPideTalle))) p.grilla.SetTextMatrix(p.fila, kColAuxPideTalle, "0");
+    if (p.signo == -1 || p.EsTransferencia) return EntradasDeSeleccion(p, Bandera(p, kColAuxPideTalle));
+    return EntradasDeIngreso(p);
 }
 
 bool FilaSePostea(const Posteo& p) {
-    if (F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() == 0 || Celda(p, kColCodigo).empty()) return false;
+    if (!EsLinea(p)) return false;
     if (!p.produccion) return true;
     const bool marcada = Celda(p, kColAuxCantidadInsumo) == "-1";
     return p.pasada == 1 ? marcada : !marcada;
 }
 
-void PosteaEntrada(Posteo& p) {
-    bool omitida = false;
+void PosteaEntrada(Posteo& p, const Entrada& entrada) {
     Paso(p, [&] {
         IncrementaSecuencia(p);
-        ++p.nroEntrada;
-    });
-    Paso(p, [&] {
-        p.cantidadEntrada = F().TextoADoble(Celda(p, kColCantidad));
+        p.entrada = entrada;
         ui::DoEvents();
     });
-    Paso(p, [&] { omitida = LoteSerieCantidad(p); });
-    if (omitida) {
-        // The number goes to the next entry written.
-        Paso(p, [&] { --p.Secuencia; });
-        return;
-    }
     std::string sentencia = "INSERT INTO V_MV_STOCK";
     Paso(p, [&] { ArmaLineaMovimiento(p); });
     Paso(p, [&] {
@@ -287,14 +310,9 @@ void PosteaEntrada(Posteo& p) {
 }
 
 void PosteaFila(Posteo& p) {
-    Paso(p, [&] { p.cantEntradas = CuentaEntradas(p); });
-    p.nroEntrada = 0;
-    for (;;) {
-        PosteaEntrada(p);
-        bool otra = false;
-        Paso(p, [&] { otra = OtraEntrada(p); });
-        if (!otra) break;
-    }
+    Entradas entradas;
+    Paso(p, [&] { entradas = EntradasDeLinea(p); });
+    for (const Entrada& entrada : entradas) PosteaEntrada(p, entrada);
 }
 
 // ---- End of the posting ---------------------------------------------------------
@@ -333,6 +351,17 @@ const std::string& Celda(const Posteo& p, int columna) { return p.grilla.TextMat
 
 bool Blanco(const std::string& texto) { return vb::Trim(texto).empty(); }
 
+bool EsLinea(const Posteo& p) {
+    return F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0 && !Blanco(Celda(p, kColCodigo));
+}
+
+void RechazaLinea(Posteo& p, const std::string& motivo) {
+    ui::MsgBox("No se grabó el stock del comprobante: la línea " + std::to_string(p.fila) + " (artículo " +
+                   vb::Trim(Celda(p, kColCodigo)) + ") " + motivo,
+               ui::vbOKOnly | ui::vbCritical, "Aviso al Operador");
+    p.detenido = true;
+}
+
 bool Bandera(const Posteo& p, int columna) { return foundation::TextoABoolean(vb::Trim(Celda(p, columna))); }
 
 std::string Literal(const std::string& valor, const char* tipo) {
@@ -342,6 +371,10 @@ std::string Literal(const std::string& valor, const char* tipo) {
 std::string LiteralTexto(const std::string& valor) { return Literal(valor, "'"); }
 
 std::string LiteralNumero(double valor) { return Literal(vb::CStr(valor), "@"); }
+
+std::string LiteralCantidad(vb::Currency cantidad, int factor) {
+    return Literal(vb::CStr(vb::Currency::FromTicks(cantidad.Ticks() * factor)), "@");
+}
 
 std::string LiteralPreparado(const std::string& preparado) {
     return EsElDelGrid(preparado) ? std::string("NULL") : preparado;
@@ -363,8 +396,7 @@ std::string DescripcionLinea(const Posteo& p) {
 }
 
 void ParesCantidadUD(const Posteo& p, int columnaCantidad, int columnaUnidad, int factor) {
-    const vb::Currency cantidad = F().TextoAMoneda(Celda(p, columnaCantidad));
-    Agrega("CantidadUD", Literal(vb::CStr(vb::Currency::FromTicks(cantidad.Ticks() * factor)), "@"));
+    Agrega("CantidadUD", LiteralCantidad(F().TextoAMoneda(Celda(p, columnaCantidad)), factor));
     Agrega("IdUnidadBase", LiteralTexto(Celda(p, columnaUnidad)));
 }
 
@@ -438,6 +470,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         .MuestraCartel = MuestraCartel,
         .IdVendedor = IdVendedor,
         .Cuenta = Cuenta,
+        .nroAsientoObjeto = NroAsientoStock_,
     };
     const std::string loteInicial = p.SQLTemp;
     std::optional<adodb::DbTransaction> transaccion;
@@ -508,6 +541,8 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             // rolls back, and the posting is a failure like any other.
             if (!confirmada) throw PosteoAbandonado{};
         }
+        // A later document counts on from the number this one was booked under.
+        if (p.nroAsiento != 0) p.nroAsientoObjeto = p.nroAsiento;
     } catch (const PosteoAbandonado&) {
         // Nothing of an abandoned posting stays: the transaction rolls back
         // and the batch is given back as it came.

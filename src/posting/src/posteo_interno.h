@@ -13,6 +13,7 @@
 #include <string>
 
 #include "helpers/helpers.h"
+#include "vb/currency.h"
 #include "vb/error.h"
 
 namespace authorization {
@@ -29,9 +30,23 @@ namespace posting::detail {
 inline constexpr const char* kElDelGrid = "ELDELGRID";
 
 // Thrown (outside any error-convention step) to leave the posting: the
-// operator chose to leave after an error, or the database rejected a
-// statement in immediate mode.
+// operator chose to leave after an error, the database rejected a statement
+// in immediate mode, or a line was refused.
 struct PosteoAbandonado {};
+
+// One lot or serial entry of a posted line: what one V_MV_STOCK row moves.
+struct Entrada {
+    std::string lote;   // fitted to 25; blank: none
+    std::string serie;  // fitted to 25; blank: none
+    vb::Currency cantidad;
+};
+
+// How the stock accounting entry takes its number.
+enum class NumeroAsiento {
+    Siguiente,  // the kept number plus one; read from the database while there is none
+    Nuevo,      // read from the database
+    Mismo,      // the kept number as it stands
+};
 
 struct Posteo {
     authorization::ClsCmnCptes& cmn;
@@ -73,17 +88,18 @@ struct Posteo {
     int pasada = 1;
     std::int16_t Secuencia = 0;
     int fila = 0;
-    long cantEntradas = 0;
-    long nroEntrada = 0;
-    double cantidadEntrada = 0;
-    std::string lote{};
-    std::string serie{};
+    Entrada entrada{};        // the entry being written
     bool comodato = false;  // some written line is on loan (column 88 = 1)
     int TipoMov = 0;
     std::string depositoLinea{};                   // SQL literal of the last line depot of pass 1
     std::map<int, std::string> depositoPorFila{};  // the same, per row, for a transfer's pass 2
     std::set<int> filasConAsiento{};               // rows whose accounting statement already ran
-    bool detenido = false;  // the database rejected a statement: the posting stops
+    // Immediate mode books the document line by line under one entry number,
+    // taken at the first line booked; its lines number on from line to line.
+    std::int32_t& nroAsientoObjeto;  // the number the object keeps between documents
+    std::int32_t nroAsiento = 0;     // this document's, 0 until taken
+    int secuenciaAsiento = 1;        // the next sequence number of its lines
+    bool detenido = false;  // the posting stops: a statement or a line was refused
 };
 
 // Runs one step under the error convention of the posting (routine
@@ -113,6 +129,8 @@ std::string Literal(const std::string& valor, const char* tipo);
 std::string LiteralTexto(const std::string& valor);
 // The numeric literal of an amount, a double.
 std::string LiteralNumero(double valor);
+// The numeric literal of a quantity times a sign.
+std::string LiteralCantidad(vb::Currency cantidad, int factor);
 // The literal of a depot or motive argument as the set-up prepared it; the
 // per-line marker, which names no value of its own, gives NULL.
 std::string LiteralPreparado(const std::string& preparado);
@@ -130,6 +148,10 @@ void ParesCantidadUD(const Posteo& p, int columnaCantidad, int columnaUnidad, in
 // Adds 1 to Secuencia; a number beyond 32767 raises error 6 (overflow).
 void IncrementaSecuencia(Posteo& p);
 
+// Refuses the posted line: shows why (the line and its article named) and
+// stops the posting, which then leaves nothing behind.
+void RechazaLinea(Posteo& p, const std::string& motivo);
+
 // Runs the statement at once. On a database error shows the error's
 // description under "Aviso al operador", sets detenido and returns false.
 bool Ejecuta(Posteo& p, std::string sentencia);
@@ -140,8 +162,18 @@ bool EjecutaOAgrega(Posteo& p, std::string sentencia);
 // The field list of the V_MV_STOCK row of the current entry.
 void ArmaLineaMovimiento(Posteo& p);
 
+// Whether a grid row is a line (a quantity and an article code).
+bool EsLinea(const Posteo& p);
+
 // The discharge of the inputs of the posted articles as a "PE" document.
 // SegundaTransferencia: the second run of a transfer.
 void DescargaInsumos(Posteo& p, bool SegundaTransferencia);
+
+// GeneraAsientoStock with the entry number held in NroAsiento and taken as
+// `numero` says (SoloRegistro only chooses the rows).
+std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
+                             ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
+                             std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
+                             long SoloRegistro, int& Secuencia);
 
 }  // namespace posting::detail

@@ -14,7 +14,9 @@
 //
 // The caller sets the public variables, calls CargaDatos, shows the form
 // modally (or, in pick mode, calls CmdAceptar_Click without showing it),
-// reads the results and destroys the form. F2 accepts from any control.
+// reads the results and destroys the form. F2 accepts from any control;
+// cancel leaves the results as the line's previous lists. A code holding
+// "|" or character 255, which would split its list, is refused.
 // The stock is read once, at CargaDatos; nothing is written.
 #pragma once
 
@@ -74,6 +76,7 @@ protected:
     int UltimaColumna() const override;
     void MueveConEnter(ui::FlexGrid& Grilla, int ultima) override;
     bool ErrorPasadoPorAlto(long Numero) const override;
+    bool ToolbarActua(const ui::FlexGrid& Grilla) const override;
     int ColumnaCantidad() const override { return 3; }
     double CantidadPedida() const override { return Cantidad; }
 
@@ -82,9 +85,16 @@ private:
     void InicializaGridEntradas();
     void VerificaAnterioresSalidas();
     void VerificaAnterioresEntradas();
+    // Pick mode: the line's previous quantities back into their rows.
+    void RestauraCantidades();
+    // Pick mode: lowers the stock of a key's rows by what another line took.
+    void DescuentaStock(const std::string& Clave, double Cantidad);
     void ProponeAutomaticamente();
     void CompletaTodoIgual();
     void CompletaCantidades();
+    // Entry mode: whether every code typed can travel in a list; tells the
+    // user when one cannot.
+    bool CodigosValidos() const;
     // The list of one column (or of the row keys, column -1) over the data rows.
     std::string ListaDeColumna(int Columna) const;
 };

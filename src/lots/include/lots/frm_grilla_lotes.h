@@ -137,6 +137,11 @@ protected:
     bool TerminaEdicionPendiente();
 
     // ---- Helpers --------------------------------------------------------------
+    // Whether a lot or serial code can travel in a list: it holds neither the
+    // separator "|" nor character 255, which would split it.
+    static bool CodigoValido(const std::string& codigo);
+    // Tells the user a code was refused for those characters.
+    static void AvisaCodigoInvalido();
     // Whether a quantity is 0 once the noise of adding decimals is ignored.
     static bool EsCero(double cantidad);
     // The form's text width of `letras` letters "X", in twips.
