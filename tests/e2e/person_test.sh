@@ -311,5 +311,5 @@ done
 log="$TARVOLIN_HOME/TSERR.LOG"
 [ -f "$log" ] || falla "no line in the error log"
 [ "$(wc -l < "$log")" -eq 1 ] || { cat "$log"; falla "the error log holds more than one line"; }
-grep -q "no table.*$ajeno" "$log" || { cat "$log"; falla "the log line does not name the file and its problem"; }
+grep -q "le faltan las tablas.*$ajeno" "$log" || { cat "$log"; falla "the log line does not name the file and its problem"; }
 echo "ok: a file without the tables: one message, one log line, the program ends (status $estado), the file unchanged"

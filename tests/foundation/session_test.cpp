@@ -163,7 +163,7 @@ TEST_F(IniciaSesionTest, AFileThatIsNotTheProgramsDatabaseIsReportedOnceAndLeftA
     EXPECT_EQ(exitCode_, kSalidaSinConexion);
     ASSERT_EQ(operator_.Shown().size(), 1u);
     const std::string& texto = operator_.Shown()[0].prompt;
-    EXPECT_NE(texto.find("the database has no table TA_CONFIGURACION: " + otra), std::string::npos) << texto;
+    EXPECT_NE(texto.find("a la base de datos le faltan las tablas TA_CONFIGURACION: " + otra), std::string::npos) << texto;
     const std::string log = ErrorLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     EXPECT_NE(log.find("Rutina: - OpenServerADODB Mensaje Estado de Sql: 08001 "), std::string::npos) << log;

@@ -230,7 +230,7 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         return vb::Replace(MapaInsert(Sentencias(resultado)[0]).at("[Numero Asiento]"), "'", "");
     };
     {
-        SCOPED_TRACE("whole-grid calls: read once, then counted up");
+        SCOPED_TRACE("whole-grid calls: counted up, never below the database's next number");
         authorization::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}});
         Asiento primero;
@@ -238,7 +238,9 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         Ejecuta("INSERT INTO MV_ASIENTOS (TC, CUENTA, MES_OPERATIVO, PERIODO, TIPO_REG, [NUMERO ASIENTO]) "
                 "VALUES ('XX', '9', 3, 2024, 'ST', 40000)");
         Asiento segundo{.nro = "00000013"};
-        EXPECT_EQ(numero(Genera(cmn, *g, segundo)), "32769");
+        EXPECT_EQ(numero(Genera(cmn, *g, segundo)), "40001");  // 40000 was booked meanwhile
+        Asiento tercero{.nro = "00000014"};
+        EXPECT_EQ(numero(Genera(cmn, *g, tercero)), "40002");  // the batch before it is not run yet
     }
     {
         SCOPED_TRACE("row by row: row 1 reads, later rows reuse, existing lines grow");

@@ -283,7 +283,9 @@ protected:
         std::map<std::string, std::set<std::string>> secuencias;
         for (const Fila& f : Filas("SELECT TC, NUMERO, [NUMERO ASIENTO] AS N, SECUENCIA FROM MV_ASIENTOS")) {
             const std::string documento = vb::Trim(f.at("TC")) + " " + f.at("NUMERO");
-            if (numeros.contains(documento)) EXPECT_EQ(numeros[documento], f.at("N")) << documento;
+            if (numeros.contains(documento)) {
+                EXPECT_EQ(numeros[documento], f.at("N")) << documento;
+            }
             numeros[documento] = f.at("N");
             EXPECT_TRUE(secuencias[documento + " " + f.at("N")].insert(f.at("SECUENCIA")).second)
                 << documento << " repeats sequence " << f.at("SECUENCIA");
@@ -336,6 +338,45 @@ TEST_F(AsientosInvariantesTest, EachDocumentHasItsOwnEntryNumberAndItsLinesNever
         }
         EXPECT_EQ(distintos.size(), numeros.size());
     }
+}
+
+// Another station books entries while this object keeps its number: counting
+// on from the kept number skips what was booked meanwhile, and a batch built
+// with a number that another station used first is refused whole when it runs.
+TEST_F(AsientosInvariantesTest, AnEntryNumberBookedByAnotherStationIsNeverReused) {
+    const std::string otraEstacion =
+        "INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
+        "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '00000001', 'A', 'X', 'D', 1, "
+        "MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS";
+
+    authorization::ClsCmnCptes cmn;
+    Llamada primero{.tc = "RM", .numero = "000100000020X"};
+    PosteaYGraba(*Documento(false), primero, &cmn);
+    Ejecuta(otraEstacion);
+    Llamada segundo{.tc = "RM", .numero = "000100000021X", .lote = true};
+    PosteaYGraba(*Documento(false), segundo, &cmn);
+    const std::map<std::string, std::string> numeros = NumerosDeAsiento();
+    ASSERT_EQ(numeros.size(), 3u);
+    EXPECT_EQ(std::set<std::string>({numeros.at("RM 00000020"), numeros.at("RM 00000021"),
+                                     numeros.at("FC 00000001")})
+                  .size(),
+              3u);
+
+    // Two batches built before either runs take one number: the second to run fails
+    // whole, with a message, and writes nothing.
+    authorization::ClsCmnCptes estacionA;
+    authorization::ClsCmnCptes estacionB;
+    Llamada a{.tc = "RM", .numero = "000100000030X", .lote = true};
+    Llamada b{.tc = "RM", .numero = "000100000031X", .lote = true};
+    Postea(*Documento(false), a, &estacionA);
+    Postea(*Documento(false), b, &estacionB);
+    ASSERT_FALSE(a.hayError);
+    ASSERT_FALSE(b.hayError);
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(a.sql));
+    operador_.AnswerMsgBox(ui::vbOK);
+    EXPECT_FALSE(db_.EjecutaConsultaSQL(b.sql));
+    EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000031X'").empty());
+    NumerosDeAsiento();
 }
 
 }  // namespace

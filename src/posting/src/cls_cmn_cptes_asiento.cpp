@@ -3,6 +3,7 @@
 // on one side, the articles' stock accounts (cuentacontableC) on the other;
 // the statements come back as one text (CR LF before each) and nothing is
 // run here. Errors reach the caller.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -210,10 +211,11 @@ std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroA
 
     // 10. The entry number, kept from call to call.
     const int mes = vb::CDate(Fecha).Parts().month;
-    if (numero == NumeroAsiento::Siguiente && NroAsiento != 0) {
-        ++NroAsiento;
-    } else if (numero != NumeroAsiento::Mismo) {
-        NroAsiento = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
+    if (numero != NumeroAsiento::Mismo) {
+        // Counting on from the kept number never reuses one that another
+        // station (or an immediate posting) has booked since.
+        const std::int32_t libre = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
+        NroAsiento = numero == NumeroAsiento::Siguiente && NroAsiento != 0 ? std::max(NroAsiento + 1, libre) : libre;
     }
 
     // 11-13. Amounts by article, then by account.

@@ -43,7 +43,7 @@ struct Entrada {
 
 // How the stock accounting entry takes its number.
 enum class NumeroAsiento {
-    Siguiente,  // the kept number plus one; read from the database while there is none
+    Siguiente,  // the kept number plus one, or the database's next when that is higher
     Nuevo,      // read from the database
     Mismo,      // the kept number as it stands
 };

@@ -217,11 +217,12 @@ TEST_F(Adodb, AFileThatIsNotTheDatabaseAskedForIsLeftUntouched) {
         std::string message;
     };
     const Case cases[] = {
-        {missing, {}, "unable to open database file"},
-        {foreign, {}, "file is not a database"},
-        {empty, {}, "file is not a database"},
-        {other, {"v_mv_cpte", "V_MV_CPTEACCIONES", "ta_usuarios"}, "the database has no table V_MV_CPTEACCIONES, ta_usuarios"},
-        {damaged, {"V_MV_CPTE"}, "database disk image is malformed"},
+        {missing, {}, "no se pudo abrir el archivo"},
+        {foreign, {}, "el archivo no es una base de datos"},
+        {empty, {}, "no es una base de datos"},
+        {other, {"v_mv_cpte", "V_MV_CPTEACCIONES", "ta_usuarios"},
+         "a la base de datos le faltan las tablas V_MV_CPTEACCIONES, ta_usuarios"},
+        {damaged, {"V_MV_CPTE"}, "la base de datos está dañada"},
     };
     const std::vector<std::string> before = FilesIn(dir.Path());
     for (const Case& c : cases) {

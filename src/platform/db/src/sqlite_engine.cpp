@@ -230,8 +230,7 @@ private:
         Statement st = Prepare("PRAGMA quick_check(1)");
         const std::string verdict = NextRow(st.get()) ? ColumnText(st.get(), 0) : std::string();
         if (verdict != "ok") {
-            throw vb::Error(kErrFail, "database disk image is malformed (" + verdict + ")", kSqliteSource,
-                            SQLITE_CORRUPT);
+            throw vb::Error(kErrFail, verdict, kSqliteSource, SQLITE_CORRUPT);
         }
     }
 
@@ -244,7 +243,7 @@ private:
             if (!found) missing += (missing.empty() ? "" : ", ") + name;
         }
         if (!missing.empty()) {
-            throw vb::Error(kErrFail, "the database has no table " + missing, kSqliteSource, SQLITE_ERROR);
+            throw vb::Error(kErrFail, "a la base de datos le faltan las tablas " + missing, kSqliteSource, SQLITE_ERROR);
         }
     }
 
@@ -472,6 +471,16 @@ private:
     std::unordered_map<std::string, std::optional<std::vector<TableColumn>>> columns_;
 };
 
+// What a person is told of a file that cannot be used, with the engine's own words.
+std::string OpeningProblem(int code, const std::string& message) {
+    switch (code & 0xFF) {
+    case SQLITE_CANTOPEN: return "no se pudo abrir el archivo (" + message + ")";
+    case SQLITE_NOTADB: return "el archivo no es una base de datos (" + message + ")";
+    case SQLITE_CORRUPT: return "la base de datos está dañada (" + message + ")";
+    default: return message;
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
@@ -481,22 +490,24 @@ std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTi
     // no database of this program is empty, so such a file is left alone.
     std::error_code ec;
     if (!memory && std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
-        throw vb::Error(kErrFail, "file is not a database (it is empty): " + path, kSqliteSource, SQLITE_NOTADB, "08001");
+        throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos: " + path, kSqliteSource,
+                        SQLITE_NOTADB, "08001");
     }
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | (memory ? SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY : 0);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         const int code = db ? sqlite3_extended_errcode(db) : rc;
         sqlite3_close_v2(db);
-        throw vb::Error(kErrFail, message + ": " + path, kSqliteSource, code, "08001");
+        throw vb::Error(kErrFail, OpeningProblem(code, message) + ": " + path, kSqliteSource, code, "08001");
     }
     auto engine = std::make_unique<SqliteEngine>(db);
     try {
         engine->Initialise(memory, commandTimeoutSeconds, requiredTables);
     } catch (const vb::Error& e) {
-        throw vb::Error(kErrFail, e.Description() + ": " + path, kSqliteSource, e.NativeError(), "08001");
+        throw vb::Error(kErrFail, OpeningProblem(e.NativeError(), e.Description()) + ": " + path, kSqliteSource,
+                        e.NativeError(), "08001");
     }
     return engine;
 }
