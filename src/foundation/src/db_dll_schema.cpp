@@ -1,5 +1,6 @@
 // DB_Dll: synonyms, SQL literals, schema checks and name helpers.
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "db_dll_internal.h"
@@ -60,8 +61,15 @@ std::string TextoDeCampo(const adodb::Recordset& rs, const char* campo) {
 std::string DB_Dll::SS_TSinonimos(const std::string& SQL) const {
     if (gEsAdmin) return QuitaMarcas(SQL);
     return detail::FueraDeLiterales(SQL, [](const std::string& codigo) {
+        // A name that does not occur has nothing to replace: most statements
+        // name none of these tables, and each replacement folds the whole text.
+        const std::string plegado = vb::LCase(codigo);
+        const auto aparece = [&](std::string_view nombre) {
+            return plegado.find(vb::LCase(nombre)) != std::string::npos;
+        };
         std::string sql = codigo;
         for (const Sinonimo& s : kSinonimos) {
+            if (!aparece(s.tabla)) continue;
             for (const auto& [antes, despues] : kVecinos) {
                 sql = ReemplazaEntre(sql, antes, s.tabla, despues, s.sinonimo);
             }
@@ -70,7 +78,7 @@ std::string DB_Dll::SS_TSinonimos(const std::string& SQL) const {
                 sql = vb::Replace(sql, "@Admin_MA_CUENTAS", "MA_CUENTAS", vb::Compare::Text);
             }
         }
-        return SinMarcas(sql);
+        return aparece("@Admin_") ? SinMarcas(sql) : sql;
     });
 }
 
@@ -201,6 +209,7 @@ std::string DB_Dll::StripFileName(const std::string& rsFileName) {
 namespace detail {
 
 std::string QuitaMarcas(const std::string& sql) {
+    if (!vb::Contains(sql, "@Admin_", vb::Compare::Text)) return sql;  // nothing marked
     return FueraDeLiterales(sql, SinMarcas);
 }
 

@@ -254,6 +254,38 @@ TEST_F(Adodb, AFileThatIsNotTheDatabaseAskedForIsLeftUntouched) {
     EXPECT_EQ(Scalar(cn, "PRAGMA journal_mode"), vb::Variant("wal"));
 }
 
+// A statement run again reads the rows and columns of the moment, and one
+// that failed runs again once its cause is gone; statements kept for reuse
+// never stop another connection from changing the schema.
+TEST_F(Adodb, AStatementRunAgainSeesTheDatabaseAsItIsNow) {
+    const std::string todo = "SELECT * FROM R ORDER BY A";
+    const std::string inserta = "INSERT INTO R (A) VALUES (3)";
+    auto columnas = [&] {
+        Recordset rs;
+        rs.Open(todo, cn());
+        return rs.FieldCount();
+    };
+    cn().Execute("CREATE TABLE R (A INT UNIQUE)\r\nINSERT INTO R (A) VALUES (1)");
+    EXPECT_EQ(dbtest::Column(cn(), todo), (std::vector<vb::Variant>{1}));
+    cn().Execute("INSERT INTO R (A) VALUES (2)");
+    EXPECT_EQ(dbtest::Column(cn(), todo), (std::vector<vb::Variant>{1, 2}));
+
+    cn().Execute(inserta);
+    EXPECT_THROW(cn().Execute(inserta), vb::Error);
+    cn().Execute("DELETE FROM R WHERE A = 3");
+    cn().Execute(inserta);
+    EXPECT_EQ(dbtest::Column(cn(), todo), (std::vector<vb::Variant>{1, 2, 3}));
+
+    cn().Execute("ALTER TABLE R ADD COLUMN B TEXT");
+    EXPECT_EQ(columnas(), 2u);
+    Connection otra;
+    otra.Open("Data Source=" + db_.Dir().File("test.db"));
+    otra.Execute("ALTER TABLE R ADD COLUMN C TEXT");
+    EXPECT_EQ(columnas(), 3u);
+    otra.Execute("DROP TABLE R");
+    EXPECT_THROW(columnas(), vb::Error);
+}
+
 TEST_F(Adodb, ClosedConnectionRaises3704AndRecordsIt) {
     Connection closed;
     EXPECT_EQ(ErrorOf([&] { closed.Execute("SELECT 1"); }).Number(), 3704);

@@ -181,7 +181,10 @@ bool Matches(const std::vector<vb::Variant>& restrictions, std::size_t index, st
 class SqliteEngine final : public Engine {
 public:
     explicit SqliteEngine(sqlite3* db) : db_(db) {}
-    ~SqliteEngine() override { sqlite3_close_v2(db_); }
+    ~SqliteEngine() override {
+        kept_.clear();  // finalized before the connection closes
+        sqlite3_close_v2(db_);
+    }
 
     // Nothing is written before the file proved to be a sound database that
     // holds the tables its user needs; a file that fails is left as it was.
@@ -368,7 +371,7 @@ private:
             state.schemaChanged = true;
             ForgetSchema();  // the statement may change what adapted texts depend on
         }
-        Statement st = Prepare(step.sql);
+        Statement st = Take(step.sql);
         if (!st) return;  // only a comment
         if (sqlite3_column_count(st.get()) > 0 && state.out && !state.haveResult) {
             Collect(st.get(), *state.out);
@@ -378,9 +381,31 @@ private:
             }
         }
         if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
+        if (!step.changesSchema) Keep(step.sql, std::move(st));
+    }
+
+    // A statement run before is stepped again rather than compiled again (a
+    // page, a count); one that failed is finalized, never kept.
+    Statement Take(const std::string& sql) {
+        if (auto it = kept_.find(sql); it != kept_.end()) {
+            Statement st = std::move(it->second);
+            kept_.erase(it);
+            return st;
+        }
+        return Prepare(sql);
+    }
+
+    void Keep(const std::string& sql, Statement st) {
+        sqlite3_reset(st.get());
+        sqlite3_clear_bindings(st.get());
+        if (kept_.size() >= kKeptSize) kept_.clear();
+        kept_.emplace(sql, std::move(st));
     }
 
     void Collect(sqlite3_stmt* st, ResultSet& result) {
+        // The columns are read after the first step: a kept statement is
+        // compiled again there when the schema changed meanwhile.
+        bool more = NextRow(st);
         const int n = sqlite3_column_count(st);
         std::vector<TypeInfo> types(static_cast<std::size_t>(n));
         result.fields.resize(static_cast<std::size_t>(n));
@@ -391,7 +416,7 @@ private:
         // Columns without a declared type take the type of their first value.
         std::vector<int> firstType(static_cast<std::size_t>(n), SQLITE_NULL);
         std::vector<long> longest(static_cast<std::size_t>(n), 0);
-        while (NextRow(st)) {
+        for (; more; more = NextRow(st)) {
             std::vector<vb::Variant> row;
             row.reserve(static_cast<std::size_t>(n));
             for (int c = 0; c < n; ++c) {
@@ -466,9 +491,11 @@ private:
     }
 
     static constexpr std::size_t kCacheSize = 256;
+    static constexpr std::size_t kKeptSize = 32;
     sqlite3* db_;
     std::unordered_map<std::string, std::shared_ptr<const Batch>> cache_;
     std::unordered_map<std::string, std::optional<std::vector<TableColumn>>> columns_;
+    std::unordered_map<std::string, Statement> kept_;  // reset, ready to run again
 };
 
 // What a person is told of a file that cannot be used, with the engine's own words.
