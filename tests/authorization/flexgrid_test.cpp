@@ -178,6 +178,37 @@ TEST_F(FlexGridViewTest, ClicksAndShiftSelectARowRange) {
     EXPECT_EQ(grid_.RowSel(), 5);
 }
 
+// Fixed columns after the row titles show, look fixed and are never current.
+TEST_F(FlexGridViewTest, ASecondFixedColumnShowsButIsNeverCurrent) {
+    for (int r = 1; r < 6; ++r) grid_.SetTextMatrix(r, 1, "F" + std::to_string(r));
+    grid_.SetFixedCols(2);
+    grid_.MoveToCell(1, 2);
+    QAbstractItemModel& modelo = *vista_.model();
+    ASSERT_EQ(modelo.columnCount(), 3);
+    EXPECT_EQ(modelo.headerData(0, Qt::Horizontal).toString(), "T1");
+    EXPECT_EQ(modelo.data(modelo.index(2, 0)).toString(), "F3");
+    EXPECT_FALSE(modelo.flags(modelo.index(2, 0)) & Qt::ItemIsSelectable);
+    EXPECT_TRUE(modelo.flags(modelo.index(2, 1)) & Qt::ItemIsSelectable);
+
+    Clic(3, 1);  // a press on the fixed cell reaches the row's first free cell
+    EXPECT_EQ(grid_.Row(), 3);
+    EXPECT_EQ(grid_.Col(), 2);
+    for (const int tecla : {Qt::Key_Left, Qt::Key_Home}) {
+        Tecla(tecla);
+        EXPECT_EQ(grid_.Col(), 2);
+    }
+    emit vista_.horizontalHeader()->sectionPressed(0);  // its title chooses nothing
+    EXPECT_EQ(grid_.Col(), 2);
+    EXPECT_EQ(grid_.ColSel(), 2);
+
+    emit vista_.verticalHeader()->sectionPressed(3);  // a row title chooses the free cells
+    EXPECT_EQ(grid_.Row(), 4);
+    EXPECT_EQ(grid_.Col(), 2);
+    EXPECT_FALSE(vista_.selectionModel()->isSelected(modelo.index(3, 0)));
+    EXPECT_TRUE(vista_.selectionModel()->isSelected(modelo.index(3, 1)));
+    EXPECT_EQ(vista_.selectionModel()->currentIndex(), modelo.index(3, 1));
+}
+
 TEST_F(FlexGridViewTest, KeysReachTheHostAsKeyCodesBeforeTheViewMoves) {
     grid_.MoveToCell(1, 1);
     std::vector<int> codigos;

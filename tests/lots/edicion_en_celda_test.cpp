@@ -294,6 +294,11 @@ TEST_F(EdicionTest, PickToolbarActsOnTheQuantityColumnOnly) {
     auto frm = Salida(3, true, true, "S2");
     ui::FlexGrid& g = frm->MSFlexGrid1();
     ASSERT_EQ(Columna(g, 1), (Textos{"S1", "S2", "S3", ""}));
+    // Lot and serial are fixed columns: shown, never the current cell.
+    EXPECT_EQ(g.FixedCols(), 2);
+    ui::FlexGridView& vista = frm->MSFlexGrid1View();
+    EXPECT_EQ(vista.model()->headerData(0, Qt::Horizontal).toString(), "SERIE");
+    EXPECT_FALSE(vista.model()->flags(vista.IndexOf(2, 1)) & Qt::ItemIsSelectable);
     for (const int columna : {1, 2}) {
         g.MoveToCell(1, columna);
         frm->Toolbar1_ButtonClick(1);

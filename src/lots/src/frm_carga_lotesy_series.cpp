@@ -119,10 +119,7 @@ void FrmCargaLotesySeries::InicializaGridSalidas() {
     ui::FlexGrid& g = MSFlexGrid1();
     g.Clear();
     g.SetCols(4);
-    // The grid view shows only the first fixed column (as row titles): the
-    // serial column stays a scrolling column so that it can be seen; only
-    // the quantity column opens the editor or takes the toolbar's fills.
-    g.SetFixedCols(1);
+    g.SetFixedCols(2);
     g.SetRows(1);
     g.SetTextMatrix(0, kColLote, EsTalle ? "TALLE-COLOR-SEXO" : "LOTE");
     g.SetTextMatrix(0, kColSerie, "SERIE");

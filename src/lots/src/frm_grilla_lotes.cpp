@@ -178,8 +178,7 @@ void FrmGrillaLotes::Text_Propiedades(QLineEdit& Edt, long Columna) {
 
 QRect FrmGrillaLotes::RectanguloDeCelda() const {
     const ui::FlexGrid& grilla = *MSFlexGrid1_;
-    const QModelIndex indice =
-        vista_->model()->index(grilla.Row() - grilla.FixedRows(), grilla.Col() - grilla.FixedCols());
+    const QModelIndex indice = vista_->IndexOf(grilla.Row(), grilla.Col());
     if (!indice.isValid()) return {};
     const QRect celda = vista_->visualRect(indice);
     return QRect(vista_->viewport()->mapTo(this, celda.topLeft()), celda.size());
@@ -187,8 +186,7 @@ QRect FrmGrillaLotes::RectanguloDeCelda() const {
 
 void FrmGrillaLotes::ControlaDesplazamiento() {
     const ui::FlexGrid& grilla = *MSFlexGrid1_;
-    const QModelIndex indice =
-        vista_->model()->index(grilla.Row() - grilla.FixedRows(), grilla.Col() - grilla.FixedCols());
+    const QModelIndex indice = vista_->IndexOf(grilla.Row(), grilla.Col());
     if (!indice.isValid()) return;
     if (vista_->visualRect(indice).bottom() > vista_->viewport()->height()) {
         QScrollBar* barra = vista_->verticalScrollBar();

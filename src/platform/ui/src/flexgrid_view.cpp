@@ -9,6 +9,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPalette>
 
 #include <algorithm>
 
@@ -33,6 +34,11 @@ Qt::Alignment ToQtAlignment(int alignment, const std::string& text) {
     return kHorizontal[alignment / 3] | kVertical[alignment % 3];
 }
 
+// The first grid column the table shows: column 0 of a grid with fixed
+// columns is the row titles; further fixed columns show as columns of their
+// own that cannot be chosen.
+int FirstShownCol(const FlexGrid& grid) { return grid.FixedCols() > 0 ? 1 : 0; }
+
 int PixelsOf(long twips) { return static_cast<int>((twips + kTwipsPerPixel / 2) / kTwipsPerPixel); }
 
 int ButtonOf(Qt::MouseButton button) {
@@ -46,9 +52,8 @@ int ButtonOf(Qt::MouseButton button) {
 
 }  // namespace
 
-// The grid's scrolling part: rows below the fixed rows, columns right of the
-// fixed columns. The last fixed row gives the column titles, column 0 the
-// row titles.
+// The grid below its fixed rows, from its first shown column. The last fixed
+// row gives the column titles, column 0 (when fixed) the row titles.
 class FlexGridView::Model : public QAbstractTableModel {
 public:
     Model(FlexGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
@@ -57,18 +62,29 @@ public:
         return parent.isValid() ? 0 : std::max(grid_.Rows() - grid_.FixedRows(), 0);
     }
     int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : std::max(grid_.Cols() - grid_.FixedCols(), 0);
+        return parent.isValid() ? 0 : std::max(grid_.Cols() - FirstShownCol(grid_), 0);
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid()) return {};
-        return CellData(index.row() + grid_.FixedRows(), index.column() + grid_.FixedCols(), role);
+        const int row = index.row() + grid_.FixedRows();
+        const int col = index.column() + FirstShownCol(grid_);
+        if (role == Qt::BackgroundRole && col < grid_.FixedCols() && grid_.CellBackColorAt(row, col) == 0) {
+            return QGuiApplication::palette().button();  // a fixed column looks as the titles do
+        }
+        return CellData(row, col, role);
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid()) return Qt::NoItemFlags;
+        if (index.column() + FirstShownCol(grid_) < grid_.FixedCols()) return Qt::ItemIsEnabled;
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation == Qt::Horizontal) {
             if (grid_.FixedRows() == 0) return {};
-            return CellData(grid_.FixedRows() - 1, section + grid_.FixedCols(), role);
+            return CellData(grid_.FixedRows() - 1, section + FirstShownCol(grid_), role);
         }
         if (grid_.FixedCols() == 0) return {};
         return CellData(section + grid_.FixedRows(), 0, role);
@@ -81,7 +97,7 @@ public:
 
     void Changed(int row, int col) {
         const int r = row - grid_.FixedRows();
-        const int c = col - grid_.FixedCols();
+        const int c = col - FirstShownCol(grid_);
         if (r >= 0 && c >= 0) {
             emit dataChanged(index(r, c), index(r, c));
         } else if (r == -1 && c >= 0) {
@@ -136,8 +152,8 @@ FlexGridView::FlexGridView(FlexGrid& grid, QWidget* parent)
 
     // A click on a column title selects the column, on a row title the row.
     connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int section) {
-        const int col = section + grid_.FixedCols();
-        if (grid_.Rows() <= grid_.FixedRows()) return;
+        const int col = section + FirstShownCol(grid_);
+        if (grid_.Rows() <= grid_.FixedRows() || col < grid_.FixedCols()) return;
         if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)) MoveTo(grid_.FixedRows(), col, false);
         grid_.SetRowSel(grid_.Rows() - 1);
         grid_.SetColSel(col);
@@ -164,14 +180,13 @@ FlexGridView::~FlexGridView() = default;
 
 void FlexGridView::ApplyColumn(int col) {
     if (col < 0 || col >= grid_.Cols()) return;
-    if (col < grid_.FixedCols()) {
-        if (col != 0) return;
+    if (col < FirstShownCol(grid_)) {
         const long width = grid_.ColWidth(0);
         verticalHeader()->setVisible(width > 0);
         if (width > 0) verticalHeader()->setFixedWidth(PixelsOf(width));
         return;
     }
-    const int viewCol = col - grid_.FixedCols();
+    const int viewCol = col - FirstShownCol(grid_);
     const long width = grid_.ColWidth(col);
     setColumnHidden(viewCol, width == 0);
     if (width > 0) setColumnWidth(viewCol, PixelsOf(width));
@@ -188,10 +203,11 @@ void FlexGridView::ApplyLayout() {
 void FlexGridView::ApplySelection() {
     const int fr = grid_.FixedRows();
     const int fc = grid_.FixedCols();
+    const int shown = FirstShownCol(grid_);
     const int r0 = std::max(std::min(grid_.Row(), grid_.RowSel()), fr) - fr;
     const int r1 = std::max(grid_.Row(), grid_.RowSel()) - fr;
-    const int c0 = std::max(std::min(grid_.Col(), grid_.ColSel()), fc) - fc;
-    const int c1 = std::max(grid_.Col(), grid_.ColSel()) - fc;
+    const int c0 = std::max(std::min(grid_.Col(), grid_.ColSel()), fc) - shown;
+    const int c1 = std::max(grid_.Col(), grid_.ColSel()) - shown;
     QItemSelectionModel* selection = selectionModel();
     if (r1 >= r0 && c1 >= c0 && r1 >= 0 && c1 >= 0) {
         selection->select(QItemSelection(model_->index(r0, c0), model_->index(r1, c1)),
@@ -199,16 +215,21 @@ void FlexGridView::ApplySelection() {
     } else {
         selection->clearSelection();
     }
-    const QModelIndex current = model_->index(grid_.Row() - fr, grid_.Col() - fc);
-    selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-    const QModelIndex moving = model_->index(std::max(grid_.RowSel() - fr, 0), std::max(grid_.ColSel() - fc, 0));
+    selection->setCurrentIndex(IndexOf(grid_.Row(), grid_.Col()), QItemSelectionModel::NoUpdate);
+    const QModelIndex moving = IndexOf(std::max(grid_.RowSel(), fr), std::max(grid_.ColSel(), fc));
     if (moving.isValid()) scrollTo(moving);
 }
 
+QModelIndex FlexGridView::IndexOf(int row, int col) const {
+    return model_->index(row - grid_.FixedRows(), col - FirstShownCol(grid_));
+}
+
+// A fixed column cannot be chosen: a press there reaches the row's first
+// column that can.
 std::pair<int, int> FlexGridView::CellAt(const QPoint& pos) const {
     const QModelIndex index = indexAt(pos);
     if (!index.isValid()) return {-1, -1};
-    return {index.row() + grid_.FixedRows(), index.column() + grid_.FixedCols()};
+    return {index.row() + grid_.FixedRows(), std::max(index.column() + FirstShownCol(grid_), grid_.FixedCols())};
 }
 
 void FlexGridView::MoveTo(int row, int col, bool extend) {

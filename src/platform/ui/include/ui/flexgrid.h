@@ -181,6 +181,9 @@ public:
     ~FlexGridView() override;
 
     FlexGrid& Grid() { return grid_; }
+    // The table's index of a grid cell; invalid for the fixed rows, for
+    // column 0 of a grid with fixed columns, and outside the grid.
+    QModelIndex IndexOf(int row, int col) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
