@@ -32,7 +32,8 @@ using Reloj = std::chrono::steady_clock;
 
 double Segundos(Reloj::time_point desde) { return std::chrono::duration<double>(Reloj::now() - desde).count(); }
 
-// Every order blocked again, no action record left; false when the run
+// Every order blocked again, no action record left, and the write-ahead log
+// emptied, so that every run starts from the same file; false when the run
 // before did not leave exactly the orders and records it should have.
 bool Restablecer() {
     sqlite3* raw = Listado().Raw();
@@ -41,7 +42,7 @@ bool Restablecer() {
         RawCount(raw, "SELECT COUNT(*) FROM V_MV_CPTEACCIONES WHERE Tipo_accion = 'AO'") == kAutorizadas;
     RawExec(raw,
             "BEGIN IMMEDIATE; UPDATE V_MV_CPTE SET BLOQUEADA = 1, OBSERVACIONES = 'obs' WHERE TC = 'NP' AND "
-            "BLOQUEADA = 0; DELETE FROM V_MV_CPTEACCIONES; COMMIT");
+            "BLOQUEADA = 0; DELETE FROM V_MV_CPTEACCIONES; COMMIT; PRAGMA wal_checkpoint(TRUNCATE)");
     return completa;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -284,6 +285,57 @@ TEST_F(Adodb, AStatementRunAgainSeesTheDatabaseAsItIsNow) {
     EXPECT_EQ(columnas(), 3u);
     otra.Execute("DROP TABLE R");
     EXPECT_THROW(columnas(), vb::Error);
+}
+
+// Row-changing statements that differ only in their values share a compiled
+// form; what they store and match is what SQLite does with the text as
+// written, run here on a twin table through a plain connection.
+TEST_F(Adodb, RowChangesStoreAndMatchTheValuesAsWritten) {
+    const std::vector<std::string> sentencias = {
+        "INSERT INTO V (I, T, R, U) VALUES (7, 'a', 1, 'x')",
+        "INSERT INTO V (I, T, R, U) VALUES ('007', 007, '1.5', 12345678901234567890)",
+        "INSERT INTO V (I, T, R, U) VALUES ('O''Brien', 'NP  ', 2, '')",
+        "INSERT INTO V (I, T, R, U) VALUES (-5, '', 0.25, 9223372036854775807)",
+        "INSERT INTO V (I, T, R, U) VALUES (1 + 1, 'a' || 'b', (3), abs(-4))",
+        "UPDATE V SET T = 'z', U = 0 WHERE I = 7",
+        "UPDATE V SET R = R + 1 WHERE T = 'NP  ' OR I = '007'",
+        "UPDATE V SET U = 'y' WHERE I = ''",
+        "DELETE FROM V WHERE U = '' AND I <> 7",
+    };
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(db_.Dir().File("test.db").c_str(), &raw), SQLITE_OK);
+    auto volcado = [&](const std::string& tabla) {
+        std::vector<std::string> filas;
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(raw, ("SELECT quote(I), quote(T), quote(R), quote(U) FROM " + tabla + " ORDER BY rowid").c_str(),
+                           -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::string fila;
+            for (int c = 0; c < 4; ++c) fila += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c))) + "|";
+            filas.push_back(fila);
+        }
+        sqlite3_finalize(st);
+        return filas;
+    };
+    cn().Execute("CREATE TABLE V (I INT, T TEXT, R REAL, U)");
+    ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE W (I INT, T TEXT, R REAL, U)", nullptr, nullptr, nullptr), SQLITE_OK);
+    for (int vez = 0; vez < 2; ++vez) {
+        for (const std::string& sentencia : sentencias) {
+            SCOPED_TRACE(sentencia);
+            long filas = -1;
+            cn().Execute(sentencia, filas);
+            const std::string gemela = std::regex_replace(sentencia, std::regex("\\bV\\b"), "W");
+            ASSERT_EQ(sqlite3_exec(raw, gemela.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+            EXPECT_EQ(filas, sqlite3_changes(raw));
+            EXPECT_EQ(volcado("V"), volcado("W"));
+        }
+    }
+    EXPECT_EQ(volcado("V").size(), 8u);
+    sqlite3_close(raw);
+
+    // A statement SQLite refuses is reported as written.
+    const vb::Error error = ErrorOf([&] { cn().Execute("INSERT INTO V (I, T) VALUES (1,, 'b')"); });
+    EXPECT_NE(error.Description().find("near \",\""), std::string::npos) << error.Description();
 }
 
 TEST_F(Adodb, ClosedConnectionRaises3704AndRecordsIt) {

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <variant>
+#include <vector>
 
 #include "ascii.h"
 #include "engines.h"
@@ -174,6 +176,78 @@ bool Matches(const std::vector<vb::Variant>& restrictions, std::size_t index, st
     if (!r.IsText()) return true;
     const auto& text = std::get<std::string>(r.Get());
     return text.empty() || ascii::EqualsNoCase(text, value);
+}
+
+// ---- Statements that differ only in their values ------------------------------
+
+// A row-changing statement with its plain values as parameters: a text or a
+// whole number compared with "=" and the like, or an item of a VALUES list.
+// Statements that differ only in those values then share one compiled form.
+struct Shape {
+    std::string sql;
+    std::vector<std::variant<std::int64_t, std::string>> values;
+};
+
+bool IsComparison(std::string_view op) {
+    return op == "=" || op == "==" || op == "<>" || op == "!=" || op == "<" || op == "<=" || op == ">" ||
+           op == ">=";
+}
+
+// A whole number written in digits only, as SQLite reads it.
+std::optional<std::int64_t> WholeNumber(std::string_view text) {
+    if (text.empty() || text.size() > 18) return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// Nothing when no value can become a parameter, or the statement has
+// parameters of its own.
+std::optional<Shape> ShapeOf(const std::string& text) {
+    sql::Tokens tokens;
+    try {
+        tokens = sql::Tokenize(text);
+    } catch (const vb::Error&) {
+        return std::nullopt;  // the engine reports it as written
+    }
+    auto significant = [&](std::size_t i, int step) -> const sql::Token* {
+        for (i += step; i < tokens.size(); i += step) {
+            if (!tokens[i].IsTrivia()) return &tokens[i];
+        }
+        return nullptr;
+    };
+    Shape shape;
+    int depth = 0;
+    int itemDepth = -1;  // the depth of a VALUES list's items
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const sql::Token& t = tokens[i];
+        if (t.Is(sql::TokenKind::Parameter)) return std::nullopt;
+        std::optional<std::variant<std::int64_t, std::string>> value;
+        if (t.Is(sql::TokenKind::String) || t.Is(sql::TokenKind::Number)) {
+            const sql::Token* before = significant(i, -1);
+            const sql::Token* after = significant(i, +1);
+            const bool compared = before && before->Is(sql::TokenKind::Operator) && IsComparison(before->text);
+            const bool item = depth == itemDepth && before &&
+                              (before->Is(sql::TokenKind::LParen) || before->Is(sql::TokenKind::Comma)) && after &&
+                              (after->Is(sql::TokenKind::RParen) || after->Is(sql::TokenKind::Comma));
+            if (compared || item) {
+                if (t.Is(sql::TokenKind::String)) value = sql::LiteralValue(t);
+                else if (const auto number = WholeNumber(t.text)) value = *number;
+            }
+        }
+        if (value) {
+            shape.values.push_back(std::move(*value));
+            shape.sql += "?" + std::to_string(shape.values.size());
+        } else {
+            shape.sql += t.text;
+        }
+        if (t.Is(sql::TokenKind::LParen)) ++depth;
+        if (t.Is(sql::TokenKind::RParen)) --depth;
+        if (t.IsWord("VALUES")) itemDepth = depth + 1;
+    }
+    if (shape.values.empty()) return std::nullopt;
+    return shape;
 }
 
 // ---- The engine -----------------------------------------------------------------
@@ -371,7 +445,9 @@ private:
             state.schemaChanged = true;
             ForgetSchema();  // the statement may change what adapted texts depend on
         }
-        Statement st = Take(step.sql);
+        std::optional<Shape> shape = step.changesRows && !step.changesSchema ? ShapeOf(step.sql) : std::nullopt;
+        Statement st = shape ? TakeShaped(shape, step.sql) : Take(step.sql);
+        const std::string& key = shape ? shape->sql : step.sql;
         if (!st) return;  // only a comment
         if (sqlite3_column_count(st.get()) > 0 && state.out && !state.haveResult) {
             Collect(st.get(), *state.out);
@@ -381,7 +457,43 @@ private:
             }
         }
         if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
-        if (!step.changesSchema) Keep(step.sql, std::move(st));
+        if (!step.changesSchema) Keep(key, std::move(st));
+    }
+
+    // The statement with its values as parameters; when that form does not
+    // compile (a value where SQLite takes no parameter), the text as written,
+    // which reports its own error.
+    Statement TakeShaped(std::optional<Shape>& shape, const std::string& written) {
+        Statement st;
+        if (auto it = kept_.find(shape->sql); it != kept_.end()) {
+            st = std::move(it->second);
+            kept_.erase(it);
+        } else {
+            sqlite3_stmt* raw = nullptr;
+            const char* tail = nullptr;
+            const int limit = sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
+            if (static_cast<int>(shape->values.size()) <= limit &&
+                sqlite3_prepare_v2(db_, shape->sql.c_str(), static_cast<int>(shape->sql.size()) + 1, &raw, &tail) ==
+                    SQLITE_OK &&
+                raw && tail && !*tail) {
+                st.reset(raw);
+            } else {
+                sqlite3_finalize(raw);
+                shape.reset();
+                return Take(written);
+            }
+        }
+        int index = 0;
+        for (const auto& value : shape->values) {
+            ++index;
+            if (const auto* number = std::get_if<std::int64_t>(&value)) {
+                sqlite3_bind_int64(st.get(), index, *number);
+            } else {
+                const std::string& text = std::get<std::string>(value);
+                sqlite3_bind_text(st.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            }
+        }
+        return st;
     }
 
     // A statement run before is stepped again rather than compiled again (a
