@@ -268,11 +268,13 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         EXPECT_EQ(numero(Sentencias(lote)[1]), "40001");
     }
     {
-        SCOPED_TRACE("a later row on a fresh object");
+        SCOPED_TRACE("a later row on a fresh object takes a number of its own, then keeps it");
         authorization::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}, {"A2", "1", "5"}});
         Asiento fila2{.nro = "00000099", .soloRegistro = 2};
-        EXPECT_EQ(numero(Genera(cmn, *g, fila2)), "0");
+        EXPECT_EQ(numero(Genera(cmn, *g, fila2)), "40002");
+        Asiento otraVez{.nro = "00000099", .soloRegistro = 2, .secuencia = 3};
+        EXPECT_EQ(numero(Genera(cmn, *g, otraVez)), "40002");
     }
 }
 

@@ -318,7 +318,8 @@ std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroA
 namespace authorization {
 
 // Row 1 starts a document booked row by row, later rows go on under its
-// number; a whole grid counts up from the number kept.
+// number (or take one, when the object has none yet: never entry 0); a whole
+// grid counts up from the number kept.
 std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC,
                                             std::string& Suc, std::string& Nro, std::string& Letra,
                                             std::string& Fecha, bool& EsDebito, int TipoMov, long SoloRegistro,
@@ -326,7 +327,7 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
     using posting::detail::NumeroAsiento;
     int secuenciaPropia = 1;
     const NumeroAsiento numero = SoloRegistro == 0   ? NumeroAsiento::Siguiente
-                                 : SoloRegistro == 1 ? NumeroAsiento::Nuevo
+                                 : SoloRegistro == 1 || NroAsientoStock_ == 0 ? NumeroAsiento::Nuevo
                                                      : NumeroAsiento::Mismo;
     return posting::detail::ArmaAsientoStock(*this, NroAsientoStock_, numero, Grid, eMotivoStock, TC, Suc, Nro, Letra,
                                              Fecha, EsDebito, TipoMov, SoloRegistro,
