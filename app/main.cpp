@@ -1,8 +1,8 @@
 // Program entry point: Qt's own texts in Spanish, the regional settings from
 // the system locale, the command line handed to the session start-up, and the
-// main window. The
-// window's load starts the session (which ends the process when no
-// connection opens) and loads the list; leaving the window ends the program.
+// main window. The window's load starts the session (which ends the process
+// when no connection opens) and loads the list; leaving the window ends the
+// program.
 #include <QApplication>
 #include <QLocale>
 

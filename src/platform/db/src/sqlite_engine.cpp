@@ -183,9 +183,11 @@ bool Matches(const std::vector<vb::Variant>& restrictions, std::size_t index, st
 // A row-changing statement with its plain values as parameters: a text or a
 // whole number compared with "=" and the like, or an item of a VALUES list.
 // Statements that differ only in those values then share one compiled form.
+using ShapeValue = std::variant<std::int64_t, std::string>;
+
 struct Shape {
     std::string sql;
-    std::vector<std::variant<std::int64_t, std::string>> values;
+    std::vector<ShapeValue> values;
 };
 
 bool IsComparison(std::string_view op) {
@@ -223,7 +225,7 @@ std::optional<Shape> ShapeOf(const std::string& text) {
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const sql::Token& t = tokens[i];
         if (t.Is(sql::TokenKind::Parameter)) return std::nullopt;
-        std::optional<std::variant<std::int64_t, std::string>> value;
+        std::optional<ShapeValue> value;
         if (t.Is(sql::TokenKind::String) || t.Is(sql::TokenKind::Number)) {
             const sql::Token* before = significant(i, -1);
             const sql::Token* after = significant(i, +1);
@@ -464,47 +466,53 @@ private:
     // compile (a value where SQLite takes no parameter), the text as written,
     // which reports its own error.
     Statement TakeShaped(std::optional<Shape>& shape, const std::string& written) {
-        Statement st;
-        if (auto it = kept_.find(shape->sql); it != kept_.end()) {
-            st = std::move(it->second);
-            kept_.erase(it);
-        } else {
-            sqlite3_stmt* raw = nullptr;
-            const char* tail = nullptr;
-            const int limit = sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
-            if (static_cast<int>(shape->values.size()) <= limit &&
-                sqlite3_prepare_v2(db_, shape->sql.c_str(), static_cast<int>(shape->sql.size()) + 1, &raw, &tail) ==
-                    SQLITE_OK &&
-                raw && tail && !*tail) {
-                st.reset(raw);
-            } else {
-                sqlite3_finalize(raw);
-                shape.reset();
-                return Take(written);
-            }
+        Statement st = Kept(shape->sql);
+        const int limit = sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
+        if (!st && static_cast<int>(shape->values.size()) <= limit) st = PrepareQuietly(shape->sql);
+        if (!st) {
+            shape.reset();
+            return Take(written);
         }
-        int index = 0;
-        for (const auto& value : shape->values) {
-            ++index;
-            if (const auto* number = std::get_if<std::int64_t>(&value)) {
-                sqlite3_bind_int64(st.get(), index, *number);
-            } else {
-                const std::string& text = std::get<std::string>(value);
-                sqlite3_bind_text(st.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-            }
-        }
+        Bind(st.get(), shape->values);
         return st;
     }
 
     // A statement run before is stepped again rather than compiled again (a
     // page, a count); one that failed is finalized, never kept.
     Statement Take(const std::string& sql) {
-        if (auto it = kept_.find(sql); it != kept_.end()) {
-            Statement st = std::move(it->second);
-            kept_.erase(it);
-            return st;
+        Statement st = Kept(sql);
+        return st ? std::move(st) : Prepare(sql);
+    }
+
+    Statement Kept(const std::string& sql) {
+        const auto it = kept_.find(sql);
+        if (it == kept_.end()) return {};
+        Statement st = std::move(it->second);
+        kept_.erase(it);
+        return st;
+    }
+
+    // One whole statement compiled, or nothing when it does not compile.
+    Statement PrepareQuietly(const std::string& sql) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail);
+        Statement st(raw);
+        if (rc != SQLITE_OK || !tail || *tail) return {};
+        return st;
+    }
+
+    static void Bind(sqlite3_stmt* st, const std::vector<ShapeValue>& values) {
+        int index = 0;
+        for (const auto& value : values) {
+            ++index;
+            if (const auto* number = std::get_if<std::int64_t>(&value)) {
+                sqlite3_bind_int64(st, index, *number);
+            } else {
+                const std::string& text = std::get<std::string>(value);
+                sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            }
         }
-        return Prepare(sql);
     }
 
     void Keep(const std::string& sql, Statement st) {

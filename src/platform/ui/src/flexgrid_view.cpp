@@ -69,7 +69,7 @@ public:
         if (!index.isValid()) return {};
         const int row = index.row() + grid_.FixedRows();
         const int col = index.column() + FirstShownCol(grid_);
-        if (role == Qt::BackgroundRole && col < grid_.FixedCols() && grid_.CellBackColorAt(row, col) == 0) {
+        if (role == Qt::BackgroundRole && Fixed(index) && grid_.CellBackColorAt(row, col) == 0) {
             return QGuiApplication::palette().button();  // a fixed column looks as the titles do
         }
         return CellData(row, col, role);
@@ -77,7 +77,7 @@ public:
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid()) return Qt::NoItemFlags;
-        if (index.column() + FirstShownCol(grid_) < grid_.FixedCols()) return Qt::ItemIsEnabled;
+        if (Fixed(index)) return Qt::ItemIsEnabled;
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     }
 
@@ -108,6 +108,9 @@ public:
     }
 
 private:
+    // A fixed column after the row titles: shown, never chosen.
+    bool Fixed(const QModelIndex& index) const { return index.column() + FirstShownCol(grid_) < grid_.FixedCols(); }
+
     QVariant CellData(int row, int col, int role) const {
         if (row < 0 || row >= grid_.Rows() || col < 0 || col >= grid_.Cols()) return {};
         switch (role) {
