@@ -1,6 +1,6 @@
 // The common-documents class: the configuration it reads when created and
 // the action-log statement it writes.
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,8 @@
 
 namespace authorization {
 namespace {
+
+using documents::ClsCmnCptes;
 
 class CmnCptesTest : public testing::GridDbTest {
 protected:

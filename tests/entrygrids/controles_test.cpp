@@ -153,9 +153,9 @@ TEST_F(ControlesTest, RepeatedCodes) {
         {"blank code finds the entry row", "  ", 0, true, 6},
         {"ignored row beyond the grid skips nothing", "X", 99, true, 3},
     };
-    using Metodo = bool (authorization::ClsCmnCptes::*)(ui::FlexGrid&, const std::string&, long, long*);
-    for (Metodo metodo : {&authorization::ClsCmnCptes::TareaRepetida, &authorization::ClsCmnCptes::ArticuloRepetido,
-                          &authorization::ClsCmnCptes::OtrosConceptosRepetidos}) {
+    using Metodo = bool (documents::ClsCmnCptes::*)(ui::FlexGrid&, const std::string&, long, long*);
+    for (Metodo metodo : {&documents::ClsCmnCptes::TareaRepetida, &documents::ClsCmnCptes::ArticuloRepetido,
+                          &documents::ClsCmnCptes::OtrosConceptosRepetidos}) {
         for (const Caso& caso : casos) {
             SCOPED_TRACE(caso.nombre);
             long fila = -7;

@@ -87,8 +87,8 @@ long GridsTest::Ancho(const std::string& texto) const {
 
 long GridsTest::W(int n) const { return n == 0 ? 0 : Ancho(std::string(static_cast<std::size_t>(n), 'X')); }
 
-authorization::ClsCmnCptes& GridsTest::Cmn() {
-    if (!cmn_) cmn_ = std::make_unique<authorization::ClsCmnCptes>();
+documents::ClsCmnCptes& GridsTest::Cmn() {
+    if (!cmn_) cmn_ = std::make_unique<documents::ClsCmnCptes>();
     return *cmn_;
 }
 

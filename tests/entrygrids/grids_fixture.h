@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "foundation/db_dll.h"
 #include "support.h"
 #include "ui/flexgrid.h"
@@ -40,7 +40,7 @@ protected:
     long Ancho(const std::string& texto) const;
 
     // The common-documents object, created on first use (it reads the configuration).
-    authorization::ClsCmnCptes& Cmn();
+    documents::ClsCmnCptes& Cmn();
 
     // A grid of `cols` columns with `filas` rows, column 0 of row i holding codigos[i-1].
     static void Llena(ui::FlexGrid& g, const std::vector<std::string>& codigos, int cols = 8);
@@ -56,7 +56,7 @@ protected:
 private:
     struct Sesion;
     std::unique_ptr<Sesion> sesion_;
-    std::unique_ptr<authorization::ClsCmnCptes> cmn_;
+    std::unique_ptr<documents::ClsCmnCptes> cmn_;
 };
 
 }  // namespace entrygrids::testing

@@ -76,7 +76,8 @@ TEST_F(IniciaSesionTest, ACommandLineConnectsWithoutTheDialog) {
     EXPECT_EQ(gConexionODBC, "DSN=" + DbPath() + "; UID=ana; PWD=");
     EXPECT_EQ(db.gCnn.DefaultDatabase(), DbPath());
 
-    // The set-up after connecting.
+    // The set-up after connecting; the lookup service takes the session's settings.
+    EXPECT_EQ(gRutaMascaraConsultas, Home() + "consultas.tsm");
     const lookup::Lib_ClsCons3& consultas = lookup::gConsultas();
     EXPECT_EQ(consultas.gConnString, db.gConnString);
     EXPECT_TRUE(consultas.gUsarMascarasConsultas);

@@ -4,13 +4,13 @@
 #include <QTreeWidget>
 #include <QWidget>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "lookup/frm_cons_comprobantes.h"
 #include "lookup_fixture.h"
 #include "support.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 namespace {
 
 using lookup::FrmConsComprobantes;
@@ -296,6 +296,6 @@ TEST_F(RelacionesTest, AFailedQueryReachesTheCaller) {
 }
 
 }  // namespace
-}  // namespace authorization
+}  // namespace documents
 
 #include "cls_cmn_cptes_consultas_test.moc"

@@ -54,8 +54,8 @@ void LotesTest::Saldo(const std::string& deposito, const std::string& articulo, 
         Literal(lote) + ", " + foundation::SqlText(unidadBase) + ", " + (saldo ? *saldo : "NULL") + ")");
 }
 
-authorization::ClsCmnCptes& LotesTest::Cmn() {
-    if (!cmn_) cmn_ = std::make_unique<authorization::ClsCmnCptes>();
+documents::ClsCmnCptes& LotesTest::Cmn() {
+    if (!cmn_) cmn_ = std::make_unique<documents::ClsCmnCptes>();
     return *cmn_;
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "foundation/db_dll.h"
 #include "support.h"
 #include "ui/flexgrid.h"
@@ -40,7 +40,7 @@ protected:
     void Saldo(const std::string& deposito, const std::string& articulo, const Opcional& posicion,
                const Opcional& lote, const std::string& unidadBase, const Opcional& saldo) const;
 
-    authorization::ClsCmnCptes& Cmn();
+    documents::ClsCmnCptes& Cmn();
     // The boxes of one kind the operator was shown.
     std::vector<ui::RecordedBox> Cajas(const std::string& tipo) const;
 
@@ -51,7 +51,7 @@ protected:
     testsupport::TempDir home_;
     testsupport::ScopedEnv homeEnv_{"TARVOLIN_HOME", home_.Path().string()};
     ui::ScriptedOperator operator_;
-    std::unique_ptr<authorization::ClsCmnCptes> cmn_;
+    std::unique_ptr<documents::ClsCmnCptes> cmn_;
 };
 
 }  // namespace lots::testing

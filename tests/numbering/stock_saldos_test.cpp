@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "foundation/configuracion.h"
 #include "numbering/stock.h"
 #include "stock_fixture.h"
@@ -120,7 +120,7 @@ TEST_F(PendienteTest, LinesLessMovementsNeverBelowZero) {
         {"Null quantities", "NULL", "NULL", 0},
         {"nothing moved yet, Null movement", "2.5", "NULL", 2.5},
     };
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     for (const CasoPendiente& caso : casos) {
         SCOPED_TRACE(caso.nombre);
         Run("DELETE FROM VT_V_MV_CPTEINSUMOS_CONS2");
@@ -133,7 +133,7 @@ TEST_F(PendienteTest, LinesLessMovementsNeverBelowZero) {
 
 TEST_F(PendienteTest, TheTypeGoesIntoBothStatementsAsPassed) {
     Fila("VT_V_MV_CPTEINSUMOS_CONS2", "RM", "10");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     TakeStatements();
     EXPECT_DOUBLE_EQ(cmn.CantRepartoPend("RM  ", "0001-00000001", " ART"), 10);
     const std::string filtro =
@@ -146,7 +146,7 @@ TEST_F(PendienteTest, TheTypeGoesIntoBothStatementsAsPassed) {
 
 TEST_F(PendienteTest, AFailureReachesTheCaller) {
     Run("DROP TABLE VT_V_MV_Stock_Cons");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     operator_.AnswerMsgBox(ui::vbAbort);  // AbrirRecordset reports it first
     EXPECT_NE(testsupport::ErrorNumberOf([&] { cmn.CantRepartoPend("RM", "0001-00000001", "ART"); }), 0);
     ASSERT_EQ(operator_.Shown().size(), 1u);

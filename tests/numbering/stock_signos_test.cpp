@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "stock_fixture.h"
 
 namespace numbering {
@@ -56,7 +56,7 @@ TEST_F(SignosTest, RowDecidesFirstThenTheCodeLists) {
         {"VAT: padded credit note matches no list entry", "NC", "NULL", "NULL", "NC  ", true, 1},
         {"VAT ignores ES", "NP", "'S'", "NULL", "NP", true, 1},
     };
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     for (const CasoSigno& caso : casos) {
         SCOPED_TRACE(caso.nombre);
         Run("DELETE FROM V_TA_CPTE");
@@ -68,14 +68,14 @@ TEST_F(SignosTest, RowDecidesFirstThenTheCodeLists) {
 
 TEST_F(SignosTest, TheTypeIsLookedUpTrimmedAndFitted) {
     Tipo("RM  ", "'S'", "NULL");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     EXPECT_EQ(cmn.ObtieneSignoComprobante(" RM "), -1);
     EXPECT_EQ(TakeStatements().back(), "SELECT * FROM V_TA_CPTE WHERE CODIGO='RM  '");
 }
 
 TEST_F(SignosTest, AMissingTypeIsReportedOncePerCallAndGivesZero) {
     Tipo("FC", "'S'", "-1");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     for (bool libroIVA : {false, true}) {
         operator_.ClearShown();
         operator_.AnswerMsgBox(ui::vbOK);
@@ -90,7 +90,7 @@ TEST_F(SignosTest, AMissingTypeIsReportedOncePerCallAndGivesZero) {
 
 TEST_F(SignosTest, ASignThatIsNotANumberGoesToTheErrorRoutine) {
     Tipo("FC", "NULL", "'abc'");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     operator_.AnswerMsgBox(ui::vbAbort);
     EXPECT_EQ(cmn.ObtieneSignoComprobante("FC", true), 0);
     ASSERT_EQ(operator_.Shown().size(), 1u);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/columnas.h"
 #include "posteo_fixture.h"
 #include "vb/conv.h"
@@ -44,7 +44,7 @@ class AsientoTest : public PosteoTest {
 protected:
     AsientoTest() { Configura("AsientosXStock", "SI"); }
 
-    std::string Genera(authorization::ClsCmnCptes& cmn, ui::FlexGrid& g, Asiento& a) {
+    std::string Genera(documents::ClsCmnCptes& cmn, ui::FlexGrid& g, Asiento& a) {
         return cmn.GeneraAsientoStock(g, a.motivo, a.tc, a.suc, a.nro, a.letra, a.fecha, a.esDebito, a.tipoMov,
                                       a.soloRegistro, &a.secuencia);
     }
@@ -71,7 +71,7 @@ protected:
 
 TEST_F(AsientoTest, TheSwitchOffBuildsNothingAndTouchesNothing) {
     Configura("AsientosXStock", "no");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     auto g = GrillaCostos({{"A1", "2", "10"}});
     Asiento a;
     EXPECT_EQ(Genera(cmn, *g, a), "");
@@ -82,7 +82,7 @@ TEST_F(AsientoTest, TheSwitchOffBuildsNothingAndTouchesNothing) {
 
 TEST_F(AsientoTest, TwoAccountsWithANegativeAmount) {
     Ejecuta("INSERT INTO V_MA_ARTICULOS (IDARTICULO, cuentacontableC) VALUES ('B1', '1.1.02')");
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     // A1 (1.1.01) 100; A2 and B1 (1.1.02) -50 + 20; A3 has no account.
     auto g = GrillaCostos({{"A1", "10", "10"}, {"A2", "-10", "5"}, {"A3", "4", "100"}, {"B1", "2", "10"}});
     Asiento a{.secuencia = 5};
@@ -141,7 +141,7 @@ TEST_F(AsientoTest, TheEntryTypeDecidesTheMotiveAndTheSide) {
     };
     for (const CasoLado& caso : casos) {
         SCOPED_TRACE(caso.nombre);
-        authorization::ClsCmnCptes cmn;
+        documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}}, caso.grilla);
         Asiento a{.motivo = caso.motivo, .tc = caso.tc, .tipoMov = caso.tipoMov};
         const std::vector<std::string> lineas = Lineas(Genera(cmn, *g, a));
@@ -165,7 +165,7 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocument) {
     };
     for (const Caso& caso : std::vector<Caso>{{"FC", "D"}, {"NC", "H"}, {"FCC", ""}, {"RM", ""}}) {
         SCOPED_TRACE(caso.tc);
-        authorization::ClsCmnCptes cmn;
+        documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "3", "10"}});
         Asiento a{.motivo = "MV1", .tc = caso.tc, .tipoMov = 99};
         const std::string resultado = Genera(cmn, *g, a);
@@ -192,7 +192,7 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocument) {
 }
 
 TEST_F(AsientoTest, AmountsAllZeroBuildNothingButStillUseTheirSequenceNumbers) {
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     auto g = GrillaCostos({{"A1", "0", "10"}, {"A2", "3", "0"}});
     Asiento a{.secuencia = 4};
     EXPECT_EQ(Genera(cmn, *g, a), "");
@@ -200,14 +200,14 @@ TEST_F(AsientoTest, AmountsAllZeroBuildNothingButStillUseTheirSequenceNumbers) {
 }
 
 TEST_F(AsientoTest, CodesDifferingOnlyInCaseAreOneArticle) {
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     auto g = GrillaCostos({{"A1", "1", "10"}, {"a1", "2", "10"}});
     Asiento a;
     EXPECT_EQ(Lineas(Genera(cmn, *g, a)), (std::vector<std::string>{"5.1.01 H 30 1", "1.1.01 D 30 2"}));
 }
 
 TEST_F(AsientoTest, NoRegisterTypeOrADocumentAlreadyBookedBuildNothing) {
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     auto g = GrillaCostos({{"A1", "1", "10"}});
     Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES WHERE TC = 'AJ0'");
     Asiento sinRegistro{.tc = "AJ0"};
@@ -231,7 +231,7 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
     };
     {
         SCOPED_TRACE("whole-grid calls: counted up, never below the database's next number");
-        authorization::ClsCmnCptes cmn;
+        documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}});
         Asiento primero;
         EXPECT_EQ(numero(Genera(cmn, *g, primero)), "32768");  // past 16 bits
@@ -244,7 +244,7 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
     }
     {
         SCOPED_TRACE("row by row: row 1 reads, later rows reuse, existing lines grow");
-        authorization::ClsCmnCptes cmn;
+        documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}, {"A1", "2", "10"}, {"A2", "1", "5"}});
         Asiento fila1{.soloRegistro = 1};
         std::string lote = Genera(cmn, *g, fila1);
@@ -269,7 +269,7 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
     }
     {
         SCOPED_TRACE("a later row on a fresh object takes a number of its own, then keeps it");
-        authorization::ClsCmnCptes cmn;
+        documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}, {"A2", "1", "5"}});
         Asiento fila2{.nro = "00000099", .soloRegistro = 2};
         EXPECT_EQ(numero(Genera(cmn, *g, fila2)), "40002");

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/columnas.h"
 #include "posteo_fixture.h"
 #include "vb/text.h"
@@ -149,7 +149,7 @@ TEST_F(InsumosTest, ThePEDocumentAndItsNumberAreRecordedAtOnce) {
 }
 
 TEST_F(InsumosTest, WithoutABatchTheNumberIsRecordedAtOnce) {
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     auto g = Grilla(1);
     Linea(*g, 1, "A2", "3");
     bool hayError = false;

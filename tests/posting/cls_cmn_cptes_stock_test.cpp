@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/columnas.h"
 #include "helpers/helpers.h"
 #include "posteo_fixture.h"
@@ -439,7 +439,7 @@ TEST_F(ActualizaStockTest, InBatchModeTheDocumentsEntryTypeChoosesTheMotive) {
 }
 
 TEST_F(ActualizaStockTest, TheProgressNoticeIsClosedWhateverHappens) {
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     auto g = Grilla(1);
     Linea(*g, 1, "A1", "1");
     for (const std::string complemento : {"0", "x"}) {

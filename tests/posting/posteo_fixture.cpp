@@ -121,9 +121,9 @@ PosteoTest::~PosteoTest() {
     foundation::gUsuarioLogeado = usuario_;
 }
 
-void PosteoTest::Postea(ui::FlexGrid& g, Llamada& c, authorization::ClsCmnCptes* cmn) {
-    authorization::ClsCmnCptes propio;
-    authorization::ClsCmnCptes& objeto = cmn != nullptr ? *cmn : propio;
+void PosteoTest::Postea(ui::FlexGrid& g, Llamada& c, documents::ClsCmnCptes* cmn) {
+    documents::ClsCmnCptes propio;
+    documents::ClsCmnCptes& objeto = cmn != nullptr ? *cmn : propio;
     objeto.ActualizaStock(g, c.tc, c.numero, c.complemento, c.fecha, &c.deposito, &c.destino, &c.motivo, &c.tcOrigen,
                           &c.cpteOrigen, c.transferencia, c.cuenta, c.lote, &c.sql, &c.hayError, c.tecnico,
                           c.loteFijo, c.aduana, c.loteOrigen, c.signoRemota, false, c.vendedor);

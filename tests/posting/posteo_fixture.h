@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "foundation/db_dll.h"
 #include "support.h"
 #include "ui/flexgrid.h"
@@ -82,7 +82,7 @@ protected:
                const std::vector<std::pair<int, std::string>>& celdas = {});
 
     // Posts the grid with a fresh ClsCmnCptes (or the one given).
-    void Postea(ui::FlexGrid& g, Llamada& c, authorization::ClsCmnCptes* cmn = nullptr);
+    void Postea(ui::FlexGrid& g, Llamada& c, documents::ClsCmnCptes* cmn = nullptr);
 
     foundation::DB_Dll& db_;
     testsupport::TempDir home_;

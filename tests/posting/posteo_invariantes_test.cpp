@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/columnas.h"
 #include "helpers/helpers.h"
 #include "posteo_fixture.h"
@@ -77,7 +77,7 @@ protected:
     }
 
     // Posts the grid and, in batch mode, runs the batch.
-    void PosteaYGraba(ui::FlexGrid& g, Llamada& c, authorization::ClsCmnCptes* cmn = nullptr) {
+    void PosteaYGraba(ui::FlexGrid& g, Llamada& c, documents::ClsCmnCptes* cmn = nullptr) {
         Postea(g, c, cmn);
         ASSERT_FALSE(c.hayError);
         if (!c.lote) return;
@@ -317,7 +317,7 @@ TEST_F(AsientosInvariantesTest, EachDocumentHasItsOwnEntryNumberAndItsLinesNever
         SCOPED_TRACE(caso.nombre);
         Ejecuta("DELETE FROM MV_ASIENTOS");
         Ejecuta("DELETE FROM V_MV_STOCK");
-        authorization::ClsCmnCptes cmn;
+        documents::ClsCmnCptes cmn;
         int numero = 20;
         for (const Cpte& d : caso.documentos) {
             auto g = Documento(d.primeraVacia);
@@ -349,7 +349,7 @@ TEST_F(AsientosInvariantesTest, AnEntryNumberBookedByAnotherStationIsNeverReused
         "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '00000001', 'A', 'X', 'D', 1, "
         "MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS";
 
-    authorization::ClsCmnCptes cmn;
+    documents::ClsCmnCptes cmn;
     Llamada primero{.tc = "RM", .numero = "000100000020X"};
     PosteaYGraba(*Documento(false), primero, &cmn);
     Ejecuta(otraEstacion);
@@ -364,8 +364,8 @@ TEST_F(AsientosInvariantesTest, AnEntryNumberBookedByAnotherStationIsNeverReused
 
     // Two batches built before either runs take one number: the second to run fails
     // whole, with a message, and writes nothing.
-    authorization::ClsCmnCptes estacionA;
-    authorization::ClsCmnCptes estacionB;
+    documents::ClsCmnCptes estacionA;
+    documents::ClsCmnCptes estacionB;
     Llamada a{.tc = "RM", .numero = "000100000030X", .lote = true};
     Llamada b{.tc = "RM", .numero = "000100000031X", .lote = true};
     Postea(*Documento(false), a, &estacionA);

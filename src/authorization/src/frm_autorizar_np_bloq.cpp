@@ -269,8 +269,8 @@ bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
     return ventana == &control ? control.isVisible() : control.isVisibleTo(ventana);
 }
 
-ClsCmnCptes& FrmAutorizarNPBloq::CmnCptes() {
-    if (!cmnCptes_) cmnCptes_ = std::make_unique<ClsCmnCptes>();
+documents::ClsCmnCptes& FrmAutorizarNPBloq::CmnCptes() {
+    if (!cmnCptes_) cmnCptes_ = std::make_unique<documents::ClsCmnCptes>();
     return *cmnCptes_;
 }
 

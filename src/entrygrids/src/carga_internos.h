@@ -11,7 +11,7 @@ class Recordset;
 namespace ui {
 class FlexGrid;
 }
-namespace authorization {
+namespace documents {
 class ClsCmnCptes;
 }
 
@@ -19,7 +19,7 @@ namespace entrygrids::detail {
 
 // What the loader's frame has set up for its article lines.
 struct CargaArticulos {
-    authorization::ClsCmnCptes& cmn;
+    documents::ClsCmnCptes& cmn;
     const std::string& TC;
     const std::string& SucNroLetra;
     bool compras;                      // the purchase views were read

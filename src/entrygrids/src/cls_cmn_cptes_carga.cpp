@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "carga_internos.h"
 #include "db/adodb.h"
 #include "entrygrids/columnas.h"
@@ -18,7 +18,7 @@
 #include "vb/text.h"
 #include "vb/variant.h"
 
-namespace authorization {
+namespace documents {
 
 using namespace entrygrids;
 using entrygrids::detail::Procedimiento;
@@ -151,4 +151,4 @@ void ClsCmnCptes::AsignarDatosComprobante(const std::string& TC, const std::stri
     }
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "carga_internos.h"
 #include "db/adodb.h"
 #include "entrygrids/columnas.h"

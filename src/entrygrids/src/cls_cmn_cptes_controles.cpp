@@ -1,6 +1,6 @@
 // Checks over the detail grids: the printed form's line limit, the item
 // counts, repeated codes and fractional numbers.
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/adodb.h"
 #include "entrygrids/columnas.h"
 #include "foundation/db_dll.h"
@@ -13,7 +13,7 @@
 #include "vb/text.h"
 #include "vb/variant.h"
 
-namespace authorization {
+namespace documents {
 
 using entrygrids::detail::CuentaLineas;
 using entrygrids::detail::Procedimiento;
@@ -132,4 +132,4 @@ bool ClsCmnCptes::NumeroEsFraccion(const vb::Variant& Numero) {
     return valor - vb::Round(valor) != 0;
 }
 
-}  // namespace authorization
+}  // namespace documents

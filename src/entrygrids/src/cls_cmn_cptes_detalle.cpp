@@ -1,5 +1,5 @@
 // The current line's detail in the host form's status bar.
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/columnas.h"
 #include "helpers/helpers.h"
 #include "ui/flexgrid.h"
@@ -8,7 +8,7 @@
 #include "vb/steps.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 namespace {
 
@@ -46,4 +46,4 @@ void ClsCmnCptes::MuestraDetalleArticulos(ui::FlexGrid& MSFlexGrid2, ui::StatusB
     });
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -6,7 +6,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/adodb.h"
 #include "entrygrids/columnas.h"
 #include "entrygrids/edicion.h"
@@ -19,7 +19,7 @@
 #include "vb/error.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 using namespace entrygrids;
 
@@ -278,7 +278,7 @@ void AsignaDeTabla(QLineEdit& caja, const std::array<Vinculo, N>& tabla, long co
 
 }  // namespace
 
-}  // namespace authorization
+}  // namespace documents
 
 namespace entrygrids {
 
@@ -288,7 +288,7 @@ int MaxLength(const QLineEdit& caja) { return caja.maxLength() >= kSinLimite ? 0
 
 }  // namespace entrygrids
 
-namespace authorization {
+namespace documents {
 
 void ClsCmnCptes::InicializaGrids(ui::FlexGrid* MSFlexGrid1, ui::FlexGrid* MSFlexGrid2, ui::FlexGrid* MSFlexGrid3,
                                   QLineEdit* TxtEdit, QLineEdit* txtEdit2, QLineEdit* txtEdit3, QWidget& Obj,
@@ -351,4 +351,4 @@ void ClsCmnCptes::TextPropiedades(QLineEdit& Texto, long Columna) {
     }
 }
 
-}  // namespace authorization
+}  // namespace documents

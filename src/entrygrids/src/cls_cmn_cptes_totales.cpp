@@ -2,7 +2,7 @@
 // painting of a grid's rows and columns.
 #include <QTabWidget>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"
 #include "foundation/db_dll.h"
@@ -14,7 +14,7 @@
 #include "vb/steps.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 using namespace entrygrids;
 using entrygrids::detail::CuentaLineas;
@@ -153,4 +153,4 @@ void ClsCmnCptes::PintarColuma(long Columna, ui::FlexGrid& MsFlexGrid, std::opti
     vb::IgnoreErrors([&] { MsFlexGrid.SetRow(filaPrevia); });
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -12,7 +12,6 @@
 #include "foundation/db_dll.h"
 #include "foundation/db_dll_connection.h"
 #include "helpers/helpers.h"
-#include "lookup/lib_clscons3.h"
 #include "ui/msgbox.h"
 #include "vb/conv.h"
 #include "vb/steps.h"
@@ -27,6 +26,7 @@ std::string gMenu;
 std::string gUsuarioLogeado;
 std::string gCaja;
 std::string gConexionODBC;
+std::string gRutaMascaraConsultas;
 std::int32_t gColorLetra = 0;
 std::int32_t gColorFondo = 0xFFFFFF;
 
@@ -208,15 +208,9 @@ void IniciaSesion(bool& UsarIni, std::string& LineaComando, std::string& CadenaC
     // Set-up after connecting.
     Etapa({[&] { helpers::gEntorno().IniciaEntorno(RutaApp); }});
     Etapa({
+        [&] { gRutaMascaraConsultas = RutaApp + kArchivoConsultas; },
         [&] {
-            lookup::Lib_ClsCons3& consultas = lookup::gConsultas();
-            consultas.gConnString = db.gConnString;
-            consultas.gUsarMascarasConsultas = true;
-            consultas.gRutaMascaraConsultas = RutaApp + kArchivoConsultas;
-        },
-        [&] {
-            const std::string ruta = lookup::gConsultas().gRutaMascaraConsultas;
-            if (!std::filesystem::exists(ruta)) CreaArchivoConsultas(ruta);
+            if (!std::filesystem::exists(gRutaMascaraConsultas)) CreaArchivoConsultas(gRutaMascaraConsultas);
         },
     });
     Etapa({[&] {

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/adodb.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
@@ -18,7 +18,7 @@
 #include "vb/steps.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 using lookup::detail::Tratamiento;
 
@@ -120,4 +120,4 @@ vb::Currency ClsCmnCptes::ObtieneImporteCptesAsociados(const std::string& TC, co
     return total;
 }
 
-}  // namespace authorization
+}  // namespace documents

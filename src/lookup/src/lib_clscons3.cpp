@@ -7,6 +7,7 @@
 #include "foundation/configuracion.h"
 #include "foundation/consultas_file.h"
 #include "foundation/db_dll.h"
+#include "foundation/session.h"
 #include "helpers/helpers.h"
 #include "lookup/lib_frmcons3.h"
 #include "lookup/lib_frmcons3tree.h"
@@ -124,7 +125,11 @@ std::optional<std::string> SentenciaDeDefinicion(const foundation::RegistroConsu
 }  // namespace
 
 Lib_ClsCons3::Lib_ClsCons3()
-    : CmpsDevueltos(std::make_shared<Coleccion>()), Valores(std::make_shared<Coleccion>()) {
+    : CmpsDevueltos(std::make_shared<Coleccion>()),
+      Valores(std::make_shared<Coleccion>()),
+      gConnString(foundation::Db().gConnString),
+      gRutaMascaraConsultas(foundation::gRutaMascaraConsultas),
+      gUsarMascarasConsultas(!foundation::gRutaMascaraConsultas.empty()) {
     MuestraStock = Clave("MostrarStockenConsultas");
     StkNivel1 = Nivel("Stk_Nivel1");
     StkNivel2 = Nivel("Stk_Nivel2");

@@ -8,7 +8,7 @@
 // "*". Tokens compare as text, without regard to case.
 #include <algorithm>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"
 #include "helpers/helpers.h"
@@ -16,7 +16,7 @@
 #include "vb/error.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 namespace {
 
@@ -176,4 +176,4 @@ long ClsCmnCptes::Busca_Lotes_Series(const std::string& PipeSeriesLotes, const s
     return resultado;
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/db_dll.h"
@@ -18,7 +18,7 @@
 #include "vb/steps.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 namespace {
 
@@ -161,4 +161,4 @@ void ClsCmnCptes::PidePosicionLote(const std::string& Articulo, const std::strin
         foundation::Tratamiento(kRutina));
 }
 
-}  // namespace authorization
+}  // namespace documents

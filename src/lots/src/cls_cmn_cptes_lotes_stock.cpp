@@ -1,5 +1,5 @@
 // ClsCmnCptes: stock balances by depot, lot, serial and position. Read only.
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/adodb.h"
 #include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"
@@ -9,7 +9,7 @@
 #include "vb/text.h"
 #include "vb/variant.h"
 
-namespace authorization {
+namespace documents {
 
 namespace {
 
@@ -109,4 +109,4 @@ void ClsCmnCptes::ObtieneStockxEquiv(const std::string& IdDeposito, const std::s
                      : numbering::ConvierteCantidadUnidad(IdArticulo, UdBase, StockUdBase, udEquivBuscada);
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/adodb.h"
 #include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"

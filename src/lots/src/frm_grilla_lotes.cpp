@@ -19,7 +19,7 @@
 #include <optional>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/auxiliares.h"
 #include "entrygrids/edicion.h"
 #include "foundation/comunes.h"
@@ -404,8 +404,8 @@ int FrmGrillaLotes::AgregaFila() {
     return MSFlexGrid1_->Rows() - 1;
 }
 
-authorization::ClsCmnCptes& FrmGrillaLotes::CmnCptes() {
-    if (!cmnCptes_) cmnCptes_ = std::make_unique<authorization::ClsCmnCptes>();
+documents::ClsCmnCptes& FrmGrillaLotes::CmnCptes() {
+    if (!cmnCptes_) cmnCptes_ = std::make_unique<documents::ClsCmnCptes>();
     return *cmnCptes_;
 }
 

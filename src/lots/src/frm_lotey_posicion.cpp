@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/adodb.h"
 #include "entrygrids/auxiliares.h"
 #include "foundation/db_dll.h"

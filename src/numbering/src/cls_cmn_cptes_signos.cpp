@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
@@ -14,7 +14,7 @@
 #include "vb/text.h"
 #include "vb/variant.h"
 
-namespace authorization {
+namespace documents {
 
 namespace {
 
@@ -97,4 +97,4 @@ double ClsCmnCptes::CantRepartoPend(const std::string& TC, const std::string& Su
     return enLineas >= movido ? enLineas - movido : 0;
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"
@@ -121,7 +121,7 @@ std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
 
 }  // namespace
 
-std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
+std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
                              ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
                              std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
                              long SoloRegistro, int& secuencia) {
@@ -315,7 +315,7 @@ std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroA
 
 }  // namespace posting::detail
 
-namespace authorization {
+namespace documents {
 
 // Row 1 starts a document booked row by row, later rows go on under its
 // number (or take one, when the object has none yet: never entry 0); a whole
@@ -334,4 +334,4 @@ std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMo
                                              Secuencia != nullptr ? *Secuencia : secuenciaPropia);
 }
 
-}  // namespace authorization
+}  // namespace documents

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "foundation/comunes.h"

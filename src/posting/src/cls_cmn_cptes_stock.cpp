@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 #include "db/transaction.h"
 #include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
@@ -429,7 +429,7 @@ bool EjecutaOAgrega(Posteo& p, std::string sentencia) {
 
 }  // namespace posting::detail
 
-namespace authorization {
+namespace documents {
 
 void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std::string SucNroLetra,
                                  std::string IdComplemento, const std::string& Fecha, std::string* IdDeposito,
@@ -552,4 +552,4 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
     }
 }
 
-}  // namespace authorization
+}  // namespace documents

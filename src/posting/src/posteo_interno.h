@@ -16,7 +16,7 @@
 #include "vb/currency.h"
 #include "vb/error.h"
 
-namespace authorization {
+namespace documents {
 class ClsCmnCptes;
 }
 namespace ui {
@@ -49,7 +49,7 @@ enum class NumeroAsiento {
 };
 
 struct Posteo {
-    authorization::ClsCmnCptes& cmn;
+    documents::ClsCmnCptes& cmn;
     ui::FlexGrid& grilla;
 
     // ---- The call's arguments --------------------------------------------
@@ -171,7 +171,7 @@ void DescargaInsumos(Posteo& p, bool SegundaTransferencia);
 
 // GeneraAsientoStock with the entry number held in NroAsiento and taken as
 // `numero` says (SoloRegistro only chooses the rows).
-std::string ArmaAsientoStock(authorization::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
+std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
                              ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
                              std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
                              long SoloRegistro, int& Secuencia);

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "authorization/cls_cmn_cptes.h"
+#include "documents/cls_cmn_cptes.h"
 
 class QCheckBox;
 class QFrame;
@@ -90,7 +90,7 @@ public:
     static bool Visible(const QWidget& control);
 
     // The common-documents object, created on first use.
-    ClsCmnCptes& CmnCptes();
+    documents::ClsCmnCptes& CmnCptes();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -120,7 +120,7 @@ private:
     std::optional<long long> ClaveDeFila(int fila) const;
 
     std::map<const QWidget*, Twips> medidas_;
-    std::unique_ptr<ClsCmnCptes> cmnCptes_;
+    std::unique_ptr<documents::ClsCmnCptes> cmnCptes_;
     std::string textoInfoAdic_;
     bool historiaEnPausa_ = false;  // while authorizing: cell entries query no history
 

@@ -2,8 +2,8 @@
 //
 // IniciaSesion turns the command line a sibling program started us with into
 // the session: it reads the session keys, opens the one connection through
-// Db(), tunes it, and then prepares the environment, the lookup service, the
-// lookup-definition file, the configuration and the default database. It runs
+// Db(), tunes it, and then prepares the environment, the lookup-definition
+// file, the configuration and the default database. It runs
 // once, on the user-interface thread, before anything else touches the
 // database.
 #pragma once
@@ -25,6 +25,7 @@ extern std::string gMenu;                // "@Menu"
 extern std::string gUsuarioLogeado;      // the user actually connected
 extern std::string gCaja;                // "@Caja", "1" when missing
 extern std::string gConexionODBC;        // "DSN=...; UID=...; PWD=..."
+extern std::string gRutaMascaraConsultas;  // the lookup-definition file; the lookup service reads it
 extern std::int32_t gColorLetra;         // 0x00BBGGRR
 extern std::int32_t gColorFondo;
 

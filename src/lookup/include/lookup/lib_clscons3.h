@@ -1,8 +1,8 @@
 // Lib_ClsCons3: the suite's generic lookup service. Document-entry forms set
 // its inputs, ask it for a lookup and read what the user chose from its
 // public variables. One instance, gConsultas(), created on first use; its
-// creation reads configuration keys, so the first use must come after the
-// connection is open.
+// creation reads configuration keys and takes the session's connection string
+// and lookup-definition file, so the first use must come after start-up.
 #pragma once
 
 #include <memory>
@@ -20,7 +20,9 @@ using ColeccionPtr = std::shared_ptr<Coleccion>;
 
 class Lib_ClsCons3 {
 public:
-    // Reads the stock colours, the stock switch and the LIKE switch.
+    // Reads the stock colours, the stock switch and the LIKE switch, and takes
+    // the session's connection string and lookup-definition file (used when
+    // start-up named one).
     Lib_ClsCons3();
 
     vb::Variant StkNivel1;          // stock colour tiers: the text, 0 when empty

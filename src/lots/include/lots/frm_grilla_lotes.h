@@ -25,7 +25,7 @@ class QLineEdit;
 class QPushButton;
 class QToolBar;
 
-namespace authorization {
+namespace documents {
 class ClsCmnCptes;
 }
 namespace ui {
@@ -151,7 +151,7 @@ protected:
     int AgregaFila();
     // Gives the grid the focus: an open edit is written back.
     void DarFocoAGrilla();
-    authorization::ClsCmnCptes& CmnCptes();
+    documents::ClsCmnCptes& CmnCptes();
     void Form_Load();
 
 private:
@@ -168,7 +168,7 @@ private:
     QPushButton* CmdAceptar_ = nullptr;
     QPushButton* CmdCancelar_ = nullptr;
     bool rechazada_ = false;
-    std::unique_ptr<authorization::ClsCmnCptes> cmnCptes_;
+    std::unique_ptr<documents::ClsCmnCptes> cmnCptes_;
 };
 
 }  // namespace lots

@@ -9,7 +9,7 @@
 //
 // Contract: user-interface thread only. The sign of a document type and the
 // pending quantity of a document line are members of
-// authorization::ClsCmnCptes (ObtieneSignoComprobante, CantRepartoPend).
+// documents::ClsCmnCptes (ObtieneSignoComprobante, CantRepartoPend).
 #pragma once
 
 #include <string>

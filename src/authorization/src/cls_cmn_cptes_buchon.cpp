@@ -1,11 +1,10 @@
-// ClsCmnCptes: construction and the action log.
-#include "authorization/cls_cmn_cptes.h"
+// ClsCmnCptes: the action log.
+#include "documents/cls_cmn_cptes.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "foundation/comunes.h"
-#include "foundation/configuracion.h"
 #include "foundation/db_dll.h"
 #include "foundation/session.h"
 #include "foundation/sql_literal.h"
@@ -14,14 +13,9 @@
 #include "vb/format.h"
 #include "vb/text.h"
 
-namespace authorization {
+namespace documents {
 
 namespace {
-
-std::string ValorConfiguracion(const char* clave) {
-    std::string valorAux;
-    return foundation::Cfg(clave, valorAux);
-}
 
 double ComoNumero(const std::string& texto) { return helpers::gFunciones().TextoAMoneda(texto).ToDouble(); }
 
@@ -37,11 +31,6 @@ std::optional<std::string> NumeroEntero(const std::string& texto) {
 }
 
 }  // namespace
-
-ClsCmnCptes::ClsCmnCptes()
-    : PIVA_(ComoNumero(ValorConfiguracion("PIVA"))),
-      PIVARec_(ComoNumero(ValorConfiguracion("PIVARec"))),
-      AsientosXStock_(foundation::EsSI(ValorConfiguracion("AsientosXStock"))) {}
 
 bool ClsCmnCptes::ActualizaBuchon(const std::string& TC, const std::string& SucNroLetra,
                                   const std::string& IdComplemento, bool lEsAlta, bool lEsModificacion,
@@ -85,4 +74,4 @@ bool ClsCmnCptes::ActualizaBuchon(const std::string& TC, const std::string& SucN
     return foundation::Db().EjecutaConsultaSQL(sentencia);
 }
 
-}  // namespace authorization
+}  // namespace documents

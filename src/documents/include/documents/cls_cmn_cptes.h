@@ -1,13 +1,14 @@
 // ClsCmnCptes: the document logic the suite's programs share. A form creates
 // one object on first use and keeps it for its lifetime.
 //
-// The class is declared here, with its construction (three settings of the
-// configuration table, read once) and the action log. Its other methods are
-// defined by the library of the subsystem they belong to, in files named
-// cls_cmn_cptes_<topic>.cpp: src/lookup (document picker and relation
-// queries), src/numbering (signs, pending quantities), src/entrygrids (grid
-// layout, loading, checks, totals), src/lots (lot and serial lists and
-// dialogs) and src/posting (stock and accounting posting).
+// The class is declared here, in a library of its own beneath every subsystem
+// that extends it, with its construction (three settings of the configuration
+// table, read once). Its other methods are defined by the library of the
+// subsystem they belong to, in files named cls_cmn_cptes_<topic>.cpp:
+// src/authorization (the action log), src/lookup (document picker and
+// relation queries), src/numbering (signs, pending quantities),
+// src/entrygrids (grid layout, loading, checks, totals), src/lots (lot and
+// serial lists and dialogs) and src/posting (stock and accounting posting).
 //
 // Contract: user-interface thread only; the configuration is read through
 // foundation::Cfg on the session's connection, so an object is created only
@@ -34,7 +35,7 @@ class FlexGrid;
 class StatusBar;
 }  // namespace ui
 
-namespace authorization {
+namespace documents {
 
 class ClsCmnCptes {
 public:
@@ -180,4 +181,4 @@ private:
     std::int32_t NroAsientoStock_ = 0;  // the entry number GeneraAsientoStock keeps
 };
 
-}  // namespace authorization
+}  // namespace documents
