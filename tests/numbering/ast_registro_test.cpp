@@ -201,8 +201,11 @@ TEST_F(RegistraNumeroTest, TypeWithoutRangesIsReportedAndNothingRecorded) {
     EXPECT_EQ(operator_.Shown()[0].style, ui::vbCritical);
 }
 
+// Digits only, and no more than the number after an 8-digit one: anything else is refused in
+// Spanish before any statement.
 TEST_F(RegistraNumeroTest, NumberThatIsNotDigitsNeverReachesTheStatement) {
-    for (const std::string numero : {"126 OR 1=1", "", "12a", "-5"}) {
+    const std::vector<std::string> numeros = {"126 OR 1=1", "", "12a", "-5", "99999999999999999999", "1000000000"};
+    for (const std::string& numero : numeros) {
         operator_.AnswerMsgBox(ui::vbOK);
         std::string letra = "X";
         std::string sentencia;
@@ -210,8 +213,31 @@ TEST_F(RegistraNumeroTest, NumberThatIsNotDigitsNeverReachesTheStatement) {
         EXPECT_EQ(sentencia, "") << numero;
         EXPECT_EQ(Cuenta("V_TA_CPTE"), 0) << numero;
     }
-    ASSERT_EQ(operator_.Shown().size(), 4u);
-    EXPECT_NE(operator_.Shown()[0].title.find("ConsultaComprobante"), std::string::npos);
+    ASSERT_EQ(operator_.Shown().size(), numeros.size());
+    for (std::size_t i = 0; i < numeros.size(); ++i) {
+        EXPECT_NE(operator_.Shown()[i].title.find("ConsultaComprobante"), std::string::npos);
+        EXPECT_NE(operator_.Shown()[i].prompt.find("El número de comprobante '" + numeros[i] + "' no es válido"),
+                  std::string::npos)
+            << operator_.Shown()[i].prompt;
+    }
+    // Leading zeros do not count.
+    std::string letra = "X";
+    std::string sentencia;
+    EXPECT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", "0000000000126", letra, true, sentencia, false));
+    EXPECT_NE(sentencia.find("X_ULTIMO_NRO = 0000000000126"), std::string::npos);
+}
+
+// Messages show the letter in capitals, as the document key carries it.
+TEST_F(RegistraNumeroTest, MessagesNameTheLetterInCapitals) {
+    operator_.AnswerMsgBox(ui::vbOK).AnswerMsgBox(ui::vbOK);
+    std::string letra = "x";
+    std::string sentencia;
+    EXPECT_FALSE(RegistraNumeroComprobante("PE", "STOCK", "0001", "100", letra, false, sentencia, false));
+    EXPECT_NE(Aviso().find(Alcanzado("PE", "00000099")), std::string::npos);
+    EXPECT_FALSE(RegistraNumeroComprobante("PE", "STOCK", "0002", "100", letra, false, sentencia, false));
+    EXPECT_NE(Aviso().find(SinTalonario("PE", "00000099", "0002")), std::string::npos);
+    EXPECT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", "126", letra, true, sentencia, false));
+    EXPECT_EQ(sentencia, Update("PE  ", "126"));
 }
 
 TEST_F(RegistraNumeroTest, ImmediateModeAdvancesTheRowWithItsTimeAndNoControlRow) {
