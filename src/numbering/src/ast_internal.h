@@ -85,8 +85,8 @@ enum class Reserva {
 };
 
 // Records at once that `numero` (digits) of range `talonario` of V_TA_CPTE was used: its
-// counter moves to numero + 1 only if it is still at or below the number and the range holds
-// it. A number taken this way is remembered, so that its recording by RegistraNumeroComprobante
+// counter moves to numero + 1 only if it is still at or below the number and the number is not
+// past the range's upper limit. A number taken this way is remembered, so that its recording by RegistraNumeroComprobante
 // that follows is no collision. Errors propagate to the caller.
 Reserva ReservaNumero(const std::string& tc, int32_t talonario, const std::string& numero,
                       const std::string& letra);
