@@ -62,15 +62,79 @@ TEST_F(AsignarNumeroTest, UsedUpRangesGiveNoNumber) {
     EXPECT_EQ(Contador(), "100");
 }
 
-// A number the repair moved past its range's limit is handed out, but no counter passes the
-// limit for it; its recording then reports it.
-TEST_F(AsignarNumeroTest, NumberPastTheRangeIsNotCounted) {
-    Agrega({.codigo = "PE", .ultimo = 125, .desde = 1, .hasta = 130});
-    Movimiento("000100000125X");
-    Movimiento("000100000135X");
-    EXPECT_EQ(Asigna(), "000100000136X");
-    EXPECT_EQ(Contador(), "125");
-    EXPECT_TRUE(operator_.Shown().empty());
+// For a type with ranges a number is handed out only from a range, recorded there: the
+// repair past the stored numbers stays inside the range, a range whose numbers up to its
+// limit are stored is passed over for the next one, a range starts at its lower limit, and
+// when the ranges run out the request gives "" and says so.
+TEST_F(AsignarNumeroTest, NumbersStayInsideTheRanges) {
+    struct Caso {
+        const char* nombre;
+        std::vector<Rango> rangos;
+        std::vector<std::string> guardados;
+        std::vector<std::string> numeros;  // what the requests give, in order
+        std::string contadores;
+    };
+    const std::vector<Caso> casos = {
+        {"a stored number past the range is not followed",
+         {{.codigo = "PE", .ultimo = 125, .desde = 1, .hasta = 130}},
+         {"000100000125X", "000100000135X"},
+         {"000100000126X", "000100000127X", "000100000128X", "000100000129X"},
+         "130"},
+        {"the repair reaches the limit's own number, once",
+         {{.codigo = "PE", .ultimo = 39, .desde = 1, .hasta = 40}},
+         {"000100000039X"},
+         {"000100000040X"},
+         "41"},
+        {"a range stored to its limit passes to the next range",
+         {{.codigo = "PE", .ultimo = 39, .desde = 1, .hasta = 40},
+          {.codigo = "PE", .talonario = 2, .ultimo = 0, .desde = 101, .hasta = 103}},
+         {"000100000039X", "000100000040X"},
+         {"000100000101X", "000100000102X"},
+         "39,103"},
+        {"a counter below its range starts at the lower limit",
+         {{.codigo = "PE", .ultimo = 0, .desde = 101, .hasta = 200}},
+         {},
+         {"000100000101X", "000100000102X"},
+         "103"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Run("DELETE FROM V_TA_CPTE");
+        Run("DELETE FROM V_MV_STOCK");
+        for (const Rango& r : c.rangos) Agrega(r);
+        for (const std::string& id : c.guardados) Movimiento(id);
+        std::vector<std::string> numeros;
+        for (std::size_t i = 0; i < c.numeros.size(); ++i) numeros.push_back(Asigna());
+        EXPECT_EQ(numeros, c.numeros);
+        EsperaNumerosValidos(numeros);
+        EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'PE'"), c.contadores);
+        EXPECT_TRUE(operator_.Shown().empty());
+    }
+}
+
+// When the ranges run out, the request gives "" and the operator is told; no counter moves.
+TEST_F(AsignarNumeroTest, RangesRunOutWithAMessage) {
+    Agrega({.codigo = "PE", .ultimo = 39, .desde = 1, .hasta = 40});
+    Agrega({.codigo = "PE", .talonario = 2, .ultimo = 0, .desde = 101, .hasta = 102});
+    Movimiento("000100000039X");
+    EXPECT_EQ(Asigna(), "000100000040X");
+    EXPECT_EQ(Asigna(), "000100000101X");
+    operator_.AnswerMsgBox(ui::vbOK);
+    EXPECT_EQ(Asigna(), "");
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].prompt.find("Todos los talonarios del comprobante PE"), 0u);
+    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "41,102");
+
+    // The same with the last numbers all stored: the repair passes every range over.
+    Run("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 100 WHERE TALONARIO = 2");
+    Movimiento("000100000101X");
+    Movimiento("000100000102X");
+    operator_.ClearShown();
+    operator_.AnswerMsgBox(ui::vbOK);
+    EXPECT_EQ(Asigna(), "");
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].prompt.find("Todos los talonarios del comprobante PE"), 0u);
+    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "41,100");
 }
 
 TEST_F(AsignarNumeroTest, TypeWithoutRangesStillGetsAThirteenCharacterKey) {

@@ -3,6 +3,7 @@
 #include "schema_db.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "foundation/configuracion.h"
@@ -62,6 +63,20 @@ int AstDbTest::Cuenta(const std::string& texto) {
     const std::vector<std::string> all = TakeStatements();
     return static_cast<int>(
         std::count_if(all.begin(), all.end(), [&](const std::string& s) { return s.find(texto) != std::string::npos; }));
+}
+
+void AstDbTest::EsperaNumerosValidos(const std::vector<std::string>& claves, const std::string& tc) {
+    std::set<std::string> vistas;
+    for (const std::string& clave : claves) {
+        ASSERT_EQ(clave.size(), 13u) << clave;
+        EXPECT_TRUE(vistas.insert(clave).second) << clave << " handed out twice";
+        EXPECT_EQ(clave.substr(0, 4) + clave.substr(12), "0001X") << clave;
+        const std::string n = std::to_string(std::stoi(clave.substr(4, 8)));
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_TA_CPTE WHERE CODIGO = '" + tc + "' AND X_NRO_DESDE <= " + n +
+                        " AND X_NRO_HASTA >= " + n + " AND X_ULTIMO_NRO > " + n),
+                  "1")
+            << clave << " is in no range, or not recorded in its range";
+    }
 }
 
 }  // namespace numbering::testing

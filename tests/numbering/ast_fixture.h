@@ -45,6 +45,9 @@ protected:
     std::vector<std::string> TakeStatements();
     // How many statements since the last call mention the text.
     int Cuenta(const std::string& texto);
+    // Every key handed out (branch 0001, letter X) is unique, lies inside a range of the type,
+    // and is recorded there: that range's counter stands past it.
+    void EsperaNumerosValidos(const std::vector<std::string>& claves, const std::string& tc = "PE");
 
     foundation::DB_Dll& db_;
     testsupport::TempDir home_;

@@ -1,4 +1,6 @@
 // Recording a used document number.
+#include <cstdio>
+
 #include "ast_fixture.h"
 #include "db/transaction.h"
 #include "numbering/ast.h"
@@ -11,11 +13,24 @@ std::string Control(const std::string& tc, const std::string& numero) {
     return "\r\n INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('" + tc + "','0001','" + numero +
            "','X')\r\n";
 }
-// The statement that moves a counter: only while it is below the number.
+// The number used, eight digits, of the number after it.
+std::string Usado(const std::string& siguiente) {
+    char usado[16];
+    std::snprintf(usado, sizeof usado, "%08d", std::stoi(siguiente) - 1);
+    return usado;
+}
+// What a batch that lost its number to another station fails with.
+std::string Tomado(const std::string& tc, const std::string& usado) {
+    return "Otra estación tomó el número " + usado + " del comprobante " + tc +
+           " (sucursal 0001, letra X) antes de que se grabara este comprobante: no se grabó";
+}
+// The statement that moves a counter: only while it is below the number, and the batch fails
+// when it changed no row.
 std::string Update(const std::string& tc, const std::string& numero, const std::string& talonario = "1",
                    const std::string& tabla = "V_TA_CPTE", const std::string& condicion = "") {
     return " UPDATE " + tabla + " SET X_ULTIMO_NRO = " + numero + " WHERE CODIGO = '" + tc + "' AND TALONARIO=" +
-           talonario + condicion + " AND (X_ULTIMO_NRO IS NULL OR X_ULTIMO_NRO < " + numero + ")";
+           talonario + condicion + " AND (X_ULTIMO_NRO IS NULL OR X_ULTIMO_NRO < " + numero +
+           ")\r\nIF @@ROWCOUNT = 0 RAISERROR('" + Tomado(tc.substr(0, tc.find(' ')), Usado(numero)) + "', 16, 1)";
 }
 std::string UpdateArea(const std::string& numero) {
     return Update("TB  ", numero, "7", "TA_Comprobantes", " AND SISTEMA = 'STOCK'");
@@ -44,6 +59,8 @@ protected:
         // A range free by Modificanumeracion before one that counts.
         Agrega({.codigo = "MN", .ultimo = 0, .desde = 0, .hasta = 0, .modifica = 1});
         Agrega({.codigo = "MN", .talonario = 2, .ultimo = 10, .desde = 1, .hasta = 100});
+        // May change the numbering, but only its lower limit is 0: it counts.
+        Agrega({.codigo = "M0", .ultimo = 10, .desde = 0, .hasta = 100, .modifica = 1});
     }
     bool Registra(const std::string& tc, const std::string& numero, bool soloSql, std::string& sentencia) {
         std::string letra = "X";
@@ -116,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRegistra{"TipoOC", "OC", "0001", "11", "X", false, "", true,
                      Update("OC  ", "11") + Control("OC  ", "00000010")},
         CasoRegistra{"SucursalSinRangos", "PE", "0002", "126", "X", true, "previa", false, "previa",
-                     SinTalonario("PE", "00000126", "0002")},
+                     SinTalonario("PE", "00000125", "0002")},
         CasoRegistra{"SucursalNumerica", "PE", "1", "126", "X", true, "", true,
                      Update("PE  ", "126") + Control("PE  ", "00000125")},
         CasoRegistra{"UltimoNuloAvanza", "NU", "0001", "5", "X", false, "", true, Update("NU  ", "5")},
@@ -125,15 +142,19 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRegistra{"ExternoNoPasaSuLimite", "EX", "0001", "50", "X", false, "previa", true, "previa"},
         CasoRegistra{"SucursalSinRangosDeTipoExternoVacia", "EX", "0002", "50", "X", false, "previa", true, ""},
         CasoRegistra{"FueraDeTodoRango", "NE", "0001", "50", "X", false, "previa", false, "previa",
-                     SinTalonario("NE", "00000050")},
+                     SinTalonario("NE", "00000049")},
         CasoRegistra{"RangoDeTaComprobantes", "TB", "0001", "300", "X", false, "", true, UpdateArea("300")},
         CasoRegistra{"RangoDeTaComprobantesYaAlcanzado", "TB", "0001", "150", "X", false, "", false, "",
                      Alcanzado("TB", "00000149")},
-        CasoRegistra{"LibrePorModificaNoCuenta", "MN", "0001", "51", "X", false, "previa", true, "previa"}),
+        CasoRegistra{"LibrePorModificaNoCuenta", "MN", "0001", "51", "X", false, "previa", true, "previa"},
+        CasoRegistra{"UnSoloLimiteEnCeroNoEsLibre", "M0", "0001", "501", "X", false, "previa", false, "previa",
+                     SinTalonario("M0", "00000500")},
+        CasoRegistra{"UnSoloLimiteEnCeroCuenta", "M0", "0001", "51", "X", false, "", true, Update("M0  ", "51")}),
     [](const ::testing::TestParamInfo<CasoRegistra>& info) { return std::string(info.param.nombre); });
 
-// The statement of each table moves its own counter, and never moves it back when another
-// station moved it further between building the statement and running it.
+// The statement of each table moves its own counter. When another station moved it further
+// between building the statement and running it, the batch fails whole with a Spanish message
+// naming the number, and the counter stays where the other station left it.
 TEST_F(RegistraNumeroTest, StatementsMoveTheirOwnTableForwardOnly) {
     struct Caso {
         std::string tc, numero, tabla, adelantado;
@@ -146,16 +167,25 @@ TEST_F(RegistraNumeroTest, StatementsMoveTheirOwnTableForwardOnly) {
             ASSERT_TRUE(Registra(c.tc, c.numero, true, sentencia));
             if (otraEstacion) {
                 Run("UPDATE " + c.tabla + " SET X_ULTIMO_NRO = " + c.adelantado + " WHERE CODIGO = '" + c.tc + "'");
+                operator_.AnswerMsgBox(ui::vbOK);
             }
+            // The document the number was for, stored by the same batch.
+            std::string lote = "INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE) VALUES ('" + c.tc + "', '0001" +
+                               Usado(c.numero) + "X')\r\n" + sentencia;
             long cambiadas = -1;
-            ASSERT_TRUE(db_.EjecutaConsultaSQL(sentencia, cambiadas));
-            EXPECT_EQ(cambiadas, otraEstacion ? 0 : 1);
+            EXPECT_EQ(db_.EjecutaConsultaSQL(lote, cambiadas), !otraEstacion);
             EXPECT_EQ(Contador(c.tabla, c.tc), otraEstacion ? c.adelantado : c.numero);
+            EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), otraEstacion ? "0" : "1");
+            if (otraEstacion) {
+                ASSERT_EQ(operator_.Shown().size(), 1u);
+                EXPECT_EQ(operator_.Shown()[0].prompt, Tomado(c.tc, Usado(c.numero)));
+                operator_.ClearShown();
+            }
+            Run("DELETE FROM V_MV_STOCK");
             Run("UPDATE " + c.tabla + " SET X_ULTIMO_NRO = " + antes + " WHERE CODIGO = '" + c.tc + "'");
         }
     }
     EXPECT_EQ(Contador(), "125");
-    EXPECT_EQ(Aviso(), "");
 }
 
 TEST_F(RegistraNumeroTest, TypeWithoutRangesIsReportedAndNothingRecorded) {
@@ -171,8 +201,11 @@ TEST_F(RegistraNumeroTest, TypeWithoutRangesIsReportedAndNothingRecorded) {
     EXPECT_EQ(operator_.Shown()[0].style, ui::vbCritical);
 }
 
+// Digits only, and no more than the number after an 8-digit one: anything else is refused in
+// Spanish before any statement.
 TEST_F(RegistraNumeroTest, NumberThatIsNotDigitsNeverReachesTheStatement) {
-    for (const std::string numero : {"126 OR 1=1", "", "12a", "-5"}) {
+    const std::vector<std::string> numeros = {"126 OR 1=1", "", "12a", "-5", "99999999999999999999", "1000000000"};
+    for (const std::string& numero : numeros) {
         operator_.AnswerMsgBox(ui::vbOK);
         std::string letra = "X";
         std::string sentencia;
@@ -180,8 +213,31 @@ TEST_F(RegistraNumeroTest, NumberThatIsNotDigitsNeverReachesTheStatement) {
         EXPECT_EQ(sentencia, "") << numero;
         EXPECT_EQ(Cuenta("V_TA_CPTE"), 0) << numero;
     }
-    ASSERT_EQ(operator_.Shown().size(), 4u);
-    EXPECT_NE(operator_.Shown()[0].title.find("ConsultaComprobante"), std::string::npos);
+    ASSERT_EQ(operator_.Shown().size(), numeros.size());
+    for (std::size_t i = 0; i < numeros.size(); ++i) {
+        EXPECT_NE(operator_.Shown()[i].title.find("ConsultaComprobante"), std::string::npos);
+        EXPECT_NE(operator_.Shown()[i].prompt.find("El número de comprobante '" + numeros[i] + "' no es válido"),
+                  std::string::npos)
+            << operator_.Shown()[i].prompt;
+    }
+    // Leading zeros do not count.
+    std::string letra = "X";
+    std::string sentencia;
+    EXPECT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", "0000000000126", letra, true, sentencia, false));
+    EXPECT_NE(sentencia.find("X_ULTIMO_NRO = 0000000000126"), std::string::npos);
+}
+
+// Messages show the letter in capitals, as the document key carries it.
+TEST_F(RegistraNumeroTest, MessagesNameTheLetterInCapitals) {
+    operator_.AnswerMsgBox(ui::vbOK).AnswerMsgBox(ui::vbOK);
+    std::string letra = "x";
+    std::string sentencia;
+    EXPECT_FALSE(RegistraNumeroComprobante("PE", "STOCK", "0001", "100", letra, false, sentencia, false));
+    EXPECT_NE(Aviso().find(Alcanzado("PE", "00000099")), std::string::npos);
+    EXPECT_FALSE(RegistraNumeroComprobante("PE", "STOCK", "0002", "100", letra, false, sentencia, false));
+    EXPECT_NE(Aviso().find(SinTalonario("PE", "00000099", "0002")), std::string::npos);
+    EXPECT_TRUE(RegistraNumeroComprobante("PE", "STOCK", "0001", "126", letra, true, sentencia, false));
+    EXPECT_EQ(sentencia, Update("PE  ", "126"));
 }
 
 TEST_F(RegistraNumeroTest, ImmediateModeAdvancesTheRowWithItsTimeAndNoControlRow) {
@@ -227,19 +283,29 @@ TEST_F(RegistraNumeroTest, NumberInNoRangeRecordsNothing) {
             TalonarioActual = previo;
             operator_.AnswerMsgBox(ui::vbOK);
             std::string sentencia = "previa";
-            EXPECT_FALSE(Registra("DR", "31", soloSql, sentencia));
+            // 31 used: the message names the number used, not the one after it.
+            EXPECT_FALSE(Registra("DR", "32", soloSql, sentencia));
             EXPECT_EQ(sentencia, "previa");
             EXPECT_NE(Aviso().find(SinTalonario("DR", "00000031")), std::string::npos);
         }
     }
     EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'DR'"), "5,20");
 
-    // Each number moves the counter of the range that holds it; the limit itself is the last.
+    // Each number moves the counter of the range that holds it, up to its limit's own number:
+    // 10 and 30 used leave both ranges used up.
     std::string sentencia;
     EXPECT_TRUE(Registra("DR", "10", false, sentencia));
-    EXPECT_TRUE(Registra("DR", "30", false, sentencia));
-    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'DR'"), "10,30");
+    EXPECT_TRUE(Registra("DR", "11", false, sentencia));
+    EXPECT_TRUE(Registra("DR", "31", true, sentencia));
+    EXPECT_EQ(sentencia, Update("DR  ", "31", "2"));
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(sentencia));
+    EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'DR'"), "11,31");
     EXPECT_EQ(Aviso(), "");
+    for (const std::string numero : {"11", "31"}) {
+        operator_.AnswerMsgBox(ui::vbOK);
+        EXPECT_FALSE(Registra("DR", numero, false, sentencia)) << numero;
+        EXPECT_NE(Aviso().find("ya había llegado al número"), std::string::npos) << numero;
+    }
 }
 
 // The stock posting's road: number, store, record, all in one transaction.

@@ -42,6 +42,9 @@ protected:
         Agrega({.codigo = "MN", .talonario = 2, .letra = "A", .desde = 1, .hasta = 100, .sucursal = 1});
         Agrega({.codigo = "MD", .talonario = 1, .letra = "A", .desde = 1, .hasta = 100, .sucursal = 1});
         Agrega({.codigo = "MD", .talonario = 2, .letra = "A", .desde = 0, .hasta = 0, .sucursal = 1, .modifica = 1});
+        // May change the numbering, but only one limit is 0: no free range.
+        Agrega({.codigo = "M0", .talonario = 1, .letra = "A", .desde = 0, .hasta = 100, .sucursal = 1, .modifica = 1});
+        Agrega({.codigo = "M9", .talonario = 1, .letra = "A", .desde = 5, .hasta = 0, .sucursal = 1, .modifica = 1});
     }
 };
 
@@ -57,9 +60,9 @@ TEST_P(ValidaNumeroTest, Case) {
     EXPECT_TRUE(operator_.Shown().empty());
 }
 
-std::string SinTalonario(const std::string& numero, const std::string& sucursal) {
-    return "El número " + numero + " no corresponde a ningún talonario del comprobante FC (sucursal " + sucursal +
-           ", letra A)";
+std::string SinTalonario(const std::string& numero, const std::string& sucursal, const std::string& tc = "FC") {
+    return "El número " + numero + " no corresponde a ningún talonario del comprobante " + tc + " (sucursal " +
+           sucursal + ", letra A)";
 }
 const std::string kVencido =
     "El rango de numeracion del comprobante FC Control nro: 3 se encuenta vencida...! Debe dar de alta un nuevo "
@@ -98,6 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
         CasoValida{"LibrePorModificaTomaCualquierNumero", "MN", "0001", "500", "A", "", 7, "", true, "", "A", 1},
         CasoValida{"ElQueLoContieneAntesDelLibreGana", "MD", "0001", "50", "A", "", 7, "", true, "", "A", 1},
         CasoValida{"ElLibreTomaLoQueNadieContiene", "MD", "0001", "500", "A", "", 7, "", true, "", "A", 2},
+        CasoValida{"UnSoloLimiteEnCeroNoEsLibre", "M0", "0001", "500", "A", "", 7, "", false,
+                   SinTalonario("00000500", "0001", "M0") + kVerifique, "A", 7},
+        CasoValida{"UnSoloLimiteEnCeroArribaNoEsLibre", "M9", "0001", "500", "A", "", 7, "", false,
+                   SinTalonario("00000500", "0001", "M9") + kVerifique, "A", 7},
         CasoValida{"TipoSinRangos", "ZZ", "0001", "5", "A", "", 0, "", false, kSinNumeracion, "A", 0}),
     [](const ::testing::TestParamInfo<CasoValida>& info) { return std::string(info.param.nombre); });
 

@@ -463,6 +463,7 @@ std::string Style103ToFormat(std::string_view sql) {
 constexpr const char* kKeywords[] = {
     "INSERT ", "DELETE ",          "UPDATE ", "CREATE ",       "DROP ",     "ALTER ",
     "SET TRANSACTION", "COMMIT", "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT ",
+    "IF @@ROWCOUNT",
 };
 
 // A line feed standing alone counts as a line break, as CR LF does.
@@ -539,6 +540,22 @@ std::string TrimSpace(std::string_view s) {
 // The provider's "command returned no result" notice, which is no error.
 constexpr long kNoResult = 265929;
 
+// "IF @@ROWCOUNT = 0 RAISERROR('text', ...)": the check that the statement
+// before it changed a row. The text, "%%" standing for "%"; nullopt for any
+// other statement.
+std::optional<std::string> ChequeoDeFilas(std::string_view statement) {
+    const std::vector<Token> t = Lex(statement);
+    std::vector<const Token*> sig;
+    for (const Token& k : t) {
+        if (k.kind != Tok::Space) sig.push_back(&k);
+    }
+    const bool forma = sig.size() > 6 && IsWord(*sig[0], "IF") && IsWord(*sig[1], "@@ROWCOUNT") &&
+                       sig[2]->text == "=" && sig[3]->text == "0" && IsWord(*sig[4], "RAISERROR") &&
+                       sig[5]->kind == Tok::Open && sig[6]->kind == Tok::Literal;
+    if (!forma) return std::nullopt;
+    return vb::Replace(LiteralValue(sig[6]->text), "%%", "%");
+}
+
 }  // namespace
 
 namespace detail {
@@ -578,9 +595,11 @@ std::string DB_Dll::DescartaSentenciaOracle(std::string& Sentencia) {
 // apart stops the script before it changes anything. A failure rolls back the
 // transaction the script opened (or the one the runner opened for a script of
 // several statements without transaction commands) and goes on to the caller;
-// `script` then holds the text from the failing statement on.
+// `script` then holds the text from the failing statement on. A statement
+// "IF @@ROWCOUNT = 0 RAISERROR('text', ...)" fails the script with its text
+// (kErrRaised) when the statement run before it changed no row.
 std::string DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffected) {
-    enum class Kind { Begin, Commit, Rollback, Execute, Dropped };
+    enum class Kind { Begin, Commit, Rollback, Execute, Dropped, RowCheck };
     struct Statement {
         Kind kind;
         std::size_t start;
@@ -607,6 +626,9 @@ std::string DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffect
             kind = Kind::Commit;
         } else if (vb::Equals(statement, "ROLLBACK", vb::Compare::Text)) {
             kind = Kind::Rollback;
+        } else if (std::optional<std::string> texto = ChequeoDeFilas(statement)) {
+            kind = Kind::RowCheck;
+            sql = std::move(*texto);
         } else {
             sql = ORACLE_Dicc(statement);
             DescartaSentenciaOracle(sql);
@@ -623,6 +645,7 @@ std::string DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffect
     // runs as one unit.
     const bool ownTransaction = !hasTransactionCommands && executable > 1 && !gCnn.InTransaction();
     bool opened = false;  // a transaction this script began and has not ended
+    long lastRows = -1;   // rows the statement run last changed
     try {
         if (ownTransaction) {
             gCnn.BeginTrans();
@@ -647,8 +670,14 @@ std::string DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffect
                 long rows = 0;
                 gCnn.Execute(s.sql, rows, -1);
                 RecordsAffected += rows;
+                lastRows = rows;
                 break;
             }
+            case Kind::RowCheck:
+                if (lastRows == 0) {
+                    throw vb::Error(adodb::kErrRaised, s.sql, "EjecutaScriptOracle", adodb::kNativeRaised, "42000");
+                }
+                break;
             case Kind::Dropped:
                 break;
             }

@@ -1,4 +1,5 @@
 // Helpers shared by the numbering module's sources.
+#include <algorithm>
 #include <cmath>
 
 #include "ast_internal.h"
@@ -95,16 +96,24 @@ Seleccion EligeTalonario(const std::string& tabla, const std::string& tc, double
 
 std::string TextoSinTalonario(const std::string& tc, double sucursal, double n, const std::string& letra) {
     return "El número " + vb::Format(n, "00000000") + " no corresponde a ningún talonario del comprobante " +
-           vb::Trim(tc) + " (sucursal " + vb::Format(sucursal, "0000") + ", letra " + vb::Trim(letra) + ")";
+           vb::Trim(tc) + " (sucursal " + vb::Format(sucursal, "0000") + ", letra " + LetraVisible(letra) + ")";
 }
 
-bool EsNumeroPlano(std::string_view texto) {
+std::string LetraVisible(std::string_view letra) { return vb::UCase(vb::Trim(letra)); }
+
+long EjecutaContando(const std::string& sql) {
+    foundation::DB_Dll& db = foundation::Db();
+    return db.gCnn.Execute(db.ORACLE_Dicc(sql));
+}
+
+bool EsNumeroPlano(std::string_view texto, std::size_t maxDigitos) {
     const std::string t = vb::Trim(texto);
     if (t.empty()) return false;
     for (const char c : t) {
         if (c < '0' || c > '9') return false;
     }
-    return true;
+    const std::size_t ceros = std::min(t.find_first_not_of('0'), t.size());
+    return t.size() - ceros <= maxDigitos;
 }
 
 std::string NumeroSiguiente(double ultimo) {

@@ -57,19 +57,46 @@ Seleccion EligeTalonario(const std::string& tabla, const std::string& tc, double
 // "El número 00000300 no corresponde a ningún talonario del comprobante FC (sucursal 0001, letra X)".
 std::string TextoSinTalonario(const std::string& tc, double sucursal, double n, const std::string& letra);
 
+// What the range walk found.
+struct Recorrido {
+    bool sinTalonarios = false;         // the type has no range at all ("1", "1", "X" given)
+    std::optional<int32_t> talonario;  // the range taken, with its limits for the letter
+    double desde = 0;
+    double hasta = 0;
+};
+
+// The range walk of Obtener_Nro_Comprobante_Contable. The ranges up to `despuesDe` (in
+// TALONARIO order) count as used up: a request that found its range used up goes on with the
+// next one.
+Recorrido RecorreTalonarios(const std::string& TC, std::string& Sucursal, std::string& Numero, std::string& Letra,
+                            bool& ModificaNumeracion, const std::string& Fecha, const std::string& UNegocio,
+                            std::string& NroHasta, std::optional<int32_t> despuesDe);
+
+// Obtener_Nro_Comprobante with its walk passing over the ranges up to `despuesDe`.
+Recorrido ProximoNumero(const std::string& TC, std::string& Sucursal, std::string& Numero, std::string& Letra,
+                        bool& ModificaNumeracion, bool Verifica, const std::string& UNegocio,
+                        std::optional<int32_t> despuesDe);
+
 // What recording a used number at once found, as a compare-and-set on its range's row.
 enum class Reserva {
     Tomada,   // this call moved the counter past the number
     Ocupada,  // the range had already reached it: another station took the number
-    Libre,    // no counter to move: no range holds it, or its free range cannot count it
+    Libre,    // no counter to move: the range no longer holds the number
 };
 
-// Records at once that `numero` (digits) was used: the counter of the range of V_TA_CPTE that
-// holds numero + 1 moves to numero + 1 only if it is still below. A number taken this way is
-// remembered, so that its recording by RegistraNumeroComprobante that follows is no collision.
-// Errors propagate to the caller.
-Reserva ReservaNumero(const std::string& tc, const std::string& sucursal, const std::string& numero,
+// Records at once that `numero` (digits) of range `talonario` of V_TA_CPTE was used: its
+// counter moves to numero + 1 only if it is still at or below the number and the number is not
+// past the range's upper limit. A number taken this way is remembered, so that its recording by RegistraNumeroComprobante
+// that follows is no collision. Errors propagate to the caller.
+Reserva ReservaNumero(const std::string& tc, int32_t talonario, const std::string& numero,
                       const std::string& letra);
+
+// Runs a statement that changes rows, rewritten for Oracle as every other statement is, and
+// gives the rows it changed. Errors propagate to the caller.
+long EjecutaContando(const std::string& sql);
+
+// The letter as messages show it: trimmed, in capitals.
+std::string LetraVisible(std::string_view letra);
 
 // Forgets the number ReservaNumero remembered (a new request for a number begins).
 void OlvidaReserva();
@@ -78,8 +105,9 @@ void OlvidaReserva();
 // time; raises 13 when it is no date.
 vb::Date DiaDe(const vb::Variant& valor);
 
-// Plain digits (blanks around allowed), at least one.
-bool EsNumeroPlano(std::string_view texto);
+// Plain digits (blanks around allowed), at least one, and no more than `maxDigitos` after the
+// leading zeros.
+bool EsNumeroPlano(std::string_view texto, std::size_t maxDigitos);
 
 // The 8-digit number after `ultimo`; raises error 6 past 99999999, which would need a ninth
 // digit the document key does not have.

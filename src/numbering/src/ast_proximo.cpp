@@ -58,7 +58,14 @@ bool ComprobanteTieneAsiento(const std::string& TC, const std::string& Sucursal,
 void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::string& Numero,
                              std::string& Letra, bool& ModificaNumeracion, bool Verifica,
                              const std::string& /*SinUso*/, const std::string& UNegocio) {
-    if (TC.empty()) return;
+    detail::ProximoNumero(TC, Sucursal, Numero, Letra, ModificaNumeracion, Verifica, UNegocio, std::nullopt);
+}
+
+detail::Recorrido detail::ProximoNumero(const std::string& TC, std::string& Sucursal, std::string& Numero,
+                                        std::string& Letra, bool& ModificaNumeracion, bool Verifica,
+                                        const std::string& UNegocio, std::optional<int32_t> despuesDe) {
+    detail::Recorrido recorrido;
+    if (TC.empty()) return recorrido;
     foundation::DB_Dll& db = foundation::Db();
     const helpers::ClsFunciones& f = helpers::gFunciones();
     const vb::ErrorHandler manejador = foundation::Tratamiento("Obtener_Nro_Comprobante");
@@ -81,29 +88,26 @@ void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::
     };
 
     bool equivalente = false;
-    if (!paso([&] { equivalente = !ObtieneTCEquivalente(TC).empty(); })) return;
-    if (equivalente) {
-        std::string copia = nroHasta;
-        Obtener_Nro_Comprobante_Contable(TC, Sucursal, Numero, Letra, ModificaNumeracion, "", UNegocio, copia);
-    } else {
-        Obtener_Nro_Comprobante_Contable(TC, Sucursal, Numero, Letra, ModificaNumeracion, "", UNegocio, nroHasta);
-    }
-    if (!Verifica) return;
+    if (!paso([&] { equivalente = !ObtieneTCEquivalente(TC).empty(); })) return recorrido;
+    std::string copia = nroHasta;
+    recorrido = detail::RecorreTalonarios(TC, Sucursal, Numero, Letra, ModificaNumeracion, "", UNegocio,
+                                          equivalente ? copia : nroHasta, despuesDe);
+    if (!Verifica) return recorrido;
 
     const std::string tc = vb::Trim(TC);
     if (vb::Equals(tc, "VJ")) {
         sql = "SELECT * From MV_VIAJES WHERE TC = " + SqlText(TC) + " AND IDCOMPROBANTE = " +
               SqlText(Sucursal + Numero + Letra);
-        if (!abre() || !hay) return;
+        if (!abre() || !hay) return recorrido;
         sql = "SELECT MAX(idcomprobante) AS ULTIMO From MV_VIAJES" + FiltroClave(TC, Sucursal, Letra);
-        if (!abre()) return;
+        if (!abre()) return recorrido;
         // The key exists, so the highest number is at least this one; the next is free.
         paso([&] {
             if (const auto u = ultimo(); u && f.TextoAMoneda(Numero).ToDouble() <= NumeroDeClave(*u)) {
                 Numero = detail::NumeroSiguiente(NumeroDeClave(*u));
             }
         });
-        return;
+        return recorrido;
     }
 
     bool tieneAsiento = false;
@@ -111,53 +115,54 @@ void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::
             std::string asiento;
             tieneAsiento = ComprobanteTieneAsiento(TC, Sucursal, Numero, Letra, asiento, "");
         })) {
-        return;
+        return recorrido;
     }
     if (tieneAsiento) {
         sql = "SELECT MAX(NUMERO) AS ULTIMO From MV_ASIENTOS WHERE TC = " + SqlText(TC) + " AND SUCURSAL= " +
               SqlText(Sucursal) + " AND LETRA = " + SqlText(Letra);
-        if (!abre()) return;
+        if (!abre()) return recorrido;
         bool hayUltimo = false;
         if (!paso([&] {
                 const auto u = ultimo();
                 hayUltimo = u.has_value();
                 Numero = u ? detail::NumeroSiguiente(f.TextoAMoneda(*u).ToDouble()) : "00000001";
             })) {
-            return;
+            return recorrido;
         }
         if (hayUltimo && vb::Equals(tc, "CBFP")) {
             sql = "SELECT MAX(idcomprobante) AS ULTIMO From V_MV_CPTE" + FiltroClave(TC, Sucursal, Letra);
-            if (!abre()) return;
+            if (!abre()) return recorrido;
             paso([&] {
                 if (const auto u = ultimo(); u && f.TextoAMoneda(Numero).ToDouble() <= NumeroDeClave(*u)) {
                     Numero = detail::NumeroSiguiente(NumeroDeClave(*u));
                 }
             });
         }
-        return;
+        return recorrido;
     }
 
-    if (f.EstaEnLista(tc, kSinReparacion)) return;
+    if (f.EstaEnLista(tc, kSinReparacion)) return recorrido;
     if (vb::Equals(tc, "OC")) {
         sql = "SELECT * From C_MV_CPTE WHERE TC = " + SqlText(TC) + " AND IDCOMPROBANTE = " +
               SqlText(Sucursal + Numero + Letra);
-        if (!abre() || !hay) return;
+        if (!abre() || !hay) return recorrido;
         sql = "SELECT MAX(NUMERO) AS ULTIMO From C_MV_CPTE WHERE TC = " + SqlText(TC) + " AND SUCURSAL = " +
               SqlText(Sucursal);
         sql += f.TextoAMoneda(nroHasta).ToDouble() > 0
                    ? " AND NUMERO < " + SqlText(nroHasta) + " AND LETRA = " + SqlText(Letra) + " "
                    : " AND LETRA = " + SqlText(Letra);
-        if (!abre()) return;
+        if (!abre()) return recorrido;
         paso([&] {
             const auto u = ultimo();
             Numero = u ? detail::NumeroSiguiente(f.TextoAMoneda(*u).ToDouble()) : "00000001";
         });
-        return;
+        return recorrido;
     }
     // Any other type: the control row left for the number now handed out goes.
     std::string borra = "DELETE V_MV_CTROL_CPTE WHERE TC = " + SqlText(TC) + " AND SUCURSAL = " + SqlText(Sucursal) +
                         " AND NUMERO = " + SqlText(Numero) + " AND LETRA = " + SqlText(Letra);
     db.EjecutaConsultaSQL(borra);
+    return recorrido;
 }
 
 }  // namespace numbering

@@ -25,7 +25,7 @@ struct Reservado {
     std::string codigo;
     int32_t talonario = 0;
     std::string letra;
-    double numero = 0;
+    double numero = 0;  // the number used
 
     bool operator==(const Reservado&) const = default;
 };
@@ -61,37 +61,44 @@ struct Registro {
     std::optional<Reservado> propio{};  // a number this caller reserved before
     Reservado destino{};                // the range row, once chosen
 
-    // Chooses the range that holds Numero and moves its counter to Numero, never back and
-    // never past its upper limit: in SQL mode as a statement for the caller's batch, else at
-    // once as a compare-and-set on the row. Errors propagate to the caller.
+    // Chooses the range that holds the number used (Numero - 1) and moves its counter to
+    // Numero, never back and never past the number after its upper limit: in SQL mode as a
+    // statement for the caller's batch, else at once as a compare-and-set on the row. Errors
+    // propagate to the caller.
     Resultado Registra() {
         const helpers::ClsFunciones& f = helpers::gFunciones();
         const double sucursal = f.TextoAMoneda(Sucursal).ToDouble();
-        const double n = f.TextoAMoneda(Numero).ToDouble();
+        const double usado = f.TextoAMoneda(Numero).ToDouble() - 1;
         std::string tabla = kRangos;
-        detail::Seleccion rango = detail::EligeTalonario(tabla, TC, sucursal, n, Letra);
+        detail::Seleccion rango = detail::EligeTalonario(tabla, TC, sucursal, usado, Letra);
         if (!rango.talonario && Sistema) {
             tabla = kRangosPorArea;
-            rango = detail::EligeTalonario(tabla, TC, sucursal, n, Letra, *Sistema);
+            rango = detail::EligeTalonario(tabla, TC, sucursal, usado, Letra, *Sistema);
         }
         if (!rango.talonario) return FueraDeRango();
         TalonarioActual = *rango.talonario;
-        destino = {detail::CodigoTC(TC), TalonarioActual, vb::UCase(vb::Trim(Letra)), n};
+        destino = {detail::CodigoTC(TC), TalonarioActual, detail::LetraVisible(Letra), usado};
+        return Mueve(tabla);
+    }
 
+    // Moves the counter of the range `destino` names, on `tabla`, past the number used, while
+    // it is not past it already and the number is not past the range's upper limit.
+    Resultado Mueve(const std::string& tabla) {
         adodb::Recordset rs;
         AbreRangos("SELECT * FROM " + tabla + Condicion(tabla), rs);
         if (rs.EOF()) return Resultado::SinRango;  // the range went since the scan
         const std::string columna = detail::ColumnaLetra(Letra, "_ULTIMO_NRO");
         const std::optional<double> ultimo = detail::NumeroCampo(rs, columna);
         const std::optional<double> hasta = detail::NumeroCampo(rs, detail::ColumnaLetra(Letra, "_NRO_HASTA"));
-        const bool alcanzado = ultimo && *ultimo >= n;
-        const bool avanza = !alcanzado && hasta && n <= *hasta;
+        const bool alcanzado = ultimo && *ultimo > destino.numero;
+        const bool avanza = !alcanzado && hasta && destino.numero <= *hasta;
 
         Resultado resultado = avanza ? Resultado::Avanzado : Resultado::SinAvance;
         if (SoloSQL) {
-            if (avanza) SentenciaSQL = Avance(tabla, columna, false);
+            // The batch fails when another station moved the counter before it ran.
+            if (avanza) SentenciaSQL = Avance(tabla, columna, false) + std::string(vb::kCrLf) + Chequeo();
             Control(rs);
-        } else if (avanza && foundation::Db().gCnn.Execute(Avance(tabla, columna, true)) != 1) {
+        } else if (avanza && detail::EjecutaContando(Avance(tabla, columna, true)) != 1) {
             // Another station moved the counter between the read and the write.
             return Resultado::Alcanzado;
         }
@@ -132,6 +139,17 @@ private:
         return sql + Condicion(tabla) + " AND (" + columna + " IS NULL OR " + columna + " < " + numero + ")";
     }
 
+    // The check that the UPDATE before it changed the row; RAISERROR reads "%" as a format.
+    std::string Chequeo() const {
+        const std::string texto = vb::Replace(
+            "Otra estación tomó el número " + vb::Format(destino.numero, "00000000") + " del comprobante " +
+                vb::Trim(TC) + " (sucursal " +
+                vb::Format(helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(), "0000") + ", letra " +
+                destino.letra + ") antes de que se grabara este comprobante: no se grabó",
+            "%", "%%");
+        return "IF @@ROWCOUNT = 0 RAISERROR(" + foundation::SqlText(texto) + ", 16, 1)";
+    }
+
     // The control row of the number used, for "Contable" ranges, when forced, and for "OC".
     void Control(const adodb::Recordset& rs) {
         if (!vb::Equals(detail::TextoCampo(rs, "Sistema"), "Contable") && !RegistraControl &&
@@ -157,7 +175,7 @@ std::string TextoAlcanzado(const std::string& TC, const std::string& Sucursal, c
                            const std::string& Letra) {
     const helpers::ClsFunciones& f = helpers::gFunciones();
     return "El talonario del comprobante " + vb::Trim(TC) + " (sucursal " +
-           vb::Format(f.TextoAMoneda(Sucursal).ToDouble(), "0000") + ", letra " + vb::Trim(Letra) +
+           vb::Format(f.TextoAMoneda(Sucursal).ToDouble(), "0000") + ", letra " + detail::LetraVisible(Letra) +
            ") ya había llegado al número " + vb::Format(f.TextoAMoneda(Numero).ToDouble() - 1, "00000000") +
            ": otra estación puede haberlo usado. No se registró";
 }
@@ -166,13 +184,17 @@ std::string TextoAlcanzado(const std::string& TC, const std::string& Sucursal, c
 
 namespace detail {
 
-Reserva ReservaNumero(const std::string& tc, const std::string& sucursal, const std::string& numero,
+Reserva ReservaNumero(const std::string& tc, int32_t talonario, const std::string& numero,
                       const std::string& letra) {
     gReservado.reset();
-    const std::string siguiente = vb::Format(helpers::gFunciones().TextoAMoneda(numero).ToDouble() + 1, "0");
+    const double usado = helpers::gFunciones().TextoAMoneda(numero).ToDouble();
+    const std::string siguiente = vb::Format(usado + 1, "0");
+    const std::string sucursal;  // the range is given: no branch to choose it by
     std::string sinUso;
     Registro r{tc, std::nullopt, sucursal, siguiente, letra, false, sinUso, false};
-    switch (r.Registra()) {
+    r.destino = {CodigoTC(tc), talonario, LetraVisible(letra), usado};
+    TalonarioActual = talonario;
+    switch (r.Mueve(kRangos)) {
         case Resultado::Avanzado: gReservado = r.destino; return Reserva::Tomada;
         case Resultado::Alcanzado: return Reserva::Ocupada;
         default: return Reserva::Libre;
@@ -187,9 +209,11 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
                                const std::string& Sucursal, const std::string& Numero,
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
                                bool RegistraControl) {
-    // The number goes into SQL unquoted: anything but digits would change the statement.
-    if (!detail::EsNumeroPlano(Numero)) {
-        Informa(vb::kErrTypeMismatch, "El número de comprobante '" + Numero + "' no es válido: debe tener sólo dígitos");
+    // The number goes into SQL unquoted: anything but digits would change the statement. The
+    // number after an 8-digit one has 9 digits at most.
+    if (!detail::EsNumeroPlano(Numero, 9)) {
+        Informa(vb::kErrTypeMismatch, "El número de comprobante '" + Numero +
+                                          "' no es válido: debe tener sólo dígitos, no más de 9 sin los ceros iniciales");
         return false;
     }
     if (Letra.empty()) Letra = "X";
@@ -206,7 +230,7 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
         case Resultado::SinRango:
             Informa(vb::kErrInvalidCall,
                     detail::TextoSinTalonario(TC, helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(),
-                                              helpers::gFunciones().TextoAMoneda(Numero).ToDouble(), Letra) +
+                                              helpers::gFunciones().TextoAMoneda(Numero).ToDouble() - 1, Letra) +
                         ": no se registró");
             break;
         case Resultado::SinTalonarios:

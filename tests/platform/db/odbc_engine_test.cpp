@@ -281,6 +281,9 @@ TEST(OdbcEngine, ServerStatesAndTypesMap) {
                                                      {"08001", adodb::kErrFail}}) {
         EXPECT_EQ(adodb::odbc::ErrorNumberOf(c.state), c.number) << c.state;
     }
+    // A batch's own RAISERROR (message 50000) reaches the person, whatever its state.
+    EXPECT_EQ(adodb::odbc::ErrorNumberOf("42000", adodb::kNativeRaised), adodb::kErrRaised);
+    EXPECT_EQ(adodb::odbc::ErrorNumberOf("HY000", adodb::kNativeRaised), adodb::kErrRaised);
 
     struct TypeCase {
         int sqlType;

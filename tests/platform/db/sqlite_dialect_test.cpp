@@ -331,6 +331,41 @@ TEST_P(Dialect, IfExistsRunsTheStatementOnlyWhenTheTestHolds) {
     EXPECT_EQ(Scalar(cn(), "SELECT VALOR FROM TA_CONFIGURACION WHERE CLAVE = 'piva'"), vb::Variant("10,5"));
 }
 
+// A batch that checks its UPDATE changed a row: when it changed none, RAISERROR stops the
+// batch with its text, and nothing the batch did is kept.
+TEST_P(Dialect, RowCountCheckFailsTheBatchWhenTheUpdateChangedNoRow) {
+    const std::string batch =
+        "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('DOC', '1')\r\n"
+        "UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = 1 AND BLOQUEADA = 1\r\n"
+        "IF @@ROWCOUNT = 0 RAISERROR('Otra estación tomó el 100%% del número ''1''', 16, 1)\r\n"
+        " INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('CTRL', '1')\r\n";
+    cn().Execute(batch);
+    EXPECT_EQ(Column(cn(), "SELECT CLAVE FROM TA_CONFIGURACION ORDER BY CLAVE"),
+              (std::vector<vb::Variant>{"CTRL", "DOC"}));
+    cn().Execute("DELETE FROM TA_CONFIGURACION");
+
+    for (const bool outer : {false, true}) {
+        SCOPED_TRACE(outer ? "inside the caller's transaction" : "alone");
+        if (outer) {
+            cn().BeginTrans();
+            cn().Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('KEEP', '1')");
+        }
+        const vb::Error e = ErrorOf([&] { cn().Execute(batch); });
+        EXPECT_EQ(e.Number(), adodb::kErrRaised);
+        EXPECT_EQ(e.Description(), "Otra estación tomó el 100% del número '1'");
+        EXPECT_EQ(e.NativeError(), adodb::kNativeRaised);
+        EXPECT_EQ(cn().InTransaction(), outer);
+        if (outer) cn().CommitTrans();
+        EXPECT_EQ(Column(cn(), "SELECT CLAVE FROM TA_CONFIGURACION"),
+                  outer ? std::vector<vb::Variant>{"KEEP"} : std::vector<vb::Variant>{});
+    }
+
+    for (const std::string forma : {"IF @@ROWCOUNT = 0 RAISERROR('x', 10, 1)", "RAISERROR('x %d', 16, 1, 5)",
+                                    "RAISERROR(50001, 16, 1)", "RAISERROR('x', 16, 1) WITH LOG"}) {
+        EXPECT_EQ(ErrorOf([&] { cn().Execute(forma); }).Number(), adodb::kErrSyntax) << forma;
+    }
+}
+
 TEST_P(Dialect, DeleteWithoutFromAndDayFirstDatesWritten) {
     cn().Execute("INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('OC  ','0001','00000007','X')\r\n"
                  " INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('OC  ','0001','00000008','X')\r\n");

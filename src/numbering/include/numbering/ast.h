@@ -11,11 +11,12 @@
 // Nothing here keeps a counter in memory. The state kept between calls is TalonarioActual and
 // the number AsignarNumeroComprobante last took, until its recording.
 //
-// Several stations number documents at once. A counter only moves forward and never past its
-// range's upper limit; a number taken and recorded in one go (AsignarNumeroComprobante) is taken
-// by a compare-and-set on the range's row; a number shown first and recorded later
-// (Obtener_Nro_Comprobante, then RegistraNumeroComprobante) is reported when its range had
-// already reached it.
+// Several stations number documents at once. A counter only moves forward and never past the
+// number after its range's upper limit; a number taken and recorded in one go
+// (AsignarNumeroComprobante) is taken by a compare-and-set on the range's row; a number shown
+// first and recorded later (Obtener_Nro_Comprobante, then RegistraNumeroComprobante) is
+// reported when its range had already reached it, and the batch that records it fails when
+// another station reached it before the batch ran.
 
 #include <cstdint>
 #include <optional>
@@ -42,22 +43,23 @@ bool ValidaNumeroComprobante(const std::string& TC, const std::string& Sucursal,
                              const std::string& Fecha);
 
 // Records that a number was used: Numero is the number used plus one. The range is the one of
-// V_TA_CPTE (else of TA_Comprobantes for Sistema) that holds Numero for the branch and letter;
-// its counter moves to Numero only while it is below, and never past the range's upper limit.
+// V_TA_CPTE (else of TA_Comprobantes for Sistema) that holds the number used for the branch and
+// letter, its upper limit included; its counter moves to Numero only while it is below.
 // SoloSQL true: nothing runs; SentenciaSQL receives " UPDATE <table> SET ... AND (<L>_ULTIMO_NRO
-// IS NULL OR <L>_ULTIMO_NRO < Numero)" (when the counter advances) and the control
+// IS NULL OR <L>_ULTIMO_NRO < Numero)" followed by the line "IF @@ROWCOUNT = 0 RAISERROR('Otra
+// estación tomó el número ...', 16, 1)" (when the counter advances), and the control
 // " INSERT INTO V_MV_CTROL_CPTE ..." (CRLF-framed) for "Contable" ranges, RegistraControl or
-// type "OC", for the caller's batch. SoloSQL false: the range row is updated at once, as a
+// type "OC", for the caller's batch: a station that passes the number between the building and
+// the running of the batch makes the batch fail with that Spanish text (adodb::kErrRaised), so
+// that nothing of the document is kept. SoloSQL false: the range row is updated at once, as a
 // compare-and-set. Letra: in-out, an empty letter becomes "X".
 // Returns false, after telling the operator, when the number was not recorded: a database
-// error, a Numero that is not plain digits, a type without any range ("ATENCION"), a number
-// that no range of the type and branch holds, or a range that had already reached Numero
-// (another station may have used the number; the number AsignarNumeroComprobante just took is
-// no such case). True when recorded, or when there is nothing to record (a number past a free
-// range's limit; a number of no range whose type's first range is external, which empties
-// SentenciaSQL). In SQL mode the range is read when the statement is built: a station that
-// passes the number before the caller runs its batch keeps the counter where it is, since the
-// statement changes no row then, and only the rows the batch affected tell.
+// error, a Numero that is not plain digits (9 at most without leading zeros), a type without
+// any range ("ATENCION"), a number that no range of the type and branch holds, or a range that
+// had already reached Numero (another station may have used the number; the number
+// AsignarNumeroComprobante just took is no such case). True when recorded, or when there is
+// nothing to record (a number past a free range's limit; a number of no range whose type's
+// first range is external, which empties SentenciaSQL).
 bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema,
                                const std::string& Sucursal, const std::string& Numero,
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
@@ -82,20 +84,23 @@ void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::
                              const std::string& SinUso, const std::string& UNegocio);
 
 // The range walk: the first range of the type (of UNegocio when it has any, else of every
-// business unit) with room and not expired at Fecha. Sets Sucursal, Numero, NroHasta,
-// ModificaNumeracion and TalonarioActual when a range is taken; Letra may be replaced by the
-// range's first letter. A type without ranges gives "1", "1", "X".
+// business unit) with room and not expired at Fecha. A range's next number is the larger of its
+// counter and its lower limit; it has room while that is below its upper limit. Sets Sucursal,
+// Numero, NroHasta, ModificaNumeracion and TalonarioActual when a range is taken; Letra may be
+// replaced by the range's first letter. A type without ranges gives "1", "1", "X".
 void Obtener_Nro_Comprobante_Contable(const std::string& TC, std::string& Sucursal,
                                       std::string& Numero, std::string& Letra,
                                       bool& ModificaNumeracion, const std::string& Fecha,
                                       const std::string& UNegocio, std::string& NroHasta);
 
 // The 13-character IdComprobante (branch, number, letter) for a stock document, moved past the
-// numbers V_MV_STOCK already holds for the type, branch and letter, and recorded at once in the
-// range that holds it (its counter moves past it) by a compare-and-set: when another station
-// took the number first, the next one is taken, a bounded number of times, then the operator is
-// told. A number that no range holds is handed out unrecorded. Empty on failure, and when no
-// range had room.
+// numbers V_MV_STOCK already holds for the type, branch and letter within the range, and
+// recorded at once in that range (its counter moves past it) by a compare-and-set: when another
+// station took the number first, the next one is taken after a short random pause, a bounded
+// number of times, then the operator is told. A range whose numbers up to its limit are stored
+// is passed over for the next range. For a type with ranges every number handed out lies in a
+// range and was recorded there; a type without any range gets its number unrecorded. Empty on
+// failure, and when no range had room (the operator was told that the ranges are used up).
 std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal,
                                      std::string& Letra);
 

@@ -66,7 +66,8 @@ std::vector<Diagnostic> ReadDiagnostics(SQLSMALLINT type, SQLHANDLE handle) {
             break;
         }
     }
-    throw vb::Error(ErrorNumberOf(chosen->state), chosen->message, kSource, chosen->native, chosen->state);
+    throw vb::Error(ErrorNumberOf(chosen->state, chosen->native), chosen->message, kSource, chosen->native,
+                    chosen->state);
 }
 
 void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const char* operation) {
@@ -390,7 +391,8 @@ int AdoTypeOf(int sqlType, std::string_view typeName) {
     }
 }
 
-long ErrorNumberOf(std::string_view sqlState) {
+long ErrorNumberOf(std::string_view sqlState, long native) {
+    if (native == kNativeRaised) return kErrRaised;
     if (sqlState.rfind("23", 0) == 0) return kErrIntegrityViolation;
     if (sqlState == "42S02") return kErrNoTable;
     if (sqlState.rfind("42", 0) == 0 || sqlState == "37000") return kErrSyntax;

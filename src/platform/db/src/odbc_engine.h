@@ -19,8 +19,9 @@ inline constexpr const char* kSource = "ODBC";
 int AdoTypeOf(int sqlType, std::string_view typeName);
 
 // Error number of an SQLSTATE: 23xxx constraint, 42S02 no table, other 42xxx
-// and 37000 errors in the command, anything else kErrFail.
-long ErrorNumberOf(std::string_view sqlState);
+// and 37000 errors in the command, anything else kErrFail; the server's
+// message 50000 (a batch's own RAISERROR) is kErrRaised whatever its state.
+long ErrorNumberOf(std::string_view sqlState, long native = 0);
 
 // The value of a column's text (as the driver writes it) by the column's ADO
 // type: integers, booleans, doubles, Currency, dates and text. Text that does

@@ -26,7 +26,7 @@ constexpr std::size_t npos = std::string::npos;
 constexpr std::string_view kStatementStarts[] = {
     "SELECT", "INSERT", "UPDATE", "DELETE",  "CREATE", "DROP",  "ALTER",  "IF",    "BEGIN",
     "COMMIT", "ROLLBACK", "SET",  "GO",      "WITH",   "TRUNCATE", "EXEC", "EXECUTE", "DECLARE",
-    "PRINT",  "GRANT",  "REVOKE", "USE",     "SAVE",   "MERGE"};
+    "PRINT",  "GRANT",  "REVOKE", "USE",     "SAVE",   "MERGE", "RAISERROR"};
 
 // Words after which a statement cannot end, so a line break there continues it.
 constexpr std::string_view kContinuingWords[] = {
@@ -626,7 +626,15 @@ bool StartsWithWord(const Tokens& t, std::initializer_list<std::string_view> wor
     return first != npos && IsWordIn(t[first], words);
 }
 
+// @@ROWCOUNT: the rows the last INSERT, UPDATE or DELETE changed.
+void RowCountToChanges(Tokens& t) {
+    for (Token& k : t) {
+        if (k.Is(TokenKind::Parameter) && ascii::EqualsNoCase(k.text, "@@ROWCOUNT")) k = {TokenKind::Word, "changes()"};
+    }
+}
+
 std::string Rewrite(Tokens t, Context& context) {
+    RowCountToChanges(t);
     RejectParameters(t);
     if (std::any_of(t.begin(), t.end(), IsOwner)) t = DropOwner(t);
     if (std::any_of(t.begin(), t.end(), [](const Token& k) { return IsWordIn(k, {"ISNULL", "CONVERT"}); })) {
@@ -708,9 +716,33 @@ Step AdaptIf(const Tokens& t, std::size_t first, Context& context) {
     return step;
 }
 
+// RAISERROR('text', severity, state) with a severity of 11 or more: the
+// batch stops with the text ("%%" in it stands for "%").
+Step AdaptRaiserror(const Tokens& t, std::size_t first) {
+    std::vector<const Token*> args;
+    const std::size_t open = NextSig(t, first);
+    const std::size_t close = open == npos || !t[open].Is(TokenKind::LParen) ? npos : MatchingParen(t, open);
+    if (close != npos && NextSig(t, close) == npos) {
+        for (std::size_t j = open + 1; j < close; ++j) {
+            if (!t[j].IsTrivia() && !t[j].Is(TokenKind::Comma)) args.push_back(&t[j]);
+        }
+    }
+    const bool shaped = args.size() == 3 && args[0]->Is(TokenKind::String) && args[1]->Is(TokenKind::Number) &&
+                        args[2]->Is(TokenKind::Number);
+    if (!shaped) RaiseSyntax("RAISERROR is supported only as RAISERROR('text', severity, state)");
+    if (vb::Val(args[1]->text) < 11) RaiseSyntax("RAISERROR with a severity below 11 is not supported");
+    std::string text = sql::LiteralValue(*args[0]);
+    for (std::size_t p = text.find("%%"); p != std::string::npos; p = text.find("%%", p + 1)) text.erase(p, 1);
+    Step step;
+    step.kind = Step::Kind::Raise;
+    step.sql = std::move(text);
+    return step;
+}
+
 std::optional<Step> AdaptStatement(Tokens t, Context& context) {
     const std::size_t first = FirstSig(t);
     const Token& head = t[first];
+    if (head.IsWord("RAISERROR")) return AdaptRaiserror(t, first);
     if (head.IsWord("GO")) {
         const std::size_t next = NextSig(t, first);
         if (next == npos || (t[next].Is(TokenKind::Number) && NextSig(t, next) == npos)) return std::nullopt;

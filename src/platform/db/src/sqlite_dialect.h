@@ -10,6 +10,11 @@
 //    atomic already) a BEGIN ... COMMIT pair is dropped;
 //  - `IF [NOT] EXISTS (q) statement [ELSE statement]` (any IF condition) runs
 //    the statement only when the test holds;
+//  - `@@ROWCOUNT` is the number of rows the last INSERT, UPDATE or DELETE
+//    changed, and `RAISERROR('text', severity, state)` (severity 11 or more)
+//    stops the batch with the text, which undoes it: `IF @@ROWCOUNT = 0
+//    RAISERROR(...)` after an UPDATE fails the batch when the UPDATE changed
+//    no row;
 //  - `TOP n` / `TOP (n)` becomes `LIMIT n` at the end of the same SELECT;
 //  - `ISNULL(` becomes `IFNULL(`, `CONVERT(type, x[, style])` the registered
 //    `TV_CONVERT('type', x[, style])` (LEN, CHARINDEX and GETDATE are
@@ -41,10 +46,10 @@ struct TableColumn {
 using ColumnsLookup = std::function<const std::vector<TableColumn>*(const std::string& table)>;
 
 struct Step {
-    enum class Kind { Sql, If };
+    enum class Kind { Sql, If, Raise };
     Kind kind = Kind::Sql;
     // Sql: one SQLite statement. If: a query whose one value is 1 when the
-    // test holds.
+    // test holds. Raise: the message the batch stops with.
     std::string sql;
     bool changesRows = false;    // INSERT, UPDATE or DELETE
     bool changesSchema = false;  // CREATE, DROP or ALTER

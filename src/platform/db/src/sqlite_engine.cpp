@@ -431,6 +431,8 @@ private:
         for (const Step& step : steps) {
             if (step.kind == Step::Kind::If) {
                 RunSteps(Test(step.sql) ? step.then : step.otherwise, state);
+            } else if (step.kind == Step::Kind::Raise) {
+                throw vb::Error(kErrRaised, step.sql, kSqliteSource, kNativeRaised, "42000");
             } else {
                 RunSql(step, state);
             }

@@ -32,6 +32,11 @@ inline constexpr long kErrIntegrityViolation = -2147217873;  // constraint faile
 inline constexpr long kErrNoTable = -2147217865;             // no such table
 inline constexpr long kErrSyntax = -2147217900;              // errors in the command
 inline constexpr long kErrFail = -2147467259;                // anything else
+// A batch stopped itself with a message for the person (RAISERROR, the
+// server's message 50000): numbered as an application's own error,
+// vbObjectError + 50000.
+inline constexpr long kErrRaised = -2147221504 + 50000;
+inline constexpr long kNativeRaised = 50000;
 
 enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
 enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
