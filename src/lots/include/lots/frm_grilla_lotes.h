@@ -135,6 +135,10 @@ protected:
     // An edit still open is validated and written into its cell, so that
     // nothing typed is lost; false when the cell was refused.
     bool TerminaEdicionPendiente();
+    // Whether every quantity cell holds a number or nothing (a cell left by
+    // clicking elsewhere is written unchecked); the first that does not is
+    // made the current cell and the user is told.
+    bool CantidadesLegibles();
 
     // ---- Helpers --------------------------------------------------------------
     // Whether a lot or serial code can travel in a list: it holds neither the
@@ -142,6 +146,9 @@ protected:
     static bool CodigoValido(const std::string& codigo);
     // Tells the user a code was refused for those characters.
     static void AvisaCodigoInvalido();
+    // Whether a quantity cell's text is a number or blank (0): anything else,
+    // a "|" above all, would shift the list of quantities.
+    static bool CantidadLegible(const std::string& valor);
     // Whether a quantity is 0 once the noise of adding decimals is ignored.
     static bool EsCero(double cantidad);
     // The form's text width of `letras` letters "X", in twips.
