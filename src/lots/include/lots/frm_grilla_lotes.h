@@ -5,7 +5,9 @@
 // The grid MSFlexGrid1 cannot be typed into: a key typed on an editable cell
 // lays the edit box TxtEdit over it; an end-of-edit key (as the keyboard
 // helper counts them) validates the cell and moves the current cell; the text
-// reaches its cell when the grid gets the focus again or leaves the cell.
+// reaches its cell when the grid gets the focus again or leaves the cell. A
+// quantity cell takes only a number (blank is 0): the cell check and the
+// accept refuse anything else.
 // Toolbar1's first button copies the current cell into the cells below it,
 // the second blanks them. Each dialog states its differences through the
 // protected hooks.
