@@ -434,6 +434,7 @@ bool EsLinea(const Posteo& p) {
 }
 
 std::string NombreComprobante(const Posteo& p) {
+    if (Blanco(p.SucNroLetra)) return vb::Trim(p.TC);
     return NombreComprobante(p.TC, vb::Mid(p.SucNroLetra, 1, 4), vb::Mid(p.SucNroLetra, 5, 8),
                              vb::Mid(p.SucNroLetra, 13, 1));
 }
@@ -568,6 +569,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         // The whole document is recorded or none of it; numbers taken while
         // posting go back with it.
         Paso(p, [&] { unidad.emplace(foundation::Db().gCnn); });
+        if (!unidad) throw PosteoAbandonado{};  // never posted outside its unit
         Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] {
             p.signo = p.SignoRemota != 0 ? p.SignoRemota : ObtieneSignoComprobante(p.TC, false);
