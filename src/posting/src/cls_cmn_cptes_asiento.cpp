@@ -169,11 +169,10 @@ std::string ExplicaRechazo(const std::string& sentencia) {
 }
 
 void Entrega(AsientoEntregado entregado) {
-    static const bool instalado = [] {
+    [[maybe_unused]] static const bool explicado = [] {
         foundation::Db().AgregaExplicacionRechazo(ExplicaRechazo);
         return true;
     }();
-    (void)instalado;
     std::deque<AsientoEntregado>& entregados = Entregados();
     entregados.push_front(std::move(entregado));
     if (entregados.size() > kAsientosEntregados) entregados.pop_back();
