@@ -208,6 +208,15 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocumentOfItsOwn) {
     EXPECT_EQ(Valor("SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "2");
     EXPECT_EQ(Valor("SELECT COUNT(DISTINCT [NUMERO ASIENTO]) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "2");
     EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'CMV'"), "5");
+
+    // With the CMV numbers used up (the numbering tells the user) no entry is built.
+    Ejecuta("DELETE FROM MV_ASIENTOS");
+    Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 4 WHERE CODIGO = 'CMV'");
+    operador_.AnswerMsgBox(ui::vbOK);
+    Asiento agotado{.motivo = "MV1", .tc = "FC", .nro = "00000014", .tipoMov = 99};
+    EXPECT_EQ(Genera(cmn, *g, agotado), "");
+    ASSERT_EQ(operador_.Shown().size(), 1u);
+    EXPECT_NE(operador_.Shown()[0].prompt.find("CMV"), std::string::npos) << operador_.Shown()[0].prompt;
 }
 
 TEST_F(AsientoTest, AmountsAllZeroBuildNothingButStillUseTheirSequenceNumbers) {
