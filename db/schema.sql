@@ -336,7 +336,8 @@ CREATE TABLE MV_ASIENTOS (
 );
 CREATE INDEX IX_MV_ASIENTOS_CPTE ON MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA);
 -- One line per sequence of an entry: an entry number that two stations took
--- at once is refused to the second one, whose batch rolls back.
+-- at once is refused to the second one, whose batch rolls back. The program
+-- relies on it; db/sqlserver.sql and db/oracle.sql create it on those servers.
 CREATE UNIQUE INDEX UX_MV_ASIENTOS_LINEA ON MV_ASIENTOS (PERIODO, MES_OPERATIVO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA);
 
 -- Sub-journals, and the one each document type posts under (the register

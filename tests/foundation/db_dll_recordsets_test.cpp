@@ -174,6 +174,33 @@ TEST_F(DbDllRecordsetsTest, EjecutaConsultaSQLReturnsWhetherTheStatementRan) {
                                       "Error (-2147217873) "));
 }
 
+// A constraint refusal is told in the words of whoever built the statement,
+// when it recognises the text as its own; the log keeps the engine's text.
+TEST_F(DbDllRecordsetsTest, AConstraintRefusalIsToldByWhoeverBuiltTheStatement) {
+    db_.AgregaExplicacionRechazo([](const std::string& sql) {
+        return sql.find("'otro'") != std::string::npos ? std::string("No se grabó el otro: su clave ya existe.")
+                                                       : std::string();
+    });
+    std::string sql = "INSERT INTO T_CLAVES VALUES (1, 'uno')";
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+    operator_.AnswerMsgBox(ui::vbOK);
+    sql = "INSERT INTO T_CLAVES VALUES (1, 'otro')";
+    EXPECT_FALSE(db_.EjecutaConsultaSQL(sql));
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].prompt, "No se grabó el otro: su clave ya existe.");
+    EXPECT_EQ(operator_.Shown()[0].title, "Aviso al operador!!!");
+    EXPECT_EQ(operator_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
+    EXPECT_THAT(ErrorLog(), HasSubstr("Error (-2147217873) "));
+
+    // Not its own, or not a constraint: as before, logged without a box.
+    for (const std::string texto :
+         {"INSERT INTO T_CLAVES VALUES (1, 'tercero')", "INSERT INTO NO_EXISTE VALUES ('otro')"}) {
+        sql = texto;
+        EXPECT_FALSE(db_.EjecutaConsultaSQL(sql));
+    }
+    EXPECT_EQ(operator_.Shown().size(), 1u);
+}
+
 TEST_F(DbDllRecordsetsTest, EjecutaConsultaSQLReportsAFailingTableWhoseNameHoldsTrans) {
     Run("CREATE TABLE TRANSPORTES (ID INT PRIMARY KEY)");
     Run("INSERT INTO TRANSPORTES VALUES (1)");

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -160,6 +161,11 @@ TEST_F(EdicionTest, QuantitiesAreCheckedPerCell) {
         {"posicion", "-1", "La Cantidad no puede ser Menor a Cero"},
         {"posicion", "", ""},
         {"posicion", "2", ""},
+        // Only a number (or nothing) is a quantity: "|" would shift the list of quantities.
+        {"lote", "|", "La Cantidad debe ser un Número"},
+        {"lote", "2|", "La Cantidad debe ser un Número"},
+        {"serie", "x", "La Cantidad debe ser un Número"},
+        {"posicion", "|", "La Cantidad debe ser un Número"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(std::string(c.dialogo) + " " + c.valor);
@@ -383,6 +389,60 @@ TEST_F(EdicionTest, AnEditStillOpenIsTakenByTheAccept) {
     EXPECT_EQ(salida->Lotes, "");
     ASSERT_EQ(Cajas("MsgBox").size(), 1u);
     EXPECT_EQ(Cajas("MsgBox")[0].prompt, "La Cantidad supera a la cantidad disponible en Stock");
+}
+
+TEST_F(EdicionTest, APickOpensOnTheFirstQuantityCell) {
+    auto frm = Salida(2);
+    EXPECT_EQ(frm->MSFlexGrid1().Row(), 1);
+    EXPECT_EQ(frm->MSFlexGrid1().Col(), 3);
+    // The first key typed is the quantity.
+    Tecla(frm->MSFlexGrid1View(), Qt::Key_4, "4");
+    ASSERT_TRUE(frm->EditorVisible());
+    Tecla(frm->TxtEdit(), Qt::Key_Return, "\r");
+    EXPECT_EQ(frm->MSFlexGrid1().TextMatrix(1, 3), "4");
+}
+
+// A quantity that is no number reaches its cell only by leaving the cell
+// unchecked; the accept then refuses it and keeps the dialog open on it, so
+// the lists handed back hold exactly one quantity per row.
+TEST_F(EdicionTest, AQuantityThatIsNoNumberNeverReachesTheLists) {
+    struct Caso {
+        const char* nombre;
+        std::function<std::unique_ptr<FrmGrillaLotes>()> crea;
+        int columna;
+    };
+    const std::vector<Caso> casos = {
+        {"pick", [this] { return Salida(3); }, 3},
+        {"positions", [this] { return Posiciones(3); }, 4},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        operator_.ClearShown();
+        auto frm = c.crea();
+        ui::FlexGrid& g = frm->MSFlexGrid1();
+        g.MoveToCell(1, c.columna);
+        Tecla(frm->MSFlexGrid1View(), Qt::Key_Bar, "|");
+        g.MoveToCell(2, c.columna);  // LeaveCell writes the edit as typed
+        ASSERT_EQ(g.TextMatrix(1, c.columna), "|");
+        operator_.AnswerMsgBox(ui::vbOK);
+        frm->CmdAceptar_Click();
+        EXPECT_TRUE(frm->isVisible());
+        ASSERT_EQ(Cajas("MsgBox").size(), 1u);
+        EXPECT_EQ(Cajas("MsgBox")[0].prompt, "La Cantidad debe ser un Número");
+        EXPECT_EQ(g.Row(), 1);
+        EXPECT_EQ(g.Col(), c.columna);
+        g.SetTextMatrix(1, c.columna, "0");
+        g.SetTextMatrix(2, c.columna, "3");
+        frm->CmdAceptar_Click();
+        EXPECT_FALSE(frm->isVisible());
+    }
+    // Stock L1 5 and L2 3: the quantity of L2 stays with L2.
+    auto salida = Salida(3);
+    salida->MSFlexGrid1().SetTextMatrix(1, 3, "0");
+    salida->MSFlexGrid1().SetTextMatrix(2, 3, "3");
+    salida->CmdAceptar_Click();
+    EXPECT_EQ(salida->Lotes, "|L1" + Y + "|L2" + Y + "|" + Y + "|");
+    EXPECT_EQ(salida->Series, "|0|3|0|");
 }
 
 TEST_F(EdicionTest, F2AcceptsFromAnyControl) {

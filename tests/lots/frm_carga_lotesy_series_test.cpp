@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 
 #include <string>
 #include <vector>
@@ -167,6 +168,49 @@ TEST_F(PickTest, OtherLinesOfTheArticleLowerTheStock) {
     });
     Pick(4);
     EXPECT_EQ(cantidades_, "|1|3|0|");
+}
+
+// Reopened, a line's own picks are its quantities, not stock that other
+// lines took: only the other lines of the article lower the stock shown.
+TEST_F(PickTest, ReopeningALineLeavesItsOwnPicksOutOfTheStockTaken) {
+    const std::string propios = "|L1" + Y + "|L2" + Y + "|" + Y + "|";
+    grilla_->SetTextMatrix(1, 0, "P1");
+    grilla_->SetTextMatrix(1, 21, "|L2" + Y + "|");
+    grilla_->SetTextMatrix(1, 22, "|1|");
+    for (const int fila : {2, 3}) {  // two lines with the same picks; row 3 is being edited
+        grilla_->SetTextMatrix(fila, 0, "P1");
+        grilla_->SetTextMatrix(fila, 21, propios);
+        grilla_->SetTextMatrix(fila, 22, "|2|0|0|");
+    }
+    grilla_->MoveToCell(3, 0);
+    operator_.AnswerMsgBox(ui::vbOK);
+    operator_.OnModal([&](QWidget& w) {
+        auto& frm = Como<FrmCargaLotesySeries>(w);
+        const ui::FlexGrid& g = frm.MSFlexGrid1();
+        // L1: 5 less the 2 of row 2; L2: 3 less the 1 of row 1.
+        EXPECT_EQ(Columna(g, 2), (Textos{"3", "2", ""}));
+        EXPECT_EQ(Columna(g, 3), (Textos{"2", "0", "0"}));
+        frm.MSFlexGrid1().MoveToCell(1, 3);
+        Tecla(frm.MSFlexGrid1View(), Qt::Key_4, "4");
+        Tecla(frm.TxtEdit(), Qt::Key_Return, "\r");
+        EXPECT_TRUE(frm.CeldaRechazada());  // beyond the 3 left
+        frm.TxtEdit().setText("3");
+        Tecla(frm.TxtEdit(), Qt::Key_Return, "\r");
+        EXPECT_FALSE(frm.CeldaRechazada());
+        frm.CmdAceptar_Click();
+    });
+    Pick(3, propios, "|2|0|0|");
+    EXPECT_EQ(cantidades_, "|3|0|0|");
+    ASSERT_EQ(Cajas("MsgBox").size(), 1u);
+    EXPECT_EQ(Cajas("MsgBox")[0].prompt, "La Cantidad supera a la cantidad disponible en Stock");
+
+    // A line the grid does not hold yet leaves nothing out.
+    operator_.OnModal([&](QWidget& w) {
+        auto& frm = Como<FrmCargaLotesySeries>(w);
+        EXPECT_EQ(Columna(frm.MSFlexGrid1(), 2), (Textos{"1", "2", ""}));
+        frm.CmdCancelar_Click();
+    });
+    Pick(3, "|L1" + Y + "|", "|9|");
 }
 
 TEST_F(PickTest, AStockOverdrawnByOtherLinesIsNeverProposedAsANegativeQuantity) {

@@ -156,14 +156,19 @@ TEST_F(AsientoTest, TheEntryTypeDecidesTheMotiveAndTheSide) {
     }
 }
 
-TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocument) {
+// Each cost-of-sales entry takes the next "CMV" number and records it, as
+// every other number is: two entries never share one, also when both are
+// built before either runs.
+TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocumentOfItsOwn) {
     Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('MV1', 'Venta d''Ana')");
     Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('MV1', '4.1.01')");
     struct Caso {
         std::string tc;
-        std::string ladoMotivo;
+        std::string ladoMotivo;  // "" when nothing is built (and no number taken)
+        std::string numero;
     };
-    for (const Caso& caso : std::vector<Caso>{{"FC", "D"}, {"NC", "H"}, {"FCC", ""}, {"RM", ""}}) {
+    for (const Caso& caso : std::vector<Caso>{{"FC", "D", "00000001"}, {"FCC", "", ""}, {"NC", "H", "00000002"},
+                                              {"RM", "", ""}}) {
         SCOPED_TRACE(caso.tc);
         documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "3", "10"}});
@@ -178,17 +183,40 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocument) {
         const std::map<std::string, std::string> motivo = MapaInsert(sentencias[0]);
         EXPECT_EQ(Resumen(motivo), "4.1.01 " + caso.ladoMotivo + " 30 1");
         EXPECT_EQ(motivo.at("TC"), "'CMV'");
-        EXPECT_EQ(motivo.at("NUMERO"), "'00000001'");
+        EXPECT_EQ(motivo.at("NUMERO"), "'" + caso.numero + "'");
         EXPECT_EQ(motivo.at("Detalle"), "'Venta d''Ana'");
         EXPECT_EQ(motivo.at("TC_ORIGEN"), "'" + vb::Trim(caso.tc) + std::string(4 - caso.tc.size(), ' ') + "'");
         EXPECT_EQ(motivo.at("CPTE_ORIGEN"), "'000100000012X'");
         EXPECT_EQ(a.tc, "CMV");
-        EXPECT_EQ(a.nro, "00000001");
+        EXPECT_EQ(a.nro, caso.numero);
         std::string lote = resultado;
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
         EXPECT_EQ(Valor("SELECT Detalle FROM MV_ASIENTOS WHERE SECUENCIA = 1"), "Venta d'Ana");
         Ejecuta("DELETE FROM MV_ASIENTOS");
     }
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'CMV'"), "3");
+
+    documents::ClsCmnCptes cmn;
+    auto g = GrillaCostos({{"A1", "3", "10"}});
+    Asiento uno{.motivo = "MV1", .tc = "FC", .tipoMov = 99};
+    Asiento dos{.motivo = "MV1", .tc = "FC", .nro = "00000013", .tipoMov = 99};
+    std::string lote = Genera(cmn, *g, uno);
+    lote += Genera(cmn, *g, dos);
+    EXPECT_EQ(uno.nro, "00000003");
+    EXPECT_EQ(dos.nro, "00000004");
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "2");
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT [NUMERO ASIENTO]) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "2");
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'CMV'"), "5");
+
+    // With the CMV numbers used up (the numbering tells the user) no entry is built.
+    Ejecuta("DELETE FROM MV_ASIENTOS");
+    Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 4 WHERE CODIGO = 'CMV'");
+    operador_.AnswerMsgBox(ui::vbOK);
+    Asiento agotado{.motivo = "MV1", .tc = "FC", .nro = "00000014", .tipoMov = 99};
+    EXPECT_EQ(Genera(cmn, *g, agotado), "");
+    ASSERT_EQ(operador_.Shown().size(), 1u);
+    EXPECT_NE(operador_.Shown()[0].prompt.find("CMV"), std::string::npos) << operador_.Shown()[0].prompt;
 }
 
 TEST_F(AsientoTest, AmountsAllZeroBuildNothingButStillUseTheirSequenceNumbers) {
@@ -217,9 +245,9 @@ TEST_F(AsientoTest, NoRegisterTypeOrADocumentAlreadyBookedBuildNothing) {
             "VALUES ('AJX', '0001', '00000012', 'X', '9', 3, 4)");
     Asiento cargado;
     EXPECT_EQ(Genera(cmn, *g, cargado), "");
-    // A single row still books (the posting in immediate mode goes line by line).
+    // Nor row by row: a document already booked never gets a second entry.
     Asiento fila{.soloRegistro = 1};
-    EXPECT_FALSE(Genera(cmn, *g, fila).empty());
+    EXPECT_EQ(Genera(cmn, *g, fila), "");
     EXPECT_TRUE(operador_.Shown().empty());
 }
 
@@ -251,21 +279,32 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         EXPECT_EQ(numero(lote), "40001");
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
 
+        // Only the lines of this entry grow, never an older entry of the document.
         Asiento fila2{.soloRegistro = 2};
-        const std::vector<std::string> lineas2 = Lineas(Genera(cmn, *g, fila2));
+        lote = Genera(cmn, *g, fila2);
+        const std::vector<std::string> lineas2 = Lineas(lote);
         ASSERT_EQ(lineas2.size(), 2U);
         EXPECT_EQ(lineas2[0],
                   "UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE TC = 'AJX ' AND SUCURSAL = '0001' AND NUMERO = "
-                  "'00000012' AND LETRA = 'X' AND CUENTA = '5.1.01' AND [DEBE-HABER] = 'H'");
+                  "'00000012' AND LETRA = 'X' AND CUENTA = '5.1.01' AND [DEBE-HABER] = 'H' AND [NUMERO ASIENTO] = "
+                  "40001 AND MES_OPERATIVO = 3 AND RTRIM(LTRIM(PERIODO)) = '2024' AND RTRIM(LTRIM(TIPO_REG)) = 'ST'");
         EXPECT_TRUE(lineas2[1].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE"));
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
 
+        // A new line goes on after the entry's sequence numbers, whatever the caller passes.
         Asiento fila3{.soloRegistro = 3};
         lote = Genera(cmn, *g, fila3);
         const std::vector<std::string> lineas3 = Lineas(lote);
         ASSERT_EQ(lineas3.size(), 2U);
         EXPECT_TRUE(lineas3[0].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 5 WHERE"));
-        EXPECT_EQ(lineas3[1], "1.1.02 D 5 2");
+        EXPECT_EQ(lineas3[1], "1.1.02 D 5 6");
         EXPECT_EQ(numero(Sentencias(lote)[1]), "40001");
+        EXPECT_EQ(fila3.secuencia, 7);
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+        EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40001 AND [DEBE-HABER] = 'D'"),
+                  "35");
+        EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40001 AND [DEBE-HABER] = 'H'"),
+                  "35");
     }
     {
         SCOPED_TRACE("a later row on a fresh object takes a number of its own, then keeps it");

@@ -160,6 +160,49 @@ TEST_F(InsumosTest, WithoutABatchTheNumberIsRecordedAtOnce) {
     EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "2");
 }
 
+// Without a number for its "PE" discharge (the ranges are used up, which the
+// numbering tells) nothing of the document is stored, never a "PE" document
+// under an empty or made-up number.
+TEST_F(InsumosTest, WithoutANumberForItsDischargeNothingOfTheDocumentIsStored) {
+    Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 100, X_NRO_HASTA = 99 WHERE CODIGO = 'PE'");
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK).AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(2);
+        Linea(*g, 1, "A3", "1");  // no inputs
+        Linea(*g, 2, "A2", "3");
+        Llamada c{.tc = "IR", .lote = lote, .sql = "PREVIO"};
+        Postea(*g, c);
+        EXPECT_TRUE(c.hayError);
+        EXPECT_EQ(c.sql, "PREVIO");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        ASSERT_EQ(operador_.Shown().size(), 2u);  // the numbering's notice, then the refusal
+        EXPECT_EQ(operador_.Shown().back().prompt,
+                  "No se grabó el stock del comprobante IR 0001-00000012-X: no se pudo numerar su descarga de insumos "
+                  "(PE).");
+    }
+}
+
+// A document without a number (its numbering gave none) is never stored.
+TEST_F(InsumosTest, ADocumentWithoutANumberIsNeverStored) {
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3");
+        Llamada c{.tc = "IR", .numero = " ", .lote = lote, .sql = "PREVIO"};
+        Postea(*g, c);
+        EXPECT_TRUE(c.hayError);
+        EXPECT_EQ(c.sql, "PREVIO");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt, "No se grabó el stock del comprobante IR: no tiene número.");
+    }
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "1");
+}
+
 TEST_F(InsumosTest, NothingIsDischargedWhenSwitchedOffOrWithoutInputs) {
     {
         SCOPED_TRACE("switched off");

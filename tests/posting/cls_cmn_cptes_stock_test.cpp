@@ -74,8 +74,8 @@ TEST_F(ActualizaStockTest, IncomingLinesAreSplitByLotsSerialsAndSizes) {
         {"serials, with the lot at the same position", "2",
          {{kColAuxPideSerie, "-1"}, {kColAuxNroLote, "|LA|LB|"}, {kColAuxNroSerie, "|S1|S2|"}}, "",
          {{"LA", "S1", "1"}, {"LB", "S2", "1"}}},
-        {"perishable: the whole list is the lot", "5", {{kColAuxesperecedero, "-1"}, {kColAuxNroLote, "|V1|"}}, "",
-         {{"|V1|", "<null>", "5"}}},
+        {"perishable: its lot as any line's", "5", {{kColAuxesperecedero, "-1"}, {kColAuxNroLote, "|V1|"}}, "",
+         {{"V1", "<null>", "5"}}},
         {"no lot takes the fixed lot", "2", {}, "FIJO", {{"FIJO", "<null>", "2"}}},
         // Each size keeps its own quantity; a size of quantity 0 is passed over.
         {"sizes", "6",
@@ -143,7 +143,9 @@ struct CasoRecepcion {
     bool fija;
 };
 
-TEST_F(ActualizaStockTest, AReceiptGivesThePurchaseOrderItsReceiptDateOnceAndAtOnce) {
+// The receipt date goes with the document: run at once in immediate mode,
+// with the document's batch in batch mode.
+TEST_F(ActualizaStockTest, AReceiptGivesThePurchaseOrderItsReceiptDateOnceWithItsDocument) {
     const std::vector<CasoRecepcion> casos = {
         {"key missing", "FCC", "OC", std::nullopt, true},
         {"key blank", "RMC", "OC", " ", true},
@@ -152,27 +154,33 @@ TEST_F(ActualizaStockTest, AReceiptGivesThePurchaseOrderItsReceiptDateOnceAndAtO
         {"origin is not a purchase order", "FCC", "RM", std::nullopt, false},
         {"not a receipt", "IR", "OC", std::nullopt, false},
     };
-    for (const CasoRecepcion& caso : casos) {
-        SCOPED_TRACE(caso.nombre);
-        Ejecuta("DELETE FROM TA_CONFIGURACION");
-        Ejecuta("DELETE FROM C_MV_CPTE");
-        Ejecuta("INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE) VALUES ('OC', '000100000005A'), ('RM', '000100000005A')");
-        Ejecuta("INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, FechaRecepcion) VALUES ('OC', '000100000006A', "
-                "'2024-01-02 00:00:00')");
-        if (caso.irOblig) Configura("IR_Oblig", *caso.irOblig);
-        for (const char* numero : {"000100000005A", "000100000006A"}) {
-            auto g = Grilla(1);
-            Linea(*g, 1, "A1", "1");
-            Llamada c{.tc = caso.tc, .tcOrigen = caso.origen, .cpteOrigen = numero, .lote = true};
-            Postea(*g, c);
-            ASSERT_FALSE(c.hayError);
-            EXPECT_EQ(c.sql.find("c_mv_cpte"), std::string::npos);  // run at once, never queued
+    for (const bool lote : {false, true}) {
+        for (const CasoRecepcion& caso : casos) {
+            SCOPED_TRACE(std::string(caso.nombre) + (lote ? ", batch" : ", immediate"));
+            Ejecuta("DELETE FROM TA_CONFIGURACION");
+            Ejecuta("DELETE FROM C_MV_CPTE");
+            Ejecuta("INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE) VALUES ('OC', '000100000005A'), ('RM', '000100000005A')");
+            Ejecuta("INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, FechaRecepcion) VALUES ('OC', '000100000006A', "
+                    "'2024-01-02 00:00:00')");
+            if (caso.irOblig) Configura("IR_Oblig", *caso.irOblig);
+            for (const char* numero : {"000100000005A", "000100000006A"}) {
+                auto g = Grilla(1);
+                Linea(*g, 1, "A1", "1");
+                Llamada c{.tc = caso.tc, .tcOrigen = caso.origen, .cpteOrigen = numero, .lote = lote};
+                Postea(*g, c);
+                ASSERT_FALSE(c.hayError);
+                if (!lote) continue;
+                // Nothing before the batch runs.
+                const bool yaFijada = caso.fija && std::string(numero) != "000100000005A";
+                EXPECT_EQ(Valor("SELECT COUNT(*) FROM C_MV_CPTE WHERE FechaRecepcion IS NULL"), yaFijada ? "1" : "2");
+                ASSERT_TRUE(db_.EjecutaConsultaSQL(c.sql));
+            }
+            EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'OC' AND IDCOMPROBANTE = '000100000005A'"),
+                      caso.fija ? "05/03/2024" : "<null>");
+            EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'OC' AND IDCOMPROBANTE = '000100000006A'"),
+                      "02/01/2024");
+            EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'RM'"), "<null>");
         }
-        EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'OC' AND IDCOMPROBANTE = '000100000005A'"),
-                  caso.fija ? "05/03/2024" : "<null>");
-        EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'OC' AND IDCOMPROBANTE = '000100000006A'"),
-                  "02/01/2024");
-        EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'RM'"), "<null>");
     }
 }
 
@@ -249,10 +257,17 @@ TEST_F(ActualizaStockTest, AStatementRejectedPartWayLeavesNoRowsAndSaysSo) {
     Postea(*g, c);
 
     EXPECT_TRUE(c.hayError);
+    // The user reads which document and what was refused; the log keeps the engine's text.
     ASSERT_EQ(operador_.Shown().size(), 1U);
     EXPECT_EQ(operador_.Shown()[0].title, "Aviso al operador");
-    EXPECT_NE(operador_.Shown()[0].prompt.find("UNIQUE"), std::string::npos) << operador_.Shown()[0].prompt;
+    EXPECT_EQ(operador_.Shown()[0].prompt,
+              "No se grabó el stock del comprobante FCC 0001-00000012-X: la base de datos rechazó el movimiento de "
+              "stock de la línea 3 (artículo A1) por repetir datos ya grabados (el detalle quedó en el registro de "
+              "errores). No se guardó nada del comprobante.");
     EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
+    const std::string log = testsupport::ReadFile(home_.Path() / "TSERR.LOG");
+    EXPECT_NE(log.find("UNIQUE"), std::string::npos) << log;
+    EXPECT_NE(log.find("No se grabó el stock del comprobante FCC 0001-00000012-X"), std::string::npos) << log;
     // The two rows written before and the receipt date: undone; no discharge.
     EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "1");
     EXPECT_EQ(Valor("SELECT FechaRecepcion FROM C_MV_CPTE"), "<null>");

@@ -1,11 +1,17 @@
 // What every posting keeps, whatever its lines hold: each line's posted
 // quantities add up to its quantity, a transfer nets to zero per article and
-// lot, no stored code holds character 255, the lines of one accounting entry
-// never share a sequence number and every document gets an entry number of
-// its own. A line that cannot be posted whole is refused, and nothing of its
-// document stays.
+// lot, no stored code holds "|" or character 255, the lines of one
+// accounting entry never share a sequence number, every document gets an
+// entry number of its own and its entry books exactly the stock posted. A
+// line or a document that cannot be posted whole is refused, the user is
+// told which and why, and nothing of its document stays, whoever holds the
+// transaction.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QTimer>
+
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -13,8 +19,10 @@
 #include <vector>
 
 #include "documents/cls_cmn_cptes.h"
+#include "entrygrids/auxiliares.h"
 #include "entrygrids/columnas.h"
 #include "helpers/helpers.h"
+#include "lots/frm_carga_lotesy_series.h"
 #include "posteo_fixture.h"
 #include "vb/currency.h"
 #include "vb/text.h"
@@ -56,6 +64,7 @@ struct CasoLinea {
     std::string cantidad;
     std::vector<std::pair<int, std::string>> celdas;
     std::multiset<Movimiento> esperados;  // what enters (or leaves), before the sign
+    std::string loteFijo{};
 };
 
 std::string Picks(const std::vector<std::string>& tokens) {
@@ -86,11 +95,13 @@ protected:
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
     }
 
-    // No stored lot or serial holds character 255.
-    void SinChr255() {
+    // No stored lot or serial holds a list separator: "|" or character 255.
+    void SinSeparadores() {
         for (const Fila& f : Filas("SELECT NROLOTE, NROSERIE FROM V_MV_STOCK")) {
-            EXPECT_EQ(f.at("NROLOTE").find(kFF), std::string::npos) << f.at("NROLOTE");
-            EXPECT_EQ(f.at("NROSERIE").find(kFF), std::string::npos) << f.at("NROSERIE");
+            for (const char* columna : {"NROLOTE", "NROSERIE"}) {
+                EXPECT_EQ(f.at(columna).find(kFF), std::string::npos) << f.at(columna);
+                EXPECT_EQ(f.at(columna).find('|'), std::string::npos) << f.at(columna);
+            }
         }
     }
 };
@@ -122,6 +133,12 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
          {{"L1", "", "0,1"}, {"L2", "", "0,2"}}},
         {"a blank token keeps its own quantity", Tipo::Salida, "3",
          {{kColAuxNroLote, "|L1" + kFF + "||"}, {kColAuxNroSerie, "|1|2|"}}, {{"L1", "", "1"}, {"", "", "2"}}},
+        {"a code holding two separators", Tipo::Salida, "2",
+         {{kColAuxNroLote, Picks({"L1" + kFF + "S1" + kFF + "X"})}, {kColAuxNroSerie, "|2|"}}, {{"L1", "S1X", "2"}}},
+        {"a size token with text after its separator", Tipo::Salida, "2",
+         {{kColAuxPideTalle, S}, {kColAuxNroLote, Picks({"M" + kFF + "X"})}, {kColAuxNroSerie, "|2|"}},
+         {{"M", "", "2"}}},
+        {"a fixed lot is for incoming lines only", Tipo::Salida, "2", {}, {{"", "", "2"}}, "FIJO"},
         // ---- Incoming: one token a unit (lots, serials), or pick lists (sizes).
         {"fewer lot tokens than units", Tipo::Ingreso, "10", {{kColAuxNroLote, "|L1|L2|"}},
          {{"L1", "", "1"}, {"L2", "", "1"}, {"", "", "8"}}},
@@ -151,6 +168,20 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
         {"pick tokens on an incoming line", Tipo::Ingreso, "5",
          {{kColAuxNroLote, Picks({"L1" + kFF + "S9", "L2" + kFF})}, {kColAuxNroSerie, "|2|3|"}},
          {{"L1", "S9", "2"}, {"L2", "", "3"}}},
+        {"pick tokens on an incoming line without quantities", Tipo::Ingreso, "3",
+         {{kColAuxNroLote, Picks({"L1" + kFF + "S9", "L2" + kFF})}},
+         {{"L1", "S9", "1"}, {"L2", "", "1"}, {"", "", "1"}}},
+        {"a perishable line of one lot", Tipo::Ingreso, "5", {{kColAuxesperecedero, S}, {kColAuxNroLote, "|V1|"}},
+         {{"V1", "", "5"}}},
+        {"a perishable line of two lots", Tipo::Ingreso, "5", {{kColAuxesperecedero, S}, {kColAuxNroLote, "|V1|V2|"}},
+         {{"V1", "", "1"}, {"V2", "", "1"}, {"", "", "3"}}},
+        {"a perishable line without lots takes the fixed lot", Tipo::Ingreso, "2", {{kColAuxesperecedero, S}},
+         {{"FIJO", "", "2"}}, "FIJO"},
+        {"a code holding two separators, incoming", Tipo::Ingreso, "1",
+         {{kColAuxNroLote, "|L1" + kFF + "S1" + kFF + "X|"}}, {{"L1", "S1X", "1"}}},
+        {"a size token with text after its separator, incoming", Tipo::Ingreso, "2",
+         {{kColAuxPideTalle, S}, {kColAuxNroLote, Picks({"M" + kFF + "X"})}, {kColAuxNroSerie, "|2|"}},
+         {{"M", "", "2"}}},
         // ---- Transfers: the destination receives what left the source, lot by lot.
         {"a transfer of two lots", Tipo::Transferencia, "6",
          {{kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF, kFF})}, {kColAuxNroSerie, "|2|4|0|"}},
@@ -166,6 +197,12 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
          {{kColAuxesperecedero, S}, {kColAuxNroLote, Picks({"V1" + kFF})}, {kColAuxNroSerie, "|3|"}},
          {{"V1", "", "3"}}},
         {"a transfer without picks", Tipo::Transferencia, "3", {}, {{"", "", "3"}}},
+        // Both sides of a transfer read the pick lists: the incoming side never
+        // takes the incoming rules (a lot a unit, the fixed lot).
+        {"a transfer of a perishable article with a plain lot list", Tipo::Transferencia, "3",
+         {{kColAuxesperecedero, S}, {kColAuxNroLote, "|V1|V2|"}, {kColAuxNroSerie, "|1|2|"}},
+         {{"V1", "", "1"}, {"V2", "", "2"}}},
+        {"a transfer with a fixed lot", Tipo::Transferencia, "3", {}, {{"", "", "3"}}, "FIJO"},
     };
     for (const bool lote : {false, true}) {
         for (const CasoLinea& caso : casos) {
@@ -174,6 +211,7 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
             auto g = Grilla(1);
             Linea(*g, 1, "A1", caso.cantidad, caso.celdas);
             Llamada c = LlamadaDe(caso.tipo, lote);
+            c.loteFijo = caso.loteFijo;
             PosteaYGraba(*g, c);
             const vb::Currency linea = Cantidad(caso.cantidad);
             const std::vector<Fila> filas = PosteoTest::Movimientos(c.tc);
@@ -198,7 +236,7 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
                 }
                 EXPECT_EQ(Registrados(filas), esperados);
             }
-            SinChr255();
+            SinSeparadores();
             EXPECT_TRUE(operador_.Shown().empty());
         }
     }
@@ -217,6 +255,13 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
         {"a negative pick of a transfer", Tipo::Transferencia, "|8|-2|",
          "tiene una cantidad negativa en sus lotes, series o talles."},
         {"sizes beyond the line", Tipo::Ingreso, "|4|4|", "tiene 8 en sus lotes, series o talles, más que su cantidad (6)."},
+        // A pick with a bad quantity never reaches the stock.
+        {"a quantity that is no number", Tipo::Salida, "|x|6|",
+         "tiene la cantidad \"x\", que no es un número, en sus lotes, series o talles."},
+        {"a list shifted by a separator typed as a quantity", Tipo::Salida, "|||6|",
+         "tiene más cantidades que lotes, series o talles: sus listas no se corresponden."},
+        {"a shifted list of a transfer", Tipo::Transferencia, "|||6|",
+         "tiene más cantidades que lotes, series o talles: sus listas no se corresponden."},
     };
     for (const bool lote : {false, true}) {
         for (const Caso& caso : casos) {
@@ -233,14 +278,122 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
             Postea(*g, c);
             EXPECT_TRUE(c.hayError);
             ASSERT_EQ(operador_.Shown().size(), 1U);
-            EXPECT_EQ(operador_.Shown()[0].prompt,
-                      "No se grabó el stock del comprobante: la línea 2 (artículo A1) " + caso.mensaje);
+            EXPECT_EQ(operador_.Shown()[0].prompt, "No se grabó el stock del comprobante " + c.tc +
+                                                       " 0001-00000012-X: la línea 2 (artículo A1) " + caso.mensaje);
             EXPECT_EQ(operador_.Shown()[0].title, "Aviso al Operador");
             EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
             EXPECT_EQ(c.sql, "PREVIO");
             EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
         }
     }
+}
+
+// The pick dialog refuses "|" typed as a quantity; the lists it hands back
+// hold one quantity per row, and the posting takes each from its own lot.
+TEST_F(InvariantesTest, APickWithAQuantityThatIsNoNumberNeverReachesTheStock) {
+    Ejecuta("INSERT INTO STK_SERIES_Y_LOTES (IDARTICULO, IDDEPOSITO, NROLOTE, CANTIDAD) VALUES "
+            "('A1', '01', 'L1', 5), ('A1', '01', 'L2', 3)");
+    auto g = Grilla(1);
+    Linea(*g, 1, "A1", "3");
+    operador_.AnswerMsgBox(ui::vbOK);
+    operador_.OnModal([](QWidget& w) {
+        auto& frm = dynamic_cast<lots::FrmCargaLotesySeries&>(w);
+        const auto escribe = [&](int fila, const std::string& texto) {
+            frm.MSFlexGrid1().MoveToCell(fila, 3);
+            int tecla = static_cast<unsigned char>(texto[0]);
+            frm.MSFlexGrid1_KeyPress(tecla);
+            frm.TxtEdit().setText(QString::fromStdString(texto));
+            int enter = 13;
+            frm.TxtEdit_KeyDown(enter, 0);
+        };
+        escribe(1, "|");  // AltGr+1 on a Spanish keyboard
+        EXPECT_TRUE(frm.CeldaRechazada());
+        frm.TxtEdit().setText("0");
+        int enter = 13;
+        frm.TxtEdit_KeyDown(enter, 0);
+        escribe(2, "3");
+        frm.CmdAceptar_Click();
+    });
+    std::string lotes;
+    std::string cantidades;
+    double cantidad = 3;
+    std::string deposito = "01";
+    documents::ClsCmnCptes cmn;
+    cmn.PideSerieLote_Salidas(*g, "A1", "Tornillo", cantidad, "", "", lotes, cantidades, true, false, false,
+                              &deposito);
+    ASSERT_EQ(operador_.Shown().size(), 2u);  // the dialog, and in it the refused cell
+    EXPECT_EQ(operador_.Shown()[1].prompt, "La Cantidad debe ser un Número");
+    EXPECT_EQ(cantidades, "|0|3|0|");
+    g->SetTextMatrix(1, kColAuxNroLote, lotes);
+    g->SetTextMatrix(1, kColAuxNroSerie, cantidades);
+    Llamada c;
+    PosteaYGraba(*g, c);
+    EXPECT_EQ(Registrados(PosteoTest::Movimientos()), (std::multiset<Movimiento>{{"L2", "", "-3"}}));
+}
+
+// A refused document leaves nothing even inside a transaction its caller
+// holds: the caller's own work stays, and the transaction stays the caller's.
+TEST_F(InvariantesTest, ARefusedDocumentLeavesNothingInsideTheCallersTransaction) {
+    Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+            "VALUES ('A2', 'I2', 'KG', 2)");
+    db_.gCnn.BeginTrans();
+    Ejecuta("INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE) VALUES ('XX', '000100000001X')");
+    auto g = Grilla(2);
+    Linea(*g, 1, "A2", "1");
+    Linea(*g, 2, "A1", "6", {{kColAuxNroLote, Picks({"L1" + kFF})}, {kColAuxNroSerie, "|-1|"}});
+    Llamada rechazado;
+    operador_.AnswerMsgBox(ui::vbOK);
+    Postea(*g, rechazado);
+    EXPECT_TRUE(rechazado.hayError);
+    ASSERT_TRUE(db_.gCnn.InTransaction());
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM C_MV_CPTE WHERE TC = 'XX'"), "1");
+
+    // The same document posted whole: its rows and its "PE" number go with the caller's transaction.
+    g->SetTextMatrix(2, kColAuxNroSerie, "|6|");
+    Llamada bien;
+    Postea(*g, bien);
+    ASSERT_FALSE(bien.hayError);
+    ASSERT_TRUE(db_.gCnn.InTransaction());
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'RM'"), "2");
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'PE'"), "1");
+    db_.gCnn.RollbackTrans();
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM C_MV_CPTE"), "0");
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "1");
+}
+
+// A receipt refused, or whose batch fails, leaves its purchase order unreceived.
+TEST_F(InvariantesTest, ARefusedReceiptLeavesTheOrderUnreceived) {
+    const std::string fecha = "SELECT FechaRecepcion FROM C_MV_CPTE WHERE TC = 'OC'";
+    Ejecuta("INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE) VALUES ('OC', '000100000005A')");
+    const auto recepcion = [&](bool lote, const std::string& cantidades) {
+        auto g = Grilla(2);
+        Linea(*g, 1, "A2", "1");
+        Linea(*g, 2, "A1", "6", {{kColAuxNroLote, Picks({"L1" + kFF})}, {kColAuxNroSerie, cantidades}});
+        Llamada c{.tc = "FCC", .tcOrigen = "OC", .cpteOrigen = "000100000005A", .lote = lote, .sql = "PREVIO"};
+        c.signoRemota = -1;  // a return to the supplier: the line's picks are read
+        Postea(*g, c);
+        return c;
+    };
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        const Llamada c = recepcion(lote, "|-1|");
+        EXPECT_TRUE(c.hayError);
+        EXPECT_EQ(c.sql, "PREVIO");
+        EXPECT_EQ(Valor(fecha), "<null>");
+    }
+    // The batch was built, but another station stored one of its rows first.
+    Llamada c = recepcion(true, "|6|");
+    ASSERT_FALSE(c.hayError);
+    Ejecuta("CREATE UNIQUE INDEX UX_PRUEBA ON V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia)");
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia) VALUES ('FCC', '000100000012X', 2)");
+    std::string lote = c.sql.substr(6);
+    EXPECT_FALSE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(Valor(fecha), "<null>");
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "1");
 }
 
 TEST_F(InvariantesTest, ALineWithoutAnArticleCodeIsAnEmptyLine) {
@@ -275,6 +428,18 @@ protected:
         Linea(*g, 3, "A1", "3", {{kColAuxCosto, "10"}});
         Linea(*g, 4, "A2", "1", {{kColAuxCosto, "-50"}});  // turns the account's amount over
         return g;
+    }
+
+    // The value of the stock a document posted, as its entry books it: each
+    // row's quantity times its cost.
+    vb::Currency ValorDelStock(const std::string& tc, const std::string& numero) {
+        vb::Currency valor;
+        for (const Fila& f : Filas("SELECT CANTIDAD, COSTO FROM V_MV_STOCK WHERE TC = '" + tc +
+                                   "' AND IDCOMPROBANTE = '" + numero + "'")) {
+            const vb::Currency cantidad = Cantidad(f.at("CANTIDAD"));
+            valor += Producto(cantidad < vb::Currency() ? vb::Currency() - cantidad : cantidad, Cantidad(f.at("COSTO")));
+        }
+        return valor;
     }
 
     // Each document's entry number; checks that its lines share it and never a sequence.
@@ -340,10 +505,14 @@ TEST_F(AsientosInvariantesTest, EachDocumentHasItsOwnEntryNumberAndItsLinesNever
     }
 }
 
-// Another station books entries while this object keeps its number: counting
-// on from the kept number skips what was booked meanwhile, and a batch built
-// with a number that another station used first is refused whole when it runs.
-TEST_F(AsientosInvariantesTest, AnEntryNumberBookedByAnotherStationIsNeverReused) {
+// Two stations booking entries at once. Counting on from the kept number
+// skips what another station booked meanwhile; a batch built with a number
+// another station used first is refused whole when it runs, and an immediate
+// posting whose number another station takes between the read and the write
+// is refused: each time the user reads, in Spanish, which document was not
+// booked and why, nothing of it stays, and posted again it gets a number of
+// its own.
+TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEntryNumber) {
     const std::string otraEstacion =
         "INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
         "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '00000001', 'A', 'X', 'D', 1, "
@@ -355,28 +524,194 @@ TEST_F(AsientosInvariantesTest, AnEntryNumberBookedByAnotherStationIsNeverReused
     Ejecuta(otraEstacion);
     Llamada segundo{.tc = "RM", .numero = "000100000021X", .lote = true};
     PosteaYGraba(*Documento(false), segundo, &cmn);
-    const std::map<std::string, std::string> numeros = NumerosDeAsiento();
+    std::map<std::string, std::string> numeros = NumerosDeAsiento();
     ASSERT_EQ(numeros.size(), 3u);
     EXPECT_EQ(std::set<std::string>({numeros.at("RM 00000020"), numeros.at("RM 00000021"),
                                      numeros.at("FC 00000001")})
                   .size(),
               3u);
 
-    // Two batches built before either runs take one number: the second to run fails
-    // whole, with a message, and writes nothing.
-    documents::ClsCmnCptes estacionA;
-    documents::ClsCmnCptes estacionB;
-    Llamada a{.tc = "RM", .numero = "000100000030X", .lote = true};
-    Llamada b{.tc = "RM", .numero = "000100000031X", .lote = true};
-    Postea(*Documento(false), a, &estacionA);
-    Postea(*Documento(false), b, &estacionB);
-    ASSERT_FALSE(a.hayError);
-    ASSERT_FALSE(b.hayError);
-    ASSERT_TRUE(db_.EjecutaConsultaSQL(a.sql));
-    operador_.AnswerMsgBox(ui::vbOK);
-    EXPECT_FALSE(db_.EjecutaConsultaSQL(b.sql));
-    EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000031X'").empty());
-    NumerosDeAsiento();
+    {
+        SCOPED_TRACE("two batches built before either runs");
+        documents::ClsCmnCptes estacionA;
+        documents::ClsCmnCptes estacionB;
+        Llamada a{.tc = "RM", .numero = "000100000030X", .lote = true};
+        Llamada b{.tc = "RM", .numero = "000100000031X", .lote = true};
+        Postea(*Documento(false), a, &estacionA);
+        Postea(*Documento(false), b, &estacionB);
+        ASSERT_FALSE(a.hayError);
+        ASSERT_FALSE(b.hayError);
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(a.sql));
+        const std::string asientoA = NumerosDeAsiento().at("RM 00000030");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        EXPECT_FALSE(db_.EjecutaConsultaSQL(b.sql));
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "No se grabó el comprobante RM 0001-00000031-X: su asiento " + std::string(6 - asientoA.size(), '0') +
+                      asientoA +
+                      " (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante RM "
+                      "0001-00000030-X. No se guardó nada del comprobante; vuelva a grabarlo.");
+        EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
+        EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000031X'").empty());
+        EXPECT_NE(testsupport::ReadFile(home_.Path() / "TSERR.LOG").find("UNIQUE"), std::string::npos);
+
+        Llamada otraVez{.tc = "RM", .numero = "000100000031X", .lote = true};
+        PosteaYGraba(*Documento(false), otraVez, &estacionB);
+        numeros = NumerosDeAsiento();
+        EXPECT_NE(numeros.at("RM 00000031"), numeros.at("RM 00000030"));
+    }
+    {
+        SCOPED_TRACE("an immediate posting whose number another station takes before it writes");
+        // The other station books as soon as this one has stored its first stock row.
+        QTimer estacion;
+        bool tomado = false;
+        QObject::connect(&estacion, &QTimer::timeout, [&] {
+            if (tomado || Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000040X'") == "0") return;
+            tomado = true;
+            Ejecuta(otraEstacion);
+        });
+        estacion.start(0);
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        Llamada c{.tc = "RM", .numero = "000100000040X"};
+        Postea(*Documento(false), c, &cmn);
+        estacion.stop();
+        ASSERT_TRUE(tomado);
+        EXPECT_TRUE(c.hayError);
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        const std::string& aviso = operador_.Shown()[0].prompt;
+        EXPECT_TRUE(aviso.starts_with("No se grabó el stock del comprobante RM 0001-00000040-X: su asiento ")) << aviso;
+        EXPECT_TRUE(aviso.ends_with(" (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante FC "
+                                    "0009-00000001-A. No se guardó nada del comprobante; vuelva a grabarlo."))
+            << aviso;
+        EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000040X'").empty());
+        EXPECT_TRUE(Filas("SELECT * FROM MV_ASIENTOS WHERE NUMERO = '00000040'").empty());
+
+        Llamada otraVez{.tc = "RM", .numero = "000100000040X"};
+        PosteaYGraba(*Documento(false), otraVez, &cmn);
+        EXPECT_EQ(NumerosDeAsiento().size(), 6u);
+    }
+}
+
+// Posting a document again never books it again: the second posting is
+// refused with a message and leaves nothing (no stock, no entry, no number);
+// a production document, which posts new rows each time, books them under
+// an entry of their own. Whatever the modes, each document's entry books
+// exactly the stock it posted.
+TEST_F(AsientosInvariantesTest, ADocumentPostedTwiceIsBookedOnce) {
+    Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+            "VALUES ('A2', 'I2', 'KG', 2)");
+    const auto documento = [&] {
+        auto g = Grilla(2);
+        Linea(*g, 1, "A1", "2", {{kColAuxCosto, "10"}});
+        Linea(*g, 2, "A2", "1", {{kColAuxCosto, "5"}, {kColAuxCantidadInsumo, "-1"}});
+        return g;
+    };
+    const auto libros = [&](const std::string& tc, const std::string& numero, const char* lado) {
+        return Cantidad(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE TC = '" + tc + "' AND SUCURSAL = '0001' "
+                              "AND NUMERO = '" + numero.substr(4, 8) + "' AND [DEBE-HABER] = '" + lado + "'"));
+    };
+    struct Caso {
+        const char* nombre;
+        bool primeroLote;
+        bool segundoLote;
+    };
+    for (const Caso& caso : std::vector<Caso>{{"immediate twice", false, false},
+                                              {"batch twice", true, true},
+                                              {"immediate then batch", false, true},
+                                              {"batch then immediate", true, false}}) {
+        SCOPED_TRACE(caso.nombre);
+        Ejecuta("DELETE FROM MV_ASIENTOS");
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        documents::ClsCmnCptes cmn;
+        Llamada primero{.tc = "RM", .numero = "000100000050X", .lote = caso.primeroLote};
+        PosteaYGraba(*documento(), primero, &cmn);
+        const std::string numeroPE = Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+        const std::string filas = Valor("SELECT COUNT(*) FROM V_MV_STOCK");
+        const std::string asiento = NumerosDeAsiento().at("RM 00000050");
+
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        Llamada segundo{.tc = "RM", .numero = "000100000050X", .lote = caso.segundoLote, .sql = "PREVIO"};
+        Postea(*documento(), segundo, &cmn);
+        EXPECT_TRUE(segundo.hayError);
+        EXPECT_EQ(segundo.sql, "PREVIO");
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "No se grabó el stock del comprobante RM 0001-00000050-X: ya tiene el asiento 03 - " +
+                      std::string(6 - asiento.size(), '0') + asiento + " y un comprobante no se asienta dos veces.");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), filas);
+        EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), numeroPE);
+        const vb::Currency stock = ValorDelStock("RM", "000100000050X");
+        EXPECT_EQ(stock, Cantidad("25"));
+        EXPECT_EQ(libros("RM", "000100000050X", "D"), stock);
+        EXPECT_EQ(libros("RM", "000100000050X", "H"), stock);
+    }
+    {
+        SCOPED_TRACE("a production document posted in two parts");
+        Ejecuta("DELETE FROM MV_ASIENTOS");
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        documents::ClsCmnCptes cmn;
+        for (const bool lote : {false, true}) {
+            Llamada parte{.tc = "OP", .numero = "000100000060X", .lote = lote};
+            PosteaYGraba(*documento(), parte, &cmn);
+        }
+        EXPECT_TRUE(operador_.PendingAnswers() == 0);
+        const vb::Currency stock = ValorDelStock("OP", "000100000060X");
+        EXPECT_EQ(stock, Cantidad("50"));
+        EXPECT_EQ(libros("OP", "000100000060X", "D"), stock);
+        EXPECT_EQ(libros("OP", "000100000060X", "H"), stock);
+        EXPECT_EQ(Valor("SELECT COUNT(DISTINCT [NUMERO ASIENTO]) FROM MV_ASIENTOS"), "2");
+    }
+}
+
+// Booked row by row through the public procedure on one object, with the
+// sequence 1 the caller passes for every row, each document gets an entry
+// of its own, every row is stored, and each entry books its rows' amounts.
+TEST_F(AsientosInvariantesTest, BookingRowByRowThroughThePublicProcedureKeepsEachDocumentsAmounts) {
+    documents::ClsCmnCptes cmn;
+    struct Cpte {
+        std::string numero;
+        int desde;  // the first row booked (row 1 may hold nothing)
+    };
+    for (const Cpte& d : std::vector<Cpte>{{"00000070", 1}, {"00000071", 2}, {"00000072", 1}}) {
+        auto g = Grilla(3);
+        Linea(*g, 1, "A1", "1", {{kColAuxCosto, "10"}});
+        Linea(*g, 2, "A2", "2", {{kColAuxCosto, "5"}});
+        Linea(*g, 3, "A1", "3", {{kColAuxCosto, "10"}});
+        for (int fila = d.desde; fila <= 3; ++fila) {
+            SCOPED_TRACE(d.numero + " row " + std::to_string(fila));
+            std::string motivo = "'M01 '";
+            std::string tc = "RM";
+            std::string suc = "0001";
+            std::string nro = d.numero;
+            std::string letra = "X";
+            std::string fecha = "05/03/2024";
+            bool esDebito = true;
+            int secuencia = 1;
+            std::string lote = cmn.GeneraAsientoStock(*g, motivo, tc, suc, nro, letra, fecha, esDebito, 0, fila,
+                                                      &secuencia);
+            ASSERT_FALSE(lote.empty());
+            ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+        }
+    }
+    const std::map<std::string, std::string> numeros = NumerosDeAsiento();
+    ASSERT_EQ(numeros.size(), 3u);
+    EXPECT_EQ(std::set<std::string>({numeros.at("RM 00000070"), numeros.at("RM 00000071"),
+                                     numeros.at("RM 00000072")})
+                  .size(),
+              3u);
+    for (const auto& [numero, importe] : std::vector<std::pair<std::string, std::string>>{
+             {"00000070", "50"}, {"00000071", "40"}, {"00000072", "50"}}) {
+        SCOPED_TRACE(numero);
+        for (const char* lado : {"D", "H"}) {
+            EXPECT_EQ(Cantidad(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE NUMERO = '" + numero +
+                                     "' AND [DEBE-HABER] = '" + lado + "'")),
+                      Cantidad(importe));
+        }
+    }
+    EXPECT_TRUE(operador_.Shown().empty());
 }
 
 }  // namespace

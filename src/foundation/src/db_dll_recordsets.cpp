@@ -87,7 +87,21 @@ bool EsScriptDeTransaccion(const std::string& sql) {
     return std::regex_search(sql, kTransaccion);
 }
 
+// The message the statement's builder gives for a constraint refusal, if any.
+std::string ExplicacionDe(const std::vector<DB_Dll::ExplicaRechazo>& explicaciones, const vb::Error& error,
+                           const std::string& sentencia) {
+    if (error.Number() != adodb::kErrIntegrityViolation) return {};
+    for (const DB_Dll::ExplicaRechazo& explica : explicaciones) {
+        std::string texto;
+        vb::IgnoreErrors([&] { texto = explica(sentencia); });
+        if (!texto.empty()) return texto;
+    }
+    return {};
+}
+
 }  // namespace
+
+void DB_Dll::AgregaExplicacionRechazo(ExplicaRechazo Explica) { explicaciones_.push_back(std::move(Explica)); }
 
 // ---- Recordsets ----------------------------------------------------------
 
@@ -154,7 +168,14 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
             });
         }
         int respuesta = 0;
-        if (!ErrorSinAviso(error.Number()) && !EsScriptDeTransaccion(SentenciaSQL)) {
+        const std::string explicacion = ExplicacionDe(explicaciones_, error, SentenciaSQL);
+        if (!explicacion.empty()) {
+            try {
+                respuesta = ui::MsgBox(explicacion, ui::vbOKOnly | ui::vbCritical, "Aviso al operador!!!");
+            } catch (const vb::Error&) {
+                // No box could be shown; the log line below still records the failure.
+            }
+        } else if (!ErrorSinAviso(error.Number()) && !EsScriptDeTransaccion(SentenciaSQL)) {
             try {
                 respuesta = ui::MsgBox(error.Description(), ui::vbOKOnly | ui::vbCritical,
                                        "Aviso al operador!!!");

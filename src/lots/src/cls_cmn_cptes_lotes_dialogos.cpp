@@ -32,6 +32,36 @@ void AgregaCelda(std::string& lista, const std::string& celda) {
     lista += lista.empty() ? celda : vb::Mid(celda, 2);
 }
 
+// The picks and quantities of every line of the article but row `omitida`.
+void ReuneLotes(const ui::FlexGrid& Grilla, const std::string& Articulo, int omitida, std::string& LotesEnGrid,
+                std::string& CantidadesEnGrid) {
+    LotesEnGrid.clear();
+    CantidadesEnGrid.clear();
+    for (int fila = 1; fila < Grilla.Rows(); ++fila) {
+        if (fila == omitida || !vb::Equals(Grilla.TextMatrix(fila, entrygrids::kColCodigo), Articulo)) continue;
+        AgregaCelda(LotesEnGrid, Grilla.TextMatrix(fila, entrygrids::kColAuxNroLote));
+        AgregaCelda(CantidadesEnGrid, Grilla.TextMatrix(fila, entrygrids::kColAuxNroSerie));
+    }
+}
+
+// The row of the line being edited: a row of the article holding exactly the
+// line's previous picks, the grid's current row first; 0 when none does (a
+// line not in the grid yet, or without picks, takes nothing to leave out).
+int FilaDeLaLinea(const ui::FlexGrid& Grilla, const std::string& Articulo, const std::string& Lotes,
+                  const std::string& Cantidades) {
+    if (Lotes.empty()) return 0;
+    const auto esLaLinea = [&](int fila) {
+        return fila >= 1 && fila < Grilla.Rows() && vb::Equals(Grilla.TextMatrix(fila, entrygrids::kColCodigo), Articulo) &&
+               Grilla.TextMatrix(fila, entrygrids::kColAuxNroLote) == Lotes &&
+               Grilla.TextMatrix(fila, entrygrids::kColAuxNroSerie) == Cantidades;
+    };
+    if (esLaLinea(Grilla.Row())) return Grilla.Row();
+    for (int fila = 1; fila < Grilla.Rows(); ++fila) {
+        if (esLaLinea(fila)) return fila;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void ClsCmnCptes::PideSerieLote(const std::string& Articulo, double Cantidad, const std::string& SerieAnt,
@@ -99,7 +129,11 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string&
                 frm->Lotes = SeriesLoteAnt;
                 frm->Series = CantidadANT;
             },
-            [&] { CuentaLotesEnGrilla(Grilla, Articulo, lotesEnGrilla, cantidadesEnGrilla); },
+            [&] {
+                // What the other lines took: the line's own picks are shown as its quantities.
+                ReuneLotes(Grilla, Articulo, FilaDeLaLinea(Grilla, Articulo, SeriesLoteAnt, CantidadANT),
+                           lotesEnGrilla, cantidadesEnGrilla);
+            },
             [&] {
                 frm->LotesExistentes = lotesEnGrilla;
                 frm->SeriesExistentes = cantidadesEnGrilla;
@@ -120,13 +154,7 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::FlexGrid& Grilla, const std::string&
 
 void ClsCmnCptes::CuentaLotesEnGrilla(ui::FlexGrid& Grilla, const std::string& Articulo, std::string& LotesEnGrid,
                                       std::string& CantidadesEnGrid) {
-    LotesEnGrid.clear();
-    CantidadesEnGrid.clear();
-    for (int fila = 1; fila < Grilla.Rows(); ++fila) {
-        if (!vb::Equals(Grilla.TextMatrix(fila, entrygrids::kColCodigo), Articulo)) continue;
-        AgregaCelda(LotesEnGrid, Grilla.TextMatrix(fila, entrygrids::kColAuxNroLote));
-        AgregaCelda(CantidadesEnGrid, Grilla.TextMatrix(fila, entrygrids::kColAuxNroSerie));
-    }
+    ReuneLotes(Grilla, Articulo, 0, LotesEnGrid, CantidadesEnGrid);
 }
 
 void ClsCmnCptes::PidePosicionLote(const std::string& Articulo, const std::string& IdUnidad, double Cantidad,

@@ -108,6 +108,10 @@ void FrmCargaLotesySeries::CargaDatos() {
     vb::IgnoreErrors([this] { InicializaGrid(); });
     vb::IgnoreErrors([this] { VerificaAnteriores(); });
     vb::IgnoreErrors([this] { VerificaExistenciasEnGrilla(); });
+    vb::IgnoreErrors([this] {
+        // The user can type the quantity to take at once.
+        if (EsConsultaDeSerieLote && MSFlexGrid1().Rows() > 1) MSFlexGrid1().MoveToCell(1, kColCantidad);
+    });
 }
 
 void FrmCargaLotesySeries::InicializaGrid() {
@@ -348,6 +352,7 @@ void FrmCargaLotesySeries::CmdAceptar_Click() {
     if (!TerminaEdicionPendiente()) return;
     const vb::ErrorHandler manejador = foundation::Tratamiento();
     if (EsConsultaDeSerieLote) {
+        if (!CantidadesLegibles()) return;
         bool construir = false;
         if (!vb::RunStep([&] { construir = AjustaCantidadPedida(Cantidad, MostrarForm, kStockMenor); }, manejador)) {
             return;

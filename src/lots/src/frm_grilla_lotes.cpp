@@ -56,6 +56,7 @@ constexpr const char* kSupera =
 constexpr const char* kEsMenor =
     "La suma de las cantidades Informadas, Es Menor a la solicitada en el Formulario de Carga de Datos";
 constexpr const char* kDebeAjustar = "Debe Ajustar la suma de las cantidades a :";
+constexpr const char* kCantidadNoNumerica = "La Cantidad debe ser un Número";
 constexpr const char* kCodigoInvalido =
     "Un Número de Lote o de Serie no puede contener los caracteres \"|\" ni \"\xC3\xBF\"";
 
@@ -278,7 +279,7 @@ void FrmGrillaLotes::CampoValida(QLineEdit& Edt) {
             },
             [&] {
                 if (vb::Equals(tipo, kCeldaCantidad)) {
-                    mensaje = PruebaCantidad(valor);
+                    mensaje = CantidadLegible(valor) ? PruebaCantidad(valor) : kCantidadNoNumerica;
                     rechazada_ = !mensaje.empty();
                     return;
                 }
@@ -385,7 +386,22 @@ bool FrmGrillaLotes::TerminaEdicionPendiente() {
     return true;
 }
 
+bool FrmGrillaLotes::CantidadesLegibles() {
+    ui::FlexGrid& grilla = *MSFlexGrid1_;
+    for (int fila = 1; fila < grilla.Rows(); ++fila) {
+        if (CantidadLegible(grilla.TextMatrix(fila, ColumnaCantidad()))) continue;
+        grilla.MoveToCell(fila, ColumnaCantidad());
+        ui::MsgBox(kCantidadNoNumerica, ui::vbCritical | ui::vbOKOnly, kTituloAviso);
+        return false;
+    }
+    return true;
+}
+
 // ---- Helpers -------------------------------------------------------------------
+
+bool FrmGrillaLotes::CantidadLegible(const std::string& valor) {
+    return vb::Trim(valor).empty() || helpers::gFunciones().EsNumero(valor);
+}
 
 bool FrmGrillaLotes::CodigoValido(const std::string& codigo) {
     return codigo.find('|') == std::string::npos && codigo.find(vb::kChr255) == std::string::npos;

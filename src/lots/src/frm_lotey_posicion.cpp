@@ -203,7 +203,7 @@ void FrmLoteyPosicion::ProponeAutomaticamente() {
 // ---- Accept --------------------------------------------------------------------
 
 void FrmLoteyPosicion::CmdAceptar_Click() {
-    if (!TerminaEdicionPendiente()) return;
+    if (!TerminaEdicionPendiente() || !CantidadesLegibles()) return;
     const vb::ErrorHandler manejador = foundation::Tratamiento();
     bool construir = false;
     if (!vb::RunStep([&] { construir = AjustaCantidadPedida(Cantidad1, MostrarForm, kMenorASolicitada); },

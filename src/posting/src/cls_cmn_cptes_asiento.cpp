@@ -2,8 +2,17 @@
 // held in an articles grid, whole or for one row. The motive's account goes
 // on one side, the articles' stock accounts (cuentacontableC) on the other;
 // the statements come back as one text (CR LF before each) and nothing is
-// run here. Errors reach the caller.
+// run here, but for the number of a cost-of-sales document, recorded as it
+// is taken. Errors reach the caller.
+//
+// Each document is booked under an entry number of its own, never one booked
+// meanwhile; the rows of a document booked row by row go on under its entry,
+// their lines numbered on whatever sequence the caller passes. A document
+// already booked is not booked again. When the database refuses an entry
+// handed to a caller (another station took its number first), the refusal
+// is explained to the user in their words.
 #include <algorithm>
+#include <deque>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,6 +33,7 @@
 #include "vb/conv.h"
 #include "vb/currency.h"
 #include "vb/datetime.h"
+#include "vb/format.h"
 #include "vb/error.h"
 #include "vb/text.h"
 #include "vb/variant.h"
@@ -119,14 +129,93 @@ std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
     return resultado;
 }
 
+// The key of a document in the open entry.
+std::string ClaveDocumento(const std::string& TC, const std::string& Suc, const std::string& Nro,
+                           const std::string& Letra) {
+    return vb::UCase(F().AjustaAncho(vb::Trim(TC), 4) + Suc + Nro + Letra);
+}
+
+// The key of a document's entry among its month, period and register type.
+std::string CondicionAsiento(const AsientoAbierto& a) {
+    return " [NUMERO ASIENTO] = " + std::to_string(a.numero) + " AND MES_OPERATIVO = " + std::to_string(a.mes) +
+           " AND RTRIM(LTRIM(PERIODO)) = " + SqlText(a.periodo) + " AND RTRIM(LTRIM(TIPO_REG)) = " +
+           SqlText(a.tipoReg);
+}
+
+// ---- Entries handed to a caller who runs them ------------------------------
+
+// An entry built for a caller's batch, kept so that a refusal of its number
+// when the caller runs the batch can be told in the user's words.
+struct AsientoEntregado {
+    std::string primeraLinea;  // its first INSERT, as built
+    std::string comprobante;   // as the user reads it
+    AsientoAbierto asiento;
+};
+
+constexpr std::size_t kAsientosEntregados = 64;
+
+std::deque<AsientoEntregado>& Entregados() {
+    static std::deque<AsientoEntregado> entregados;
+    return entregados;
+}
+
+std::string ExplicaRechazo(const std::string& sentencia) {
+    for (const AsientoEntregado& e : Entregados()) {
+        if (sentencia.find(e.primeraLinea) == std::string::npos) continue;
+        const std::string motivo = AsientoTomado(e.asiento);
+        if (!motivo.empty()) return "No se grabó el comprobante " + e.comprobante + ": " + motivo;
+    }
+    return {};
+}
+
+void Entrega(AsientoEntregado entregado) {
+    [[maybe_unused]] static const bool explicado = [] {
+        foundation::Db().AgregaExplicacionRechazo(ExplicaRechazo);
+        return true;
+    }();
+    std::deque<AsientoEntregado>& entregados = Entregados();
+    entregados.push_front(std::move(entregado));
+    if (entregados.size() > kAsientosEntregados) entregados.pop_back();
+}
+
 }  // namespace
 
-std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
+std::string NombreComprobante(const std::string& TC, const std::string& Suc, const std::string& Nro,
+                              const std::string& Letra) {
+    return vb::Trim(TC) + " " + Suc + "-" + Nro + "-" + Letra;
+}
+
+std::string AsientoTomado(const AsientoAbierto& asiento) {
+    if (asiento.numero == 0) return {};
+    std::string sql = "SELECT TC, SUCURSAL, NUMERO, LETRA FROM @ADMIN_MV_ASIENTOS WHERE" + CondicionAsiento(asiento);
+    foundation::DB_Dll& db = foundation::Db();
+    adodb::Recordset rs;
+    db.AbrirRecordset(sql, rs);
+    std::string otro;
+    for (; rs.State() == adodb::adStateOpen && !rs.EOF() && otro.empty(); rs.MoveNext()) {
+        const std::string tc = Campo(rs, "TC");
+        const std::string suc = Campo(rs, "SUCURSAL");
+        const std::string nro = Campo(rs, "NUMERO");
+        const std::string letra = Campo(rs, "LETRA");
+        if (ClaveDocumento(tc, suc, nro, letra) != asiento.documento) otro = NombreComprobante(tc, suc, nro, letra);
+    }
+    db.CierraRecordset(rs);
+    if (otro.empty()) return {};
+    return "su asiento " + vb::Format(asiento.numero, "000000") + " (mes " + vb::Format(asiento.mes, "00") +
+           ", subdiario " + asiento.tipoReg + ") ya lo había tomado otra estación para el comprobante " + otro +
+           ". No se guardó nada del comprobante; vuelva a grabarlo.";
+}
+
+std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asiento, const ModoAsiento& modo,
                              ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
                              std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
-                             long SoloRegistro, int& secuencia) {
+                             long SoloRegistro, int& Secuencia, std::string* rechazo) {
     helpers::ClsFunciones& f = F();
     foundation::DB_Dll& db = foundation::Db();
+    const auto rechaza = [&](std::string motivo) {
+        if (rechazo != nullptr) *rechazo = std::move(motivo);
+        return std::string();
+    };
 
     // 1-3. Switch, motive code, excluded document types.
     if (!cmn.AsientosXStock()) return {};
@@ -168,7 +257,8 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
             }
     }
 
-    // 5. Cost of goods sold: booked under a "CMV" document of its own.
+    // 5. Cost of goods sold: booked under a "CMV" document of its own, whose
+    // number is taken once the entry is sure to be built (step 10).
     std::string tcOrigen;
     std::string cpteOrigen;
     if (TipoMov == kCostoDeVentas) {
@@ -178,8 +268,6 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
         else if (f.EstaEnLista(vb::Variant(TC), kVentasCredito)) EsDebito = false;
         else return {};
         TC = "CMV";
-        bool modifica = false;
-        numbering::Obtener_Nro_Comprobante("CMV", Suc, Nro, Letra, modifica, true, "", "");
     }
 
     // 6. The motive's account and description.
@@ -200,23 +288,44 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
     db.CierraRecordset(rs);
     if (cuentaMotivo.empty()) return {};
 
-    // 7-9. Period, a document already booked, the register type.
+    // 7, 9. Period and register type.
     const std::string periodo = vb::Trim(std::to_string(foundation::gPeriodo));
-    if (SoloRegistro == 0) {
-        std::string asiento;
-        if (numbering::ComprobanteTieneAsiento(TC, Suc, Nro, Letra, asiento, "")) return {};
-    }
     const std::string tipoReg = numbering::ObtieneTipoRegCont(TC);
     if (tipoReg.empty()) return {};
-
-    // 10. The entry number, kept from call to call.
     const int mes = vb::CDate(Fecha).Parts().month;
-    if (numero != NumeroAsiento::Mismo) {
-        // Counting on from the kept number never reuses one that another
-        // station (or an immediate posting) has booked since.
-        const std::int32_t libre = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
-        NroAsiento = numero == NumeroAsiento::Siguiente && NroAsiento != 0 ? std::max(NroAsiento + 1, libre) : libre;
+
+    // The row goes on under the open entry when it is its document's.
+    bool sigue = false;
+    int primera = Secuencia;
+    if (TipoMov != kCostoDeVentas && modo.sigue && asiento.numero != 0) {
+        sigue = asiento.documento == ClaveDocumento(TC, Suc, Nro, Letra);
+        primera = std::max(Secuencia, asiento.secuencia);
     }
+    if (!sigue) {
+        // 8. A document already booked is not booked again.
+        if (!modo.otroAsientoPermitido) {
+            std::string cargado;
+            if (numbering::ComprobanteTieneAsiento(TC, Suc, Nro, Letra, cargado, "")) {
+                return rechaza("ya tiene el asiento " + cargado + " y un comprobante no se asienta dos veces.");
+            }
+        }
+        if (TipoMov == kCostoDeVentas) {
+            const std::string numero = numbering::AsignarNumeroComprobante("CMV", Suc, Letra);
+            if (vb::Trim(numero).empty()) return rechaza("no se pudo numerar su comprobante CMV.");
+            Suc = vb::Mid(numero, 1, 4);
+            Nro = vb::Mid(numero, 5, 8);
+            Letra = vb::Mid(numero, 13, 1);
+        }
+        // 10. A new entry number: the database's next, never one kept or
+        // booked meanwhile (a batch built before this one may not have run).
+        const std::int32_t libre = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
+        if (libre <= 0) return rechaza("no se pudo leer el número de su asiento.");
+        asiento.numero = asiento.numero != 0 ? std::max(asiento.numero + 1, libre) : libre;
+        asiento.documento = ClaveDocumento(TC, Suc, Nro, Letra);
+    }
+    asiento.mes = mes;
+    asiento.periodo = periodo;
+    asiento.tipoReg = tipoReg;
 
     // 11-13. Amounts by article, then by account.
     std::vector<Importe> articulos;
@@ -237,27 +346,30 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
     const std::string ladoMotivo = EsDebito ? "D" : "H";
     const std::string ladoCuentas = EsDebito ? "H" : "D";
     std::vector<LineaAsiento> lineas;
-    lineas.push_back({cuentaMotivo, secuencia, Absoluto(total), total.Ticks() < 0 ? ladoCuentas : ladoMotivo});
-    int siguiente = secuencia;
+    lineas.push_back({cuentaMotivo, primera, Absoluto(total), total.Ticks() < 0 ? ladoCuentas : ladoMotivo});
+    int siguiente = primera;
     for (const Importe& c : cuentas) {
         ++siguiente;
         lineas.push_back({c.clave, siguiente, Absoluto(c.monto), c.monto.Ticks() < 0 ? ladoMotivo : ladoCuentas});
     }
 
-    // 15. One statement per line with an amount.
+    // 15. One statement per line with an amount: a line the open entry
+    // already holds grows, any other is inserted.
     const std::string fechaHora = vb::CStr(vb::Variant(vb::Now()));
     const std::string unegocio =
         vb::Equals(vb::Trim(foundation::gUNegocio), "Null") ? foundation::gUNegocio : SqlText(foundation::gUNegocio);
     const std::string caja = vb::Trim(foundation::gCaja);
     std::string resultado;
+    std::string primeraLinea;
     for (const LineaAsiento& linea : lineas) {
         if (linea.monto.Ticks() <= 0) continue;
         const std::string condiciones = " WHERE TC = " + SqlText(f.AjustaAncho(TC, 4)) + " AND SUCURSAL = " +
                                         SqlText(Suc) + " AND NUMERO = " + SqlText(Nro) + " AND LETRA = " +
                                         SqlText(Letra) + " AND CUENTA = " + SqlText(linea.cuenta) +
-                                        " AND [DEBE-HABER] = " + SqlText(linea.lado);
+                                        " AND [DEBE-HABER] = " + SqlText(linea.lado) + " AND" +
+                                        CondicionAsiento(asiento);
         bool existe = false;
-        if (SoloRegistro != 0) {
+        if (sigue) {
             std::string consulta = "SELECT * FROM MV_ASIENTOS" + condiciones;
             adodb::Recordset lineaExistente;
             db.AbrirRecordset(consulta, lineaExistente);
@@ -276,7 +388,7 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
                 {"Cuenta", SqlText(linea.cuenta)},
                 {"Secuencia", SqlText(std::to_string(linea.secuencia))},
                 {"Mes_Operativo", SqlText(std::to_string(mes))},
-                {"[Numero Asiento]", SqlText(std::to_string(NroAsiento))},
+                {"[Numero Asiento]", SqlText(std::to_string(asiento.numero))},
                 {"Fecha", SqlText(Fecha)},
                 {"FechaSubDiario", SqlText(Fecha)},
                 {"Detalle", SqlText(descripcion)},
@@ -304,12 +416,17 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
             }
             sentencia = "INSERT INTO MV_ASIENTOS ";
             foundation::ArmaInsert(sentencia, campos, true);
+            if (primeraLinea.empty()) primeraLinea = sentencia;
         }
         resultado += std::string(vb::kCrLf) + sentencia;
     }
+    if (modo.explicaRechazo && !primeraLinea.empty()) {
+        Entrega({primeraLinea, NombreComprobante(TC, Suc, Nro, Letra), asiento});
+    }
 
     // 16. The next free sequence number, whatever was written.
-    secuencia = siguiente + 1;
+    Secuencia = siguiente + 1;
+    asiento.secuencia = Secuencia;
     return resultado;
 }
 
@@ -317,21 +434,26 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsien
 
 namespace documents {
 
-// Row 1 starts a document booked row by row, later rows go on under its
-// number (or take one, when the object has none yet: never entry 0); a whole
-// grid counts up from the number kept.
+// Whole-grid calls and row 1 open a new entry for their document; a later row
+// goes on under the open entry when it is the same document's (a fresh
+// object, or another document, opens one: never entry 0, never another
+// document's entry). A document already booked builds nothing.
 std::string ClsCmnCptes::GeneraAsientoStock(ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC,
                                             std::string& Suc, std::string& Nro, std::string& Letra,
                                             std::string& Fecha, bool& EsDebito, int TipoMov, long SoloRegistro,
                                             int* Secuencia) {
-    using posting::detail::NumeroAsiento;
+    using namespace posting::detail;
     int secuenciaPropia = 1;
-    const NumeroAsiento numero = SoloRegistro == 0   ? NumeroAsiento::Siguiente
-                                 : SoloRegistro == 1 || NroAsientoStock_ == 0 ? NumeroAsiento::Nuevo
-                                                     : NumeroAsiento::Mismo;
-    return posting::detail::ArmaAsientoStock(*this, NroAsientoStock_, numero, Grid, eMotivoStock, TC, Suc, Nro, Letra,
-                                             Fecha, EsDebito, TipoMov, SoloRegistro,
-                                             Secuencia != nullptr ? *Secuencia : secuenciaPropia);
+    AsientoAbierto asiento{.numero = NroAsientoStock_, .documento = CpteAsientoStock_,
+                           .secuencia = SecuenciaAsientoStock_};
+    const std::string resultado =
+        ArmaAsientoStock(*this, asiento, {.sigue = SoloRegistro > 1, .explicaRechazo = true}, Grid, eMotivoStock,
+                         TC, Suc, Nro, Letra, Fecha, EsDebito, TipoMov, SoloRegistro,
+                         Secuencia != nullptr ? *Secuencia : secuenciaPropia);
+    NroAsientoStock_ = asiento.numero;
+    CpteAsientoStock_ = asiento.documento;
+    SecuenciaAsientoStock_ = asiento.secuencia;
+    return resultado;
 }
 
 }  // namespace documents

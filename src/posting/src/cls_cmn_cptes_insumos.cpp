@@ -45,6 +45,12 @@ struct LineaInsumo {
     const numbering::ItemCantidad* lote = nullptr;
 };
 
+// The "PE" document as the user reads it.
+std::string NombrePE(const std::string& idComprobante) {
+    return NombreComprobante(kTipoPE, vb::Mid(idComprobante, 1, 4), vb::Mid(idComprobante, 5, 8),
+                             vb::Mid(idComprobante, 13, 1));
+}
+
 std::string DatoArticulo(const std::string& codigo, const char* campo, const char* columnaClave) {
     const vb::Variant valor = foundation::Db().DatosTabla("V_MA_ARTICULOS", F().AjustaAncho(vb::Trim(codigo), 25),
                                                           campo, columnaClave, 8, "", true);
@@ -124,7 +130,7 @@ void GrabaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
     Paso(p, [&] { IncrementaSecuencia(p); });
     Paso(p, [&] { ArmaLineaInsumo(p, d, l); });
     Paso(p, [&] { foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true); });
-    Paso(p, [&] { EjecutaOAgrega(p, sentencia); });
+    Paso(p, [&] { EjecutaOAgrega(p, sentencia, "su descarga de insumos " + NombrePE(d.idComprobante)); });
 }
 
 void DescargaFila(Posteo& p, Descarga& d) {
@@ -143,9 +149,11 @@ void DescargaFila(Posteo& p, Descarga& d) {
     if (!tieneInsumos) return;
     if (d.idComprobante.empty()) {
         Paso(p, [&] {
+            // No number (the numbering told the user why): the document is
+            // not recorded at all, never under an empty or made-up number.
             d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra);
-            if (d.idComprobante.empty()) {
-                vb::Raise(vb::kErrInvalidCall, "No se pudo asignar el número del comprobante PE");
+            if (vb::Trim(d.idComprobante).empty()) {
+                RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE).");
             }
         });
     }
@@ -173,8 +181,8 @@ void DescargaFila(Posteo& p, Descarga& d) {
 }
 
 // Queues the recording of the "PE" number used; run by the caller with its
-// batch. A caller without a batch has it run at once. A recording that
-// cannot be built was already reported by the numbering.
+// batch. A caller without a batch has it run at once. A number that cannot
+// be recorded (the numbering told the user why) refuses the document.
 void RegistraNumero(Posteo& p, const Descarga& d) {
     std::string sentencia;
     bool registrado = false;
@@ -184,9 +192,13 @@ void RegistraNumero(Posteo& p, const Descarga& d) {
         registrado = numbering::RegistraNumeroComprobante(kTipoPE, "STOCK", vb::Mid(d.idComprobante, 1, 4),
                                                           std::to_string(siguiente), letra, true, sentencia, false);
     });
-    if (!registrado) return;
+    const std::string pe = "su descarga de insumos " + NombrePE(d.idComprobante);
+    if (!registrado) {
+        RechazaDocumento(p, "no se pudo registrar el número de " + pe + ".");
+        throw PosteoAbandonado{};
+    }
     if (!p.SQLTempDelLlamador && !p.GeneraSentenciaSQL) {
-        if (!vb::Trim(sentencia).empty()) Paso(p, [&] { Ejecuta(p, sentencia); });
+        if (!vb::Trim(sentencia).empty()) Paso(p, [&] { Ejecuta(p, sentencia, "el registro del número de " + pe); });
         return;
     }
     p.SQLTemp += std::string(vb::kCr) + sentencia;

@@ -5,10 +5,14 @@
 // accounting entry is built. A line's entries add up to its quantity: a
 // line whose lists cannot (picks beyond it, a negative pick) is refused.
 //
-// Immediate mode runs every statement at once inside one transaction of its
-// own (unless the caller already holds one), so a posting that stops
-// part-way leaves no rows behind. Batch mode appends every statement to the
-// caller's SQLTemp, each after a carriage return, for the caller to run.
+// Immediate mode runs every statement at once. Each document is posted in a
+// unit of its own (its own transaction, or a savepoint in the caller's), so
+// a posting that stops part-way leaves nothing of the document behind,
+// whoever holds the transaction; numbers taken while posting are undone
+// with it. Batch mode appends every statement to the caller's SQLTemp, each
+// after a carriage return, for the caller to run; a refused posting gives
+// the batch back as it came. A refusal tells the user which document was
+// not recorded and why.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -22,6 +26,7 @@
 #include "foundation/comunes.h"
 #include "foundation/db_dll.h"
 #include "foundation/sql_literal.h"
+#include "helpers/error_routine.h"
 #include "helpers/helpers.h"
 #include "lots/listas.h"
 #include "posteo_interno.h"
@@ -48,11 +53,6 @@ int ManejaErrorPosteo(const vb::Error& error) {
 bool EsElDelGrid(const std::string& valor) { return vb::Equals(vb::Trim(valor), kElDelGrid); }
 
 std::string Ajustado25(const std::string& texto) { return F().AjustaAncho(vb::Trim(texto), 25); }
-
-bool Perecedero(const Posteo& p) {
-    const std::string& celda = Celda(p, kColAuxesperecedero);
-    return foundation::TextoABoolean(Blanco(celda) ? "0" : celda);
-}
 
 // ---- Set-up ------------------------------------------------------------------
 
@@ -81,7 +81,9 @@ void FechaRecepcion(Posteo& p) {
                             " and IDCOMPROBANTE=" + p.ComprobanteOrigen + " and fecharecepcion is null) " +
                             " UPDATE c_mv_cpte set FechaRecepcion=" + foundation::SqlText(p.Fecha) +
                             " where TC=" + p.TcOrigen + " and IDCOMPROBANTE=" + p.ComprobanteOrigen;
-    Ejecuta(p, std::move(sentencia));
+    // In batch mode it goes with the document's batch: a batch refused or
+    // failed leaves the order as it was.
+    EjecutaOAgrega(p, std::move(sentencia), "la fecha de recepción de su orden de compra");
 }
 
 void PreparaDepositosYMotivo(Posteo& p) {
@@ -133,8 +135,9 @@ void SecuenciaInicial(Posteo& p) {
 
 // The stock accounting entry of the document (SoloRegistro 0) or of one row,
 // built from copies: GeneraAsientoStock rewrites its arguments. The rows of
-// a document are booked under its own number, taken at the first row
-// booked, and their lines number on from row to row.
+// a document are booked under an entry of its own, opened at the first row
+// booked; their lines number on from row to row. A document that cannot be
+// booked (already booked, no entry number) is refused.
 std::string AsientoStock(Posteo& p, int TipoMov, long SoloRegistro) {
     std::string motivo = p.IdMotivoStock;
     std::string tc = p.TC;
@@ -143,14 +146,19 @@ std::string AsientoStock(Posteo& p, int TipoMov, long SoloRegistro) {
     std::string letra = vb::Mid(p.SucNroLetra, 13, 1);
     std::string fecha = p.Fecha;
     bool esDebito = true;
-    if (SoloRegistro == 0) {
-        int secuencia = 1;
-        return ArmaAsientoStock(p.cmn, p.nroAsientoObjeto, NumeroAsiento::Siguiente, p.grilla, motivo, tc, sucursal,
-                                numero, letra, fecha, esDebito, TipoMov, 0, secuencia);
+    int secuencia = 1;
+    std::string rechazo;
+    const ModoAsiento modo{.sigue = p.asientoAbierto,
+                           .otroAsientoPermitido = p.produccion,
+                           .explicaRechazo = p.GeneraSentenciaSQL};
+    std::string asiento = ArmaAsientoStock(p.cmn, p.asiento, modo, p.grilla, motivo, tc, sucursal, numero, letra,
+                                           fecha, esDebito, TipoMov, SoloRegistro, secuencia, &rechazo);
+    if (!rechazo.empty()) {
+        RechazaDocumento(p, rechazo);
+        return {};
     }
-    const NumeroAsiento nro = p.nroAsiento == 0 ? NumeroAsiento::Nuevo : NumeroAsiento::Mismo;
-    return ArmaAsientoStock(p.cmn, p.nroAsiento, nro, p.grilla, motivo, tc, sucursal, numero, letra, fecha, esDebito,
-                            TipoMov, SoloRegistro, p.secuenciaAsiento);
+    if (!asiento.empty()) p.asientoAbierto = true;
+    return asiento;
 }
 
 using Entradas = std::vector<Entrada>;
@@ -159,6 +167,19 @@ vb::Currency CantidadDe(const std::string& texto) { return F().TextoAMoneda(text
 vb::Currency CantidadLinea(const Posteo& p) { return CantidadDe(Celda(p, kColCantidad)); }
 
 bool TieneChr255(const std::string& texto) { return texto.find(vb::kChr255) != std::string::npos; }
+
+// A quantity of a pick list: a number, or blank ("-" stands for a blank cell).
+bool CantidadLegible(const std::string& texto) {
+    const std::string valor = vb::Trim(texto);
+    return valor.empty() || valor == "-" || F().EsNumero(valor);
+}
+
+// Whether a list is a list of quantities: some token, each a quantity.
+bool EsListaDeCantidades(const std::string& lista) {
+    const std::vector<std::string> tokens = lots::TokensDeLista(lista);
+    return std::any_of(tokens.begin(), tokens.end(), [](const std::string& t) { return !Blanco(t); }) &&
+           std::all_of(tokens.begin(), tokens.end(), CantidadLegible);
+}
 
 // Whether a list holds a token that is not blank.
 bool TieneToken(const std::string& lista) {
@@ -171,10 +192,19 @@ std::string TokenEn(const std::vector<std::string>& tokens, std::size_t j) {
     return j < tokens.size() ? tokens[j] : std::string();
 }
 
-// An entry with its lot and serial fitted. A text holding character 255 is
-// a pick token, lot before the character and serial after it: no stored
-// code keeps the character.
-Entrada EntradaDe(std::string lote, std::string serie, vb::Currency cantidad) {
+// A lot or serial as stored: fitted, and without character 255, the
+// separator of a pick token, which no stored code keeps. ("|" never reaches
+// here: it ends a token.)
+std::string CodigoGuardado(const std::string& codigo) { return Ajustado25(vb::Replace(codigo, vb::kChr255, "")); }
+
+// An entry of a lot and a serial already apart.
+Entrada EntradaDe(const std::string& lote, const std::string& serie, vb::Currency cantidad) {
+    return {CodigoGuardado(lote), CodigoGuardado(serie), cantidad};
+}
+
+// An entry of an incoming line's lot and serial tokens. A token holding
+// character 255 is a pick token: lot before its first one, serial after it.
+Entrada EntradaDeTokens(std::string lote, std::string serie, vb::Currency cantidad) {
     if (TieneChr255(serie)) {
         lots::LoteSerie partes = lots::PartesDeToken(serie);
         lote = std::move(partes.Lote);
@@ -184,22 +214,33 @@ Entrada EntradaDe(std::string lote, std::string serie, vb::Currency cantidad) {
         lote = std::move(partes.Lote);
         if (Blanco(serie)) serie = std::move(partes.Serie);
     }
-    const auto limpio = [](const std::string& codigo) { return Ajustado25(vb::Replace(codigo, vb::kChr255, "")); };
-    return {limpio(lote), limpio(serie), cantidad};
+    return EntradaDe(lote, serie, cantidad);
 }
 
 // A pick list: every token of column 21 (lot, character 255, serial) with
 // its own quantity of column 22, repeated keys included; what the picks
 // leave of the line goes as one entry without a lot. A size keeps its code
-// as the lot and no serial. Picks beyond the line or below 0 refuse it.
+// as the lot and no serial. Picks beyond the line or below 0, a quantity
+// that is no number, or more quantities than picks (a list shifted by a
+// stray separator) refuse the line.
 Entradas EntradasDeSeleccion(Posteo& p, bool talle) {
     const std::vector<std::string> tokens = lots::TokensDeLista(Celda(p, kColAuxNroLote));
     const std::vector<std::string> cantidades = lots::TokensDeLista(Celda(p, kColAuxNroSerie));
     const vb::Currency linea = CantidadLinea(p);
+    if (!tokens.empty() && cantidades.size() > tokens.size()) {
+        RechazaLinea(p, "tiene más cantidades que lotes, series o talles: sus listas no se corresponden.");
+        return {};
+    }
     Entradas entradas;
     vb::Currency tomado;
     for (std::size_t j = 0; j < tokens.size(); ++j) {
-        const vb::Currency cantidad = CantidadDe(TokenEn(cantidades, j));
+        const std::string texto = TokenEn(cantidades, j);
+        if (!CantidadLegible(texto)) {
+            RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(texto) +
+                                "\", que no es un número, en sus lotes, series o talles.");
+            return {};
+        }
+        const vb::Currency cantidad = CantidadDe(texto);
         if (cantidad < vb::Currency()) {
             RechazaLinea(p, "tiene una cantidad negativa en sus lotes, series o talles.");
             return {};
@@ -239,29 +280,41 @@ Entradas EntradasPorUnidad(const Posteo& p) {
     Entradas entradas;
     for (std::size_t j = 0; j < std::max(lotes.size(), series.size()) && resto > vb::Currency(); ++j) {
         const vb::Currency cantidad = std::min(unidad, resto);
-        entradas.push_back(EntradaDe(TokenEn(lotes, j), TokenEn(series, j), cantidad));
+        entradas.push_back(EntradaDeTokens(TokenEn(lotes, j), TokenEn(series, j), cantidad));
         resto -= cantidad;
     }
     if (resto > vb::Currency()) entradas.push_back(EntradaDe("", "", resto));
     return entradas;
 }
 
-// The entries of an incoming line. A perishable line takes its whole lot
-// cell as the lot; other entries without a lot take the fixed lot.
+// The lot given to incoming entries without one; a fixed lot holding a
+// list separator refuses the line.
+std::string LoteFijo(Posteo& p) {
+    if (p.LoteFijo.find('|') != std::string::npos || TieneChr255(p.LoteFijo)) {
+        RechazaLinea(p, "no puede tomar el lote fijo \"" + p.LoteFijo +
+                            "\": un lote no puede contener los caracteres \"|\" ni \"" + vb::kChr255 + "\".");
+        return {};
+    }
+    return CodigoGuardado(p.LoteFijo);
+}
+
+// The entries of an incoming line, perishable or not: its lots (and
+// serials) one token a unit, or one lot for the whole line; entries without
+// a lot take the fixed lot. Sizes, and pick tokens that come with their
+// quantities, are posted as picks.
 Entradas EntradasDeIngreso(Posteo& p) {
     const std::string& lotes = Celda(p, kColAuxNroLote);
     const std::string& series = Celda(p, kColAuxNroSerie);
     const bool talle = Bandera(p, kColAuxPideTalle);
-    if (talle && !TieneToken(lotes)) return {EntradaDe("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
-    if (talle || TieneChr255(lotes)) return EntradasDeSeleccion(p, talle);
+    if (talle && !TieneToken(lotes)) return {EntradaDeTokens("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    if (talle || (TieneChr255(lotes) && EsListaDeCantidades(series))) return EntradasDeSeleccion(p, talle);
 
     Entradas entradas = PorUnidad(p) ? EntradasPorUnidad(p)
-                                     : Entradas{EntradaDe(p.cmn.ExtraeSerieLote(lotes, 1),
-                                                          p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
-    const bool perecedero = Perecedero(p);
+                                     : Entradas{EntradaDeTokens(p.cmn.ExtraeSerieLote(lotes, 1),
+                                                                p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
     for (Entrada& entrada : entradas) {
-        if (perecedero) entrada.lote = Ajustado25(lotes);
-        else if (Blanco(entrada.lote)) entrada.lote = EntradaDe(p.LoteFijo, "", {}).lote;
+        if (Blanco(entrada.lote) && !Blanco(p.LoteFijo)) entrada.lote = LoteFijo(p);
+        if (p.detenido) return {};
     }
     return entradas;
 }
@@ -299,14 +352,17 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
                 std::to_string(p.fila) + " de " + std::to_string(p.grilla.Rows() - 1));
         }
     });
+    std::string asiento;
     if (!p.GeneraSentenciaSQL && !p.filasConAsiento.contains(p.fila)) {
-        // The row's accounting statement goes with its first written entry.
+        // The row's accounting statements go with its first written entry.
         Paso(p, [&] {
-            sentencia += std::string(vb::kCrLf) + " " + AsientoStock(p, 0, p.fila);
+            asiento = AsientoStock(p, 0, p.fila);
             p.filasConAsiento.insert(p.fila);
         });
     }
-    Paso(p, [&] { EjecutaOAgrega(p, sentencia); });
+    const std::string linea = LineaDelDocumento(p);
+    Paso(p, [&] { EjecutaOAgrega(p, sentencia, "el movimiento de stock de " + linea); });
+    if (!asiento.empty()) Paso(p, [&] { Ejecuta(p, asiento, "el asiento de " + linea, true); });
 }
 
 void PosteaFila(Posteo& p) {
@@ -336,6 +392,28 @@ void AsientoDelDocumento(Posteo& p) {
 
 // ---- Shared pieces ---------------------------------------------------------------
 
+// The text the user reads when the database refused part of the document:
+// the entry's number taken by another station, or what was refused.
+std::string RechazoDeLaBase(Posteo& p, const std::string& que, bool esAsiento) {
+    const adodb::Errors& errores = foundation::Db().gCnn.Errors();
+    const bool repetido = errores.Count() > 0 && errores.Item(0).Number == adodb::kErrIntegrityViolation;
+    if (esAsiento && repetido) {
+        if (std::string tomado = AsientoTomado(p.asiento); !tomado.empty()) return tomado;
+    }
+    return "la base de datos rechazó " + que + (repetido ? " por repetir datos ya grabados" : "") +
+           " (el detalle quedó en el registro de errores). No se guardó nada del comprobante.";
+}
+
+bool Ejecuta(Posteo& p, std::string sentencia, const std::string& que, bool esAsiento) {
+    foundation::DB_Dll& db = foundation::Db();
+    long filas = 0;
+    const bool corrio = db.EjecutaConsultaSQL(sentencia, filas);
+    ui::DoEvents();
+    if (corrio && db.gCnn.Errors().Count() == 0) return true;
+    RechazaDocumento(p, RechazoDeLaBase(p, que, esAsiento), "Aviso al operador");
+    return false;
+}
+
 void Paso(Posteo& p, const std::function<void()>& paso) {
     if (!vb::RunStep(paso, ManejaErrorPosteo)) throw PosteoAbandonado{};
     if (p.detenido) throw PosteoAbandonado{};
@@ -355,12 +433,25 @@ bool EsLinea(const Posteo& p) {
     return F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0 && !Blanco(Celda(p, kColCodigo));
 }
 
-void RechazaLinea(Posteo& p, const std::string& motivo) {
-    ui::MsgBox("No se grabó el stock del comprobante: la línea " + std::to_string(p.fila) + " (artículo " +
-                   vb::Trim(Celda(p, kColCodigo)) + ") " + motivo,
-               ui::vbOKOnly | ui::vbCritical, "Aviso al Operador");
+std::string NombreComprobante(const Posteo& p) {
+    if (Blanco(p.SucNroLetra)) return vb::Trim(p.TC);
+    return NombreComprobante(p.TC, vb::Mid(p.SucNroLetra, 1, 4), vb::Mid(p.SucNroLetra, 5, 8),
+                             vb::Mid(p.SucNroLetra, 13, 1));
+}
+
+void RechazaDocumento(Posteo& p, const std::string& motivo, const char* titulo) {
+    const std::string mensaje = "No se grabó el stock del comprobante " + NombreComprobante(p) + ": " + motivo;
+    const int respuesta = ui::MsgBox(mensaje, ui::vbOKOnly | ui::vbCritical, titulo);
+    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
+                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", mensaje, respuesta));
     p.detenido = true;
 }
+
+std::string LineaDelDocumento(const Posteo& p) {
+    return "la línea " + std::to_string(p.fila) + " (artículo " + vb::Trim(Celda(p, kColCodigo)) + ")";
+}
+
+void RechazaLinea(Posteo& p, const std::string& motivo) { RechazaDocumento(p, LineaDelDocumento(p) + " " + motivo); }
 
 bool Bandera(const Posteo& p, int columna) { return foundation::TextoABoolean(vb::Trim(Celda(p, columna))); }
 
@@ -405,26 +496,12 @@ void IncrementaSecuencia(Posteo& p) {
     ++p.Secuencia;
 }
 
-bool Ejecuta(Posteo& p, std::string sentencia) {
-    foundation::DB_Dll& db = foundation::Db();
-    long filas = 0;
-    const bool corrio = db.EjecutaConsultaSQL(sentencia, filas);
-    ui::DoEvents();
-    const adodb::Errors& errores = db.gCnn.Errors();
-    if (corrio && errores.Count() == 0) return true;
-    const std::string descripcion =
-        errores.Count() > 0 ? errores.Item(0).Description : std::string("No se pudo grabar el movimiento de stock");
-    ui::MsgBox(descripcion, ui::vbOKOnly | ui::vbCritical, "Aviso al operador");
-    p.detenido = true;
-    return false;
-}
-
-bool EjecutaOAgrega(Posteo& p, std::string sentencia) {
+bool EjecutaOAgrega(Posteo& p, std::string sentencia, const std::string& que) {
     if (p.GeneraSentenciaSQL) {
         p.SQLTemp += std::string(vb::kCr) + sentencia;
         return true;
     }
-    return Ejecuta(p, std::move(sentencia));
+    return Ejecuta(p, std::move(sentencia), que);
 }
 
 }  // namespace posting::detail
@@ -470,10 +547,10 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         .MuestraCartel = MuestraCartel,
         .IdVendedor = IdVendedor,
         .Cuenta = Cuenta,
-        .nroAsientoObjeto = NroAsientoStock_,
+        .asiento = {.numero = NroAsientoStock_, .documento = CpteAsientoStock_, .secuencia = SecuenciaAsientoStock_},
     };
     const std::string loteInicial = p.SQLTemp;
-    std::optional<adodb::DbTransaction> transaccion;
+    std::optional<adodb::DbSavepoint> unidad;
 
     try {
         // ---- Set-up
@@ -482,14 +559,17 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             p.cuenta = Cuenta;
             p.TipoMov = 0;
         });
-        Paso(p, [&] { PreparaOrigen(p); });
-        if (!p.GeneraSentenciaSQL) {
-            // Immediate mode: the whole posting commits or none of it does.
-            Paso(p, [&] {
-                foundation::DB_Dll& db = foundation::Db();
-                if (!db.gCnn.InTransaction()) transaccion.emplace(db.gCnn);
-            });
+        // A document without a number is never stored (the numbering that
+        // could not give one has told the user why).
+        if (Blanco(p.SucNroLetra)) {
+            RechazaDocumento(p, "no tiene número.");
+            throw PosteoAbandonado{};
         }
+        Paso(p, [&] { PreparaOrigen(p); });
+        // The whole document is recorded or none of it; numbers taken while
+        // posting go back with it.
+        Paso(p, [&] { unidad.emplace(foundation::Db().gCnn); });
+        if (!unidad) throw PosteoAbandonado{};  // never posted outside its unit
         Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] {
             p.signo = p.SignoRemota != 0 ? p.SignoRemota : ObtieneSignoComprobante(p.TC, false);
@@ -531,21 +611,22 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             Paso(p, [&] { TipoAsientoStock(p); });
             Paso(p, [&] { AsientoDelDocumento(p); });
         }
-        if (transaccion) {
-            bool confirmada = false;
-            Paso(p, [&] {
-                transaccion->Commit();
-                confirmada = true;
-            });
-            // A commit passed over (answer 5) wrote nothing: the transaction
-            // rolls back, and the posting is a failure like any other.
-            if (!confirmada) throw PosteoAbandonado{};
-        }
-        // A later document counts on from the number this one was booked under.
-        if (p.nroAsiento != 0) p.nroAsientoObjeto = p.nroAsiento;
+        bool confirmada = false;
+        Paso(p, [&] {
+            unidad->Commit();
+            confirmada = true;
+        });
+        // A commit passed over (answer 5) wrote nothing: the unit rolls back,
+        // and the posting is a failure like any other.
+        if (!confirmada) throw PosteoAbandonado{};
+        // A later document counts on from the entry this one was booked under.
+        NroAsientoStock_ = p.asiento.numero;
+        CpteAsientoStock_ = p.asiento.documento;
+        SecuenciaAsientoStock_ = p.asiento.secuencia;
     } catch (const PosteoAbandonado&) {
-        // Nothing of an abandoned posting stays: the transaction rolls back
-        // and the batch is given back as it came.
+        // Nothing of an abandoned posting stays: the unit rolls back and the
+        // batch is given back as it came.
+        unidad.reset();
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;

@@ -41,11 +41,30 @@ struct Entrada {
     vb::Currency cantidad;
 };
 
-// How the stock accounting entry takes its number.
-enum class NumeroAsiento {
-    Siguiente,  // the kept number plus one, or the database's next when that is higher
-    Nuevo,      // read from the database
-    Mismo,      // the kept number as it stands
+// The stock accounting entry a document is booked under, kept open from
+// call to call: what the next row of the same document goes on with, and
+// what names the entry when the database refuses it.
+struct AsientoAbierto {
+    std::int32_t numero = 0;  // [NUMERO ASIENTO]; 0: none yet
+    std::string documento{};  // the document's key: type fitted to 4, branch, number, letter
+    int secuencia = 1;        // the next free sequence number of its lines
+    int mes = 0;
+    std::string periodo{};
+    std::string tipoReg{};
+};
+
+// How one call of the stock accounting entry books.
+struct ModoAsiento {
+    // The call books the next row of the open entry's document: it goes on
+    // under that entry. Otherwise (or for another document) it opens a new
+    // one, refused for a document already booked.
+    bool sigue = false;
+    // A document already booked opens an entry of its own all the same: a
+    // production document posts new rows each time.
+    bool otroAsientoPermitido = false;
+    // The statements go to a caller who runs them: when the database refuses
+    // the entry's number, the refusal is explained to the user then.
+    bool explicaRechazo = false;
 };
 
 struct Posteo {
@@ -94,11 +113,11 @@ struct Posteo {
     std::string depositoLinea{};                   // SQL literal of the last line depot of pass 1
     std::map<int, std::string> depositoPorFila{};  // the same, per row, for a transfer's pass 2
     std::set<int> filasConAsiento{};               // rows whose accounting statement already ran
-    // Immediate mode books the document line by line under one entry number,
-    // taken at the first line booked; its lines number on from line to line.
-    std::int32_t& nroAsientoObjeto;  // the number the object keeps between documents
-    std::int32_t nroAsiento = 0;     // this document's, 0 until taken
-    int secuenciaAsiento = 1;        // the next sequence number of its lines
+    // The entry the object keeps, taken over at the start and handed back
+    // when the posting succeeds. Immediate mode books the document line by
+    // line under one entry, opened at the first line booked.
+    AsientoAbierto asiento{};
+    bool asientoAbierto = false;  // this posting opened its entry
     bool detenido = false;  // the posting stops: a statement or a line was refused
 };
 
@@ -148,16 +167,28 @@ void ParesCantidadUD(const Posteo& p, int columnaCantidad, int columnaUnidad, in
 // Adds 1 to Secuencia; a number beyond 32767 raises error 6 (overflow).
 void IncrementaSecuencia(Posteo& p);
 
-// Refuses the posted line: shows why (the line and its article named) and
-// stops the posting, which then leaves nothing behind.
+// The document as the user reads it: "RM 0001-00000012-X".
+std::string NombreComprobante(const std::string& TC, const std::string& Suc, const std::string& Nro,
+                              const std::string& Letra);
+
+// Refuses the document: tells the user (and the error log) that its stock
+// was not recorded and why, and stops the posting, which then leaves
+// nothing behind. `titulo`: the box's title.
+void RechazaDocumento(Posteo& p, const std::string& motivo, const char* titulo = "Aviso al Operador");
+// The posted line as the user reads it: "la línea 2 (artículo A1)".
+std::string LineaDelDocumento(const Posteo& p);
+// Refuses the document for a posted line, named with its article.
 void RechazaLinea(Posteo& p, const std::string& motivo);
 
-// Runs the statement at once. On a database error shows the error's
-// description under "Aviso al operador", sets detenido and returns false.
-bool Ejecuta(Posteo& p, std::string sentencia);
+// Runs the statement at once. When the database refuses it, tells the user
+// which document was not recorded and `que` part of it, or, for its
+// accounting entry (`esAsiento`), that another station took the entry's
+// number; the log keeps the engine's text. Stops the posting and returns
+// false then.
+bool Ejecuta(Posteo& p, std::string sentencia, const std::string& que, bool esAsiento = false);
 // Immediate mode: Ejecuta. Batch mode: appends a carriage return and the
 // statement to SQLTemp.
-bool EjecutaOAgrega(Posteo& p, std::string sentencia);
+bool EjecutaOAgrega(Posteo& p, std::string sentencia, const std::string& que);
 
 // The field list of the V_MV_STOCK row of the current entry.
 void ArmaLineaMovimiento(Posteo& p);
@@ -169,11 +200,18 @@ bool EsLinea(const Posteo& p);
 // SegundaTransferencia: the second run of a transfer.
 void DescargaInsumos(Posteo& p, bool SegundaTransferencia);
 
-// GeneraAsientoStock with the entry number held in NroAsiento and taken as
-// `numero` says (SoloRegistro only chooses the rows).
-std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, std::int32_t& NroAsiento, NumeroAsiento numero,
+// GeneraAsientoStock under the open entry `asiento`, booked as `modo` says
+// (SoloRegistro only chooses the rows). When the document cannot be booked
+// (already booked, no entry number, no number for its cost-of-sales
+// document) the result is empty and `rechazo`, when given, receives why;
+// a failure to read a number was already told to the user.
+std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asiento, const ModoAsiento& modo,
                              ui::FlexGrid& Grid, std::string& eMotivoStock, std::string& TC, std::string& Suc,
                              std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
-                             long SoloRegistro, int& Secuencia);
+                             long SoloRegistro, int& Secuencia, std::string* rechazo = nullptr);
+
+// Why the database refused the open entry's lines, when another document
+// holds its number ("" otherwise).
+std::string AsientoTomado(const AsientoAbierto& asiento);
 
 }  // namespace posting::detail

@@ -10,6 +10,7 @@
 
 #include "db_test_support.h"
 #include "db/adodb.h"
+#include "db/transaction.h"
 #include "vb/datetime.h"
 #include "vb/regional.h"
 #include "vb/variant.h"
@@ -408,6 +409,54 @@ TEST_F(Adodb, SchemaRowsetsOfTablesAndColumns) {
                   .Value(),
               vb::Variant(adodb::adCurrency));
     EXPECT_EQ(ErrorOf([&] { cn().OpenSchema(99); }).Number(), 3251);
+}
+
+// A savepoint unit leaves nothing when it is not committed, whether it began
+// the transaction or another holder did; nested units undo only their own
+// rows, and the holder's transaction stays open for the holder to end.
+TEST_F(Adodb, ASavepointUndoesOnlyItsOwnWorkWhoeverHoldsTheTransaction) {
+    const std::string todo = "SELECT A FROM S ORDER BY A";
+    cn().Execute("CREATE TABLE S (A INT)");
+    {
+        adodb::DbSavepoint propia(cn());
+        EXPECT_TRUE(cn().InTransaction());
+        cn().Execute("INSERT INTO S (A) VALUES (1)");
+    }
+    EXPECT_FALSE(cn().InTransaction());
+    EXPECT_TRUE(dbtest::Column(cn(), todo).empty());
+    {
+        adodb::DbSavepoint propia(cn());
+        cn().Execute("INSERT INTO S (A) VALUES (1)");
+        propia.Commit();
+    }
+    EXPECT_FALSE(cn().InTransaction());
+
+    cn().BeginTrans();
+    cn().Execute("INSERT INTO S (A) VALUES (2)");
+    {
+        adodb::DbSavepoint externa(cn());
+        cn().Execute("INSERT INTO S (A) VALUES (3)");
+        {
+            adodb::DbSavepoint interna(cn());
+            cn().Execute("INSERT INTO S (A) VALUES (4)");
+        }
+        {
+            adodb::DbSavepoint interna(cn());
+            cn().Execute("INSERT INTO S (A) VALUES (5)");
+            interna.Commit();
+        }
+        EXPECT_EQ(dbtest::Column(cn(), todo), (std::vector<vb::Variant>{1, 2, 3, 5}));
+    }
+    ASSERT_TRUE(cn().InTransaction());
+    EXPECT_EQ(dbtest::Column(cn(), todo), (std::vector<vb::Variant>{1, 2}));
+    {
+        adodb::DbSavepoint unidad(cn());
+        cn().Execute("INSERT INTO S (A) VALUES (6)");
+        unidad.Commit();
+    }
+    ASSERT_TRUE(cn().InTransaction());
+    cn().CommitTrans();
+    EXPECT_EQ(dbtest::Column(cn(), todo), (std::vector<vb::Variant>{1, 2, 6}));
 }
 
 }  // namespace

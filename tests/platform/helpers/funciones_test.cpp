@@ -57,12 +57,16 @@ TEST_P(TextoANumero, ReadsBothDecimalSeparatorsAndBlankGivesZero) {
         const char* texto;
         std::int64_t ticks;  // ten-thousandths
         double doble;
+        bool numero = true;  // EsNumero
     };
     const Case cases[] = {
-        {"", 0, 0},
-        {"   ", 0, 0},
-        {"abc", 0, 0},
-        {"12abc", 0, 0},
+        {"", 0, 0, false},
+        {"   ", 0, 0, false},
+        {"abc", 0, 0, false},
+        {"12abc", 0, 0, false},
+        {"|", 0, 0, false},
+        {"-", 0, 0, false},
+        {"1|", 0, 0, false},
         {"12,5", 125000, 12.5},
         {"12.5", 125000, 12.5},
         {" 7 ", 70000, 7},
@@ -79,6 +83,7 @@ TEST_P(TextoANumero, ReadsBothDecimalSeparatorsAndBlankGivesZero) {
     for (const Case& c : cases) {
         EXPECT_EQ(gFunciones().TextoAMoneda(c.texto).Ticks(), c.ticks) << '"' << c.texto << '"';
         EXPECT_DOUBLE_EQ(gFunciones().TextoADoble(c.texto), c.doble) << '"' << c.texto << '"';
+        EXPECT_EQ(gFunciones().EsNumero(c.texto), c.numero) << '"' << c.texto << '"';
     }
     EXPECT_EQ(gFunciones().TextoALong("2,5"), 2);
     EXPECT_EQ(gFunciones().TextoALong("3.5"), 4);

@@ -178,7 +178,11 @@ private:
     double PIVA_ = 0;
     double PIVARec_ = 0;
     bool AsientosXStock_ = false;
-    std::int32_t NroAsientoStock_ = 0;  // the entry number GeneraAsientoStock keeps
+    // The stock accounting entry GeneraAsientoStock keeps open: its number,
+    // the document booked under it and the next free sequence of its lines.
+    std::int32_t NroAsientoStock_ = 0;
+    std::string CpteAsientoStock_;
+    int SecuenciaAsientoStock_ = 1;
 };
 
 }  // namespace documents

@@ -9,8 +9,10 @@
 // belong to their callers.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/adodb.h"
 #include "vb/error.h"
@@ -59,6 +61,13 @@ public:
     // Runs a statement or batch that returns no rows. Returns whether it ran.
     bool EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected);
     bool EjecutaConsultaSQL(std::string& SentenciaSQL);
+    // Who built a statement can say, in the user's words, why the database
+    // refused it (a constraint): given the refused text, an explainer gives
+    // the message to show, or "" when the text is none of its own. On such a
+    // refusal EjecutaConsultaSQL shows the first message given, where it
+    // otherwise shows none; the log keeps the engine's text.
+    using ExplicaRechazo = std::function<std::string(const std::string& SentenciaSQL)>;
+    void AgregaExplicacionRechazo(ExplicaRechazo Explica);
 
     bool ExisteEnTabla(const std::string& Tabla, const std::string& ValorBuscado,
                        const std::string& Campo, adodb::Recordset* Lrcs, int TipoDato,
@@ -116,6 +125,7 @@ public:
     vb::ErrorHandler Manejador(std::optional<std::string> Rutina = std::nullopt);
 
 private:
+    std::vector<ExplicaRechazo> explicaciones_;
     std::string DescartaSentenciaOracle(std::string& Sentencia);
     std::string EjecutaScriptOracle(std::string& script, long& RecordsAffected);
 };

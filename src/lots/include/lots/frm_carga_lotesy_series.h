@@ -8,9 +8,11 @@
 // Pick mode (EsConsultaDeSerieLote, an outgoing line): the depot's stock of
 // the article by lot and serial, lowered by what other lines of the document
 // took, with the quantity to take from each row (proposed automatically for
-// a line without a previous pick). Results: Lotes, the pick tokens (lot,
-// character 255, serial) of every row; Series, the parallel quantities; and
-// Cantidad, adjusted when the user accepts a different total.
+// a line without a previous pick). It opens on the first quantity cell. The
+// stock shown leaves out what the line itself took. Results: Lotes, the pick
+// tokens (lot, character 255, serial) of every row; Series, the parallel
+// quantities, one per row; and Cantidad, adjusted when the user accepts a
+// different total.
 //
 // The caller sets the public variables, calls CargaDatos, shows the form
 // modally (or, in pick mode, calls CmdAceptar_Click without showing it),

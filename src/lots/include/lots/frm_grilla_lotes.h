@@ -5,7 +5,9 @@
 // The grid MSFlexGrid1 cannot be typed into: a key typed on an editable cell
 // lays the edit box TxtEdit over it; an end-of-edit key (as the keyboard
 // helper counts them) validates the cell and moves the current cell; the text
-// reaches its cell when the grid gets the focus again or leaves the cell.
+// reaches its cell when the grid gets the focus again or leaves the cell. A
+// quantity cell takes only a number (blank is 0): the cell check and the
+// accept refuse anything else.
 // Toolbar1's first button copies the current cell into the cells below it,
 // the second blanks them. Each dialog states its differences through the
 // protected hooks.
@@ -135,6 +137,10 @@ protected:
     // An edit still open is validated and written into its cell, so that
     // nothing typed is lost; false when the cell was refused.
     bool TerminaEdicionPendiente();
+    // Whether every quantity cell holds a number or nothing (a cell left by
+    // clicking elsewhere is written unchecked); the first that does not is
+    // made the current cell and the user is told.
+    bool CantidadesLegibles();
 
     // ---- Helpers --------------------------------------------------------------
     // Whether a lot or serial code can travel in a list: it holds neither the
@@ -142,6 +148,9 @@ protected:
     static bool CodigoValido(const std::string& codigo);
     // Tells the user a code was refused for those characters.
     static void AvisaCodigoInvalido();
+    // Whether a quantity cell's text is a number or blank (0): anything else,
+    // a "|" above all, would shift the list of quantities.
+    static bool CantidadLegible(const std::string& valor);
     // Whether a quantity is 0 once the noise of adding decimals is ignored.
     static bool EsCero(double cantidad);
     // The form's text width of `letras` letters "X", in twips.

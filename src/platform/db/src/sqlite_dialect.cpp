@@ -672,7 +672,10 @@ std::optional<Batch::Command> TransactionCommand(const Tokens& t) {
         RaiseSyntax("BEGIN ... END blocks are not supported");
     }
     if (t[first].IsWord("COMMIT")) return Batch::Command::CommitTrans;
-    if (t[first].IsWord("ROLLBACK")) return Batch::Command::RollbackTrans;
+    // ROLLBACK TO a savepoint undoes part of the transaction and keeps it open.
+    if (t[first].IsWord("ROLLBACK") && !(second != npos && t[second].IsWord("TO"))) {
+        return Batch::Command::RollbackTrans;
+    }
     if (t[first].IsWord("SAVE")) RaiseSyntax("SAVE TRANSACTION is not supported");
     return std::nullopt;
 }

@@ -131,6 +131,8 @@ double ClsFunciones::TextoADoble(std::string_view texto) const {
     return n ? ToDouble(*n) : 0.0;
 }
 
+bool ClsFunciones::EsNumero(std::string_view texto) const { return ReadNumber(texto).has_value(); }
+
 std::int32_t ClsFunciones::TextoALong(std::string_view texto) const { return vb::CLng(TextoADoble(texto)); }
 
 vb::Variant ClsFunciones::ValorCampo(const vb::Variant& value) const {

@@ -30,6 +30,9 @@ public:
     // the other groups thousands), whatever the regional settings and C locale.
     vb::Currency TextoAMoneda(std::string_view texto) const;
     double TextoADoble(std::string_view texto) const;
+    // Whether TextoAMoneda and TextoADoble read the text as a number (blank
+    // text is none).
+    bool EsNumero(std::string_view texto) const;
     std::int32_t TextoALong(std::string_view texto) const;  // rounds half to even; raises 6
     // The value with Null (and Empty) given back as the empty text.
     vb::Variant ValorCampo(const vb::Variant& value) const;

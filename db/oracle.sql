@@ -1,0 +1,28 @@
+-- Tarvolin on Oracle: what the program relies on beyond the tables of the
+-- company database. db/schema.sql holds the same in SQLite's dialect.
+--
+-- One line per sequence of an accounting entry. Entry numbers are taken as
+-- the highest booked plus one; when two stations take the same number at
+-- once, this index refuses the second one's lines, whose posting is then
+-- refused whole and reported (an entry number is never shared by two
+-- documents). A line with a NULL in its key is left out (every expression
+-- is NULL then), as SQLite leaves out keys holding NULL.
+--
+-- Lines already sharing a key stop the index from being created; they are
+-- listed by
+--   SELECT PERIODO, MES_OPERATIVO, TIPO_REG, "NUMERO ASIENTO", SECUENCIA, COUNT(*)
+--   FROM MV_ASIENTOS GROUP BY PERIODO, MES_OPERATIVO, TIPO_REG, "NUMERO ASIENTO", SECUENCIA
+--   HAVING COUNT(*) > 1;
+
+CREATE UNIQUE INDEX UX_MV_ASIENTOS_LINEA ON MV_ASIENTOS (
+    CASE WHEN PERIODO IS NOT NULL AND MES_OPERATIVO IS NOT NULL AND TIPO_REG IS NOT NULL
+              AND "NUMERO ASIENTO" IS NOT NULL AND SECUENCIA IS NOT NULL THEN PERIODO END,
+    CASE WHEN PERIODO IS NOT NULL AND MES_OPERATIVO IS NOT NULL AND TIPO_REG IS NOT NULL
+              AND "NUMERO ASIENTO" IS NOT NULL AND SECUENCIA IS NOT NULL THEN MES_OPERATIVO END,
+    CASE WHEN PERIODO IS NOT NULL AND MES_OPERATIVO IS NOT NULL AND TIPO_REG IS NOT NULL
+              AND "NUMERO ASIENTO" IS NOT NULL AND SECUENCIA IS NOT NULL THEN RTRIM(TIPO_REG) END,
+    CASE WHEN PERIODO IS NOT NULL AND MES_OPERATIVO IS NOT NULL AND TIPO_REG IS NOT NULL
+              AND "NUMERO ASIENTO" IS NOT NULL AND SECUENCIA IS NOT NULL THEN "NUMERO ASIENTO" END,
+    CASE WHEN PERIODO IS NOT NULL AND MES_OPERATIVO IS NOT NULL AND TIPO_REG IS NOT NULL
+              AND "NUMERO ASIENTO" IS NOT NULL AND SECUENCIA IS NOT NULL THEN SECUENCIA END
+);
