@@ -1,11 +1,16 @@
 // Runs every benchmark, each case's program and reference repetitions
 // interleaved in random order, so that a load on the machine weighs on both
-// sides alike; then prints each case's medians side by side with their ratio.
+// sides alike; then prints each case's medians side by side with their ratio,
+// and writes them, one case a line, to the file named by
+// TARVOLIN_BENCH_RESULTS ("case<TAB>program ms<TAB>reference ms", or
+// "case<TAB>failed"), from which scripts/bench makes its table. The windows
+// run on the display Qt is given (scripts/bench starts Xvfb).
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +37,8 @@ public:
     }
 
     void Imprimir() const {
+        std::FILE* resultados = nullptr;
+        if (const char* ruta = std::getenv("TARVOLIN_BENCH_RESULTS"); ruta && *ruta) resultados = std::fopen(ruta, "a");
         std::printf("\n%-34s %14s %14s %7s\n", "case (median, ms)", "this program", "raw SQLite", "ratio");
         bool excede = false;
         for (const std::string& caso : bench::Casos()) {
@@ -39,14 +46,17 @@ public:
             if (it == casos_.end()) continue;  // not run
             if (it->second.programa < 0 || it->second.referencia <= 0) {
                 std::printf("%-34s %14s %14s %7s\n", caso.c_str(), "failed", "failed", "-");
+                if (resultados) std::fprintf(resultados, "%s\tfailed\n", caso.c_str());
                 continue;
             }
             const Medianas& m = it->second;
             const double razon = m.programa / m.referencia;
             excede = excede || razon > 1.5;
             std::printf("%-34s %14.3f %14.3f %7.2f\n", caso.c_str(), m.programa, m.referencia, razon);
+            if (resultados) std::fprintf(resultados, "%s\t%.3f\t%.3f\n", caso.c_str(), m.programa, m.referencia);
         }
         if (excede) std::printf("Some ratio is above 1.5.\n");
+        if (resultados) std::fclose(resultados);
     }
 
 private:
@@ -60,7 +70,6 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
     // Defaults that the command line may override.

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
+#include <string>
 
 #include "foundation/db_dll.h"
 #include "foundation/session.h"
@@ -15,7 +15,6 @@ OrdersFile& Listado() {
         static const std::filesystem::path home = std::filesystem::temp_directory_path() / "tarvolin-bench-home";
         std::filesystem::create_directories(home);
         setenv("TARVOLIN_HOME", home.c_str(), 1);
-        std::cerr << "Building " << kListadas << " listed orders..." << std::endl;
         static OrdersFile built(kListadas);
         foundation::DB_Dll& db = foundation::Db();
         db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + built.Path());
@@ -23,6 +22,16 @@ OrdersFile& Listado() {
         return &built;
     }();
     return *file;
+}
+
+bool Rapido() {
+    const char* rapido = std::getenv("TARVOLIN_BENCH_QUICK");
+    return rapido && std::string(rapido) == "1";
+}
+
+std::vector<int> TamanosGrandes() {
+    if (Rapido()) return {kListadas};
+    return {kListadas, 5000000};
 }
 
 namespace {

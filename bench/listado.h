@@ -1,6 +1,7 @@
 // The benchmarks' database: 1,000,000 blocked orders of type NP, every one
 // listed by the main window, in a WAL file that the program's connection
-// (foundation::Db()) and a raw SQLite connection both have open.
+// (foundation::Db()) and a raw SQLite connection both have open; and the
+// registry of cases, whose medians main prints and hands to scripts/bench.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -16,8 +17,15 @@ namespace bench {
 
 inline constexpr int kListadas = 1000000;
 
-// Builds the file and opens the program's connection on it, on first use.
+// Copies the file and opens the program's connection on it, on first use.
 OrdersFile& Listado();
+
+// A quick run (scripts/bench --quick, which sets TARVOLIN_BENCH_QUICK=1)
+// leaves out the cases on 5,000,000 orders.
+bool Rapido();
+// The list sizes of the cases at company scale: 1,000,000 orders, and
+// 5,000,000 unless the run is quick. KeptOrders(size) is the file of each.
+std::vector<int> TamanosGrandes();
 
 // Registers a case as "<caso>/program" and "<caso>/reference" (in
 // milliseconds), which main prints side by side, in the order registered.

@@ -1,16 +1,21 @@
-// A temporary SQLite file with the project's schema and many blocked orders
-// of type NP (every row listed by the main window), built once for the
-// benchmarks and removed when they end; plus the small raw-SQLite helpers the
-// benchmarks compare against.
+// SQLite files with the project's schema and many blocked orders of type NP
+// (every row listed by the main window): each size built once and kept outside
+// the repository, and working copies of them for the benchmarks that write;
+// plus the small raw-SQLite helpers the benchmarks compare against.
 #pragma once
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -31,37 +36,82 @@ inline sqlite3_stmt* RawPrepare(sqlite3* db, const std::string& sql) {
     return st;
 }
 
+// Where the built files are kept: TARVOLIN_BENCH_CACHE, else the user's cache folder.
+inline std::filesystem::path CacheFolder() {
+    if (const char* dir = std::getenv("TARVOLIN_BENCH_CACHE"); dir && *dir) return dir;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) return std::filesystem::path(xdg) / "tarvolin-bench";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".cache" / "tarvolin-bench";
+}
+
+inline std::string Schema() {
+    std::ifstream in(std::string(TARVOLIN_SOURCE_DIR) + "/db/schema.sql");
+    std::stringstream schema;
+    schema << in.rdbuf();
+    return schema.str();
+}
+
+// Writes the schema, the user "bench" and `rows` listed orders to a new file.
+inline void BuildOrders(const std::string& path, int rows) {
+    sqlite3* db = nullptr;
+    Check(sqlite3_open(path.c_str(), &db), db);
+    RawExec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
+    RawExec(db, Schema());
+    RawExec(db, "BEGIN; INSERT INTO ta_usuarios (nombre, Administrador) VALUES ('bench', '1')");
+    sqlite3_stmt* insert = RawPrepare(db,
+                                      "INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, "
+                                      "IMPORTE, OBSERVACIONES, BLOQUEADA) VALUES (?1, 'NP', ?2, ?3, ?3, ?4, ?5, "
+                                      "'obs', 1)");
+    char number[32], date[32], name[32];
+    for (int id = 1; id <= rows; ++id) {
+        std::snprintf(number, sizeof number, "0001-%08d", id);
+        std::snprintf(date, sizeof date, "20%02d-%02d-%02d 00:00:00", id % 20, id % 12 + 1, id % 28 + 1);
+        std::snprintf(name, sizeof name, "Cliente %d", id % 5000);
+        sqlite3_bind_int(insert, 1, id);
+        sqlite3_bind_text(insert, 2, number, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, date, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 4, name, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_double(insert, 5, id % 1000 + 0.25);
+        Check(sqlite3_step(insert), db);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    RawExec(db, "COMMIT; ANALYZE; PRAGMA journal_mode=WAL;");
+    Check(sqlite3_close(db), db);
+}
+
+// The kept file of `rows` listed orders, built on first use. Its name carries
+// the schema's digest, so that a changed schema gets a file of its own.
+inline std::string KeptOrders(int rows) {
+    const std::filesystem::path folder = CacheFolder();
+    std::filesystem::create_directories(folder);
+    const std::string schema = Schema();
+    char digest[32];
+    std::snprintf(digest, sizeof digest, "%016zx", std::hash<std::string>{}(schema));
+    const std::string path = (folder / ("orders-" + std::to_string(rows) + "-" + digest + ".db")).string();
+    // One process builds it; another waits for it.
+    const int lock = open((path + ".lock").c_str(), O_CREAT | O_RDWR, 0644);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) throw std::runtime_error("cannot lock " + path + ".lock");
+    if (!std::filesystem::exists(path)) {
+        std::cerr << "Building " << rows << " listed orders in " << path << " (kept for the next runs)..." << std::endl;
+        const std::string building = path + ".building";
+        std::filesystem::remove(building);
+        BuildOrders(building, rows);
+        std::filesystem::rename(building, path);
+    }
+    close(lock);
+    return path;
+}
+
+// A working copy of the kept file, for benchmarks that write; removed at the end.
 class OrdersFile {
 public:
     explicit OrdersFile(int rows) : rows_(rows) {
         path_ = (std::filesystem::temp_directory_path() /
                  ("tarvolin-bench-" + std::to_string(getpid()) + "-" + std::to_string(rows) + ".db"))
                     .string();
-        std::ifstream in(std::string(TARVOLIN_SOURCE_DIR) + "/db/schema.sql");
-        std::stringstream schema;
-        schema << in.rdbuf();
+        std::filesystem::copy_file(KeptOrders(rows), path_, std::filesystem::copy_options::overwrite_existing);
         Check(sqlite3_open(path_.c_str(), &db_), db_);
-        RawExec(db_, schema.str());
-        RawExec(db_, "PRAGMA journal_mode=WAL; BEGIN");
-        sqlite3_stmt* insert = RawPrepare(db_,
-                                          "INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, "
-                                          "IMPORTE, OBSERVACIONES, BLOQUEADA) VALUES (?1, 'NP', ?2, ?3, ?3, ?4, ?5, "
-                                          "'obs', 1)");
-        char number[32], date[32], name[32];
-        for (int id = 1; id <= rows; ++id) {
-            std::snprintf(number, sizeof number, "0001-%08d", id);
-            std::snprintf(date, sizeof date, "20%02d-%02d-%02d 00:00:00", id % 20, id % 12 + 1, id % 28 + 1);
-            std::snprintf(name, sizeof name, "Cliente %d", id % 5000);
-            sqlite3_bind_int(insert, 1, id);
-            sqlite3_bind_text(insert, 2, number, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 3, date, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 4, name, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_double(insert, 5, id % 1000 + 0.25);
-            Check(sqlite3_step(insert), db_);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        RawExec(db_, "COMMIT; ANALYZE;");
     }
     ~OrdersFile() {
         sqlite3_close(db_);

@@ -11,10 +11,12 @@ namespace adodb {
 
 // Opens an existing SQLite database file (never creates one; ":memory:"
 // opens a fresh in-memory database). Before anything is written to it, the
-// file must read whole without damage and hold every table of
-// `requiredTables` (names compared without regard to case); otherwise it is
-// left untouched and vb::Error is raised with the engine's message and the
-// file's path.
+// file, opened read-only, must read as a database with a readable schema
+// that holds every table of `requiredTables` (names compared without regard
+// to case); otherwise it and the files beside it are left untouched and
+// vb::Error is raised with the engine's message and the file's path. A file
+// the program may not write (or whose folder it may not write) is used
+// read-only, with nothing created beside it.
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
                                          const std::vector<std::string>& requiredTables = {});
 

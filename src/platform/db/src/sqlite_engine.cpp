@@ -2,6 +2,7 @@
 // adapter (sqlite_dialect.h), batches run atomically, values are typed by the
 // columns' declared types.
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -143,9 +144,21 @@ vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
 
 // ---- Errors -------------------------------------------------------------------
 
+// What a person is told of a file that cannot be read, with the engine's own
+// words; other failures keep the engine's message.
+std::string FileProblem(int code, const std::string& message) {
+    switch (code & 0xFF) {
+    case SQLITE_CANTOPEN: return "no se pudo abrir el archivo (" + message + ")";
+    case SQLITE_NOTADB: return "el archivo no es una base de datos (" + message + ")";
+    case SQLITE_CORRUPT: return "la base de datos está dañada (" + message + ")";
+    default: return message;
+    }
+}
+
 [[noreturn]] void RaiseEngine(sqlite3* db, bool preparing) {
     const int code = sqlite3_extended_errcode(db);
-    std::string message = sqlite3_errmsg(db);
+    // A damaged page is found when it is read, at start-up or later.
+    std::string message = FileProblem(code, sqlite3_errmsg(db));
     long number = kErrFail;
     std::string state = "HY000";
     if ((code & 0xFF) == SQLITE_CONSTRAINT) {
@@ -262,18 +275,23 @@ public:
         sqlite3_close_v2(db_);
     }
 
-    // Nothing is written before the file proved to be a sound database that
-    // holds the tables its user needs; a file that fails is left as it was.
-    void Initialise(bool memory, long commandTimeout, const std::vector<std::string>& requiredTables) {
+    // The file opens as a database, its schema reads, and it holds the
+    // tables its user needs. Reads the header and the schema only: a page
+    // damaged elsewhere is reported when a statement reads it.
+    void CheckFile(const std::vector<std::string>& requiredTables) {
         Exec("PRAGMA schema_version");  // reads the header: fails on a file that is no database
-        if (!memory) CheckPages();
         CheckTables(requiredTables);
-        if (!memory) {
-            // A database on read-only media keeps its journal mode.
+    }
+
+    // Settings for use, once the file proved to be the program's; a
+    // writable file turns to WAL mode.
+    void PrepareForUse(bool writable) {
+        if (writable) {
+            // Where another station holds the file past the busy timeout, it
+            // keeps its journal mode this time.
             sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         }
         Exec("PRAGMA foreign_keys=ON");
-        SetCommandTimeout(commandTimeout);
         sqlite::RegisterFunctions(db_);
     }
 
@@ -304,15 +322,6 @@ public:
     }
 
 private:
-    // Reads every page of the file: a damaged one fails here, before any use.
-    void CheckPages() {
-        Statement st = Prepare("PRAGMA quick_check(1)");
-        const std::string verdict = NextRow(st.get()) ? ColumnText(st.get(), 0) : std::string();
-        if (verdict != "ok") {
-            throw vb::Error(kErrFail, verdict, kSqliteSource, SQLITE_CORRUPT);
-        }
-    }
-
     void CheckTables(const std::vector<std::string>& required) {
         std::string missing;
         const std::vector<std::pair<std::string, std::string>> tables = Tables();
@@ -620,45 +629,91 @@ private:
     std::unordered_map<std::string, Statement> kept_;  // reset, ready to run again
 };
 
-// What a person is told of a file that cannot be used, with the engine's own words.
-std::string OpeningProblem(int code, const std::string& message) {
-    switch (code & 0xFF) {
-    case SQLITE_CANTOPEN: return "no se pudo abrir el archivo (" + message + ")";
-    case SQLITE_NOTADB: return "el archivo no es una base de datos (" + message + ")";
-    case SQLITE_CORRUPT: return "la base de datos está dañada (" + message + ")";
-    default: return message;
+// ---- Opening ----------------------------------------------------------------------
+
+// A file name as an SQLite URI with its parameters.
+std::string FileUri(const std::string& path, const char* parameters) {
+    std::string uri = "file://";
+    for (const char c : std::filesystem::absolute(path).string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char kHex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += kHex[static_cast<unsigned char>(c) >> 4];
+            uri += kHex[c & 0xF];
+        } else {
+            uri += c;
+        }
     }
+    return uri + "?" + parameters;
+}
+
+// Opens a connection with its busy timeout set before the first read, so
+// that stations opening the file at once wait for each other.
+std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flags, long commandTimeout) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(target.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        sqlite3_close_v2(db);
+        throw vb::Error(kErrFail, FileProblem(code, message), kSqliteSource, code);
+    }
+    auto engine = std::make_unique<SqliteEngine>(db);
+    engine->SetCommandTimeout(commandTimeout);
+    return engine;
+}
+
+// Opens the file read-only, writing nothing beside it whatever it turns out
+// to be. A write-ahead log beside it (left over, or in use by another
+// station) is read through its index without writing to either; with none,
+// the file is read alone as it stands, since opening a database in WAL mode
+// any other way creates the log and its index.
+std::unique_ptr<SqliteEngine> OpenReadOnly(const std::string& path, long commandTimeout) {
+    const bool log = std::filesystem::exists(path + "-wal") && std::filesystem::exists(path + "-shm");
+    return OpenConnection(FileUri(path, log ? "readonly_shm=1" : "immutable=1"),
+                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout);
+}
+
+// The program may write the file, and create its journal or log beside it.
+bool Writable(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return access(path.c_str(), W_OK) == 0 && access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+}
+
+std::unique_ptr<SqliteEngine> OpenChecked(const std::string& path, long commandTimeout,
+                                          const std::vector<std::string>& requiredTables) {
+    if (path == ":memory:") {
+        auto engine = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY,
+                                     commandTimeout);
+        engine->CheckFile(requiredTables);
+        engine->PrepareForUse(false);
+        return engine;
+    }
+    // SQLite would take an empty file for an empty database and write to it;
+    // no database of this program is empty, so such a file is left alone.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
+        throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos", kSqliteSource, SQLITE_NOTADB);
+    }
+    auto engine = OpenReadOnly(path, commandTimeout);
+    engine->CheckFile(requiredTables);
+    // A database the program may not write is used as the checks read it,
+    // so that nothing is ever created beside it.
+    const bool writable = Writable(path);
+    if (writable) engine = OpenConnection(path, SQLITE_OPEN_READWRITE, commandTimeout);
+    engine->PrepareForUse(writable);
+    return engine;
 }
 
 }  // namespace
 
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
                                          const std::vector<std::string>& requiredTables) {
-    const bool memory = path == ":memory:";
-    // SQLite would take an empty file for an empty database and write to it;
-    // no database of this program is empty, so such a file is left alone.
-    std::error_code ec;
-    if (!memory && std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
-        throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos: " + path, kSqliteSource,
-                        SQLITE_NOTADB, "08001");
-    }
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | (memory ? SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY : 0);
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        const int code = db ? sqlite3_extended_errcode(db) : rc;
-        sqlite3_close_v2(db);
-        throw vb::Error(kErrFail, OpeningProblem(code, message) + ": " + path, kSqliteSource, code, "08001");
-    }
-    auto engine = std::make_unique<SqliteEngine>(db);
     try {
-        engine->Initialise(memory, commandTimeoutSeconds, requiredTables);
+        return OpenChecked(path, commandTimeoutSeconds, requiredTables);
     } catch (const vb::Error& e) {
-        throw vb::Error(kErrFail, OpeningProblem(e.NativeError(), e.Description()) + ": " + path, kSqliteSource,
-                        e.NativeError(), "08001");
+        throw vb::Error(kErrFail, e.Description() + ": " + path, kSqliteSource, e.NativeError(), "08001");
     }
-    return engine;
 }
 
 }  // namespace adodb

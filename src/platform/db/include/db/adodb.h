@@ -204,7 +204,7 @@ public:
     void SetStatementLogger(StatementLogger logger) { logger_ = std::move(logger); }
 
     // Tables a database must hold to be opened: an SQLite file without them,
-    // or one that does not read whole, is left untouched and Open fails
+    // or whose header or schema does not read, is left untouched and Open fails
     // naming the file. Adds to the tables named before; names are compared
     // without regard to case.
     void RequireTables(const std::vector<std::string>& tables);
