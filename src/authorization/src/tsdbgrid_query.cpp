@@ -124,6 +124,13 @@ bool EsEnteroSql(std::string_view texto) {
     return cifras.size() == 1 || cifras.front() != '0';
 }
 
+// An SQL keyword, in any letter case.
+bool EsPalabra(std::string_view texto, std::string_view palabra) {
+    return texto.size() == palabra.size() &&
+           std::equal(texto.begin(), texto.end(), palabra.begin(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
 bool EsLetraDeNombre(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // Where the quoted text or bracketed name opening at `i` ends (its closing
@@ -152,8 +159,8 @@ std::optional<std::vector<std::string>> PartesConY(std::string_view texto) {
         std::size_t fin = i;
         while (fin < texto.size() && EsLetraDeNombre(texto[fin])) ++fin;
         const std::string_view palabra = texto.substr(i, fin - i);
-        if (Iguales(palabra, "or") || Iguales(palabra, "case") || Iguales(palabra, "between")) return std::nullopt;
-        if (Iguales(palabra, "and")) {
+        if (EsPalabra(palabra, "or") || EsPalabra(palabra, "case") || EsPalabra(palabra, "between")) return std::nullopt;
+        if (EsPalabra(palabra, "and")) {
             partes.push_back(vb::Trim(texto.substr(inicio, i - inicio)));
             inicio = fin;
         }
@@ -511,7 +518,13 @@ std::vector<std::string> GridQuery::ColumnasFijas() const {
     return fijas;
 }
 
-std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::TerminosContinuos() const {
+const std::optional<std::vector<GridQuery::TerminoContinuo>>& GridQuery::TerminosContinuos() const {
+    std::string de = OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda;
+    if (de != terminos_.de) terminos_ = {std::move(de), LeerTerminosContinuos()};
+    return terminos_.terminos;
+}
+
+std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::LeerTerminosContinuos() const {
     const std::string orden = OrdenPagina();
     const std::size_t palabra = Buscar(orden, "order by");
     const std::vector<std::string> fijas = ColumnasFijas();
@@ -552,7 +565,7 @@ Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
 }
 
 std::string GridQuery::ConsultaNulos(const std::string& clave) const {
-    const std::optional<std::vector<TerminoContinuo>> terminos = TerminosContinuos();
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
     if (!terminos || terminos->size() < 2 || !EsEnteroSql(clave)) return {};
     std::string columnas;
     for (std::size_t i = 0; i + 1 < terminos->size(); ++i) Agregar(columnas, "Borde." + (*terminos)[i].columna + " IS NULL");
@@ -565,7 +578,7 @@ std::string GridQuery::ConsultaNulos(const std::string& clave) const {
 // bounded alone, so that an index on it can serve. nullopt when the order
 // has a term that is no column, or the edge is unknown.
 std::optional<std::string> GridQuery::CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const {
-    const std::optional<std::vector<TerminoContinuo>> terminos = TerminosContinuos();
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
     const std::string& clave = siguiente ? Vista.ultima : Vista.primera;
     if (!terminos || !EsEnteroSql(clave) || nulos.size() + 1 != terminos->size()) return std::nullopt;
     auto descendente = [&](const TerminoContinuo& t) { return siguiente ? t.descendente : !t.descendente; };

@@ -225,8 +225,15 @@ private:
         bool descendente;
     };
     // The terms up to the key, without the fixed columns; nullopt when a
-    // term is not a plain column.
-    std::optional<std::vector<TerminoContinuo>> TerminosContinuos() const;
+    // term is not a plain column. Kept for the sort and condition they were
+    // read from, since every page turn asks for them.
+    const std::optional<std::vector<TerminoContinuo>>& TerminosContinuos() const;
+    struct Terminos {
+        std::string de;  // the sort, key, query and search they were read from
+        std::optional<std::vector<TerminoContinuo>> terminos;
+    };
+    mutable Terminos terminos_;
+    std::optional<std::vector<TerminoContinuo>> LeerTerminosContinuos() const;
     std::optional<std::string> CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const;
 };
 
