@@ -21,8 +21,22 @@ constexpr auto npos = std::string::npos;
 constexpr int kTipoFecha = adodb::adDBTimeStamp;
 constexpr long kNativoColumnaInexistente = 207;  // SQL Server: invalid column name
 
+char MinusculaAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool EsAscii(std::string_view texto) {
+    return std::all_of(texto.begin(), texto.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// Text comparison. An ASCII text (every keyword the control looks for) is
+// found byte by byte: the same places the folding of the whole text finds,
+// since that folding turns no other bytes into ASCII letters.
 std::size_t Buscar(std::string_view texto, std::string_view buscado, std::size_t desde = 0) {
-    return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
+    if (!EsAscii(buscado)) return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
+    if (desde > texto.size()) return npos;
+    const auto igual = [](char a, char b) { return MinusculaAscii(a) == MinusculaAscii(b); };
+    const auto at = std::search(texto.begin() + static_cast<std::ptrdiff_t>(desde), texto.end(), buscado.begin(),
+                                buscado.end(), igual);
+    return at == texto.end() && !buscado.empty() ? npos : static_cast<std::size_t>(at - texto.begin());
 }
 
 bool Contiene(std::string_view texto, std::string_view buscado) { return Buscar(texto, buscado) != npos; }
@@ -31,7 +45,16 @@ std::string Reemplazar(std::string_view texto, std::string_view buscado, std::st
     return vb::Replace(texto, buscado, por, vb::Compare::Text);
 }
 
-bool Iguales(std::string_view a, std::string_view b) { return vb::Equals(a, b, vb::Compare::Text); }
+// Text comparison; ASCII texts byte by byte, as Buscar.
+bool Iguales(std::string_view a, std::string_view b) {
+    if (!EsAscii(a) || !EsAscii(b)) return vb::Equals(a, b, vb::Compare::Text);
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return MinusculaAscii(x) == MinusculaAscii(y); });
+}
+
+bool TerminaEn(std::string_view texto, std::string_view final) {
+    return texto.size() >= final.size() && Iguales(texto.substr(texto.size() - final.size()), final);
+}
 
 bool EsBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -95,7 +118,7 @@ struct Termino {
 
 Termino PartirTermino(const std::string& termino) {
     for (const char* direccion : {" asc", " desc"}) {
-        if (vb::EndsWith(termino, direccion)) {
+        if (TerminaEn(termino, direccion)) {
             const std::size_t corte = termino.size() - std::string_view(direccion).size();
             return {vb::Trim(termino.substr(0, corte)), termino.substr(corte)};
         }
@@ -122,13 +145,6 @@ bool EsEnteroSql(std::string_view texto) {
     const std::string_view cifras = !texto.empty() && texto.front() == '-' ? texto.substr(1) : texto;
     if (cifras.empty() || cifras.size() > 18 || !std::all_of(cifras.begin(), cifras.end(), EsDigito)) return false;
     return cifras.size() == 1 || cifras.front() != '0';
-}
-
-// An SQL keyword, in any letter case.
-bool EsPalabra(std::string_view texto, std::string_view palabra) {
-    return texto.size() == palabra.size() &&
-           std::equal(texto.begin(), texto.end(), palabra.begin(),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 bool EsLetraDeNombre(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
@@ -159,8 +175,8 @@ std::optional<std::vector<std::string>> PartesConY(std::string_view texto) {
         std::size_t fin = i;
         while (fin < texto.size() && EsLetraDeNombre(texto[fin])) ++fin;
         const std::string_view palabra = texto.substr(i, fin - i);
-        if (EsPalabra(palabra, "or") || EsPalabra(palabra, "case") || EsPalabra(palabra, "between")) return std::nullopt;
-        if (EsPalabra(palabra, "and")) {
+        if (Iguales(palabra, "or") || Iguales(palabra, "case") || Iguales(palabra, "between")) return std::nullopt;
+        if (Iguales(palabra, "and")) {
             partes.push_back(vb::Trim(texto.substr(inicio, i - inicio)));
             inicio = fin;
         }
@@ -406,13 +422,14 @@ void GridQuery::ArmarWhere() {
 }
 
 std::string GridQuery::AgregarAlias(std::string& campos) const {
-    std::string lista = vb::Replace(campos, ", ", "|") + "|";
-    while (!vb::Trim(lista).empty()) {
-        const std::size_t barra = lista.find('|');
-        const std::string item = lista.substr(0, barra);
+    const std::string lista = vb::Replace(campos, ", ", "|") + "|";
+    std::string_view resto = lista;
+    while (resto.find_first_not_of(' ') != npos) {
+        const std::size_t barra = resto.find('|');
+        const std::string item(resto.substr(0, barra));
         const std::string e = EquiCampo(item, false);
         if (e != item) campos = Reemplazar(campos, item, e + " as " + item);
-        lista.erase(0, barra + 1);
+        resto.remove_prefix(barra + 1);
     }
     return campos;
 }
@@ -432,6 +449,12 @@ std::string GridQuery::OrdenPagina() const {
 }
 
 std::string GridQuery::OrdenExterior(bool invertido) const {
+    std::string& exterior = Derivado().exterior[invertido ? 1 : 0];
+    if (exterior.empty()) exterior = ArmarOrdenExterior(invertido);
+    return exterior;
+}
+
+std::string GridQuery::ArmarOrdenExterior(bool invertido) const {
     const std::string orden = OrdenPagina();
     const std::size_t palabra = Buscar(orden, "order by");
     std::string lista;
@@ -518,10 +541,19 @@ std::vector<std::string> GridQuery::ColumnasFijas() const {
     return fijas;
 }
 
-const std::optional<std::vector<GridQuery::TerminoContinuo>>& GridQuery::TerminosContinuos() const {
+GridQuery::Derivados& GridQuery::Derivado() const {
     std::string de = OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda;
-    if (de != terminos_.de) terminos_ = {std::move(de), LeerTerminosContinuos()};
-    return terminos_.terminos;
+    if (de != derivados_.de) derivados_ = Derivados{std::move(de)};
+    return derivados_;
+}
+
+const std::optional<std::vector<GridQuery::TerminoContinuo>>& GridQuery::TerminosContinuos() const {
+    Derivados& d = Derivado();
+    if (!d.conTerminos) {
+        d.terminos = LeerTerminosContinuos();
+        d.conTerminos = true;
+    }
+    return d.terminos;
 }
 
 std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::LeerTerminosContinuos() const {
@@ -542,9 +574,9 @@ std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::LeerTerminosCo
     return std::nullopt;
 }
 
-// What the order, condition and page size of a page read now are.
+// What a page read now is read with: the sort, key, query, search and page size.
 std::string GridQuery::Lectura() const {
-    return OrdenPagina() + "\n" + ClausulaWhere + "\n" + std::to_string(PageSize) + "\n" + TablaPagina();
+    return OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda + '\n' + std::to_string(PageSize);
 }
 
 Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const {
@@ -556,7 +588,6 @@ Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) cons
 
 Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
     ArmarOrden();
-    ArmarWhere();
     if (pagina > 1 && Vista.numero > 0 && Vista.lectura == Lectura() && TerminosContinuos()) {
         if (pagina == Vista.numero + 1 && EsEnteroSql(Vista.ultima)) return Acceso::Siguiente;
         if (pagina == Vista.numero - 1 && EsEnteroSql(Vista.primera)) return Acceso::Anterior;

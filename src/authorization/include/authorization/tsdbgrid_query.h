@@ -148,7 +148,7 @@ public:
     // How page `pagina` of `total` records is reached: the next or previous
     // page of Vista from its edge (when the order, condition and page size
     // are still those it was read with, and every sort term is a column),
-    // else from the nearer end. Runs ArmarOrden and ArmarWhere.
+    // else from the nearer end. Runs ArmarOrden.
     Acceso AccesoPagina(std::int64_t pagina, std::int64_t total);
     // From the nearer end of `total` records: Principio or Final.
     Acceso AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const;
@@ -225,15 +225,20 @@ private:
         bool descendente;
     };
     // The terms up to the key, without the fixed columns; nullopt when a
-    // term is not a plain column. Kept for the sort and condition they were
-    // read from, since every page turn asks for them.
+    // term is not a plain column.
     const std::optional<std::vector<TerminoContinuo>>& TerminosContinuos() const;
-    struct Terminos {
-        std::string de;  // the sort, key, query and search they were read from
-        std::optional<std::vector<TerminoContinuo>> terminos;
-    };
-    mutable Terminos terminos_;
     std::optional<std::vector<TerminoContinuo>> LeerTerminosContinuos() const;
+    std::string ArmarOrdenExterior(bool invertido) const;
+    // What the sort, key, query and search give, kept while they stay as they
+    // are, since every page turn asks for it.
+    struct Derivados {
+        std::string de;
+        bool conTerminos = false;
+        std::optional<std::vector<TerminoContinuo>> terminos;
+        std::string exterior[2];  // OrdenExterior, straight and reversed
+    };
+    mutable Derivados derivados_;
+    Derivados& Derivado() const;
     std::optional<std::string> CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const;
 };
 
