@@ -508,8 +508,11 @@ std::string GridQuery::SelectYFrom(std::int64_t pagina, adodb::Dialect dialecto)
     ArmarOrden();
     ArmarWhere();
     std::string& lista = CamposSel.empty() ? Campos : CamposSel;
+    // A list AgregarAlias has rewritten comes back from it unchanged.
+    Derivados& d = Derivado();
+    if (lista != d.seleccion) d.seleccion = AgregarAlias(lista);
     std::string q = "SELECT ";
-    q.append(" ").append(AgregarAlias(lista));
+    q.append(" ").append(lista);
     q.append(" ").append(ArmarConsultaPagina(pagina, dialecto));
     return q;
 }
@@ -848,6 +851,7 @@ void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string 
 PaginaLeida LeerPagina(adodb::Recordset& rs, bool invertida) {
     PaginaLeida pagina;
     for (const adodb::FieldInfo& campo : rs.FieldInfos()) pagina.Campos.push_back(campo.Name);
+    pagina.Filas.reserve(static_cast<std::size_t>(std::max(rs.RecordCount(), 0L)));
     while (!rs.EOF()) {
         std::vector<std::string> fila;
         fila.reserve(pagina.Campos.size());

@@ -236,6 +236,7 @@ private:
         bool conTerminos = false;
         std::optional<std::vector<TerminoContinuo>> terminos;
         std::string exterior[2];  // OrdenExterior, straight and reversed
+        std::string seleccion;    // the select list as AgregarAlias left it
     };
     mutable Derivados derivados_;
     Derivados& Derivado() const;
