@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <tuple>
 
@@ -115,6 +116,149 @@ TEST(GridQueryTexts, FilteredExampleParenthesizesTheHostConditionOnceEverywhere)
               "LIKE '%abc%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%abc%') ");
     q.FiltroBusqueda.clear();
     EXPECT_EQ(q.ConsultaConteo(), "SELECT COUNT(*) FROM V_MV_CPTE WHERE [BLOQUEADA] = 1 AND TC = 'NP'");
+}
+
+// The SQLite page statements: each reads only its own page, from the edge of
+// the page shown or from the nearer end, and never asks SQLite to walk the
+// pages before it with an OFFSET that grows with the position.
+struct CasoSqlite {
+    const char* nombre;
+    std::int64_t pagina;  // of 95 records at 10 a page, page 5 shown (keys 17 to 42)
+    Acceso acceso;
+    const char* cola;  // the text after the select list and FROM
+    bool invertida;
+};
+
+TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd) {
+    const std::string inicio = std::string("SELECT  ") + kLista + "  FROM V_MV_CPTE AS Paginacion ";
+    const CasoSqlite casos[] = {
+        {"next", 6, Acceso::Siguiente,
+         " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND Paginacion.ID > 42  ORDER BY Paginacion.[TC] ASC, "
+         "Paginacion.ID  LIMIT 10",
+         false},
+        {"previous", 4, Acceso::Anterior,
+         " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND Paginacion.ID < 17  ORDER BY Paginacion.[TC] DESC, "
+         "Paginacion.ID DESC  LIMIT 10",
+         true},
+        {"first", 1, Acceso::Principio,
+         "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY Paginacion.[TC] ASC, Paginacion.ID  LIMIT 10 OFFSET 0",
+         false},
+        {"last, five records", 10, Acceso::Final,
+         "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY Paginacion.[TC] DESC, Paginacion.ID DESC  LIMIT 5 OFFSET 0",
+         true},
+        {"nearer the end", 8, Acceso::Final,
+         "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY Paginacion.[TC] DESC, Paginacion.ID DESC  LIMIT 10 OFFSET "
+         "15",
+         true},
+        {"nearer the start", 3, Acceso::Principio,
+         "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ORDER BY Paginacion.[TC] ASC, Paginacion.ID  LIMIT 10 OFFSET 20",
+         false},
+    };
+    for (const CasoSqlite& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        GridQuery q = ConsultaPrincipal();
+        q.ConsultaPagina(5, kSqlite);
+        q.RecordarPagina(5, PaginaLeida{{"ID"}, {{"17"}, {"33"}, {"42"}}});
+        ASSERT_EQ(q.AccesoPagina(caso.pagina, 95), caso.acceso);
+        // TC is held to one value by the condition: only the key continues the order.
+        EXPECT_EQ(q.ConsultaNulos("42"), "");
+        const ConsultaDePagina consulta = q.ConsultaSqlite(caso.acceso, caso.pagina, 95);
+        EXPECT_EQ(consulta.texto, inicio + caso.cola);
+        EXPECT_EQ(consulta.invertida, caso.invertida);
+    }
+}
+
+TEST(GridQueryTexts, SqliteContinuesASortByItsColumnsReadFromTheEdgeRowNullsFirst) {
+    GridQuery q = ConsultaPrincipal();
+    q.Order = 2;
+    q.OrdenSent = 1;
+    q.ArmarOrdenColumna("CLIENTE");
+    q.OrdenSent = 2;
+    q.ArmarOrdenColumna("FECHA");
+    q.ConsultaPagina(2, kSqlite);
+    q.RecordarPagina(2, PaginaLeida{{"ID"}, {{"17"}, {"42"}}});
+    EXPECT_EQ(q.ConsultaNulos("42"),
+              "SELECT Borde.[NOMBRE] IS NULL, Borde.[FECHA] IS NULL FROM V_MV_CPTE AS Borde WHERE Borde.ID = 42");
+    const std::string nombre = "(SELECT Borde.[NOMBRE] FROM V_MV_CPTE AS Borde WHERE Borde.ID = 42)";
+    const std::string fecha = "(SELECT Borde.[FECHA] FROM V_MV_CPTE AS Borde WHERE Borde.ID = 42)";
+    const std::string orden = "  ORDER BY Paginacion.[NOMBRE] Asc, Paginacion.[FECHA] Desc, Paginacion.ID  LIMIT 10";
+    const std::string donde = " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND ";
+    const std::string select = std::string("SELECT  ") + kLista + "  FROM V_MV_CPTE AS Paginacion ";
+    ASSERT_EQ(q.AccesoPagina(3, 95), Acceso::Siguiente);
+    // A name after it, or the same name and a date before it (or none), or the same of both and a greater key.
+    EXPECT_EQ(q.ConsultaSqlite(Acceso::Siguiente, 3, 95, {false, false}).texto,
+              select + donde + "Paginacion.[NOMBRE] >= " + nombre + " AND (Paginacion.[NOMBRE] > " + nombre +
+                  " OR (Paginacion.[NOMBRE] = " + nombre + " AND (Paginacion.[FECHA] < " + fecha +
+                  " OR Paginacion.[FECHA] IS NULL OR (Paginacion.[FECHA] = " + fecha +
+                  " AND Paginacion.ID > 42))))" + orden);
+    // Null name and date: every name comes after it; a null date is the last of its name.
+    EXPECT_EQ(q.ConsultaSqlite(Acceso::Siguiente, 3, 95, {true, true}).texto,
+              select + donde +
+                  "(Paginacion.[NOMBRE] IS NOT NULL OR (Paginacion.[NOMBRE] IS NULL AND (Paginacion.[FECHA] IS NULL "
+                  "AND Paginacion.ID > 42)))" +
+                  orden);
+    // Before the first row: the same in the reverse order.
+    ASSERT_EQ(q.AccesoPagina(1, 95), Acceso::Principio);
+    q.RecordarPagina(3, PaginaLeida{{"ID"}, {{"17"}, {"42"}}});
+    ASSERT_EQ(q.AccesoPagina(2, 95), Acceso::Anterior);
+    const std::string previo = "(SELECT Borde.[FECHA] FROM V_MV_CPTE AS Borde WHERE Borde.ID = 17)";
+    const ConsultaDePagina anterior = q.ConsultaSqlite(Acceso::Anterior, 2, 95, {true, false});
+    EXPECT_TRUE(anterior.invertida);
+    EXPECT_EQ(anterior.texto,
+              select + donde + "(Paginacion.[NOMBRE] IS NULL AND (Paginacion.[FECHA] > " + previo +
+                  " OR (Paginacion.[FECHA] = " + previo + " AND Paginacion.ID < 17)))" +
+                  "  ORDER BY Paginacion.[NOMBRE] DESC, Paginacion.[FECHA] ASC, Paginacion.ID DESC  LIMIT 10");
+
+    // Another sort, page size or search: the page shown no longer continues.
+    for (const std::function<void(GridQuery&)>& cambio : std::vector<std::function<void(GridQuery&)>>{
+             [](GridQuery& g) { g.ArmarOrdenColumna("NUMERO"); }, [](GridQuery& g) { g.PageSize = 20; },
+             [](GridQuery& g) { g.FiltroBusqueda = "x = 1"; }}) {
+        GridQuery otra = q;
+        cambio(otra);
+        EXPECT_NE(otra.AccesoPagina(4, 95), Acceso::Siguiente);
+    }
+    // An order by an expression is read from the nearer end only.
+    q.OrdenSent = 3;
+    q.OrderBy = " Order by CONVERT(NVARCHAR,[FECHA],112) Asc ";
+    q.ConsultaPagina(3, kSqlite);
+    q.RecordarPagina(3, PaginaLeida{{"ID"}, {{"17"}, {"42"}}});
+    EXPECT_EQ(q.AccesoPagina(4, 95), Acceso::Principio);
+    EXPECT_EQ(q.ConsultaNulos("42"), "");
+    // A key that is no whole number is never placed in the text.
+    q.OrderBy = " Order by [NOMBRE] Asc ";
+    q.ConsultaPagina(3, kSqlite);
+    q.RecordarPagina(3, PaginaLeida{{"ID"}, {{"17"}, {"4'2"}}});
+    EXPECT_EQ(q.AccesoPagina(4, 95), Acceso::Principio);
+}
+
+struct CasoFijas {
+    const char* condicion;
+    const char* filtro;
+    std::vector<std::string> fijas;
+};
+
+// A column held to one value by the whole condition cannot order the rows;
+// any doubt (OR, CASE, BETWEEN, a comparison that is not "=") holds none.
+TEST(GridQueryTexts, FixedColumnsAreOnlyThoseTheWholeConditionHoldsToOneValue) {
+    const CasoFijas casos[] = {
+        {"[BLOQUEADA] = 1 AND TC = 'NP'", "", {"BLOQUEADA", "TC"}},
+        {"a = 1 and (b = 2 or c = 3) AND [d e] = 'x''y'", "", {"a", "d e"}},
+        {"a = 1 OR b = 2", "", {}},
+        {"a = 1 AND (b=2)OR(c=3)", "", {}},
+        {"a = 1 AND CASE WHEN x = 1 AND b = 2 THEN 1 END = 1", "", {}},
+        {"x BETWEEN 1 AND b = 2", "", {}},
+        {"a >= 1 AND b <> 2 AND c = d AND e = 'x' || f AND g = -1.5 AND h = 'it''s' AND t.i = 1", "", {"g", "h"}},
+        {"a = 'x AND b = 1'", "", {"a"}},
+        {"a = 1", " ( CONVERT(NVARCHAR,[TC]) LIKE '%a%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%a%') ", {"a"}},
+        {"", " [FECHA] = '04/02/2024' and  CONVERT(NVARCHAR,[TC]) LIKE '%b%'", {"FECHA"}},
+    };
+    for (const CasoFijas& caso : casos) {
+        SCOPED_TRACE(caso.condicion);
+        GridQuery q;
+        q.SQL = std::string("SELECT a FROM t ") + (*caso.condicion ? "WHERE " : "") + caso.condicion + " ORDER BY a ";
+        q.FiltroBusqueda = caso.filtro;
+        EXPECT_EQ(q.ColumnasFijas(), caso.fijas);
+    }
 }
 
 // ---- Conditions, page numbers and the fallback -----------------------------------------
@@ -378,6 +522,21 @@ protected:
         }
         return paginas;
     }
+    // Every page of the query as the grid reads it on SQLite, visiting the
+    // pages in `orden` (1-based numbers), each page where it lands; the
+    // access each page was read with goes to `accesos`. `saltando`: with no
+    // page shown before each.
+    std::vector<Filas> Visitar(GridQuery& q, const std::vector<std::int64_t>& orden, bool saltando,
+                               std::vector<Acceso>& accesos) {
+        const std::int64_t total = ContarRegistros(db_, q);
+        std::vector<Filas> paginas(orden.size());
+        for (std::int64_t p : orden) {
+            if (saltando) q.Vista = {};
+            accesos.push_back(q.AccesoPagina(p, total));
+            paginas[static_cast<std::size_t>(p - 1)] = LeerPaginaNumero(db_, q, p, total).Filas;
+        }
+        return paginas;
+    }
     static std::vector<long> Claves(const std::vector<Filas>& paginas) {
         std::vector<long> claves;
         for (const Filas& filas : paginas) {
@@ -397,10 +556,25 @@ struct ModoOrden {
 };
 
 // The SQL Server form (NOT IN, its TOP adapted to SQLite's LIMIT) and the
-// SQLite form (LIMIT and OFFSET) page the same rows, and every row comes once, in the
-// order the sort mode asks for.
+// SQLite forms page the same rows, and every row comes once, in the order
+// the sort mode asks for: on SQLite walking forward (each page after the
+// edge of the one before), walking back from the last page (read from the
+// end, then each before the edge of the one after), and jumping to each page
+// (from the nearer end, LIMIT and OFFSET). Some names and dates are Null,
+// which sorts first; here an empty text stands for it.
 TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode) {
-    const std::vector<Orden> ordenes = AgregarOrdenes(95);
+    std::vector<Orden> ordenes = AgregarOrdenes(95);
+    for (std::size_t i = 0; i < ordenes.size(); ++i) {
+        const std::string id = std::to_string(ordenes[i].id);
+        if (i % 11 == 4) {
+            db_.gCnn.Execute("UPDATE V_MV_CPTE SET NOMBRE = NULL WHERE ID = " + id);
+            ordenes[i].nombre.clear();
+        }
+        if (i % 13 == 6) {
+            db_.gCnn.Execute("UPDATE V_MV_CPTE SET FECHA = NULL WHERE ID = " + id);
+            ordenes[i].fecha.clear();
+        }
+    }
     auto clic = [](int sentido, const char* titulo) {
         return [=](GridQuery& q) {
             q.OrdenSent = sentido;
@@ -446,6 +620,19 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
          [](const Orden& o) { return o.fecha == "2024-02-04 00:00:00"; }, porClave},
         {"one record a page", 1, clic(2, "NUMERO"), todas,
          [](const Orden& a, const Orden& b) { return a.numero > b.numero; }},
+        {"the key descending", 10,
+         [](GridQuery& q) {
+             q.OrdenSent = 3;
+             q.OrderBy = " Order by [ID] Desc ";
+         },
+         todas, [](const Orden& a, const Orden& b) { return a.id > b.id; }},
+        {"an expression: from the nearer end only", 10,
+         [](GridQuery& q) {
+             q.OrdenSent = 3;
+             q.OrderBy = " Order by CONVERT(NVARCHAR,[FECHA],112) Asc ";
+         },
+         todas,
+         [](const Orden& a, const Orden& b) { return a.fecha != b.fecha ? a.fecha < b.fecha : a.id < b.id; }},
     };
     for (const ModoOrden& modo : modos) {
         SCOPED_TRACE(modo.nombre);
@@ -463,11 +650,61 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
         ASSERT_FALSE(claves.empty());
 
         const std::vector<Filas> servidor = Recorrer(q, kServidor);
-        const std::vector<Filas> sqlite = Recorrer(q, kSqlite);
-        EXPECT_EQ(Claves(sqlite), claves);
-        ASSERT_EQ(sqlite.size(), servidor.size());
-        for (std::size_t p = 0; p < sqlite.size(); ++p) EXPECT_EQ(sqlite[p], servidor[p]) << "page " << p + 1;
+        EXPECT_EQ(Claves(servidor), claves);
+        const auto n = static_cast<std::int64_t>(servidor.size());
+        std::vector<std::int64_t> adelante(servidor.size());
+        std::iota(adelante.begin(), adelante.end(), 1);
+        const std::vector<std::int64_t> atras(adelante.rbegin(), adelante.rend());
+        // Nearer end first, alternating: page 1, n, 2, n - 1, ...
+        std::vector<std::int64_t> saltos;
+        for (std::int64_t a = 1, b = n; a <= b; ++a, --b) {
+            saltos.push_back(a);
+            if (a != b) saltos.push_back(b);
+        }
+        const bool continua = !vb::Contains(modo.nombre, "expression");
+        struct Recorrido {
+            const char* nombre;
+            const std::vector<std::int64_t>& orden;
+        };
+        for (const Recorrido& recorrido : {Recorrido{"forward", adelante}, Recorrido{"back", atras},
+                                           Recorrido{"jumping", saltos}}) {
+            SCOPED_TRACE(recorrido.nombre);
+            const bool contiguos = &recorrido.orden != &saltos;
+            q.Vista = {};
+            std::vector<Acceso> accesos;
+            const std::vector<Filas> sqlite = Visitar(q, recorrido.orden, !contiguos, accesos);
+            ASSERT_EQ(sqlite.size(), servidor.size());
+            for (std::size_t p = 0; p < sqlite.size(); ++p) EXPECT_EQ(sqlite[p], servidor[p]) << "page " << p + 1;
+            // Where a page continues from the one shown, it does.
+            const Acceso contigua = &recorrido.orden == &adelante ? Acceso::Siguiente : Acceso::Anterior;
+            for (std::size_t i = 1; i < accesos.size(); ++i) {
+                const bool porBorde = accesos[i] == Acceso::Siguiente || accesos[i] == Acceso::Anterior;
+                EXPECT_EQ(porBorde, contiguos && continua && recorrido.orden[i] != 1) << "visit " << i;
+                if (porBorde) EXPECT_EQ(accesos[i], contigua) << "visit " << i;
+            }
+        }
     }
+}
+
+// The edge row of the page shown is gone: the next page is read from the
+// nearer end, as the rows stand now.
+TEST_F(GridQueryDbTest, NextPageAfterItsEdgeRowWasDeletedIsReadFromTheNearerEnd) {
+    AgregarOrdenes(45);
+    GridQuery q;
+    q.SQL = std::string(kConsultaPrincipal) + "  ";
+    q.PageSize = 10;
+    q.CargarAlias();
+    q.CargarCampos(LeerCampos(db_, q));
+    q.OrdenSent = 1;
+    q.ArmarOrdenColumna("CLIENTE");
+    LeerPaginaNumero(db_, q, 2, 45);
+    db_.gCnn.Execute("DELETE FROM V_MV_CPTE WHERE ID = " + q.Vista.ultima);
+    ASSERT_EQ(q.AccesoPagina(3, 44), Acceso::Siguiente);
+    const Filas pagina = LeerPaginaNumero(db_, q, 3, 44).Filas;
+    adodb::Recordset rs;
+    AbrirPagina(db_, q, q.ConsultaPagina(3, kServidor), rs);
+    EXPECT_EQ(pagina, LeerPagina(rs).Filas);
+    EXPECT_EQ(pagina.size(), 10u);
 }
 
 TEST_F(GridQueryDbTest, CountIsOneCountStatementAndPagesShowConvertedDates) {

@@ -14,10 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "grid_fixture.h"
 #include "ui/flexgrid.h"
 #include "vb/error.h"
+#include "vb/text.h"
 
 namespace authorization {
 namespace {
@@ -379,6 +381,83 @@ TEST_F(TsDbGridTest, EnterInThePageSizeBoxKeepsItWithinOneAnd2000) {
     EXPECT_EQ(grid_.PageSize(), 5);
     EXPECT_EQ(grid_.UltimaPagina(), 5);
     EXPECT_EQ(TextoEtiqueta(), Etiqueta(1, 5));
+}
+
+// On SQLite each page statement reads only its own page: the next and the
+// previous page from the edge of the page shown, the last one from the end,
+// a page picked in the selector from the nearer end; none walks the pages
+// before it with an OFFSET that grows with the position.
+TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
+    std::vector<Orden> ordenes = Cargar(95);
+    std::vector<std::string> claves;
+    for (const Orden& o : ordenes) claves.push_back(std::to_string(o.id));
+    std::sort(claves.begin(), claves.end(), [](const std::string& a, const std::string& b) { return std::stol(a) < std::stol(b); });
+    const std::string asc = "  ORDER BY Paginacion.[TC] ASC, Paginacion.ID  LIMIT ";
+    const std::string desc = "  ORDER BY Paginacion.[TC] DESC, Paginacion.ID DESC  LIMIT ";
+    struct Paso {
+        const char* nombre;
+        std::function<void()> accion;
+        int pagina;
+        std::string cola;  // how the page statement ends
+    };
+    auto elegir = [this](int indice) { return [this, indice] { emit Selector()->activated(indice); }; };
+    const Paso pasos[] = {
+        {"load", [] {}, 1, asc + "10 OFFSET 0"},
+        {"next", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > " + claves[9] + asc + "10"},
+        {"PageDown", [this] { KeyDown(ui::vk::PageDown); }, 3, "Paginacion.ID > " + claves[19] + asc + "10"},
+        {"last", [this] { Clic("cmdUltimo"); }, 10, desc + "5 OFFSET 0"},
+        {"previous", [this] { Clic("cmdAnterior"); }, 9, "Paginacion.ID < " + claves[90] + desc + "10"},
+        {"page 4 picked", elegir(3), 4, asc + "10 OFFSET 30"},
+        {"page 7 picked", elegir(6), 7, desc + "10 OFFSET 25"},
+        {"first", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
+    };
+    for (const Paso& paso : pasos) {
+        SCOPED_TRACE(paso.nombre);
+        if (std::string(paso.nombre) != "load") TomarSentencias();
+        paso.accion();
+        std::vector<std::string> paginas;
+        for (const std::string& s : TomarSentencias()) {
+            if (s.find(" AS Paginacion ") != std::string::npos) paginas.push_back(s);
+        }
+        ASSERT_EQ(paginas.size(), 1u);
+        EXPECT_TRUE(vb::EndsWith(paginas[0], paso.cola, vb::Compare::Binary)) << paginas[0];
+        EXPECT_EQ(grid_.PaginaActual(), paso.pagina);
+        const int desde = (paso.pagina - 1) * 10;
+        const int hasta = std::min(desde + 10, 95);
+        EXPECT_EQ(Numeros(), Del(desde + 1, hasta));
+        EXPECT_EQ(Columna(Grilla().Cols() - 1),
+                  std::vector<std::string>(claves.begin() + desde, claves.begin() + hasta));
+    }
+}
+
+// A page in an order no index keeps, or a search's count, reads the whole
+// list: each runs under the wait cursor, which goes when it ends.
+TEST_F(TsDbGridTest, PagesAndCountsRunUnderTheWaitCursor) {
+    Cargar(25);
+    std::vector<std::pair<std::string, bool>> sentencias;
+    db_.gCnn.SetStatementLogger([&](const std::string& sql) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        sentencias.emplace_back(sql, cursor && cursor->shape() == Qt::WaitCursor);
+    });
+    Grilla().MoveToCell(1, 5);  // CLIENTE
+    Clic("ImgOrdenAsc");
+    Clic("cmdUltimo");
+    auto* caja = Control<QLineEdit>("txtBuscar");
+    caja->setText("ana");
+    Tecla(caja, Qt::Key_Return, "\r");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    int paginas = 0;
+    int conteos = 0;
+    for (const auto& [sql, espera] : sentencias) {
+        const bool pagina = sql.find(" AS Paginacion ") != std::string::npos;
+        const bool conteo = sql.rfind("SELECT COUNT(*)", 0) == 0;
+        paginas += pagina;
+        conteos += conteo;
+        if (pagina || conteo) EXPECT_TRUE(espera) << sql;
+    }
+    EXPECT_EQ(paginas, 3);  // the sort, the last page, the search
+    EXPECT_EQ(conteos, 1);
+    EXPECT_EQ(grid_.FiltroBusqueda().empty(), false);
 }
 
 // ---- Sorting -----------------------------------------------------------------------------------------

@@ -279,8 +279,8 @@ arranca "$muchas" paginas
 espera_ventana_principal
 espera "the first page" lista_cargada_al_abrir
 # The last page button (right of the page label), then the last page's query:
-# it skips the rows of the 10000 pages before it.
-ultima_cargada() { grep -q 'OFFSET 100000' "$TARVOLIN_SQL_LOG"; }
+# it reads from the end of the list, in the reverse order.
+ultima_cargada() { grep -q 'Paginacion.ID DESC  LIMIT 10 OFFSET 0' "$TARVOLIN_SQL_LOG"; }
 xdotool mousemove --window "$ventana" 471 362 click 1
 espera "the last page" ultima_cargada
 sleep 0.5

@@ -182,10 +182,11 @@ bool TsDbGrid::CargarGridInterno() {
     Ocupado ocupado(*this);
     Pbar_->setRange(0, 100);
     Pbar_->setValue(10);
-    std::string texto;
+    const std::int64_t numero = PaginaDelSelector();
+    ConsultaDePagina consulta;
     const bool armada = vb::RunStep(
-        [this, &texto] {
-            texto = q_.ConsultaPagina(PaginaDelSelector(), DialectoPagina(foundation::Db()));
+        [&] {
+            consulta = ConsultaParaPagina(foundation::Db(), q_, numero, totalRegistros_);
             panel1_->setText(Q(" Orden: " + q_.OrderBy));
             Pbar_->setValue(40);
         },
@@ -193,7 +194,12 @@ bool TsDbGrid::CargarGridInterno() {
     if (!armada) return false;
     Pbar_->setValue(50);
     adodb::Recordset rs;
-    vb::RunStep([&] { AbrirPagina(foundation::Db(), q_, texto, rs); }, ReportarError);
+    vb::RunStep(
+        [&] {
+            const RelojDeArena reloj;  // a page in an order no index keeps reads the whole list
+            AbrirPagina(foundation::Db(), q_, consulta.texto, rs);
+        },
+        ReportarError);
     if (rs.State() != adodb::adStateOpen) {
         Pbar_->setValue(0);
         return false;
@@ -201,7 +207,8 @@ bool TsDbGrid::CargarGridInterno() {
     Pbar_->setValue(60);
     using vb::IgnoreErrors;
     IgnoreErrors([&] {
-        PaginaLeida pagina = LeerPagina(rs);
+        PaginaLeida pagina = LeerPagina(rs, consulta.invertida);
+        q_.RecordarPagina(numero, pagina);
         if (pagina.Filas.empty()) {
             totalRegistros_ = 0;  // counted again next time, under the same search
             grid_.SetDataSource(pagina.Campos, {});

@@ -21,8 +21,22 @@ constexpr auto npos = std::string::npos;
 constexpr int kTipoFecha = adodb::adDBTimeStamp;
 constexpr long kNativoColumnaInexistente = 207;  // SQL Server: invalid column name
 
+char MinusculaAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool EsAscii(std::string_view texto) {
+    return std::all_of(texto.begin(), texto.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// Text comparison. An ASCII text (every keyword the control looks for) is
+// found byte by byte: the same places the folding of the whole text finds,
+// since that folding turns no other bytes into ASCII letters.
 std::size_t Buscar(std::string_view texto, std::string_view buscado, std::size_t desde = 0) {
-    return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
+    if (!EsAscii(buscado)) return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
+    if (desde > texto.size()) return npos;
+    const auto igual = [](char a, char b) { return MinusculaAscii(a) == MinusculaAscii(b); };
+    const auto at = std::search(texto.begin() + static_cast<std::ptrdiff_t>(desde), texto.end(), buscado.begin(),
+                                buscado.end(), igual);
+    return at == texto.end() && !buscado.empty() ? npos : static_cast<std::size_t>(at - texto.begin());
 }
 
 bool Contiene(std::string_view texto, std::string_view buscado) { return Buscar(texto, buscado) != npos; }
@@ -31,7 +45,16 @@ std::string Reemplazar(std::string_view texto, std::string_view buscado, std::st
     return vb::Replace(texto, buscado, por, vb::Compare::Text);
 }
 
-bool Iguales(std::string_view a, std::string_view b) { return vb::Equals(a, b, vb::Compare::Text); }
+// Text comparison; ASCII texts byte by byte, as Buscar.
+bool Iguales(std::string_view a, std::string_view b) {
+    if (!EsAscii(a) || !EsAscii(b)) return vb::Equals(a, b, vb::Compare::Text);
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return MinusculaAscii(x) == MinusculaAscii(y); });
+}
+
+bool TerminaEn(std::string_view texto, std::string_view final) {
+    return texto.size() >= final.size() && Iguales(texto.substr(texto.size() - final.size()), final);
+}
 
 bool EsBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -95,7 +118,7 @@ struct Termino {
 
 Termino PartirTermino(const std::string& termino) {
     for (const char* direccion : {" asc", " desc"}) {
-        if (vb::EndsWith(termino, direccion)) {
+        if (TerminaEn(termino, direccion)) {
             const std::size_t corte = termino.size() - std::string_view(direccion).size();
             return {vb::Trim(termino.substr(0, corte)), termino.substr(corte)};
         }
@@ -114,6 +137,90 @@ bool EsColumnaSimple(std::string_view expresion) {
 }
 
 bool EsDigito(char c) { return c >= '0' && c <= '9'; }
+
+bool EsDescendente(const Termino& termino) { return Iguales(vb::Trim(termino.direccion), "desc"); }
+
+// A whole number as SQL may hold it unquoted: no sign but "-", no leading zero.
+bool EsEnteroSql(std::string_view texto) {
+    const std::string_view cifras = !texto.empty() && texto.front() == '-' ? texto.substr(1) : texto;
+    if (cifras.empty() || cifras.size() > 18 || !std::all_of(cifras.begin(), cifras.end(), EsDigito)) return false;
+    return cifras.size() == 1 || cifras.front() != '0';
+}
+
+bool EsLetraDeNombre(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Where the quoted text or bracketed name opening at `i` ends (its closing
+// character); npos when it does not end. Other characters end where they are.
+std::size_t FinDeCita(std::string_view texto, std::size_t i) {
+    const char c = texto[i];
+    if (c != '\'' && c != '"' && c != '`' && c != '[') return i;
+    return texto.find(c == '[' ? ']' : c, i + 1);
+}
+
+// The top-level pieces of a condition joined by AND; nullopt when OR, CASE
+// or BETWEEN stand at its top level (its pieces then need not each hold).
+std::optional<std::vector<std::string>> PartesConY(std::string_view texto) {
+    std::vector<std::string> partes;
+    int profundidad = 0;
+    std::size_t inicio = 0;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        const char c = texto[i];
+        i = FinDeCita(texto, i);
+        if (i == npos) return std::nullopt;
+        if (c == '(') ++profundidad;
+        if (c == ')' && --profundidad < 0) return std::nullopt;
+        if (profundidad != 0 || !std::isalpha(static_cast<unsigned char>(c)) || (i > 0 && EsLetraDeNombre(texto[i - 1]))) {
+            continue;
+        }
+        std::size_t fin = i;
+        while (fin < texto.size() && EsLetraDeNombre(texto[fin])) ++fin;
+        const std::string_view palabra = texto.substr(i, fin - i);
+        if (Iguales(palabra, "or") || Iguales(palabra, "case") || Iguales(palabra, "between")) return std::nullopt;
+        if (Iguales(palabra, "and")) {
+            partes.push_back(vb::Trim(texto.substr(inicio, i - inicio)));
+            inicio = fin;
+        }
+        i = fin - 1;
+    }
+    if (profundidad != 0) return std::nullopt;
+    partes.push_back(vb::Trim(texto.substr(inicio)));
+    return partes;
+}
+
+// The column of a condition "column = literal" (a number or a quoted text),
+// without brackets; nullopt for any other condition.
+std::optional<std::string> ColumnaIgualALiteral(std::string_view parte) {
+    std::size_t i = 0;
+    if (!parte.empty() && parte.front() == '[') {
+        i = parte.find(']');
+        if (i == npos) return std::nullopt;
+        ++i;
+    } else {
+        while (i < parte.size() && EsLetraDeNombre(parte[i])) ++i;
+    }
+    const std::string columna(parte.substr(0, i));
+    if (!EsColumnaSimple(columna)) return std::nullopt;
+    while (i < parte.size() && EsBlanco(parte[i])) ++i;
+    if (i >= parte.size() || parte[i] != '=') return std::nullopt;
+    ++i;
+    while (i < parte.size() && EsBlanco(parte[i])) ++i;
+    const std::string_view literal = parte.substr(i);
+    bool valido = false;
+    if (literal.size() >= 2 && literal.front() == '\'' && literal.back() == '\'') {
+        // Inside, apostrophes come only in pairs.
+        const std::string_view dentro = literal.substr(1, literal.size() - 2);
+        valido = vb::Replace(dentro, "''", "").find('\'') == npos;
+    } else {
+        const std::string_view numero = !literal.empty() && literal.front() == '-' ? literal.substr(1) : literal;
+        const std::size_t punto = numero.find('.');
+        const std::string_view entera = numero.substr(0, punto);
+        const std::string_view decimales = punto == npos ? std::string_view() : numero.substr(punto + 1);
+        valido = !entera.empty() && std::all_of(entera.begin(), entera.end(), EsDigito) &&
+                 (punto == npos || (!decimales.empty() && std::all_of(decimales.begin(), decimales.end(), EsDigito)));
+    }
+    if (!valido) return std::nullopt;
+    return SinCorchetes(columna);
+}
 
 vb::Error ErrorDeConexion(const foundation::DB_Dll& db, const char* intento) {
     if (db.gCnn.Errors().Count() > 0) {
@@ -315,13 +422,14 @@ void GridQuery::ArmarWhere() {
 }
 
 std::string GridQuery::AgregarAlias(std::string& campos) const {
-    std::string lista = vb::Replace(campos, ", ", "|") + "|";
-    while (!vb::Trim(lista).empty()) {
-        const std::size_t barra = lista.find('|');
-        const std::string item = lista.substr(0, barra);
+    const std::string lista = vb::Replace(campos, ", ", "|") + "|";
+    std::string_view resto = lista;
+    while (resto.find_first_not_of(' ') != npos) {
+        const std::size_t barra = resto.find('|');
+        const std::string item(resto.substr(0, barra));
         const std::string e = EquiCampo(item, false);
         if (e != item) campos = Reemplazar(campos, item, e + " as " + item);
-        lista.erase(0, barra + 1);
+        resto.remove_prefix(barra + 1);
     }
     return campos;
 }
@@ -340,14 +448,22 @@ std::string GridQuery::OrdenPagina() const {
     return vb::RTrim(OrderBy) + ", " + k + " ";
 }
 
-std::string GridQuery::OrdenExterior() const {
+std::string GridQuery::OrdenExterior(bool invertido) const {
+    std::string& exterior = Derivado().exterior[invertido ? 1 : 0];
+    if (exterior.empty()) exterior = ArmarOrdenExterior(invertido);
+    return exterior;
+}
+
+std::string GridQuery::ArmarOrdenExterior(bool invertido) const {
     const std::string orden = OrdenPagina();
     const std::size_t palabra = Buscar(orden, "order by");
     std::string lista;
     for (const std::string& texto : TerminosOrden(std::string_view(orden).substr(palabra + 8))) {
         const Termino termino = PartirTermino(texto);
         const bool columna = EsColumnaSimple(termino.expresion);
-        Agregar(lista, (columna ? "Paginacion." : "") + termino.expresion + termino.direccion);
+        std::string direccion = termino.direccion;
+        if (invertido) direccion = EsDescendente(termino) ? " ASC" : " DESC";
+        Agregar(lista, (columna ? "Paginacion." : "") + termino.expresion + direccion);
     }
     return " ORDER BY " + lista + " ";
 }
@@ -387,13 +503,22 @@ std::string GridQuery::ArmarConsultaPagina(std::int64_t pagina, adodb::Dialect d
     return r;
 }
 
-std::string GridQuery::ConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto) {
+// The page query up to its FROM part; runs ArmarOrden and ArmarWhere.
+std::string GridQuery::SelectYFrom(std::int64_t pagina, adodb::Dialect dialecto) {
     ArmarOrden();
     ArmarWhere();
     std::string& lista = CamposSel.empty() ? Campos : CamposSel;
+    // A list AgregarAlias has rewritten comes back from it unchanged.
+    Derivados& d = Derivado();
+    if (lista != d.seleccion) d.seleccion = AgregarAlias(lista);
     std::string q = "SELECT ";
-    q.append(" ").append(AgregarAlias(lista));
+    q.append(" ").append(lista);
     q.append(" ").append(ArmarConsultaPagina(pagina, dialecto));
+    return q;
+}
+
+std::string GridQuery::ConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto) {
+    std::string q = SelectYFrom(pagina, dialecto);
     q.append(ClausulaWhere);
     q.append(" ").append(OrdenExterior());
     if (dialecto == adodb::Dialect::Sqlite) {
@@ -403,6 +528,147 @@ std::string GridQuery::ConsultaPagina(std::int64_t pagina, adodb::Dialect dialec
         q.append(" LIMIT ").append(std::to_string(tamano)).append(" OFFSET ").append(std::to_string(saltar));
     }
     return q;
+}
+
+// ---- Reading a page on SQLite -------------------------------------------------------
+
+std::vector<std::string> GridQuery::ColumnasFijas() const {
+    std::vector<std::string> fijas;
+    for (const std::string& condicion : {CondicionHost(), FiltroBusqueda}) {
+        const std::optional<std::vector<std::string>> partes = PartesConY(condicion);
+        if (!partes) continue;
+        for (const std::string& parte : *partes) {
+            if (std::optional<std::string> columna = ColumnaIgualALiteral(parte)) fijas.push_back(std::move(*columna));
+        }
+    }
+    return fijas;
+}
+
+GridQuery::Derivados& GridQuery::Derivado() const {
+    std::string de = OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda;
+    if (de != derivados_.de) derivados_ = Derivados{std::move(de)};
+    return derivados_;
+}
+
+const std::optional<std::vector<GridQuery::TerminoContinuo>>& GridQuery::TerminosContinuos() const {
+    Derivados& d = Derivado();
+    if (!d.conTerminos) {
+        d.terminos = LeerTerminosContinuos();
+        d.conTerminos = true;
+    }
+    return d.terminos;
+}
+
+std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::LeerTerminosContinuos() const {
+    const std::string orden = OrdenPagina();
+    const std::size_t palabra = Buscar(orden, "order by");
+    const std::vector<std::string> fijas = ColumnasFijas();
+    const std::string clave = SinCorchetes(Clave());
+    std::vector<TerminoContinuo> terminos;
+    for (const std::string& texto : TerminosOrden(std::string_view(orden).substr(palabra + 8))) {
+        const Termino termino = PartirTermino(texto);
+        if (!EsColumnaSimple(termino.expresion)) return std::nullopt;
+        const std::string nombre = SinCorchetes(termino.expresion);
+        const bool esClave = Iguales(nombre, clave);
+        const bool fija = std::any_of(fijas.begin(), fijas.end(), [&](const std::string& f) { return Iguales(f, nombre); });
+        if (esClave || !fija) terminos.push_back({termino.expresion, EsDescendente(termino)});
+        if (esClave) return terminos;  // the key orders every row: nothing after it counts
+    }
+    return std::nullopt;
+}
+
+// What a page read now is read with: the sort, key, query, search and page size.
+std::string GridQuery::Lectura() const {
+    return OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda + '\n' + std::to_string(PageSize);
+}
+
+Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const {
+    const auto [tamano, saltar] = TramoPagina(pagina);
+    const std::int64_t fin = std::min(saltar + tamano, total);
+    if (fin <= saltar) return Acceso::Principio;
+    return total - fin < saltar ? Acceso::Final : Acceso::Principio;
+}
+
+Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
+    ArmarOrden();
+    if (pagina > 1 && Vista.numero > 0 && Vista.lectura == Lectura() && TerminosContinuos()) {
+        if (pagina == Vista.numero + 1 && EsEnteroSql(Vista.ultima)) return Acceso::Siguiente;
+        if (pagina == Vista.numero - 1 && EsEnteroSql(Vista.primera)) return Acceso::Anterior;
+    }
+    return AccesoPorExtremo(pagina, total);
+}
+
+std::string GridQuery::ConsultaNulos(const std::string& clave) const {
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
+    if (!terminos || terminos->size() < 2 || !EsEnteroSql(clave)) return {};
+    std::string columnas;
+    for (std::size_t i = 0; i + 1 < terminos->size(); ++i) Agregar(columnas, "Borde." + (*terminos)[i].columna + " IS NULL");
+    return "SELECT " + columnas + " FROM " + TablaPagina() + " AS Borde WHERE Borde." + Clave() + " = " + clave;
+}
+
+// The rows after the edge row of Vista in the page order (`siguiente`), or
+// before it; each sort value of the edge row is read by its key, and
+// `nulos` says which of them are Null. A leading ascending column is also
+// bounded alone, so that an index on it can serve. nullopt when the order
+// has a term that is no column, or the edge is unknown.
+std::optional<std::string> GridQuery::CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const {
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
+    const std::string& clave = siguiente ? Vista.ultima : Vista.primera;
+    if (!terminos || !EsEnteroSql(clave) || nulos.size() + 1 != terminos->size()) return std::nullopt;
+    auto descendente = [&](const TerminoContinuo& t) { return siguiente ? t.descendente : !t.descendente; };
+    const TerminoContinuo& ultimo = terminos->back();
+    std::string resto = "Paginacion." + ultimo.columna + (descendente(ultimo) ? " < " : " > ") + clave;
+    for (std::size_t i = nulos.size(); i-- > 0;) {
+        const TerminoContinuo& t = (*terminos)[i];
+        const std::string o = "Paginacion." + t.columna;
+        const std::string v = "(SELECT Borde." + t.columna + " FROM " + TablaPagina() + " AS Borde WHERE Borde." +
+                              Clave() + " = " + clave + ")";
+        // Null sorts first: after every value going up, before every one going down.
+        if (!descendente(t) && !nulos[i]) {
+            resto = "(" + o + " > " + v + " OR (" + o + " = " + v + " AND " + resto + "))";
+            if (i == 0) resto = o + " >= " + v + " AND " + resto;
+        } else if (!descendente(t)) {
+            resto = "(" + o + " IS NOT NULL OR (" + o + " IS NULL AND " + resto + "))";
+        } else if (!nulos[i]) {
+            resto = "(" + o + " < " + v + " OR " + o + " IS NULL OR (" + o + " = " + v + " AND " + resto + "))";
+        } else {
+            resto = "(" + o + " IS NULL AND " + resto + ")";
+        }
+    }
+    return resto;
+}
+
+ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total,
+                                           const std::vector<bool>& nulos) {
+    constexpr adodb::Dialect kSqlite = adodb::Dialect::Sqlite;
+    const auto [tamano, saltar] = TramoPagina(pagina);
+    if (acceso == Acceso::Final) {
+        const std::int64_t fin = std::min(saltar + tamano, total);
+        if (fin <= saltar) return {ConsultaPagina(pagina, kSqlite), false};
+        std::string q = SelectYFrom(pagina, kSqlite) + ClausulaWhere + " " + OrdenExterior(true);
+        q += " LIMIT " + std::to_string(fin - saltar) + " OFFSET " + std::to_string(total - fin);
+        return {q, true};
+    }
+    if (acceso == Acceso::Siguiente || acceso == Acceso::Anterior) {
+        const bool siguiente = acceso == Acceso::Siguiente;
+        std::string q = SelectYFrom(pagina, kSqlite);
+        const std::optional<std::string> continuacion = CondicionContinuacion(siguiente, nulos);
+        if (!continuacion) return ConsultaSqlite(AccesoPorExtremo(pagina, total), pagina, total);
+        const std::size_t donde = Buscar(ClausulaWhere, "where");
+        const std::string condicion = donde == npos ? std::string() : vb::Trim(ClausulaWhere.substr(donde + 5));
+        q += " WHERE " + (condicion.empty() ? std::string() : "(" + condicion + ") AND ") + *continuacion;
+        q += " " + OrdenExterior(!siguiente) + " LIMIT " + std::to_string(tamano);
+        return {q, !siguiente};
+    }
+    return {ConsultaPagina(pagina, kSqlite), false};
+}
+
+void GridQuery::RecordarPagina(std::int64_t pagina, const PaginaLeida& leida) {
+    if (leida.Filas.empty() || leida.Filas.front().empty() || leida.Filas.back().empty()) {
+        Vista = {};
+        return;
+    }
+    Vista = {pagina, leida.Filas.front().back(), leida.Filas.back().back(), Lectura()};
 }
 
 std::string GridQuery::ConsultaSinPaginar() const {
@@ -532,6 +798,18 @@ std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, const std::string
     return campos;
 }
 
+// Which of the edge row's sort values are Null (GridQuery::ConsultaNulos);
+// false when the row is gone.
+bool LeerNulos(foundation::DB_Dll& db, const std::string& texto, std::vector<bool>& nulos) {
+    adodb::Recordset rs;
+    Abrir(db, texto, rs, "No se pudo leer la fila de la página mostrada.");
+    const bool hay = !rs.BOF() && !rs.EOF();
+    nulos.clear();
+    for (std::size_t i = 0; hay && i < rs.FieldCount(); ++i) nulos.push_back(vb::CDbl(rs.Fields(i).Value()) != 0);
+    db.CierraRecordset(rs);
+    return hay;
+}
+
 }  // namespace
 
 adodb::Dialect DialectoPagina(const foundation::DB_Dll& db) {
@@ -570,9 +848,10 @@ void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string 
     throw ErrorDeConexion(db, "No se pudo abrir la página.");
 }
 
-PaginaLeida LeerPagina(adodb::Recordset& rs) {
+PaginaLeida LeerPagina(adodb::Recordset& rs, bool invertida) {
     PaginaLeida pagina;
     for (const adodb::FieldInfo& campo : rs.FieldInfos()) pagina.Campos.push_back(campo.Name);
+    pagina.Filas.reserve(static_cast<std::size_t>(std::max(rs.RecordCount(), 0L)));
     while (!rs.EOF()) {
         std::vector<std::string> fila;
         fila.reserve(pagina.Campos.size());
@@ -580,7 +859,32 @@ PaginaLeida LeerPagina(adodb::Recordset& rs) {
         pagina.Filas.push_back(std::move(fila));
         rs.MoveNext();
     }
+    if (invertida) std::reverse(pagina.Filas.begin(), pagina.Filas.end());
     return pagina;
+}
+
+ConsultaDePagina ConsultaParaPagina(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina,
+                                    std::int64_t total) {
+    const adodb::Dialect dialecto = DialectoPagina(db);
+    if (dialecto != adodb::Dialect::Sqlite) return {consulta.ConsultaPagina(pagina, dialecto), false};
+    Acceso acceso = consulta.AccesoPagina(pagina, total);
+    std::vector<bool> nulos;
+    if (acceso == Acceso::Siguiente || acceso == Acceso::Anterior) {
+        const std::string& clave = acceso == Acceso::Siguiente ? consulta.Vista.ultima : consulta.Vista.primera;
+        const std::string texto = consulta.ConsultaNulos(clave);
+        if (!texto.empty() && !LeerNulos(db, texto, nulos)) acceso = consulta.AccesoPorExtremo(pagina, total);
+    }
+    return consulta.ConsultaSqlite(acceso, pagina, total, nulos);
+}
+
+PaginaLeida LeerPaginaNumero(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina, std::int64_t total) {
+    const ConsultaDePagina texto = ConsultaParaPagina(db, consulta, pagina, total);
+    adodb::Recordset rs;
+    AbrirPagina(db, consulta, texto.texto, rs);
+    PaginaLeida leida = LeerPagina(rs, texto.invertida);
+    db.CierraRecordset(rs);
+    consulta.RecordarPagina(pagina, leida);
+    return leida;
 }
 
 }  // namespace authorization

@@ -34,6 +34,15 @@ constexpr Sinonimo kSinonimos[] = {
     {"AC_CUENTASDIARIO_CCOSTO", "SS_AC_CUENTAS_DIARIO_CCOSTO", false},
 };
 
+// Whether a table SS_TSinonimos swaps, or a marker, occurs anywhere in the
+// text, literals included.
+bool NombraSinonimo(const std::string& sql) {
+    const std::string plegado = vb::LCase(sql);
+    if (plegado.find("@admin_") != std::string::npos) return true;
+    return std::any_of(std::begin(kSinonimos), std::end(kSinonimos),
+                       [&](const Sinonimo& s) { return plegado.find(vb::LCase(s.tabla)) != std::string::npos; });
+}
+
 // The neighbours a name is replaced between: before it, after it.
 constexpr std::pair<const char*, const char*> kVecinos[] = {
     {" ", " "}, {"(", " "}, {" ", "."}, {"(", "."}, {",", "."},
@@ -60,6 +69,7 @@ std::string TextoDeCampo(const adodb::Recordset& rs, const char* campo) {
 // holds a table's name or "@Admin_" reaches the database unchanged.
 std::string DB_Dll::SS_TSinonimos(const std::string& SQL) const {
     if (gEsAdmin) return QuitaMarcas(SQL);
+    if (!NombraSinonimo(SQL)) return SQL;  // most statements: nothing to swap, no need to find the literals
     return detail::FueraDeLiterales(SQL, [](const std::string& codigo) {
         // A name that does not occur has nothing to replace: most statements
         // name none of these tables, and each replacement folds the whole text.

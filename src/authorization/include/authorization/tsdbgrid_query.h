@@ -8,6 +8,12 @@
 // chose and then by the key column, so that pages neither overlap nor skip
 // rows. Text searches ignore letter case.
 //
+// On SQLite a page is read from wherever it costs least: the next and the
+// previous page continue from the edge row of the page shown (its key, and
+// its sort values read by that key), any other page from the nearer end of
+// the list, the last one from the end in the reverse order. All of them give
+// the rows the SQL Server form gives, since the order is total.
+//
 // The free functions at the end run those texts through a DB_Dll; they need
 // no window either, and raise vb::Error when the database refuses a query.
 #pragma once
@@ -32,6 +38,26 @@ struct ParAlias {
     std::string Alias;
 };
 
+// How the SQLite form reaches a page.
+enum class Acceso {
+    Principio,  // from the start, skipping the rows before it (LIMIT and OFFSET)
+    Final,      // from the end in the reverse order, skipping the rows after it
+    Siguiente,  // right after the last row of the page shown
+    Anterior,   // right before the first row of the page shown, in the reverse order
+};
+
+// A page query, and whether its rows come in the reverse of the order shown.
+struct ConsultaDePagina {
+    std::string texto;
+    bool invertida = false;
+};
+
+// A page read into texts: the field names and one row of texts per record.
+struct PaginaLeida {
+    std::vector<std::string> Campos;
+    std::vector<std::vector<std::string>> Filas;
+};
+
 class GridQuery {
 public:
     // ---- State (the grid's members of the same names) ----
@@ -53,6 +79,17 @@ public:
     std::string ColumnasFecha;
     std::vector<ParAlias> TablaAlias{ParAlias{}};  // always ends with one empty pair
     std::vector<std::string> NombresCampos;        // field names of the last field list read
+
+    // The page shown, which the next and the previous page continue from:
+    // its number (0: none), the keys of its first and last rows, and the
+    // order, condition and page size it was read with.
+    struct PaginaVista {
+        std::int64_t numero = 0;
+        std::string primera;
+        std::string ultima;
+        std::string lectura;
+    };
+    PaginaVista Vista;
 
     // The message refusing `sql` (a JOIN or GROUP BY), or nullopt.
     static std::optional<std::string> MotivoRechazo(std::string_view sql);
@@ -96,15 +133,38 @@ public:
     // Paginacion, and the whole query ends with LIMIT and OFFSET. The rows
     // are the same, since every page is ordered by the key last.
     std::string ArmarConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto);
-    // The whole page query: runs ArmarOrden and ArmarWhere, then joins the pieces.
+    // The whole page query: runs ArmarOrden and ArmarWhere, then joins the
+    // pieces. On SQLite the page is read from the start (LIMIT and OFFSET).
     std::string ConsultaPagina(std::int64_t pagina, adodb::Dialect dialecto);
     // The ORDER BY of the page query: OrderBy with the key column last.
     std::string OrdenPagina() const;
     // The same for the outer query, its columns named through Paginacion
     // (the derived table, or on SQLite the table itself): a bare [FECHA]
     // there would sort by the converted text of the select list's FECHA, not
-    // by the date.
-    std::string OrdenExterior() const;
+    // by the date. `invertido`: every term in the other direction.
+    std::string OrdenExterior(bool invertido = false) const;
+
+    // ---- Reading a page on SQLite ----
+    // How page `pagina` of `total` records is reached: the next or previous
+    // page of Vista from its edge (when the order, condition and page size
+    // are still those it was read with, and every sort term is a column),
+    // else from the nearer end. Runs ArmarOrden.
+    Acceso AccesoPagina(std::int64_t pagina, std::int64_t total);
+    // From the nearer end of `total` records: Principio or Final.
+    Acceso AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const;
+    // The query telling which sort values of the edge row keyed `clave` are
+    // Null, one column per sort term before the key; "" when the order
+    // needs none (every other term is fixed by the condition).
+    std::string ConsultaNulos(const std::string& clave) const;
+    // The page query of `acceso`. For Siguiente and Anterior, `nulos` is the
+    // row ConsultaNulos read for the edge row.
+    ConsultaDePagina ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total,
+                                    const std::vector<bool>& nulos = {});
+    // Keeps page `pagina`, read in display order, as Vista.
+    void RecordarPagina(std::int64_t pagina, const PaginaLeida& leida);
+    // The columns the condition holds to one value (a top-level "column =
+    // literal" joined by AND), which therefore cannot order the rows.
+    std::vector<std::string> ColumnasFijas() const;
     // The host's own query, unpaged, with the key column as its last column.
     std::string ConsultaSinPaginar() const;
 
@@ -157,12 +217,30 @@ private:
     std::string TablaPagina() const;
     std::string CondicionHost() const;
     std::string ItemFecha(const std::string& nombre, bool mayusculas) const;
-};
-
-// A page read into texts: the field names and one row of texts per record.
-struct PaginaLeida {
-    std::vector<std::string> Campos;
-    std::vector<std::vector<std::string>> Filas;
+    std::string SelectYFrom(std::int64_t pagina, adodb::Dialect dialecto);
+    std::string Lectura() const;
+    // A sort term of the order that pages continue by: a column, and its direction.
+    struct TerminoContinuo {
+        std::string columna;
+        bool descendente;
+    };
+    // The terms up to the key, without the fixed columns; nullopt when a
+    // term is not a plain column.
+    const std::optional<std::vector<TerminoContinuo>>& TerminosContinuos() const;
+    std::optional<std::vector<TerminoContinuo>> LeerTerminosContinuos() const;
+    std::string ArmarOrdenExterior(bool invertido) const;
+    // What the sort, key, query and search give, kept while they stay as they
+    // are, since every page turn asks for it.
+    struct Derivados {
+        std::string de;
+        bool conTerminos = false;
+        std::optional<std::vector<TerminoContinuo>> terminos;
+        std::string exterior[2];  // OrdenExterior, straight and reversed
+        std::string seleccion;    // the select list as AgregarAlias left it
+    };
+    mutable Derivados derivados_;
+    Derivados& Derivado() const;
+    std::optional<std::string> CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const;
 };
 
 // The dialect the page query is written in on `db`'s connection (SQL
@@ -179,13 +257,25 @@ std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const G
 // The number of records the pages are cut from (COUNT(*) on the database).
 std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta);
 
+// The query of page `pagina` of `total` records in the connection's
+// dialect; on SQLite from where it costs least (reads the Null sort values
+// of the edge row when the page continues from one).
+ConsultaDePagina ConsultaParaPagina(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina,
+                                    std::int64_t total);
+
 // Opens `texto` (a page query) into `rs`. When SQL Server answers that a
 // column does not exist (native error 207), opens the unpaged query instead.
 // Raises the connection's error when nothing could be opened.
 void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto,
                  adodb::Recordset& rs);
 
-// The recordset's rows from the current one on, as texts (Null as "").
-PaginaLeida LeerPagina(adodb::Recordset& rs);
+// The recordset's rows from the current one on, as texts (Null as "");
+// `invertida`: they came last first, and are given back in display order.
+PaginaLeida LeerPagina(adodb::Recordset& rs, bool invertida = false);
+
+// Page `pagina` of `total` records, queried, opened and read in display
+// order, and kept as the page shown.
+PaginaLeida LeerPaginaNumero(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina,
+                             std::int64_t total);
 
 }  // namespace authorization
