@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/adodb.h"
 #include "vb/error.h"
@@ -59,6 +60,11 @@ public:
     // Runs a statement or batch that returns no rows. Returns whether it ran.
     bool EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected);
     bool EjecutaConsultaSQL(std::string& SentenciaSQL);
+    // The same for one statement whose "?" markers take Valores in order,
+    // bound through the connection's parameterised call (a statement run
+    // many times keeps one text). After a failure gCnn.Errors() holds why.
+    bool EjecutaConsultaSQL(std::string& SentenciaSQL, const std::vector<vb::Variant>& Valores,
+                            long& RecordsAffected);
 
     bool ExisteEnTabla(const std::string& Tabla, const std::string& ValorBuscado,
                        const std::string& Campo, adodb::Recordset* Lrcs, int TipoDato,
