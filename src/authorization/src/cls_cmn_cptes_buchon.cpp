@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 
@@ -11,9 +12,9 @@
 #include "foundation/session.h"
 #include "foundation/sql_literal.h"
 #include "helpers/helpers.h"
+#include "vb/conv.h"
 #include "vb/datetime.h"
 #include "vb/format.h"
-#include "vb/conv.h"
 #include "vb/text.h"
 
 namespace documents {
