@@ -235,6 +235,22 @@ TEST_F(VentanaTest, BlankKeysAreSkippedAndKeysThatAreNotNumbersRefused) {
     EXPECT_EQ(Desbloqueadas().size(), 2u);
 }
 
+// Orders that failed for different reasons: the box gives the first one's.
+TEST_F(VentanaTest, OrdersFailingForDifferentReasonsGiveTheFirstOnesReason) {
+    const std::string numero1 = Numero(1), numero2 = Numero(2);
+    Grid().SetTextMatrix(1, ColClave(), "x");
+    db_.gCnn.Execute("UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = " + Clave(2));  // another station
+    Selecciona(1, 3);
+    operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+
+    ventana_.cmdAplicar_Click();
+
+    ASSERT_EQ(operator_.Shown().size(), 2u);
+    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2 +
+                                               "\r\nMotivo del primero: la fila no tiene la clave de una orden");
+    EXPECT_EQ(Acciones().size(), 1u);
+}
+
 TEST_F(VentanaTest, NothingIsAuthorizedWhenTheLastColumnIsNotTheKey) {
     const std::string numero1 = Numero(1), numero2 = Numero(2);
     Grid().SetTextMatrix(0, ColClave(), "IMPORTE");
