@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "db/adodb.h"
 #include "foundation/comunes.h"
+#include "foundation/db_dll.h"
 #include "foundation/session.h"
 #include "grid_fixture.h"
 #include "helpers/helpers.h"
@@ -84,8 +86,8 @@ struct CasoSentencia {
     std::string valores;  // the VALUES list; <PC> stands for the computer's name
 };
 
-TEST_F(CmnCptesTest, ActualizaBuchonBuildsTheExactStatement) {
-    const std::vector<CasoSentencia> casos = {
+std::vector<CasoSentencia> CasosSentencia() {
+    return {
         {"alta", "NP", "0001-00001234", "0", true, false, "", std::nullopt, "ana",
          "'NP  ','0001-00001234',0,'A','05/03/24 09:07','ana','<PC>','',0"},
         {"alta wins over modificacion", "NP", "X", "0", true, true, "", std::nullopt, "ana",
@@ -106,7 +108,10 @@ TEST_F(CmnCptesTest, ActualizaBuchonBuildsTheExactStatement) {
         {"apostrophes are doubled", "NP", "0001-O'BRIEN", "0", true, false, "", std::nullopt, "d'Ana",
          "'NP  ','0001-O''BRIEN',0,'A','05/03/24 09:07','d''Ana','<PC>','',0"},
     };
-    for (const CasoSentencia& caso : casos) {
+}
+
+TEST_F(CmnCptesTest, ActualizaBuchonBuildsTheExactStatement) {
+    for (const CasoSentencia& caso : CasosSentencia()) {
         SCOPED_TRACE(caso.nombre);
         foundation::gUsuarioLogeado = caso.usuario;
         ClsCmnCptes cmn;
@@ -118,6 +123,36 @@ TEST_F(CmnCptesTest, ActualizaBuchonBuildsTheExactStatement) {
     }
     // Generating runs nothing.
     EXPECT_EQ(vb::TextOf(db_.gCnn.Query("SELECT COUNT(*) FROM V_MV_CPTEACCIONES").rows[0][0]), "0");
+}
+
+// The record bound through the parameterised call stores what the literal
+// statement stores, value for value and type for type.
+TEST_F(CmnCptesTest, SentenciaBuchonBindsWhatTheLiteralStatementWrites) {
+    const std::string columnas =
+        "quote(TC), quote(IdComprobante), quote(IdComplemento), quote(Tipo_accion), quote(FECHAHORA), "
+        "quote(Usuario), quote(PC), quote(SYSTEMUSER), quote(NUMEROASIENTO)";
+    for (const CasoSentencia& caso : CasosSentencia()) {
+        SCOPED_TRACE(caso.nombre);
+        db_.gCnn.Execute("DELETE FROM V_MV_CPTEACCIONES");
+        foundation::gUsuarioLogeado = caso.usuario;
+        ClsCmnCptes cmn;
+        std::string literal, marcada;
+        std::vector<vb::Variant> valores;
+        ASSERT_TRUE(cmn.ActualizaBuchon(caso.tc, caso.numero, caso.complemento, caso.alta, caso.modificacion, true,
+                                        &literal, caso.nroAsiento, caso.tipo));
+        ASSERT_TRUE(cmn.SentenciaBuchon(caso.tc, caso.numero, caso.complemento, caso.alta, caso.modificacion, marcada,
+                                        valores, caso.nroAsiento, caso.tipo));
+        EXPECT_EQ(marcada, Esperada("?,?,?,?,?,?,?,?,?"));
+        EXPECT_TRUE(foundation::gCamposInsert.empty());
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(literal));
+        long filas = 0;
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(marcada, valores, filas));
+        EXPECT_EQ(filas, 1);
+        const adodb::ResultSet guardadas =
+            db_.gCnn.Query("SELECT " + columnas + " FROM V_MV_CPTEACCIONES ORDER BY ID");
+        ASSERT_EQ(guardadas.rows.size(), 2u);
+        EXPECT_EQ(guardadas.rows[0], guardadas.rows[1]);
+    }
 }
 
 TEST_F(CmnCptesTest, ActualizaBuchonRunsTheStatementUnlessAskedForIt) {
@@ -147,6 +182,10 @@ TEST_F(CmnCptesTest, ActualizaBuchonRefusesAComplementThatIsNotANumber) {
         EXPECT_FALSE(cmn.ActualizaBuchon("NP", "1", complemento, true, false, true, &sentencia));
         EXPECT_EQ(sentencia, "");
         EXPECT_FALSE(cmn.ActualizaBuchon("NP", "1", complemento, true, false));
+        std::vector<vb::Variant> valores;
+        EXPECT_FALSE(cmn.SentenciaBuchon("NP", "1", complemento, true, false, sentencia, valores));
+        EXPECT_EQ(sentencia, "");
+        EXPECT_TRUE(valores.empty());
     }
     EXPECT_TRUE(TomarSentencias().empty());
 }

@@ -90,14 +90,17 @@ protected:
         }
         return elegidas;
     }
+    // The two statements of an order as the log shows them: the same text
+    // for every order, its values bound (after "--").
     static std::string Update(const std::string& id) {
-        return "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = " + id +
-               " AND BLOQUEADA = 1 AND TC = 'NP'";
+        return "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = ? AND BLOQUEADA = 1 AND TC = 'NP'"
+               " -- " + id;
     }
     static std::string InsertAO(const std::string& numero, const std::string& usuario) {
         return " INSERT INTO V_MV_CPTEACCIONES (TC,IdComprobante,IdComplemento,Tipo_accion,FECHAHORA,Usuario,PC,"
-               "SYSTEMUSER,NUMEROASIENTO) VALUES ('NP  ','" +
-               numero + "',0,'AO','05/03/24 09:07','" + usuario + "','" + helpers::gEstacion().NombrePC() + "','',0)";
+               "SYSTEMUSER,NUMEROASIENTO) VALUES (?,?,?,?,?,?,?,?,?) -- 'NP  ', '" +
+               numero + "', 0, 'AO', '2024-03-05 09:07:00', '" + usuario + "', '" + helpers::gEstacion().NombrePC() +
+               "', '', 0";
     }
     void Restablece() {
         db_.gCnn.Execute("UPDATE V_MV_CPTE SET BLOQUEADA = 1, OBSERVACIONES = 'obs' WHERE ID < 1000");
@@ -226,9 +229,26 @@ TEST_F(VentanaTest, BlankKeysAreSkippedAndKeysThatAreNotNumbersRefused) {
     EXPECT_EQ(Con(sentencias, "UPDATE"), (std::vector<std::string>{Update(clave1), Update(clave4)}));
     for (const std::string& s : sentencias) EXPECT_EQ(s.find("1=1"), std::string::npos) << s;
     ASSERT_EQ(operator_.Shown().size(), 2u);
-    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero3);
+    EXPECT_EQ(operator_.Shown()[1].prompt,
+              std::string(kAvisoFallidas) + "\r\n" + numero3 + "\r\nMotivo: la fila no tiene la clave de una orden");
     EXPECT_EQ(operator_.Shown()[1].style, ui::vbOKOnly + ui::vbExclamation);
     EXPECT_EQ(Desbloqueadas().size(), 2u);
+}
+
+// Orders that failed for different reasons: the box gives the first one's.
+TEST_F(VentanaTest, OrdersFailingForDifferentReasonsGiveTheFirstOnesReason) {
+    const std::string numero1 = Numero(1), numero2 = Numero(2);
+    Grid().SetTextMatrix(1, ColClave(), "x");
+    db_.gCnn.Execute("UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = " + Clave(2));  // another station
+    Selecciona(1, 3);
+    operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+
+    ventana_.cmdAplicar_Click();
+
+    ASSERT_EQ(operator_.Shown().size(), 2u);
+    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2 +
+                                               "\r\nMotivo del primero: la fila no tiene la clave de una orden");
+    EXPECT_EQ(Acciones().size(), 1u);
 }
 
 TEST_F(VentanaTest, NothingIsAuthorizedWhenTheLastColumnIsNotTheKey) {
@@ -239,7 +259,8 @@ TEST_F(VentanaTest, NothingIsAuthorizedWhenTheLastColumnIsNotTheKey) {
     ventana_.cmdAplicar_Click();
     EXPECT_TRUE(Con(TomarSentencias(), "UPDATE").empty());
     ASSERT_EQ(operator_.Shown().size(), 2u);
-    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2);
+    EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2 +
+                                               "\r\nMotivo: la fila no tiene la clave de una orden");
     EXPECT_TRUE(Desbloqueadas().empty());
 }
 
@@ -248,6 +269,7 @@ struct CasoFallo {
     // Makes the order of the middle row fail; $ID and $NUMERO are its key and number.
     const char* preparacion;
     bool sigueBloqueada;
+    const char* motivo;  // as the failure message gives it
 };
 
 TEST_F(VentanaTest, AFailedOrderIsRolledBackAloneAndNamed) {
@@ -255,11 +277,12 @@ TEST_F(VentanaTest, AFailedOrderIsRolledBackAloneAndNamed) {
         {"the action record cannot be written",
          "CREATE TRIGGER falla BEFORE INSERT ON V_MV_CPTEACCIONES WHEN NEW.IdComprobante = '$NUMERO' "
          "BEGIN SELECT RAISE(ABORT, 'rechazado'); END;",
-         true},
+         true, "la base rechazó el cambio (rechazado)"},
         {"the order cannot be updated",
          "CREATE TRIGGER falla BEFORE UPDATE ON V_MV_CPTE WHEN OLD.ID = $ID BEGIN SELECT RAISE(ABORT, 'rechazado'); END;",
-         true},
-        {"another station released it first", "UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = $ID", false},
+         true, "la base rechazó el cambio (rechazado)"},
+        {"another station released it first", "UPDATE V_MV_CPTE SET BLOQUEADA = 0 WHERE ID = $ID", false,
+         "la orden ya no estaba bloqueada"},
     };
     PasaAArchivo();
     for (const CasoFallo& caso : casos) {
@@ -276,7 +299,8 @@ TEST_F(VentanaTest, AFailedOrderIsRolledBackAloneAndNamed) {
         ventana_.cmdAplicar_Click();
 
         ASSERT_EQ(operator_.Shown().size(), 2u);
-        EXPECT_EQ(operator_.Shown()[1].prompt, std::string(kAvisoFallidas) + "\r\n" + numero2);
+        EXPECT_EQ(operator_.Shown()[1].prompt,
+                  std::string(kAvisoFallidas) + "\r\n" + numero2 + "\r\nMotivo: " + caso.motivo);
         EXPECT_EQ(operator_.Shown()[1].title, "Atención!");
         EXPECT_EQ(Acciones(), (std::vector<std::string>{numero1 + "|AO|tester", numero3 + "|AO|tester"}));
         EXPECT_EQ(Consulta("SELECT BLOQUEADA + 0, OBSERVACIONES FROM V_MV_CPTE WHERE ID = " + id2),
@@ -321,43 +345,101 @@ TEST_F(VentanaTest, AnErrorRaisedWhileAuthorizingIsReportedAndTheAnswerDecides) 
         db_.gCnn.RollbackTrans();
         ASSERT_EQ(operator_.Shown().size(), caso.filasIntentadas + 2);
         EXPECT_EQ(operator_.Shown().back().prompt,
-                  std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2 + "\r\n" + numero3);
+                  std::string(kAvisoFallidas) + "\r\n" + numero1 + "\r\n" + numero2 + "\r\n" + numero3 +
+                      "\r\nMotivo: error de la base de datos (cannot start a transaction within a transaction)");
         EXPECT_TRUE(Con(TomarSentencias(), "UPDATE").empty());
         EXPECT_TRUE(Desbloqueadas().empty());
         EXPECT_EQ(operator_.PendingAnswers(), 0u);
     }
 }
 
-// A long list of orders left blocked: their count and the first ten in the
-// box, every one of them in its details.
-TEST_F(VentanaTest, ManyOrdersLeftAreCountedWithTheWholeListInTheDetails) {
+// Up to ten orders left blocked are all named in the box; from eleven on, their
+// count and the first ten, every one of them in the box's details.
+TEST_F(VentanaTest, OrdersLeftAreNamedUpToTenAndCountedFromEleven) {
     PasaAArchivo();
     EjecutaDirecto("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, BLOQUEADA) "
                    "WITH RECURSIVE n(i) AS (SELECT 2000 UNION ALL SELECT i + 1 FROM n WHERE i < 2029) "
                    "SELECT i, 'NP', printf('0002-%08d', i), 1 FROM n;"
                    "CREATE TRIGGER falla BEFORE INSERT ON V_MV_CPTEACCIONES BEGIN SELECT RAISE(ABORT, 'no'); END;");
-    Cargar();  // 44 orders
-    ventana_.TsDbGrid1().SetPageSize(50);
-    ventana_.TsDbGrid1().CargarPaginas();
-    ASSERT_EQ(Grid().Rows(), 45);
-    std::vector<std::string> numeros;
-    for (int f = 1; f < Grid().Rows(); ++f) numeros.push_back(Numero(f));
-    Selecciona(1, 44);
-    operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
+    const std::string motivo = "\r\nMotivo: la base rechazó el cambio (no)";
+    for (const int fallidas : {1, 10, 11, 44}) {
+        SCOPED_TRACE(fallidas);
+        Cargar();  // 44 orders
+        operator_.ClearShown();
+        ventana_.TsDbGrid1().SetPageSize(50);
+        ventana_.TsDbGrid1().CargarPaginas();
+        ASSERT_EQ(Grid().Rows(), 45);
+        std::vector<std::string> numeros;
+        for (int f = 1; f <= fallidas; ++f) numeros.push_back(Numero(f));
+        Selecciona(1, fallidas);
+        operator_.AnswerMsgBox(ui::vbYes).AnswerMsgBox(ui::vbOK);
 
-    ventana_.cmdAplicar_Click();
+        ventana_.cmdAplicar_Click();
 
-    ASSERT_EQ(operator_.Shown().size(), 2u);
-    const ui::RecordedBox& aviso = operator_.Shown()[1];
-    std::string primeras;
-    for (std::size_t i = 0; i < 10; ++i) primeras += "\r\n" + numeros[i];
-    EXPECT_EQ(aviso.prompt, "No se pudieron autorizar 44 comprobantes. Los primeros:" + primeras +
-                                "\r\nLa lista completa está en los detalles.");
-    std::string todas;
-    for (const std::string& numero : numeros) todas += numero + "\n";
-    EXPECT_EQ(aviso.details, todas);
-    EXPECT_EQ(aviso.style, ui::vbOKOnly + ui::vbExclamation);
-    EXPECT_TRUE(Desbloqueadas().empty());
+        ASSERT_EQ(operator_.Shown().size(), 2u);
+        const ui::RecordedBox& aviso = operator_.Shown()[1];
+        std::string primeras;
+        for (std::size_t i = 0; i < numeros.size() && i < 10; ++i) primeras += "\r\n" + numeros[i];
+        if (fallidas <= 10) {
+            EXPECT_EQ(aviso.prompt, kAvisoFallidas + primeras + motivo);
+            EXPECT_EQ(aviso.details, "");
+        } else {
+            EXPECT_EQ(aviso.prompt, "No se pudieron autorizar " + std::to_string(fallidas) +
+                                        " comprobantes. Los primeros:" + primeras + motivo +
+                                        "\r\nLa lista completa está en los detalles.");
+            std::string todas;
+            for (const std::string& numero : numeros) todas += numero + "\n";
+            EXPECT_EQ(aviso.details, todas);
+        }
+        EXPECT_EQ(aviso.style, ui::vbOKOnly + ui::vbExclamation);
+        EXPECT_TRUE(Desbloqueadas().empty());
+    }
+}
+
+struct CasoMotivo {
+    const char* nombre;
+    // Run on the session's own connection before the run.
+    const char* preparacion;
+    const char* motivo;
+    const char* registrado;  // the engine's words in the error log
+    // The transaction could not begin: the error routine's box came first.
+    bool rutinaDeErrores;
+};
+
+// A database that cannot take the writes: the order stays blocked, and the
+// box says why in Spanish besides naming it (the log keeps the engine's words).
+TEST_F(VentanaTest, TheFailureMessageSaysWhyTheDatabaseRefused) {
+    const std::vector<CasoMotivo> casos = {
+        // The file may not grow, as on a full disk: the action record needs new pages.
+        {"disk full", "PRAGMA max_page_count = 1", "disco lleno", "database or disk is full", false},
+        {"read-only database", "PRAGMA query_only = 1", "la base es de sólo lectura",
+         "attempt to write a readonly database", true},
+    };
+    PasaAArchivo();
+    EjecutaDirecto("CREATE TABLE relleno (b BLOB);"
+                   "CREATE TRIGGER relleno BEFORE INSERT ON V_MV_CPTEACCIONES "
+                   "BEGIN INSERT INTO relleno VALUES (zeroblob(65536)); END;");
+    for (const CasoMotivo& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Restablece();
+        const std::string id = Clave(1), numero = Numero(1);
+        db_.gCnn.Execute(caso.preparacion);
+        Selecciona(1, 1);
+        operator_.AnswerMsgBox(ui::vbYes);
+        if (caso.rutinaDeErrores) operator_.AnswerMsgBox(ui::vbAbort);
+        operator_.AnswerMsgBox(ui::vbOK);
+
+        ventana_.cmdAplicar_Click();
+
+        db_.gCnn.Execute("PRAGMA query_only = 0");
+        db_.gCnn.Execute("PRAGMA max_page_count = 1073741823");
+        ASSERT_EQ(operator_.Shown().size(), caso.rutinaDeErrores ? 3u : 2u);
+        EXPECT_EQ(operator_.Shown().back().prompt,
+                  std::string(kAvisoFallidas) + "\r\n" + numero + "\r\nMotivo: " + caso.motivo);
+        EXPECT_TRUE(Desbloqueadas().empty());
+        EXPECT_TRUE(Acciones().empty());
+        EXPECT_NE(testsupport::ReadFile(home_.Path() / "TSERR.LOG").find(caso.registrado), std::string::npos);
+    }
 }
 
 // A statement may wait for a lock for the whole command timeout: each one of
@@ -376,6 +458,30 @@ TEST_F(VentanaTest, TheRunsStatementsWaitUnderTheWaitCursor) {
     EXPECT_EQ(cursores, (std::vector<std::string>(4, "wait")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(Desbloqueadas().size(), 2u);
+}
+
+// The walk reads the selection and leaves the grid alone (a row made current
+// would scroll the view and ask the display for the pointer, once an order):
+// the rows change once, when the list is loaded again.
+TEST_F(VentanaTest, TheWalkLeavesTheGridAsItWasUntilTheListIsLoadedAgain) {
+    int entradas = 0;
+    QObject::connect(&ventana_.TsDbGrid1(), &TsDbGrid::MsFlexGridEnterCell, [&] { ++entradas; });
+    std::vector<std::string> durante;
+    db_.gCnn.SetStatementLogger([&](const std::string& sql) {
+        if (vb::StartsWith(vb::Trim(sql), "UPDATE") || vb::StartsWith(vb::Trim(sql), "INSERT")) {
+            durante.push_back(std::to_string(Grid().Row()) + "-" + std::to_string(Grid().RowSel()) + " " +
+                              std::to_string(entradas));
+        }
+    });
+    Selecciona(6, 2);
+    entradas = 0;
+    operator_.AnswerMsgBox(ui::vbYes);
+
+    ventana_.cmdAplicar_Click();
+
+    EXPECT_EQ(durante, std::vector<std::string>(10, "6-2 0"));
+    EXPECT_EQ(Desbloqueadas().size(), 5u);
+    EXPECT_EQ(Grid().Row(), 1);
 }
 
 TEST_F(VentanaTest, HistorySpellsOutTheCodesOrSaysThereIsNone) {

@@ -32,6 +32,11 @@ public:
         if (++executed_ == failOn) throw vb::Error(adodb::kErrFail, "statement failed");
         return rows;
     }
+    long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
+        std::string call = sql + " --";
+        for (const vb::Variant& v : values) call += " " + vb::TextOf(v);
+        return Execute(call);
+    }
     adodb::ResultSet Query(const std::string& sql) override {
         calls.push_back("QUERY " + sql);
         return {};
@@ -291,6 +296,17 @@ TEST_F(OracleTest, AFailingStatementRollsBackTheScriptsTransactionAndStops) {
         EXPECT_FALSE(engine_->InTransaction());
     }
     EXPECT_TRUE(operator_.Shown().empty());
+}
+
+// A statement with values to bind is rewritten for Oracle and run once with
+// them, never taken apart as a script.
+TEST_F(OracleTest, AStatementWithValuesIsRewrittenAndRunWithThem) {
+    std::string sql = "UPDATE [V_MV_CPTE] SET [BLOQUEADA] = 0 WHERE ID = ? AND TC = ?";
+    long rows = 0;
+    EXPECT_TRUE(db_.EjecutaConsultaSQL(sql, {vb::Variant(7), vb::Variant("NP")}, rows));
+    EXPECT_EQ(engine_->calls,
+              std::vector<std::string>{R"(UPDATE "V_MV_CPTE" SET "BLOQUEADA" = 0 WHERE ID = ? AND TC = ? -- 7 NP)"});
+    EXPECT_EQ(rows, 1);
 }
 
 TEST_F(OracleTest, AScriptWithAnUnterminatedLiteralRunsNothing) {

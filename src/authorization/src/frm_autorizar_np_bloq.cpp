@@ -40,6 +40,9 @@ namespace {
 constexpr const char* kConsultaLista =
     "SELECT TC, IDCOMPROBANTE AS NUMERO,FECHA,FECHAESTFIN AS VENCIMIENTO,NOMBRE AS CLIENTE,IMPORTE,"
     "OBSERVACIONES FROM V_MV_CPTE WHERE [BLOQUEADA] = 1 AND TC = 'NP' ORDER BY [TC] ASC";
+// Unblocks the order whose key is bound to the marker.
+constexpr const char* kDesbloqueo =
+    "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = ? AND BLOQUEADA = 1 AND TC = 'NP'";
 constexpr const char* kSinInformacion = "Sin Información Adicional!!!";
 constexpr const char* kTitulo = "Atención!";
 constexpr int kColumnaNumero = 2;
@@ -337,9 +340,7 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     // replaced then, so the selection is not what the user will see.
     if (TsDbGrid1_->Cargando()) return;
     ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
-    const int primera = grid.Row();
-    const int ultima = grid.RowSel();
-    const int paso = primera > ultima ? -1 : 1;
+    const std::vector<FilaElegida> filas = FilasElegidas(grid.Row(), grid.RowSel());
 
     const int respuesta =
         ui::MsgBox("Esta opcion autorizará todos los comprobantes seleccionados\r\n-Esta seguro de Continuar...?",
@@ -347,20 +348,21 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     RecuperarFoco();
     if (respuesta != ui::vbYes) return;
 
-    std::vector<std::string> fallidas;
-    // Each row walked becomes current: only the row current at the end shows its history.
+    // The walk leaves the grid as it is (a row made current would scroll it
+    // and ask the display for the pointer, once an order); the list loaded
+    // again at the end is what the user sees.
+    Fallidas fallidas;
     QScopedValueRollback<bool> sinHistoria(historiaEnPausa_, true);
     {
         // A statement may wait for a lock up to the command timeout.
         const ui::WaitCursor espera;
         bool detenida = false;  // an error's answer stopped the run: the rest is only named
-        for (int fila = primera;; fila += paso) {
-            if (detenida) {
-                NombrarSinAutorizar(fila, fallidas);
-            } else if (fila >= grid.FixedRows() && !AutorizarFila(fila, fallidas)) {
-                detenida = true;
+        for (const FilaElegida& fila : filas) {
+            if (!detenida) {
+                detenida = !AutorizarFila(fila, fallidas);
+            } else if (fila.conOrden) {
+                fallidas.Agregar(fila.numero, {});
             }
-            if (fila == ultima) break;
         }
     }
 
@@ -368,72 +370,111 @@ void FrmAutorizarNPBloq::cmdAplicar_Click() {
     historiaEnPausa_ = false;
     MostrarInfoAdicional();
 
-    if (!fallidas.empty()) {
+    if (!fallidas.numeros.empty()) {
         AvisarNoAutorizadas(fallidas);
         RecuperarFoco();
     }
 }
 
-void FrmAutorizarNPBloq::NombrarSinAutorizar(int fila, std::vector<std::string>& fallidas) const {
-    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
-    if (fila < grid.FixedRows() || vb::Trim(grid.TextMatrix(fila, grid.Cols() - 1)).empty()) return;
-    fallidas.push_back(grid.Cols() > kColumnaNumero ? grid.TextMatrix(fila, kColumnaNumero) : "");
+std::vector<FrmAutorizarNPBloq::FilaElegida> FrmAutorizarNPBloq::FilasElegidas(int primera, int ultima) const {
+    const ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
+    const int paso = primera > ultima ? -1 : 1;
+    std::vector<FilaElegida> filas;
+    for (int fila = primera;; fila += paso) {
+        if (fila >= grid.FixedRows() && fila < grid.Rows()) {
+            FilaElegida elegida;
+            elegida.fila = fila;
+            elegida.conOrden = !vb::Trim(grid.TextMatrix(fila, grid.Cols() - 1)).empty();
+            elegida.numero = grid.Cols() > kColumnaNumero ? grid.TextMatrix(fila, kColumnaNumero) : "";
+            elegida.id = ClaveDeFila(fila);
+            filas.push_back(std::move(elegida));
+        }
+        if (fila == ultima) break;
+    }
+    return filas;
 }
 
-// Names the orders left blocked: all of them when they are few; else their
-// count and the first ones, with the whole list in the box's details, so that
-// the box keeps its button on the screen.
-void FrmAutorizarNPBloq::AvisarNoAutorizadas(const std::vector<std::string>& fallidas) {
+void FrmAutorizarNPBloq::Fallidas::Agregar(std::string numero, const std::string& porque) {
+    numeros.push_back(std::move(numero));
+    if (porque.empty() || porque == motivo) return;
+    if (motivo.empty()) motivo = porque;
+    else variosMotivos = true;
+}
+
+// Names the orders left blocked and why the first one was: all of them when
+// they are few; else their count and the first ones, with the whole list in
+// the box's details, so that the box keeps its button on the screen.
+void FrmAutorizarNPBloq::AvisarNoAutorizadas(const Fallidas& fallidas) {
+    const std::vector<std::string>& numeros = fallidas.numeros;
     std::string primeras;
-    for (std::size_t i = 0; i < fallidas.size() && i < kFallidasNombradas; ++i) primeras += "\r\n" + fallidas[i];
-    if (fallidas.size() <= kFallidasNombradas) {
-        ui::MsgBox("No se pudieron autorizar los siguientes comprobantes:" + primeras, ui::vbOKOnly + ui::vbExclamation,
-                   kTitulo);
+    for (std::size_t i = 0; i < numeros.size() && i < kFallidasNombradas; ++i) primeras += "\r\n" + numeros[i];
+    std::string motivo;
+    if (!fallidas.motivo.empty()) {
+        motivo = std::string("\r\n") + (fallidas.variosMotivos ? "Motivo del primero: " : "Motivo: ") + fallidas.motivo;
+    }
+    if (numeros.size() <= kFallidasNombradas) {
+        ui::MsgBox("No se pudieron autorizar los siguientes comprobantes:" + primeras + motivo,
+                   ui::vbOKOnly + ui::vbExclamation, kTitulo);
         return;
     }
     std::string todas;
-    for (const std::string& numero : fallidas) todas += numero + "\n";
-    ui::MsgBox("No se pudieron autorizar " + std::to_string(fallidas.size()) + " comprobantes. Los primeros:" +
-                   primeras + "\r\nLa lista completa está en los detalles.",
+    for (const std::string& numero : numeros) todas += numero + "\n";
+    ui::MsgBox("No se pudieron autorizar " + std::to_string(numeros.size()) + " comprobantes. Los primeros:" +
+                   primeras + motivo + "\r\nLa lista completa está en los detalles.",
                ui::vbOKOnly + ui::vbExclamation, kTitulo, todas);
 }
 
-bool FrmAutorizarNPBloq::AutorizarFila(int fila, std::vector<std::string>& fallidas) {
-    ui::FlexGrid& grid = TsDbGrid1_->MsFlexGrid();
-    std::string numero;
-    bool hecha = false;  // authorized, or a row without an order
+bool FrmAutorizarNPBloq::AutorizarFila(const FilaElegida& fila, Fallidas& fallidas) {
+    if (!fila.conOrden) return true;  // no order
+    std::string motivo;
+    bool hecha = false;
     const bool seguir = vb::RunStep(
         [&] {
             hecha = false;
-            grid.SetRow(fila);
-            if (vb::Trim(grid.TextMatrix(grid.Row(), grid.Cols() - 1)).empty()) {
-                hecha = true;  // no order
-                return;
-            }
-            numero = grid.Cols() > kColumnaNumero ? grid.TextMatrix(fila, kColumnaNumero) : "";
-            const std::optional<long long> id = ClaveDeFila(fila);
-            hecha = id && AutorizarOrden(*id, numero);
+            motivo.clear();
+            if (fila.id) hecha = AutorizarOrden(*fila.id, fila.numero, motivo);
+            else motivo = "la fila no tiene la clave de una orden";
         },
-        [](const vb::Error& error) { return helpers::gFunciones().ManejaError(error); });
-    if (!hecha) fallidas.push_back(numero.empty() ? "fila " + std::to_string(fila) : numero);
+        [&](const vb::Error& error) {
+            motivo = adodb::FailureReason(error);
+            // The box is about this order: it is the current row while it shows.
+            TsDbGrid1_->MsFlexGrid().SetRow(fila.fila);
+            return helpers::gFunciones().ManejaError(error);
+        });
+    if (!hecha) fallidas.Agregar(fila.numero.empty() ? "fila " + std::to_string(fila.fila) : fila.numero, motivo);
     return seguir;
 }
 
-bool FrmAutorizarNPBloq::AutorizarOrden(long long id, const std::string& numero) {
+bool FrmAutorizarNPBloq::AutorizarOrden(long long id, const std::string& numero, std::string& motivo) {
     foundation::DB_Dll& db = foundation::Db();
+    // Why a statement failed, read before the rollback clears the connection's errors.
+    auto fallo = [&db, &motivo] {
+        const adodb::Errors& errores = db.gCnn.Errors();
+        motivo = errores.Count() > 0 ? adodb::FailureReason(errores.Item(0)) : "la base no ejecutó la sentencia";
+        return false;
+    };
     // Only a blocked NP order is unblocked, so a row another station already
     // authorized changes nothing and is not logged again.
-    std::string actualiza = "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = " +
-                            std::to_string(id) + " AND BLOQUEADA = 1 AND TC = 'NP'";
+    std::string actualiza = kDesbloqueo;
     std::string accion;
-    if (!CmnCptes().ActualizaBuchon("NP", numero, "0", true, false, true, &accion, "", std::string("AO"))) {
+    std::vector<vb::Variant> valores;
+    if (!CmnCptes().SentenciaBuchon("NP", numero, "0", true, false, accion, valores, "", std::string("AO"))) {
+        motivo = "no se pudo armar el registro de la autorización";
         return false;
     }
     adodb::DbTransaction transaccion(db.gCnn);
     long filas = 0;
-    if (!db.EjecutaConsultaSQL(actualiza, filas) || filas != 1) return false;
+    if (!db.EjecutaConsultaSQL(actualiza, {vb::Variant(id)}, filas)) return fallo();
+    if (filas != 1) {
+        motivo = "la orden ya no estaba bloqueada";
+        return false;
+    }
     filas = 0;
-    if (!db.EjecutaConsultaSQL(accion, filas) || filas != 1) return false;
+    if (!db.EjecutaConsultaSQL(accion, valores, filas)) return fallo();
+    if (filas != 1) {
+        motivo = "no se registró la autorización";
+        return false;
+    }
     transaccion.Commit();
     return true;
 }

@@ -138,6 +138,11 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL) {
 }
 
 bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected) {
+    return EjecutaConsultaSQL(SentenciaSQL, {}, RecordsAffected);
+}
+
+bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, const std::vector<vb::Variant>& Valores,
+                                long& RecordsAffected) {
     const bool transaccionPrevia = gCnn.State() == adodb::adStateOpen && gCnn.InTransaction();
     try {
         // A script that drops and re-creates an object follows the user's
@@ -148,7 +153,9 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
         } else {
             SentenciaSQL = detail::QuitaMarcas(SentenciaSQL);
         }
-        if (EsOracle()) {
+        if (!Valores.empty()) {
+            gCnn.Execute(EsOracle() ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL, Valores, RecordsAffected);
+        } else if (EsOracle()) {
             EjecutaScriptOracle(SentenciaSQL, RecordsAffected);
         } else {
             gCnn.Execute(SentenciaSQL, RecordsAffected);

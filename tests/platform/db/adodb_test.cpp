@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -208,9 +209,8 @@ TEST_F(Adodb, AStatementRunAgainSeesTheDatabaseAsItIsNow) {
     EXPECT_THROW(columnas(), vb::Error);
 }
 
-// Row-changing statements that differ only in their values share a compiled
-// form; what they store and match is what SQLite does with the text as
-// written, run here on a twin table through a plain connection.
+// What row-changing statements store and match is what SQLite does with the
+// text as written, run here on a twin table through a plain connection.
 TEST_F(Adodb, RowChangesStoreAndMatchTheValuesAsWritten) {
     const std::vector<std::string> sentencias = {
         "INSERT INTO V (I, T, R, U) VALUES (7, 'a', 1, 'x')",
@@ -259,6 +259,132 @@ TEST_F(Adodb, RowChangesStoreAndMatchTheValuesAsWritten) {
     EXPECT_NE(error.Description().find("near \",\""), std::string::npos) << error.Description();
 }
 
+// Nothing in a text is taken for a value to bind: each one does what it says,
+// also when it runs again.
+TEST_F(Adodb, ATextRunsAsItIsWritten) {
+    cn().Execute("CREATE TABLE T (id INTEGER PRIMARY KEY, t TEXT, \"c=5\" TEXT, \"c=?1\" TEXT)");
+    cn().Execute("INSERT INTO T (id, t) VALUES (2, 'a')\r\nINSERT INTO T (id, t) VALUES (3, 'b')");
+    const std::vector<vb::Variant> antes = {"2 'a' NULL NULL", "3 'b' NULL NULL"};
+    struct Case {
+        const char* sql;
+        const char* error;  // named in the error; nullptr when the text runs
+        std::vector<vb::Variant> rows;
+    };
+    const std::vector<Case> cases = {
+        {"UPDATE T SET t = 'x'5 WHERE id = 2", "near \"5\"", antes},
+        {"UPDATE T SET t = 'c' WHERE id = 2OR id = 3", "2OR", antes},
+        {"UPDATE T SET t = :1 WHERE id = 2", ":1", antes},
+        {"UPDATE T SET `c=5` = 'x' WHERE id = 2", nullptr, {"2 'a' 'x' NULL", "3 'b' NULL NULL"}},
+    };
+    for (const Case& c : cases) {
+        for (int vez = 0; vez < 2; ++vez) {
+            SCOPED_TRACE(c.sql);
+            if (c.error) {
+                const vb::Error error = ErrorOf([&] { cn().Execute(c.sql); });
+                EXPECT_NE(error.Description().find(c.error), std::string::npos) << error.Description();
+            } else {
+                EXPECT_EQ(cn().Execute(c.sql), 1);
+            }
+            EXPECT_EQ(dbtest::Column(cn(), "SELECT id || ' ' || quote(t) || ' ' || quote(\"c=5\") || ' ' || "
+                                           "quote(\"c=?1\") FROM T ORDER BY id"),
+                      c.rows);
+        }
+    }
+}
+
+// The parameterised call stores each kind of value as SQLite stores the same
+// value written as a literal; a statement run again takes its new values.
+TEST_F(Adodb, BoundValuesAreStoredAsTheirLiteralsAre) {
+    cn().Execute("CREATE TABLE P (K INT, D DATETIME, M MONEY, B BIT, F FLOAT, T VARCHAR(20), U)");
+    struct Case {
+        const char* literals;
+        std::vector<vb::Variant> values;
+    };
+    const std::vector<Case> cases = {
+        {"1, '15/03/2005 10:20', 12.5, 1, 1.25, 'O''Brien', NULL",
+         {1, vb::Date::FromParts(2005, 3, 15, 10, 20), vb::Currency::FromTicks(125000), true, 1.25, "O'Brien", vb::Null}},
+        {"2, '15/03/2005', 3, 0, -2, '', 'a?b'",
+         {2, vb::Date::FromParts(2005, 3, 15), vb::Currency::FromTicks(30000), false, -2.0, "", "a?b"}},
+        {"3, NULL, 0.0001, 0, 0, '\xC3\xB1and\xC3\xBA', 9223372036854775807",
+         {3, vb::Variant(), vb::Currency::FromTicks(1), false, 0.0, "\xC3\xB1and\xC3\xBA", INT64_MAX}},
+    };
+    const std::string columnas = "quote(D) || quote(M) || quote(B) || quote(F) || quote(T) || quote(U)";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.literals);
+        cn().Execute(std::string("INSERT INTO P VALUES (") + c.literals + ")");
+        long filas = 0;
+        cn().Execute("INSERT INTO P VALUES (?, ?, ?, ?, ?, ?, ?)", c.values, filas);
+        EXPECT_EQ(filas, 1);
+        const std::vector<vb::Variant> guardadas =
+            dbtest::Column(cn(), "SELECT " + columnas + " FROM P WHERE K = " + vb::CStr(c.values[0]));
+        ASSERT_EQ(guardadas.size(), 2u);
+        EXPECT_EQ(guardadas[0], guardadas[1]);
+    }
+    long filas = 0;
+    cn().Execute("UPDATE P SET T = ? WHERE K = ?", {"x", 1}, filas);
+    EXPECT_EQ(filas, 2);
+    cn().Execute("UPDATE P SET T = ? WHERE K = ?", {vb::Null, 2}, filas);
+    EXPECT_EQ(filas, 2);
+    EXPECT_EQ(dbtest::Column(cn(), "SELECT quote(T) FROM P ORDER BY K, rowid"),
+              (std::vector<vb::Variant>{"'x'", "'x'", "NULL", "NULL", "'\xC3\xB1and\xC3\xBA'", "'\xC3\xB1and\xC3\xBA'"}));
+}
+
+// Each marker takes one value, and values go to one statement only;
+// otherwise nothing runs.
+TEST_F(Adodb, MarkersAndValuesMustMatch) {
+    cn().Execute("CREATE TABLE P (K INT, T TEXT)\r\nINSERT INTO P VALUES (1, 'a')");
+    struct Case {
+        const char* sql;
+        std::vector<vb::Variant> values;
+        const char* named;
+    };
+    const std::vector<Case> cases = {
+        {"UPDATE P SET T = ? WHERE K = ?", {"x"}, "2 \"?\" markers and 1 values"},
+        {"UPDATE P SET T = ? WHERE K = ?", {"x", 1, 2}, "2 \"?\" markers and 3 values"},
+        {"UPDATE P SET T = 'x' WHERE K = ?", {}, "1 \"?\" markers and 0 values"},
+        {"UPDATE P SET T = 'x' WHERE K = 1", {1}, "0 \"?\" markers and 1 values"},
+        {"UPDATE P SET T = ?1 WHERE K = 1", {"x"}, "?1"},
+        {"UPDATE P SET T = ?\r\nUPDATE P SET K = 2", {"x"}, "single statement"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        long filas = -1;
+        const vb::Error error = ErrorOf([&] { cn().Execute(c.sql, c.values, filas); });
+        EXPECT_EQ(error.Number(), adodb::kErrSyntax);
+        EXPECT_NE(error.Description().find(c.named), std::string::npos) << error.Description();
+        EXPECT_EQ(filas, -1);
+    }
+    EXPECT_THROW(cn().Execute("UPDATE P SET T = 'x' WHERE K = ?"), vb::Error);
+    EXPECT_EQ(dbtest::Column(cn(), "SELECT K || T FROM P"), std::vector<vb::Variant>{"1a"});
+}
+
+// A failure in the words a person can act on, by the engine's codes; one
+// without its own words keeps the engine's message.
+TEST(AdodbFailureReason, NamesTheCauseInSpanish) {
+    struct Case {
+        adodb::ProviderError error;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {{adodb::kErrFail, "database or disk is full", "SQLite", "HY000", 13}, "disco lleno"},
+        {{adodb::kErrFail, "attempt to write a readonly database", "SQLite", "HY000", 8}, "la base es de sólo lectura"},
+        {{adodb::kErrFail, "readonly", "SQLite", "HY000", 1032}, "la base es de sólo lectura"},
+        {{adodb::kErrFail, "database is locked", "SQLite", "HY000", 5}, "la base está bloqueada por otro usuario"},
+        {{adodb::kErrIntegrityViolation, "rechazado", "SQLite", "23000", 1811}, "la base rechazó el cambio (rechazado)"},
+        {{adodb::kErrFail, "boom", "SQLite", "HY000", 1}, "error de la base de datos (boom)"},
+        {{adodb::kErrFail, "The log is full", "ODBC", "HY000", 9002}, "disco lleno"},
+        {{adodb::kErrFail, "read-only", "ODBC", "42000", 3906}, "la base es de sólo lectura"},
+        {{adodb::kErrFail, "Timeout expired", "ODBC", "HYT00", 0}, "se agotó el tiempo de espera de la base"},
+        {{adodb::kErrFail, "Communication link failure", "ODBC", "08S01", 0}, "se perdió la conexión con la base"},
+        {{adodb::kErrFail, "disk full", "elsewhere", "", 13}, "error de la base de datos (disk full)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(adodb::FailureReason(c.error), c.reason) << c.error.Description;
+    }
+    const vb::Error full(adodb::kErrFail, "database or disk is full", "SQLite", 13, "HY000");
+    EXPECT_EQ(adodb::FailureReason(full), "disco lleno");
+}
+
 TEST_F(Adodb, ClosedConnectionRaises3704AndRecordsIt) {
     Connection closed;
     EXPECT_EQ(ErrorOf([&] { closed.Execute("SELECT 1"); }).Number(), 3704);
@@ -293,8 +419,13 @@ TEST_F(Adodb, StatementLoggerSeesEveryStatementAsGiven) {
     Recordset rs;
     rs.Open("SELECT TOP 1 * FROM V_MV_CPTE", cn());
     EXPECT_THROW(cn().Execute("SELECT * FROM NOPE"), vb::Error);
-    EXPECT_EQ(seen, (std::vector<std::string>{"UPDATE dbo.V_MV_CPTE SET BLOQUEADA = 0", "SELECT TOP 1 * FROM V_MV_CPTE",
-                                              "SELECT * FROM NOPE"}));
+    long filas = 0;
+    cn().Execute("UPDATE V_MV_CPTE SET OBSERVACIONES = ?, FECHA = ?, IMPORTE = ? WHERE ID = ? AND NOMBRE = ?",
+                 {"O'Brien", vb::Date::FromParts(2024, 3, 5, 9, 7), vb::Currency::FromTicks(125000), 7, vb::Null}, filas);
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "UPDATE dbo.V_MV_CPTE SET BLOQUEADA = 0", "SELECT TOP 1 * FROM V_MV_CPTE", "SELECT * FROM NOPE",
+                        "UPDATE V_MV_CPTE SET OBSERVACIONES = ?, FECHA = ?, IMPORTE = ? WHERE ID = ? AND NOMBRE = ? -- "
+                        "'O''Brien', '2024-03-05 09:07:00', 12.5, 7, NULL"}));
 }
 
 TEST_F(Adodb, SchemaRowsetsOfTablesAndColumns) {

@@ -143,6 +143,37 @@ TEST_F(OdbcEngineTest, ExecuteGivesRowsAffected) {
     EXPECT_EQ(engine_->Execute("DELETE FROM R"), 3);
 }
 
+// The parameterised call through the driver: each kind of value reads back
+// as it was bound, a text runs again with new values, and the markers must
+// match the values.
+TEST_F(OdbcEngineTest, ExecuteBoundBindsEachKindOfValue) {
+    engine_->Execute(
+        "CREATE TABLE P (K INTEGER, D DATETIME, M MONEY, B BIT, F REAL, T VARCHAR(20), L TEXT, N VARCHAR(5))");
+    const std::string largo = std::string(9000, 'x') + "\xC3\xB1";
+    const std::vector<vb::Variant> valores = {
+        9007199254740993LL, vb::Date::FromParts(2024, 3, 5, 9, 7), vb::Currency::FromTicks(-125001), true, 1.25,
+        "O'Brien \xC3\xB1 ?", largo, vb::Null};
+    EXPECT_EQ(engine_->ExecuteBound("INSERT INTO P VALUES (?, ?, ?, ?, ?, ?, ?, ?)", valores), 1);
+    ResultSet rs = engine_->Query("SELECT * FROM P");
+    ASSERT_EQ(rs.rows.size(), 1u);
+    EXPECT_EQ(rs.rows[0], valores);
+
+    EXPECT_EQ(engine_->ExecuteBound("UPDATE P SET T = ?, B = ? WHERE K = ?", {"otro", false, 9007199254740993LL}), 1);
+    EXPECT_EQ(engine_->ExecuteBound("UPDATE P SET T = ?, B = ? WHERE K = ?", {"nada", true, 1}), 0);
+    EXPECT_EQ(Scalar(*engine_, "SELECT T || B FROM P"), vb::Variant("otro0"));
+
+    for (const std::vector<vb::Variant>& otros : {std::vector<vb::Variant>{"x"}, std::vector<vb::Variant>{"x", 1, 2}}) {
+        try {
+            engine_->ExecuteBound("UPDATE P SET T = ? WHERE K = ?", otros);
+            ADD_FAILURE() << "ran with " << otros.size() << " values";
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.Number(), adodb::kErrSyntax);
+            EXPECT_NE(e.Description().find("2 \"?\" markers"), std::string::npos) << e.Description();
+        }
+    }
+    EXPECT_EQ(Scalar(*engine_, "SELECT T FROM P"), vb::Variant("otro"));
+}
+
 TEST_F(OdbcEngineTest, FailingStatementRaisesTheDriversError) {
     engine_->Execute("CREATE TABLE U (K INTEGER PRIMARY KEY)");
     engine_->Execute("INSERT INTO U VALUES (1)");

@@ -105,16 +105,31 @@ private:
     // Grows a control to what its content needs in the font in use (never
     // below its design size).
     void CrecerAlContenido(QWidget& control);
-    // Authorizes the order of one data row, if it has one; an order that is
-    // not authorized is added to `fallidas`. False when an error's answer
-    // says to stop the run.
-    bool AutorizarFila(int fila, std::vector<std::string>& fallidas);
-    // Adds the order of a row the run did not reach, if it has one.
-    void NombrarSinAutorizar(int fila, std::vector<std::string>& fallidas) const;
-    void AvisarNoAutorizadas(const std::vector<std::string>& fallidas);
-    // Unblocks one order and writes its "AO" record in one transaction; true
-    // when both statements did exactly what they should.
-    bool AutorizarOrden(long long id, const std::string& numero);
+    // A data row of the selection as the grid held it when the run began.
+    struct FilaElegida {
+        int fila = 0;
+        std::string numero;           // the order's number
+        bool conOrden = false;        // its key column is not blank
+        std::optional<long long> id;  // its key, when the row holds one
+    };
+    // The orders a run left blocked, and why the first of them was.
+    struct Fallidas {
+        std::vector<std::string> numeros;
+        std::string motivo;
+        bool variosMotivos = false;
+        void Agregar(std::string numero, const std::string& porque);
+    };
+    // The data rows from `primera` to `ultima`, in the order they are walked.
+    std::vector<FilaElegida> FilasElegidas(int primera, int ultima) const;
+    // Authorizes the order of one row, if it has one; an order that is not
+    // authorized is added to `fallidas`. False when an error's answer says
+    // to stop the run.
+    bool AutorizarFila(const FilaElegida& fila, Fallidas& fallidas);
+    void AvisarNoAutorizadas(const Fallidas& fallidas);
+    // Unblocks one order and writes its "AO" record in one transaction, both
+    // statements with their values bound; true when both did exactly what
+    // they should, else `motivo` says why not.
+    bool AutorizarOrden(long long id, const std::string& numero, std::string& motivo);
     // The order's key in a row: only for a data row whose last column is the
     // grid's key column and holds a whole number.
     std::optional<long long> ClaveDeFila(int fila) const;
@@ -122,7 +137,7 @@ private:
     std::map<const QWidget*, Twips> medidas_;
     std::unique_ptr<documents::ClsCmnCptes> cmnCptes_;
     std::string textoInfoAdic_;
-    bool historiaEnPausa_ = false;  // while authorizing: cell entries query no history
+    bool historiaEnPausa_ = false;  // while authorizing: a row made current queries no history
 
     QPushButton* CmdCargar_ = nullptr;
     QPushButton* cmdAplicar_ = nullptr;

@@ -63,6 +63,15 @@ public:
                          bool GeneraSentencia = false, std::string* SentenciaSQL = nullptr,
                          const std::string& NroAsiento = {},
                          const std::optional<std::string>& TipoAccion = std::nullopt);
+    // The same record for the database layer's parameterised call: the
+    // INSERT with a "?" marker for each column in SentenciaSQL, the values in
+    // order in Valores (FECHAHORA the present date and time to the minute).
+    // A statement run for many documents keeps one text.
+    bool SentenciaBuchon(const std::string& TC, const std::string& SucNroLetra,
+                         const std::string& IdComplemento, bool lEsAlta, bool lEsModificacion,
+                         std::string& SentenciaSQL, std::vector<vb::Variant>& Valores,
+                         const std::string& NroAsiento = {},
+                         const std::optional<std::string>& TipoAccion = std::nullopt);
 
     // ---- Document picker and relation queries (src/lookup) ------------------
 

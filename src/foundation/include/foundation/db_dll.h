@@ -61,6 +61,11 @@ public:
     // Runs a statement or batch that returns no rows. Returns whether it ran.
     bool EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected);
     bool EjecutaConsultaSQL(std::string& SentenciaSQL);
+    // The same for one statement whose "?" markers take Valores in order,
+    // bound through the connection's parameterised call (a statement run
+    // many times keeps one text). After a failure gCnn.Errors() holds why.
+    bool EjecutaConsultaSQL(std::string& SentenciaSQL, const std::vector<vb::Variant>& Valores,
+                            long& RecordsAffected);
     // Who built a statement can say, in the user's words, why the database
     // refused it (a constraint): given the refused text, an explainer gives
     // the message to show, or "" when the text is none of its own. On such a

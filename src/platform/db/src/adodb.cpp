@@ -1,10 +1,15 @@
 #include "db/adodb.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "ascii.h"
 #include "db/connstring.h"
 #include "engines.h"
+#include "odbc_engine.h"
+#include "sql_tokens.h"
+#include "vb/regional.h"
+#include "vb/text.h"
 #include "vb/variant.h"
 
 namespace adodb {
@@ -39,7 +44,36 @@ constexpr long kErrObjectOpen = 3705;
                     kRecordsetSource);
 }
 
+// A bound value as the statement log shows it, in SQL's literal forms.
+std::string LoggedValue(const vb::Variant& value) {
+    if (value.IsEmpty() || value.IsNull()) return "NULL";
+    if (value.IsText()) return "'" + vb::Replace(std::get<std::string>(value.Get()), "'", "''") + "'";
+    if (value.IsDate()) return "'" + std::get<vb::Date>(value.Get()).ToIso() + "'";
+    if (value.IsBool()) return std::get<bool>(value.Get()) ? "1" : "0";
+    return PlainNumber(value);
+}
+
+std::string LoggedStatement(const std::string& sql, const std::vector<vb::Variant>& values) {
+    std::string text = sql + " --";
+    for (std::size_t i = 0; i < values.size(); ++i) text += (i == 0 ? " " : ", ") + LoggedValue(values[i]);
+    return text;
+}
+
 }  // namespace
+
+std::string PlainNumber(const vb::Variant& number) {
+    return vb::Replace(vb::CStr(number), vb::GetRegional().decimalSeparator, ".");
+}
+
+// ---- Engine -------------------------------------------------------------------
+
+long Engine::ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) {
+    if (!values.empty()) {
+        throw vb::Error(3251, "Object or provider is not capable of performing requested operation.",
+                        kConnectionSource);
+    }
+    return Execute(sql);
+}
 
 // ---- Errors -------------------------------------------------------------------
 
@@ -113,6 +147,13 @@ long Connection::Execute(const std::string& sql) {
     return affected;
 }
 
+void Connection::Execute(const std::string& sql, const std::vector<vb::Variant>& values, long& recordsAffected) {
+    Guard(logger_ ? LoggedStatement(sql, values) : std::string(), [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        recordsAffected = engine_->ExecuteBound(sql, values);
+    });
+}
+
 void Connection::BeginTrans() {
     Guard({}, [&] {
         if (!engine_) RaiseClosed(kConnectionSource);
@@ -161,6 +202,19 @@ void Connection::Attach(std::unique_ptr<Engine> engine, std::string connectionSt
     engine_ = std::move(engine);
     connectionString_ = std::move(connectionString);
     if (engine_) engine_->SetCommandTimeout(commandTimeout_);
+}
+
+// ---- Failure reasons ------------------------------------------------------------
+
+std::string FailureReason(const ProviderError& error) {
+    std::optional<std::string> reason;
+    if (error.Source == sql::kSqliteSource) reason = SqliteFailureReason(error);
+    else if (error.Source == odbc::kSource) reason = OdbcFailureReason(error);
+    return reason ? *reason : "error de la base de datos (" + error.Description + ")";
+}
+
+std::string FailureReason(const vb::Error& error) {
+    return FailureReason({error.Number(), error.Description(), error.Source(), error.SQLState(), error.NativeError()});
 }
 
 // ---- Recordset ----------------------------------------------------------------

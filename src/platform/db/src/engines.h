@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,14 @@ std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTi
 // decision (SQL Server or Oracle); statements are passed through unchanged.
 std::unique_ptr<Engine> OpenOdbcEngine(const std::string& odbcConnectionString, Dialect dialect,
                                        long commandTimeoutSeconds);
+
+// Spanish words for a failure by the engine's own codes (disk full, read-only
+// database, locked, ...); nullopt when the code has none.
+std::optional<std::string> SqliteFailureReason(const ProviderError& error);
+std::optional<std::string> OdbcFailureReason(const ProviderError& error);
+
+// A number as text with "." for the decimal point ("-12.5"), whatever the
+// regional settings; a Currency exactly.
+std::string PlainNumber(const vb::Variant& number);
 
 }  // namespace adodb

@@ -315,6 +315,64 @@ std::optional<bool> ParseBoolean(std::string_view text) {
     return std::nullopt;
 }
 
+// ---- Bound values -----------------------------------------------------------
+
+// Where a bound value lives until its statement has run.
+struct BoundValue {
+    std::string text;
+    SQLBIGINT integer = 0;
+    double real = 0;
+    unsigned char bit = 0;
+    SQL_TIMESTAMP_STRUCT stamp{};
+    SQLLEN indicator = 0;
+};
+
+// Texts longer than this go as long text (SQL Server's limit for varchar).
+constexpr std::size_t kLongestVarchar = 8000;
+
+// Binds one value: Null, a boolean as a bit, whole numbers and doubles as
+// such, a date as a timestamp, a Currency exactly as decimal text, text as
+// the driver's narrow characters.
+void Bind(const Handle& stmt, SQLUSMALLINT index, const vb::Variant& value, BoundValue& b) {
+    SQLSMALLINT cType = SQL_C_CHAR, sqlType = SQL_VARCHAR, digits = 0;
+    SQLULEN size = 1;
+    SQLPOINTER data = nullptr;
+    SQLLEN length = 0;
+    if (value.IsEmpty() || value.IsNull()) {
+        b.indicator = SQL_NULL_DATA;
+        data = b.text.data();
+    } else if (value.IsBool()) {
+        b.bit = std::get<bool>(value.Get()) ? 1 : 0;
+        cType = SQL_C_BIT, sqlType = SQL_BIT, data = &b.bit;
+    } else if (value.IsInteger()) {
+        b.integer = std::get<std::int64_t>(value.Get());
+        cType = SQL_C_SBIGINT, sqlType = SQL_BIGINT, size = 19, data = &b.integer;
+    } else if (value.IsDouble()) {
+        b.real = std::get<double>(value.Get());
+        cType = SQL_C_DOUBLE, sqlType = SQL_DOUBLE, size = 15, data = &b.real;
+    } else if (value.IsDate()) {
+        const vb::DateParts p = std::get<vb::Date>(value.Get()).Parts();
+        b.stamp = {static_cast<SQLSMALLINT>(p.year), static_cast<SQLUSMALLINT>(p.month), static_cast<SQLUSMALLINT>(p.day),
+                   static_cast<SQLUSMALLINT>(p.hour), static_cast<SQLUSMALLINT>(p.minute),
+                   static_cast<SQLUSMALLINT>(p.second), 0};
+        cType = SQL_C_TYPE_TIMESTAMP, sqlType = SQL_TYPE_TIMESTAMP, size = 19, data = &b.stamp;
+    } else {
+        if (value.IsCurrency()) {
+            b.text = PlainNumber(value);
+            sqlType = SQL_DECIMAL, size = 19, digits = 4;
+        } else {
+            b.text = std::get<std::string>(value.Get());
+            if (b.text.size() > kLongestVarchar) sqlType = SQL_LONGVARCHAR;
+            size = std::max<SQLULEN>(b.text.size(), 1);
+        }
+        b.indicator = length = static_cast<SQLLEN>(b.text.size());
+        data = b.text.data();
+    }
+    stmt.Check(SQLBindParameter(stmt.get(), index, SQL_PARAM_INPUT, cType, sqlType, size, digits, data, length,
+                                &b.indicator),
+               "SQLBindParameter");
+}
+
 // ---- Schema rowsets -------------------------------------------------------
 
 // A restriction's text; nullopt when there is none.
@@ -462,18 +520,24 @@ public:
 
     long Execute(const std::string& sql) override {
         Handle stmt = NewStatement();
-        SQLRETURN rc = SQLExecDirect(stmt.get(), odbc::Text(sql), odbc::TextLength(sql));
-        long affected = 0;
-        for (;;) {
-            // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
-            if (rc != SQL_NO_DATA) {
-                stmt.Check(rc, "SQLExecDirect");
-                SQLLEN rows = -1;
-                if (SQL_SUCCEEDED(SQLRowCount(stmt.get(), &rows)) && rows > 0) affected += static_cast<long>(rows);
-            }
-            rc = SQLMoreResults(stmt.get());
-            if (rc == SQL_NO_DATA) return affected;
+        return RowsAffected(stmt, SQLExecDirect(stmt.get(), odbc::Text(sql), odbc::TextLength(sql)), "SQLExecDirect");
+    }
+
+    long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
+        Handle stmt = NewStatement();
+        stmt.Check(SQLPrepare(stmt.get(), odbc::Text(sql), odbc::TextLength(sql)), "SQLPrepare");
+        SQLSMALLINT markers = 0;
+        // A driver that cannot count the markers leaves the check to its execution.
+        if (SQL_SUCCEEDED(SQLNumParams(stmt.get(), &markers)) && static_cast<std::size_t>(markers) != values.size()) {
+            throw vb::Error(kErrSyntax,
+                            "The statement holds " + std::to_string(markers) + " \"?\" markers and " +
+                                std::to_string(values.size()) + " values were given",
+                            odbc::kSource, 0, "07002");
         }
+        // The buffers stay where they are until the statement has run.
+        std::vector<odbc::BoundValue> bound(values.size());
+        for (std::size_t i = 0; i < values.size(); ++i) odbc::Bind(stmt, static_cast<SQLUSMALLINT>(i + 1), values[i], bound[i]);
+        return RowsAffected(stmt, SQLExecute(stmt.get()), "SQLExecute");
     }
 
     ResultSet Query(const std::string& sql) override {
@@ -523,6 +587,22 @@ private:
         env.Check(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
                   "SQLSetEnvAttr");
         return Handle(SQL_HANDLE_DBC, env.get(), SQL_HANDLE_ENV);
+    }
+
+    // The rows a statement changed, over all its results; a failure in any
+    // of them raises.
+    static long RowsAffected(const Handle& stmt, SQLRETURN rc, const char* operation) {
+        long affected = 0;
+        for (;;) {
+            // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
+            if (rc != SQL_NO_DATA) {
+                stmt.Check(rc, operation);
+                SQLLEN rows = -1;
+                if (SQL_SUCCEEDED(SQLRowCount(stmt.get(), &rows)) && rows > 0) affected += static_cast<long>(rows);
+            }
+            rc = SQLMoreResults(stmt.get());
+            if (rc == SQL_NO_DATA) return affected;
+        }
     }
 
     Handle NewStatement() {
@@ -629,6 +709,24 @@ private:
 };
 
 }  // namespace
+
+std::optional<std::string> OdbcFailureReason(const ProviderError& error) {
+    const std::string& state = error.SQLState;
+    // SQL Server's own numbers: a full data or log file, a read-only
+    // database, a deadlock.
+    switch (error.NativeError) {
+    case 1105:
+    case 9002: return "disco lleno";
+    case 3906: return "la base es de sólo lectura";
+    case 1205: return "la base canceló la operación por un bloqueo con otro usuario";
+    default: break;
+    }
+    if (state == "HYT00" || state == "HYT01") return "se agotó el tiempo de espera de la base";
+    if (state.rfind("08", 0) == 0) return "se perdió la conexión con la base";
+    if (state == "40001") return "la base canceló la operación por un bloqueo con otro usuario";
+    if (state.rfind("23", 0) == 0) return "la base rechazó el cambio (" + error.Description + ")";
+    return std::nullopt;
+}
 
 std::unique_ptr<Engine> OpenOdbcEngine(const std::string& odbcConnectionString, Dialect dialect,
                                        long commandTimeoutSeconds) {

@@ -98,7 +98,7 @@ Tokens Tokenize(std::string_view sql) {
                 }
             }
             push(TokenKind::Number, e);
-        } else if (c == '@' || c == '#' || c == '$' || (c == ':' && IsWordStart(next))) {
+        } else if (c == '@' || c == '#' || c == '$' || (c == ':' && (IsWordStart(next) || IsDigit(next)))) {
             std::size_t e = i + 1;
             while (e < sql.size() && IsWordChar(static_cast<unsigned char>(sql[e]))) ++e;
             push(TokenKind::Parameter, e);

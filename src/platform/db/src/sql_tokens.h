@@ -29,7 +29,7 @@ enum class TokenKind {
     String,     // '...'
     Bracket,    // [...]
     Quoted,     // "..."
-    Parameter,  // @name, #name, $name, :name, ?
+    Parameter,  // @name, #name, $name, :name, :1, ?, ?1
     LParen,
     RParen,
     Comma,

@@ -207,9 +207,13 @@ struct Context {
     }
 };
 
+// A plain "?" is the marker of a value bound by the caller; the engine
+// checks that each one has its value.
+bool IsMarker(const Token& k) { return k.Is(TokenKind::Parameter) && k.text == "?"; }
+
 void RejectParameters(const Tokens& t) {
     for (const Token& k : t) {
-        if (k.Is(TokenKind::Parameter)) {
+        if (k.Is(TokenKind::Parameter) && !IsMarker(k)) {
             RaiseSyntax("The statement holds \"" + std::string(k.text) +
                         "\": variables, parameters and #date# literals are not supported");
         }
@@ -821,6 +825,7 @@ Batch AdaptBatch(std::string_view sqlServerText, const ColumnsLookup& columns) {
     }
 
     Batch batch;
+    batch.markers = static_cast<std::size_t>(std::count_if(tokens.begin(), tokens.end(), IsMarker));
     if (items.size() == 1 && items[0].command != Batch::Command::None) {
         batch.command = items[0].command;
         return batch;

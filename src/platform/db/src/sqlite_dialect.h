@@ -26,8 +26,10 @@
 //    as the ISO date when the column holds ISO date text (TV_DATELIT), and
 //    one written into a date column by INSERT ... VALUES or UPDATE ... SET is
 //    written as ISO text.
-// A construct it cannot translate raises a syntax error naming it; it never
-// runs something else.
+// Plain "?" markers stay for the values the caller binds (the engine checks
+// their number); other variables and parameters are refused. A construct it
+// cannot translate raises a syntax error naming it; it never runs something
+// else.
 #pragma once
 
 #include <functional>
@@ -64,6 +66,8 @@ struct Batch {
     // A BEGIN TRANSACTION without its COMMIT: the transaction stays open
     // after the batch.
     bool opensTransaction = false;
+    // The "?" markers of values the caller binds.
+    std::size_t markers = 0;
 };
 
 // Adapts a statement or batch in SQL Server's dialect. `columns`, when given,

@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <variant>
 #include <vector>
 
 #include "ascii.h"
@@ -191,78 +190,35 @@ bool Matches(const std::vector<vb::Variant>& restrictions, std::size_t index, st
     return text.empty() || ascii::EqualsNoCase(text, value);
 }
 
-// ---- Statements that differ only in their values ------------------------------
+// ---- Bound values ---------------------------------------------------------------
 
-// A row-changing statement with its plain values as parameters: a text or a
-// whole number compared with "=" and the like, or an item of a VALUES list.
-// Statements that differ only in those values then share one compiled form.
-using ShapeValue = std::variant<std::int64_t, std::string>;
-
-struct Shape {
-    std::string sql;
-    std::vector<ShapeValue> values;
-};
-
-bool IsComparison(std::string_view op) {
-    return op == "=" || op == "==" || op == "<>" || op == "!=" || op == "<" || op == "<=" || op == ">" ||
-           op == ">=";
+// Binds a value as the adapter writes the same value as a literal: Null, 1 or
+// 0 for a boolean, a whole amount as an integer, a date as ISO text.
+int BindValue(sqlite3_stmt* st, int index, const vb::Variant& value) {
+    if (value.IsEmpty() || value.IsNull()) return sqlite3_bind_null(st, index);
+    if (value.IsBool()) return sqlite3_bind_int(st, index, std::get<bool>(value.Get()) ? 1 : 0);
+    if (value.IsInteger()) return sqlite3_bind_int64(st, index, std::get<std::int64_t>(value.Get()));
+    if (value.IsDouble()) return sqlite3_bind_double(st, index, std::get<double>(value.Get()));
+    if (value.IsCurrency()) {
+        const std::int64_t ticks = std::get<vb::Currency>(value.Get()).Ticks();
+        if (ticks % 10000 == 0) return sqlite3_bind_int64(st, index, ticks / 10000);
+        return sqlite3_bind_double(st, index, static_cast<double>(ticks) / 10000.0);
+    }
+    // The text is the caller's and outlives the step; dates are made here.
+    if (value.IsDate()) return sqlite3_bind_text(st, index, std::get<vb::Date>(value.Get()).ToIso().c_str(), -1, SQLITE_TRANSIENT);
+    const std::string& text = std::get<std::string>(value.Get());
+    return sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 
-// A whole number written in digits only, as SQLite reads it.
-std::optional<std::int64_t> WholeNumber(std::string_view text) {
-    if (text.empty() || text.size() > 18) return std::nullopt;
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
-// Nothing when no value can become a parameter, or the statement has
-// parameters of its own.
-std::optional<Shape> ShapeOf(const std::string& text) {
-    sql::Tokens tokens;
-    try {
-        tokens = sql::Tokenize(text);
-    } catch (const vb::Error&) {
-        return std::nullopt;  // the engine reports it as written
+// Values are bound to one statement, one value to each of its markers.
+void CheckMarkers(const Batch& batch, const std::vector<vb::Variant>& values) {
+    if (batch.markers != values.size()) {
+        sql::RaiseSyntax("The statement holds " + std::to_string(batch.markers) + " \"?\" markers and " +
+                         std::to_string(values.size()) + " values were given");
     }
-    auto significant = [&](std::size_t i, int step) -> const sql::Token* {
-        for (i += step; i < tokens.size(); i += step) {
-            if (!tokens[i].IsTrivia()) return &tokens[i];
-        }
-        return nullptr;
-    };
-    Shape shape;
-    int depth = 0;
-    int itemDepth = -1;  // the depth of a VALUES list's items
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        const sql::Token& t = tokens[i];
-        if (t.Is(sql::TokenKind::Parameter)) return std::nullopt;
-        std::optional<ShapeValue> value;
-        if (t.Is(sql::TokenKind::String) || t.Is(sql::TokenKind::Number)) {
-            const sql::Token* before = significant(i, -1);
-            const sql::Token* after = significant(i, +1);
-            const bool compared = before && before->Is(sql::TokenKind::Operator) && IsComparison(before->text);
-            const bool item = depth == itemDepth && before &&
-                              (before->Is(sql::TokenKind::LParen) || before->Is(sql::TokenKind::Comma)) && after &&
-                              (after->Is(sql::TokenKind::RParen) || after->Is(sql::TokenKind::Comma));
-            if (compared || item) {
-                if (t.Is(sql::TokenKind::String)) value = sql::LiteralValue(t);
-                else if (const auto number = WholeNumber(t.text)) value = *number;
-            }
-        }
-        if (value) {
-            shape.values.push_back(std::move(*value));
-            shape.sql += "?" + std::to_string(shape.values.size());
-        } else {
-            shape.sql += t.text;
-        }
-        if (t.Is(sql::TokenKind::LParen)) ++depth;
-        if (t.Is(sql::TokenKind::RParen)) --depth;
-        if (t.IsWord("VALUES")) itemDepth = depth + 1;
-    }
-    if (shape.values.empty()) return std::nullopt;
-    return shape;
+    const bool single = batch.command == Batch::Command::None && batch.steps.size() == 1 &&
+                        batch.steps[0].kind == Step::Kind::Sql && !batch.opensTransaction;
+    if (!values.empty() && !single) sql::RaiseSyntax("Values are bound only to a single statement");
 }
 
 // ---- The engine -----------------------------------------------------------------
@@ -297,11 +253,19 @@ public:
 
     Dialect GetDialect() const override { return Dialect::Sqlite; }
 
-    long Execute(const std::string& sql) override { return Run(*Adapt(sql), nullptr); }
+    long Execute(const std::string& sql) override { return ExecuteBound(sql, {}); }
+
+    long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
+        const std::shared_ptr<const Batch> batch = Adapt(sql);
+        CheckMarkers(*batch, values);
+        return Run(*batch, nullptr, values);
+    }
 
     ResultSet Query(const std::string& sql) override {
+        const std::shared_ptr<const Batch> batch = Adapt(sql);
+        CheckMarkers(*batch, {});
         ResultSet result;
-        Run(*Adapt(sql), &result);
+        Run(*batch, &result, {});
         return result;
     }
 
@@ -396,14 +360,14 @@ private:
     }
 
     // Runs a batch; the first statement that returns columns fills `out`.
-    long Run(const Batch& batch, ResultSet* out) {
+    long Run(const Batch& batch, ResultSet* out, const std::vector<vb::Variant>& values) {
         switch (batch.command) {
             case Batch::Command::BeginTrans: BeginTrans(); return -1;
             case Batch::Command::CommitTrans: CommitTrans(); return -1;
             case Batch::Command::RollbackTrans: RollbackTrans(); return -1;
             case Batch::Command::None: break;
         }
-        RunState state{out};
+        RunState state{out, &values};
         const bool atomic = batch.opensTransaction || batch.steps.size() > 1 ||
                             (batch.steps.size() == 1 && batch.steps[0].kind == Step::Kind::If);
         if (!atomic) {
@@ -431,6 +395,7 @@ private:
 
     struct RunState {
         ResultSet* out;
+        const std::vector<vb::Variant>* values;  // bound to the batch's one statement
         bool haveResult = false;
         long affected = -1;
         bool schemaChanged = false;
@@ -458,10 +423,11 @@ private:
             state.schemaChanged = true;
             ForgetSchema();  // the statement may change what adapted texts depend on
         }
-        std::optional<Shape> shape = step.changesRows && !step.changesSchema ? ShapeOf(step.sql) : std::nullopt;
-        Statement st = shape ? TakeShaped(shape, step.sql) : Take(step.sql);
-        const std::string& key = shape ? shape->sql : step.sql;
+        Statement st = Take(step.sql);
         if (!st) return;  // only a comment
+        for (std::size_t i = 0; i < state.values->size(); ++i) {
+            if (BindValue(st.get(), static_cast<int>(i) + 1, (*state.values)[i]) != SQLITE_OK) RaiseEngine(db_, false);
+        }
         if (sqlite3_column_count(st.get()) > 0 && state.out && !state.haveResult) {
             Collect(st.get(), *state.out);
             state.haveResult = true;
@@ -470,22 +436,7 @@ private:
             }
         }
         if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
-        if (!step.changesSchema) Keep(key, std::move(st));
-    }
-
-    // The statement with its values as parameters; when that form does not
-    // compile (a value where SQLite takes no parameter), the text as written,
-    // which reports its own error.
-    Statement TakeShaped(std::optional<Shape>& shape, const std::string& written) {
-        Statement st = Kept(shape->sql);
-        const int limit = sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
-        if (!st && static_cast<int>(shape->values.size()) <= limit) st = PrepareQuietly(shape->sql);
-        if (!st) {
-            shape.reset();
-            return Take(written);
-        }
-        Bind(st.get(), shape->values);
-        return st;
+        if (!step.changesSchema) Keep(step.sql, std::move(st));
     }
 
     // A statement run before is stepped again rather than compiled again (a
@@ -501,29 +452,6 @@ private:
         Statement st = std::move(it->second);
         kept_.erase(it);
         return st;
-    }
-
-    // One whole statement compiled, or nothing when it does not compile.
-    Statement PrepareQuietly(const std::string& sql) {
-        sqlite3_stmt* raw = nullptr;
-        const char* tail = nullptr;
-        const int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail);
-        Statement st(raw);
-        if (rc != SQLITE_OK || !tail || *tail) return {};
-        return st;
-    }
-
-    static void Bind(sqlite3_stmt* st, const std::vector<ShapeValue>& values) {
-        int index = 0;
-        for (const auto& value : values) {
-            ++index;
-            if (const auto* number = std::get_if<std::int64_t>(&value)) {
-                sqlite3_bind_int64(st, index, *number);
-            } else {
-                const std::string& text = std::get<std::string>(value);
-                sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-            }
-        }
     }
 
     void Keep(const std::string& sql, Statement st) {
@@ -706,6 +634,23 @@ std::unique_ptr<SqliteEngine> OpenChecked(const std::string& path, long commandT
 }
 
 }  // namespace
+
+std::optional<std::string> SqliteFailureReason(const ProviderError& error) {
+    switch (error.NativeError & 0xFF) {
+    case SQLITE_FULL: return "disco lleno";
+    case SQLITE_READONLY: return "la base es de sólo lectura";
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return "no hay permiso para escribir en la base";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "la base está bloqueada por otro usuario";
+    case SQLITE_IOERR: return "error de lectura o escritura en el disco";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return "la base de datos está dañada";
+    case SQLITE_CANTOPEN: return "no se pudo abrir el archivo de la base";
+    case SQLITE_CONSTRAINT: return "la base rechazó el cambio (" + error.Description + ")";
+    default: return std::nullopt;
+    }
+}
 
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
                                          const std::vector<std::string>& requiredTables) {

@@ -145,6 +145,10 @@ public:
     virtual Dialect GetDialect() const = 0;
     // Runs a statement or batch that returns no rows; the rows affected.
     virtual long Execute(const std::string& sql) = 0;
+    // Runs one statement that returns no rows with its "?" markers bound, in
+    // order, to `values`; the rows affected. The number of markers must be
+    // the number of values. An engine that cannot bind raises 3251 for values.
+    virtual long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values);
     // Runs a query and returns its first result set.
     virtual ResultSet Query(const std::string& sql) = 0;
     virtual void BeginTrans() = 0;
@@ -176,6 +180,10 @@ public:
 
     void Execute(const std::string& sql, long& recordsAffected, long options = -1);
     long Execute(const std::string& sql);
+    // The parameterised call: one statement whose "?" markers take `values`
+    // in order (Null, numbers, Currency, dates and texts), never spliced into
+    // the text, so a text that repeats exactly is compiled once.
+    void Execute(const std::string& sql, const std::vector<vb::Variant>& values, long& recordsAffected);
 
     void BeginTrans();
     void CommitTrans();
@@ -199,7 +207,8 @@ public:
     void SetDefaultDatabase(const std::string& name) { defaultDatabase_ = name; }
 
     // Every statement and query passes through this hook before it runs
-    // (the text as given, before any dialect adaptation).
+    // (the text as given, before any dialect adaptation; a parameterised
+    // call's values follow it as a comment: "... WHERE ID = ? -- 7").
     using StatementLogger = std::function<void(const std::string& sql)>;
     void SetStatementLogger(StatementLogger logger) { logger_ = std::move(logger); }
 
@@ -225,6 +234,12 @@ private:
     StatementLogger logger_;
     std::vector<std::string> requiredTables_;
 };
+
+// Why an operation failed, in a few Spanish words a person can act on
+// ("disco lleno", "la base es de sólo lectura", ...), from the engine's codes;
+// a cause without words of its own is named by the engine's message.
+std::string FailureReason(const ProviderError& error);
+std::string FailureReason(const vb::Error& error);
 
 class Recordset {
 public:
