@@ -191,11 +191,13 @@ private:
     long AltoSinGrilla() const;
 
     // Loading
+    enum class Carga { Hecha, Interrumpida, SinResultados };
     bool CargarGridInterno();
-    bool CargarPaginasInterno();
-    bool CargaInterrumpida();
+    Carga CargarPaginasInterno(bool busquedaNueva = false);
+    void CargaInterrumpida();
     void VolverAlEstadoMostrado();
     void Contar();
+    void MostrarSinRegistros();
     void LlenarSelector(std::int64_t paginas);
     void ActualizarControles();
     void AjustarAnchoColumnas();
