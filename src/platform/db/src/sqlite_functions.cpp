@@ -260,11 +260,14 @@ void ConvertToNumber(sqlite3_context* ctx, sqlite3_value* value, const TargetTyp
 }
 
 void ConvertToText(sqlite3_context* ctx, sqlite3_value* value, const TargetType& target, std::optional<int> style) {
-    std::string text(TextArg(value));
+    // Most values pass unchanged: copied once, straight into the result.
+    std::string_view text = TextArg(value);
+    std::string changed;
     if (style && sqlite3_value_type(value) == SQLITE_TEXT) {
-        if (const auto date = ParseIsoDateTime(text)) text = FormatStyle(*date, *style);
+        if (const auto date = ParseIsoDateTime(text)) text = changed = FormatStyle(*date, *style);
     }
-    if (target.length > 0) text = vb::Left(text, static_cast<std::size_t>(target.length));
+    const auto length = static_cast<std::size_t>(target.length);
+    if (target.length > 0 && text.size() > length) text = changed = vb::Left(text, length);
     ResultText(ctx, text);
 }
 
