@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -50,7 +52,55 @@ int ButtonOf(Qt::MouseButton button) {
     }
 }
 
+// A number, a date or a code: digits, with no letter among them. Cut, such a
+// text would read as another value.
+bool IsFigure(const QString& text) {
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isLetter()) return false;
+        digit = digit || c.isDigit();
+    }
+    return digit;
+}
+
+// The text a cell shows in `width` pixels of room: its own, or "#" marks for
+// a figure that does not fit (as many as fit; none when not even one does).
+QString TextThatFits(const QString& text, int width, const QFontMetrics& metrics) {
+    if (!IsFigure(text) || metrics.horizontalAdvance(text) <= width) return text;
+    const int marks = std::max(width, 0) / std::max(metrics.horizontalAdvance(QLatin1Char('#')), 1);
+    return QString(marks, QLatin1Char('#'));
+}
+
 }  // namespace
+
+// Draws a cell as the table does, but within the part of it in view a figure
+// that does not fit shows "#" marks: a column too narrow, or cut by the edge
+// of the view, never shows another number.
+class FlexGridView::Delegate : public QStyledItemDelegate {
+public:
+    explicit Delegate(FlexGridView& view) : QStyledItemDelegate(&view), view_(view) {}
+
+    // The room for text in a cell rectangle: the part in view, less the
+    // margins the style leaves on each side.
+    QRect TextRoom(const QRect& cell) const {
+        const int margin = view_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view_) + 1;
+        return cell.intersected(view_.viewport()->rect()).adjusted(margin, 0, -margin, 0);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QString fits = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.fontMetrics);
+        if (fits != cell.text) {
+            cell.text = fits;
+            cell.rect = cell.rect.intersected(view_.viewport()->rect());
+        }
+        view_.style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, &view_);
+    }
+
+private:
+    FlexGridView& view_;
+};
 
 // The grid below its fixed rows, from its first shown column. The last fixed
 // row gives the column titles, column 0 (when fixed) the row titles.
@@ -133,8 +183,9 @@ private:
 };
 
 FlexGridView::FlexGridView(FlexGrid& grid, QWidget* parent)
-    : QTableView(parent), grid_(grid), model_(new Model(grid, this)) {
+    : QTableView(parent), grid_(grid), model_(new Model(grid, this)), delegate_(new Delegate(*this)) {
     setModel(model_);
+    setItemDelegate(delegate_);
     // The grid owns the selection; the view only shows it.
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -225,6 +276,13 @@ void FlexGridView::ApplySelection() {
 
 QModelIndex FlexGridView::IndexOf(int row, int col) const {
     return model_->index(row - grid_.FixedRows(), col - FirstShownCol(grid_));
+}
+
+QString FlexGridView::ShownText(int row, int col) const {
+    const QModelIndex index = IndexOf(row, col);
+    if (!index.isValid()) return {};
+    return TextThatFits(QString::fromStdString(grid_.TextMatrix(row, col)),
+                        delegate_->TextRoom(visualRect(index)).width(), fontMetrics());
 }
 
 // A fixed column cannot be chosen: a press there reaches the row's first
