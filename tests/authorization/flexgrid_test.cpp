@@ -234,6 +234,30 @@ TEST_F(FlexGridViewTest, AFigureShowsWholeOrAsMarksNeverCut) {
     EXPECT_EQ(vista_.ShownText(3, 3), "0001-00001201");
 }
 
+// A figure whose cell the view cuts at its left edge is drawn in the part in
+// view, whole when it fits there: as a cell of that width would draw it.
+TEST_F(FlexGridViewTest, AFigureCutByTheLeftEdgeIsDrawnWholeInThePartInView) {
+    vista_.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid_.SetColWidth(1, 3000);  // 200 pixels
+    grid_.SetColWidth(2, 1500);  // 100 pixels
+    for (const int c : {1, 2}) {
+        grid_.SetColAlignment(c, ui::flexAlignLeftCenter);
+        grid_.SetTextMatrix(2, c, "08/02/2024");
+    }
+    vista_.resize(500, 300);
+    QApplication::processEvents();
+    vista_.resize(vista_.width() - vista_.viewport()->width() + 200, 300);  // 200 pixels in view
+    QApplication::processEvents();
+    vista_.horizontalScrollBar()->setValue(100);
+    QApplication::processEvents();
+    const QRect cortada = vista_.visualRect(vista_.model()->index(1, 0)).intersected(vista_.viewport()->rect());
+    const QRect entera = vista_.visualRect(vista_.model()->index(1, 1));
+    ASSERT_EQ(cortada.width(), entera.width());
+    ASSERT_TRUE(vista_.viewport()->rect().contains(entera));
+    EXPECT_EQ(vista_.ShownText(2, 1), "08/02/2024");
+    EXPECT_EQ(vista_.viewport()->grab(cortada).toImage(), vista_.viewport()->grab(entera).toImage());
+}
+
 TEST_F(FlexGridViewTest, ClicksAndShiftSelectARowRange) {
     int clics = 0;
     QObject::connect(&grid_, &FlexGrid::Click, [&] { ++clics; });

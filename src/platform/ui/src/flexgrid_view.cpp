@@ -73,9 +73,9 @@ QString TextThatFits(const QString& text, int width, const QFontMetrics& metrics
 
 }  // namespace
 
-// Draws a cell as the table does, but within the part of it in view a figure
-// that does not fit shows "#" marks: a column too narrow, or cut by the edge
-// of the view, never shows another number.
+// Draws a cell as the table does, but a figure within the part of the cell
+// in view: whole there, or as "#" marks when it does not fit. A column too
+// narrow, or cut by the edge of the view, never shows another number.
 class FlexGridView::Delegate : public QStyledItemDelegate {
 public:
     explicit Delegate(FlexGridView& view) : QStyledItemDelegate(&view), view_(view) {}
@@ -90,9 +90,9 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyleOptionViewItem cell = option;
         initStyleOption(&cell, index);
-        const QString fits = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.fontMetrics);
-        if (fits != cell.text) {
-            cell.text = fits;
+        if (IsFigure(cell.text)) {
+            // Drawn within the part in view: whole there, or as marks.
+            cell.text = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.fontMetrics);
             cell.rect = cell.rect.intersected(view_.viewport()->rect());
         }
         view_.style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, &view_);
