@@ -485,7 +485,9 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         }
         const std::string_view patternText = TextArg(argv[0]);
         const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-        if (patternText.size() > static_cast<std::size_t>(limit)) throw FunctionError("LIKE or GLOB pattern too complex");
+        if (patternText.size() > static_cast<std::size_t>(limit)) {
+            throw FunctionError("LIKE or GLOB pattern too complex");
+        }
         // The pattern is a constant of the statement: read once.
         LikePattern read;
         const auto* pattern = static_cast<const LikePattern*>(sqlite3_get_auxdata(ctx, 0));
