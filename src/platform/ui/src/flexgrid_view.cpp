@@ -394,6 +394,13 @@ void FlexGridView::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
     emit grid_.DblClick();
 }
 
+// A figure is drawn where its cell meets the view's edges, so a scroll
+// repaints the whole view rather than moving what was drawn.
+void FlexGridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    viewport()->update();
+}
+
 void FlexGridView::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     emit grid_.GotFocus();
