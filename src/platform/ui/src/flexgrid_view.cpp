@@ -3,6 +3,7 @@
 // never changes the selection on its own; it mirrors the grid's.
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFontMetricsF>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -65,10 +66,14 @@ bool IsFigure(const QString& text) {
 
 // The text a cell shows in `width` pixels of room: its own, or "#" marks for
 // a figure that does not fit (as many as fit; none when not even one does).
-QString TextThatFits(const QString& text, int width, const QFontMetrics& metrics) {
+// Widths are measured unrounded, as the style measures a line it may elide.
+QString TextThatFits(const QString& text, int width, const QFont& font) {
+    const QFontMetricsF metrics(font);
     if (!IsFigure(text) || metrics.horizontalAdvance(text) <= width) return text;
-    const int marks = std::max(width, 0) / std::max(metrics.horizontalAdvance(QLatin1Char('#')), 1);
-    return QString(marks, QLatin1Char('#'));
+    const double mark = std::max(metrics.horizontalAdvance(QLatin1Char('#')), 1.0);
+    QString marks(static_cast<qsizetype>(std::max(width, 0) / mark), QLatin1Char('#'));
+    while (!marks.isEmpty() && metrics.horizontalAdvance(marks) > width) marks.chop(1);
+    return marks;
 }
 
 }  // namespace
@@ -92,7 +97,7 @@ public:
         initStyleOption(&cell, index);
         if (IsFigure(cell.text)) {
             // Drawn within the part in view: whole there, or as marks.
-            cell.text = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.fontMetrics);
+            cell.text = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.font);
             cell.rect = cell.rect.intersected(view_.viewport()->rect());
         }
         view_.style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, &view_);
@@ -282,7 +287,7 @@ QString FlexGridView::ShownText(int row, int col) const {
     const QModelIndex index = IndexOf(row, col);
     if (!index.isValid()) return {};
     return TextThatFits(QString::fromStdString(grid_.TextMatrix(row, col)),
-                        delegate_->TextRoom(visualRect(index)).width(), fontMetrics());
+                        delegate_->TextRoom(visualRect(index)).width(), font());
 }
 
 // A fixed column cannot be chosen: a press there reaches the row's first
