@@ -161,6 +161,12 @@ protected:
     static void Cancel(QWidget& widget) { dynamic_cast<frmAcceso&>(widget).bcCancelar->click(); }
 
     std::string MissingDb() const { return home_.File("missing.db"); }
+    // The values of a log-in on the fixture's file as `user`.
+    void LogInValues(DB_Dll& db, const char* user) const {
+        db.gServidor = "local";
+        db.gDBName = DbPath();
+        db.gUsuario = user;
+    }
 
     DB_Dll db_;
 };
@@ -198,9 +204,7 @@ TEST_F(OpenServerADODBTest, ChecksTheAdministratorColumn) {
     } cases[] = {{"ana", true}, {"bob", false}, {"carl", true}, {"dora", false}, {"eva", false}};
     for (const auto& c : cases) {
         DB_Dll db;
-        db.gServidor = "local";
-        db.gDBName = DbPath();
-        db.gUsuario = c.user;
+        LogInValues(db, c.user);
         db.gEsAdmin = !c.admin;
         std::string built;
         db.OpenServerADODB(false, 3, built, true);
@@ -218,9 +222,7 @@ TEST_F(OpenServerADODBTest, OnSqliteOnlyAUserOfTheUsersTableLogsIn) {
     } cases[] = {{"ana", true}, {" ana ", true}, {"nadie", false}, {"", false}, {"x' OR '1'='1", false}};
     for (const auto& c : cases) {
         DB_Dll db;
-        db.gServidor = "local";
-        db.gDBName = DbPath();
-        db.gUsuario = c.user;
+        LogInValues(db, c.user);
         operator_.ClearShown();
         std::filesystem::remove(home_.File("TSERR.LOG"));
         if (!c.admitted) operator_.AnswerMsgBox(ui::vbOK);

@@ -349,14 +349,21 @@ void Len(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_int64(ctx, static_cast<std::int64_t>(vb::Len(text)));
 }
 
+// A function of values that gives Null when any of them is Null: true when
+// it did so.
+bool NullIfAnyNull(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return true;
+        }
+    }
+    return false;
+}
+
 void CharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Guarded(ctx, [&] {
-        for (int i = 0; i < argc; ++i) {
-            if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
-                sqlite3_result_null(ctx);
-                return;
-            }
-        }
+        if (NullIfAnyNull(ctx, argc, argv)) return;
         const std::string_view find = TextArg(argv[0]);
         const std::string_view text = TextArg(argv[1]);
         std::int64_t start = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
@@ -469,12 +476,7 @@ bool Matches(const std::vector<char32_t>& pattern, const std::vector<char32_t>& 
 // case-insensitive collations compare.
 void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Guarded(ctx, [&] {
-        for (int i = 0; i < argc; ++i) {
-            if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
-                sqlite3_result_null(ctx);
-                return;
-            }
-        }
+        if (NullIfAnyNull(ctx, argc, argv)) return;
         std::optional<char32_t> escape;
         if (argc > 2) {
             const std::string_view text = TextArg(argv[2]);
