@@ -249,6 +249,19 @@ TEST_F(OpenServerADODBTest, OnSqliteOnlyAUserOfTheUsersTableLogsIn) {
         EXPECT_NE(log.find(texto), std::string::npos) << log;
     }
     EXPECT_EQ(operator_.PendingAnswers(), 0u);
+
+    // A file whose users cannot be read: the connection error, and it stays closed.
+    Sql("DROP TABLE ta_usuarios");
+    DB_Dll db;
+    LogInValues(db, "ana");
+    operator_.ClearShown();
+    operator_.AnswerMsgBox(ui::vbNo);
+    std::string built;
+    db.OpenServerADODB(false, 3, built, true);
+    EXPECT_FALSE(db.gOpenFlag);
+    EXPECT_EQ(db.gCnn.State(), 0);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].title, " Error de Conexion a Base de Datos");
 }
 
 TEST_F(OpenServerADODBTest, TheLogInDialogSuppliesTheValues) {

@@ -80,14 +80,20 @@ std::string TextoErrorConexion(const adodb::ProviderError& e) {
 // On SQLite no server checks who logs in (the file's permissions guard the
 // data): the user must be a row of ta_usuarios, compared as the
 // administrator check compares. Otherwise the connection is closed again and
-// the log-in refused with an error that is no provider's.
+// the log-in refused with an error that is no provider's; a check that fails
+// closes it too, and its error goes on to the connection error dialog.
 void RequiereUsuarioRegistrado(DB_Dll& db) {
     if (db.gCnn.GetDialect() != adodb::Dialect::Sqlite) return;
-    adodb::Recordset rs;
-    rs.Open("SELECT COUNT(*) FROM ta_usuarios WHERE LTRIM(RTRIM(nombre)) = " + SqlText(vb::Trim(db.gUsuario)),
-            db.gCnn);
-    const bool registrado = vb::CDbl(rs.Fields(std::size_t{0}).Value()) > 0;
-    rs.Close();
+    bool registrado = false;
+    try {
+        adodb::Recordset rs;
+        rs.Open("SELECT COUNT(*) FROM ta_usuarios WHERE LTRIM(RTRIM(nombre)) = " + SqlText(vb::Trim(db.gUsuario)),
+                db.gCnn);
+        registrado = vb::CDbl(rs.Fields(std::size_t{0}).Value()) > 0;
+    } catch (const vb::Error&) {
+        db.gCnn.Close();
+        throw;
+    }
     if (registrado) return;
     db.gCnn.Close();
     db.gCnn.Errors().Clear();
