@@ -1,8 +1,8 @@
 // Program entry point: Qt's own texts in Spanish, the regional settings from
-// the system locale, the command line handed to the session start-up, and the
-// main window. The window's load starts the session (which ends the process
-// when no connection opens) and loads the list; leaving the window ends the
-// program.
+// the system locale, the command line handed to the session start-up (its
+// password then blanked in the arguments), and the main window. The window's
+// load starts the session (which ends the process when no connection opens)
+// and loads the list; leaving the window ends the program.
 #include <QApplication>
 #include <QLocale>
 
@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
     ui::InstallSpanishQtTexts();
     AjustaRegional();
     foundation::SetLineaComandoProceso(argc, argv);
+    // The password is read: from now on no other user of the machine sees
+    // it in the process list.
+    foundation::BorraPasswordDeArgumentos(argc, argv);
 
     authorization::FrmAutorizarNPBloq ventana;
     ventana.Form_Load();

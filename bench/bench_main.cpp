@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
 
     bench::RegistrarPaginas();
+    bench::RegistrarBusqueda();
     bench::RegistrarAutorizacion();
     bench::Listado();
     Tabla tabla;

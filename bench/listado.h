@@ -35,6 +35,7 @@ std::array<benchmark::internal::Benchmark*, 2> RegistrarCaso(const std::string& 
 const std::vector<std::string>& Casos();
 
 void RegistrarPaginas();
+void RegistrarBusqueda();
 void RegistrarAutorizacion();
 // Closes the window of the authorization benchmark (before Qt goes away).
 void CerrarAutorizacion();

@@ -5,7 +5,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "support.h"
 
@@ -156,6 +160,102 @@ TEST_F(FlexGridViewTest, ShowsTitlesAndHidesColumnsOfWidthZero) {
     grid_.SetColWidth(3, 900);
     EXPECT_FALSE(vista_.isColumnHidden(2));
     EXPECT_EQ(vista_.columnWidth(2), 60);
+}
+
+// A figure (number, date, code) shows whole or as "#" marks, never cut into
+// another value: in a column too narrow for it and at the edge of the view.
+// Text with letters shows as the view draws text.
+TEST_F(FlexGridViewTest, AFigureShowsWholeOrAsMarksNeverCut) {
+    const std::vector<std::string> textos = {"9419", "08/02/2024", "0001-00001201", "7", "Ferreter\xC3\xAD" "a 12"};
+    grid_.SetRows(static_cast<int>(textos.size()) + 1);
+    grid_.SetColWidth(3, 2400);
+    for (int r = 1; r <= static_cast<int>(textos.size()); ++r) {
+        for (int c = 1; c < 4; ++c) grid_.SetTextMatrix(r, c, textos[static_cast<std::size_t>(r - 1)]);
+    }
+    auto entero = [](const QString& texto, const QString& visto) {
+        return visto == texto || (!visto.isEmpty() && visto.count(QLatin1Char('#')) == visto.size()) || visto.isEmpty();
+    };
+    bool marcas = false;
+    bool enteros = false;
+    for (const int ancho : {150, 300, 600, 1200, 2400}) {
+        grid_.SetColWidth(1, ancho);
+        for (const int vista : {60, 120, 200, 400}) {
+            vista_.resize(vista, 300);
+            QApplication::processEvents();
+            for (int r = 1; r <= static_cast<int>(textos.size()); ++r) {
+                for (int c = 1; c < 4; ++c) {
+                    const QString texto = QString::fromUtf8(grid_.TextMatrix(r, c).c_str());
+                    const QString visto = vista_.ShownText(r, c);
+                    EXPECT_TRUE(entero(texto, visto)) << ancho << " " << vista << " " << r << "," << c << ": "
+                                                      << visto.toStdString();
+                    if (r == static_cast<int>(textos.size())) {
+                        EXPECT_EQ(visto, texto);  // letters: never marks
+                    }
+                    marcas = marcas || (visto != texto && !visto.isEmpty());
+                    enteros = enteros || (visto == texto && r == 1);
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(marcas);
+    EXPECT_TRUE(enteros);
+
+    // A narrow column shows marks; widened, the number.
+    vista_.resize(400, 300);
+    grid_.SetColWidth(1, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(vista_.ShownText(1, 1).toStdString().find_first_not_of('#'), std::string::npos);
+    EXPECT_EQ(vista_.ShownText(4, 1), "7");
+    // What the view draws is what ShownText says: the number's cell looks
+    // as a cell holding those marks as its text.
+    grid_.SetColAlignment(1, ui::flexAlignRightCenter);  // the marks' text is no number
+    grid_.SetTextMatrix(2, 1, "9419");
+    grid_.SetTextMatrix(3, 1, vista_.ShownText(2, 1).toStdString());
+    QApplication::processEvents();
+    auto dibujo = [&](int fila) {
+        return vista_.viewport()->grab(vista_.visualRect(vista_.model()->index(fila - 1, 0))).toImage();
+    };
+    EXPECT_EQ(dibujo(2), dibujo(3));
+    grid_.SetTextMatrix(3, 1, "94");
+    QApplication::processEvents();
+    EXPECT_NE(dibujo(2), dibujo(3));
+    grid_.SetColWidth(1, 3000);
+    QApplication::processEvents();
+    EXPECT_EQ(vista_.ShownText(1, 1), "9419");
+
+    // Cut by the right edge of the view: marks; scrolled into view: the number.
+    const int derecha = vista_.columnViewportPosition(2);
+    vista_.resize(vista_.width() - vista_.viewport()->width() + derecha + 10, 300);
+    QApplication::processEvents();
+    ASSERT_LT(vista_.viewport()->width(), derecha + vista_.columnWidth(2));
+    EXPECT_NE(vista_.ShownText(3, 3), "0001-00001201");
+    vista_.horizontalScrollBar()->setValue(vista_.horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_EQ(vista_.ShownText(3, 3), "0001-00001201");
+}
+
+// A figure whose cell the view cuts at its left edge is drawn in the part in
+// view, whole when it fits there: as a cell of that width would draw it.
+TEST_F(FlexGridViewTest, AFigureCutByTheLeftEdgeIsDrawnWholeInThePartInView) {
+    vista_.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid_.SetColWidth(1, 3000);  // 200 pixels
+    grid_.SetColWidth(2, 1500);  // 100 pixels
+    for (const int c : {1, 2}) {
+        grid_.SetColAlignment(c, ui::flexAlignLeftCenter);
+        grid_.SetTextMatrix(2, c, "08/02/2024");
+    }
+    vista_.resize(500, 300);
+    QApplication::processEvents();
+    vista_.resize(vista_.width() - vista_.viewport()->width() + 200, 300);  // 200 pixels in view
+    QApplication::processEvents();
+    vista_.horizontalScrollBar()->setValue(100);
+    QApplication::processEvents();
+    const QRect cortada = vista_.visualRect(vista_.model()->index(1, 0)).intersected(vista_.viewport()->rect());
+    const QRect entera = vista_.visualRect(vista_.model()->index(1, 1));
+    ASSERT_EQ(cortada.width(), entera.width());
+    ASSERT_TRUE(vista_.viewport()->rect().contains(entera));
+    EXPECT_EQ(vista_.ShownText(2, 1), "08/02/2024");
+    EXPECT_EQ(vista_.viewport()->grab(cortada).toImage(), vista_.viewport()->grab(entera).toImage());
 }
 
 TEST_F(FlexGridViewTest, ClicksAndShiftSelectARowRange) {

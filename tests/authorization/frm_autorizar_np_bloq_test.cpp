@@ -9,14 +9,17 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -746,13 +749,73 @@ TEST_F(VentanaTest, ResizingLaysOutTheGridAndThePanelLineByLine) {
     EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Left, -60);
     EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Top, 1170);
 
-    // Too small for the grid's height and the panel's width: those lines are
-    // skipped, the others still apply.
-    v.resize(250, 100);  // 3750 by 1500 twips
+    // The window gets no smaller than its minimum, where every line applies.
+    v.resize(250, 100);
+    EXPECT_EQ(v.size(), v.minimumSize());
     v.Form_Resize();
-    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Width, 3700);
-    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Height, 9000 - 1215 - 350);
-    EXPECT_EQ(v.Medidas(v.frmInfoAdic()).Width, 7500);
+    const long ancho = v.width() * ui::kTwipsPerPixel;
+    const long alto = v.height() * ui::kTwipsPerPixel;
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Width, ancho - 50);
+    EXPECT_EQ(v.Medidas(v.TsDbGrid1()).Height, alto - v.Medidas(v.CmdCargar()).Height - 350);
+    EXPECT_EQ(v.Medidas(v.frmInfoAdic()).Width, ancho - 4350 - 150);
+}
+
+// At its minimum size every caption is whole, the page buttons lie beside
+// the page label, not over it, and a row of the list shows.
+TEST_F(VentanaTest, AtItsMinimumSizeNoCaptionIsCutAndARowShows) {
+    ventana_.show();
+    ventana_.resize(1, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(ventana_.size(), ventana_.minimumSize());
+    ExpectNothingCut(ventana_);
+    TsDbGrid& grilla = ventana_.TsDbGrid1();
+    const QRect etiqueta = grilla.findChild<QLabel*>("lblPaginas")->geometry();
+    for (const char* boton : {"cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo"}) {
+        EXPECT_FALSE(grilla.findChild<QToolButton*>(boton)->geometry().intersects(etiqueta)) << boton;
+    }
+    auto* vista = grilla.findChild<ui::FlexGridView*>();
+    EXPECT_TRUE(vista->viewport()->rect().contains(vista->visualRect(vista->model()->index(0, 0))));
+    const QRect minima = grilla.geometry();
+
+    // Made smaller still where nothing keeps it from that (no window
+    // manager): laid out at its minimum, cut at its edges.
+    ventana_.windowHandle()->resize(200, 150);
+    QApplication::processEvents();
+    ASSERT_LT(ventana_.width(), ventana_.minimumWidth());
+    EXPECT_EQ(grilla.geometry(), minima);
+}
+
+// The window opens as wide as every column of the list needs, the record
+// numbers with room for the last page's, and no wider than the screen.
+TEST_F(VentanaTest, TheWindowOpensWideEnoughForEveryColumnWithinTheScreen) {
+    const int pantalla = QApplication::primaryScreen()->availableGeometry().width();
+    db_.gCnn.Execute("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, BLOQUEADA) "
+                     "WITH RECURSIVE n(i) AS (SELECT 5000 UNION ALL SELECT i + 1 FROM n WHERE i < 5999) "
+                     "SELECT i, 'NP', printf('0002-%08d', i), '2024-01-01 00:00:00', '2024-02-01 00:00:00', 1 FROM n");
+    for (const int largo : {8, 400}) {
+        SCOPED_TRACE(largo);
+        db_.gCnn.Execute("UPDATE V_MV_CPTE SET IMPORTE = 9419.25, NOMBRE = 'Ana Sur', OBSERVACIONES = '" +
+                         std::string(static_cast<std::size_t>(largo), 'o') + "' WHERE TC = 'NP'");
+        FrmAutorizarNPBloq ventana;
+        ventana.CmdCargar_Click();
+        ventana.show();
+        QApplication::processEvents();
+        auto* vista = ventana.TsDbGrid1().findChild<ui::FlexGridView*>();
+        if (largo == 400) {
+            EXPECT_GT(vista->horizontalHeader()->length(), pantalla);
+            EXPECT_EQ(ventana.width(), pantalla);
+            continue;
+        }
+        EXPECT_LE(vista->horizontalHeader()->length(), vista->viewport()->width());
+        EXPECT_EQ(vista->horizontalScrollBar()->maximum(), 0);
+        EXPECT_LT(ventana.width(), pantalla);
+        // On the last page (record numbers 1011 to 1014) every column still shows whole.
+        ventana.TsDbGrid1().findChild<QToolButton*>("cmdUltimo")->click();
+        QApplication::processEvents();
+        ASSERT_EQ(ventana.TsDbGrid1().MsFlexGrid().TextMatrix(1, 0), "1011");
+        EXPECT_LE(vista->horizontalHeader()->length(), vista->viewport()->width());
+        EXPECT_EQ(vista->horizontalScrollBar()->maximum(), 0);
+    }
 }
 
 TEST_F(VentanaTest, TheWindowSeesTheKeysWhereverTheFocusIs) {

@@ -102,14 +102,6 @@ protected:
         return titulos;
     }
     std::string TextoEtiqueta() { return Control<QLabel>("lblPaginas")->text().toStdString(); }
-    // The grid holds one row and every data cell of it is empty.
-    bool ListaVacia() {
-        if (Grilla().Rows() != 2) return false;
-        for (int c = 1; c < Grilla().Cols(); ++c) {
-            if (!Grilla().TextMatrix(1, c).empty()) return false;
-        }
-        return true;
-    }
 
     TsDbGrid grid_;
 };
@@ -165,7 +157,8 @@ TEST_F(BusquedaTest, ApostrophesAreSearchedForAndPercentMatchesAnything) {
         if (caso.clientes.empty()) operator_.AnswerMsgBox(ui::vbOK);
         Buscar(caso.texto, caso.campo);
         if (caso.clientes.empty()) {
-            EXPECT_TRUE(ListaVacia());
+            EXPECT_EQ(Numeros(), Del(1, 10));  // the whole list, as before the search
+            EXPECT_EQ(grid_.FiltroBusqueda(), "");
             ASSERT_EQ(operator_.Shown().size(), 1u);
             EXPECT_EQ(operator_.Shown()[0].prompt, kSinResultados);
         } else {
@@ -176,9 +169,13 @@ TEST_F(BusquedaTest, ApostrophesAreSearchedForAndPercentMatchesAnything) {
     }
 }
 
-TEST_F(BusquedaTest, ASearchThatFindsNothingShowsAnEmptyListAndSaysSo) {
+// A search that finds nothing says so and leaves the list as it was: page,
+// count and filter. The next search starts from that list, as if the failed
+// one had never been typed ("Tuerka", then "Tuerca").
+TEST_F(BusquedaTest, ASearchThatFindsNothingSaysSoAndTheNextStartsFromTheListBeforeIt) {
     Cargar();
     Clic("cmdSiguiente");
+    TomarSentencias();
     operator_.AnswerMsgBox(ui::vbOK);
     Buscar("zzz");
 
@@ -187,24 +184,39 @@ TEST_F(BusquedaTest, ASearchThatFindsNothingShowsAnEmptyListAndSaysSo) {
     EXPECT_EQ(operator_.Shown()[0].title, "Aviso al Usuario");
     EXPECT_EQ(operator_.Shown()[0].prompt, kSinResultados);
     EXPECT_EQ(operator_.Shown()[0].style, ui::vbInformation);
-    EXPECT_TRUE(ListaVacia());
-    EXPECT_EQ(Titulos()[4], "CLIENTE");
-    EXPECT_NE(grid_.FiltroBusqueda().find("zzz"), std::string::npos);  // the search stays
-    EXPECT_EQ(grid_.TotalRegistros(), 0);
-    EXPECT_EQ(grid_.PaginaActual(), 1);
-    EXPECT_EQ(TextoEtiqueta(), Etiqueta(1, 1));
+    EXPECT_EQ(Numeros(), Del(11, 20));
+    EXPECT_EQ(grid_.FiltroBusqueda(), "");
+    EXPECT_EQ(grid_.TotalRegistros(), 25);
+    EXPECT_EQ(grid_.PaginaActual(), 2);
+    EXPECT_EQ(grid_.UltimaPagina(), 3);
+    EXPECT_EQ(TextoEtiqueta(), Etiqueta(2, 3));
+    EXPECT_TRUE(Caja()->text().isEmpty());
+    const std::vector<std::string> corridas = TomarSentencias();
+    ASSERT_EQ(corridas.size(), 1u);  // the count only: the page shown stays
+    EXPECT_NE(corridas[0].find("%zzz%"), std::string::npos);
 
-    // Reloading keeps the search: still nothing, never the whole list.
-    Clic("ImgOrdenN");
-    EXPECT_TRUE(ListaVacia());
-    operator_.AnswerMsgBox(ui::vbOK);
+    // From the whole list, "ana" finds its four orders.
     Buscar("ana");
-    EXPECT_TRUE(ListaVacia());
+    EXPECT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(grid_.FiltroBusqueda(), kCondicionAna);
+    EXPECT_EQ(Columna("CLIENTE"), std::vector<std::string>(4, "Ana"));
+
+    // Narrowed to nothing, the filtered list stays, filtered; the next search
+    // narrows it.
+    operator_.AnswerMsgBox(ui::vbOK);
+    Buscar("zzz", "CLIENTE");
     EXPECT_EQ(operator_.Shown().size(), 2u);
+    EXPECT_EQ(grid_.FiltroBusqueda(), kCondicionAna);
+    EXPECT_EQ(grid_.TotalRegistros(), 4);
+    EXPECT_EQ(Columna("CLIENTE"), std::vector<std::string>(4, "Ana"));
+    Buscar("1007", "NUMERO");
+    EXPECT_EQ(operator_.Shown().size(), 2u);
+    EXPECT_EQ(Columna("NUMERO"), std::vector<std::string>{"0001-00001007"});
+    Clic("ImgOrdenN");
+    EXPECT_EQ(Columna("NUMERO"), std::vector<std::string>{"0001-00001007"});
 
     Clic("ACTUALIZAR");
     EXPECT_EQ(grid_.TotalRegistros(), 25);
-    EXPECT_EQ(grid_.UltimaPagina(), 3);
     EXPECT_EQ(Numeros(), Del(1, 10));
 }
 

@@ -595,5 +595,24 @@ TEST_F(TsDbGridTest, CommandBarFollowsAlignCommandBar) {
     EXPECT_EQ(comandos->geometry(), antes);
 }
 
+// However narrow the control, a bar keeps the width its captions need (it is
+// cut at the control's edge): no button lies over the page label or a box.
+TEST_F(TsDbGridTest, ANarrowControlNeverDrawsTheBarsButtonsOverTheirLabels) {
+    grid_.show();
+    for (const int ancho : {900, 300, 120}) {
+        SCOPED_TRACE(ancho);
+        grid_.resize(ancho, 400);
+        for (const char* nombre : {"FrmComandos", "FrmFiltros"}) {
+            auto* barra = Control<QWidget>(nombre);
+            EXPECT_GE(barra->width(), barra->minimumSizeHint().width()) << nombre;
+        }
+        const QRect etiqueta = Control<QWidget>("lblPaginas")->geometry();
+        for (const char* boton : {"cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo", "cboPagSelect"}) {
+            EXPECT_FALSE(Control<QWidget>(boton)->geometry().intersects(etiqueta)) << boton;
+        }
+        EXPECT_FALSE(Control<QWidget>("txtBuscar")->geometry().intersects(Control<QWidget>("Label1")->geometry()));
+    }
+}
+
 }  // namespace
 }  // namespace authorization

@@ -7,9 +7,15 @@
 #   person_test.sh <tarvolin> <source dir> <output dir> <clipboard_text>
 #
 # 1. Authorizing: the current row, a selection, a cancelled question, a
-#    search. The question's buttons are Spanish ("S" answers "Sí"); ESC ends
-#    the program with status 0 and nothing on stderr but Qt's own notices.
-# 2. More than ten thousand pages: the page label of the last page reads whole.
+#    search after one that found nothing, searches typed in another case than
+#    the stored Spanish names. The question's buttons are Spanish ("S" answers
+#    "Sí"); ESC ends the program with status 0 and nothing on stderr but Qt's
+#    own notices. The password given on the command line is never in the
+#    process list, the error log or the statement log.
+# 2. More than ten thousand pages: the window opens showing every column; the
+#    page label of the last page reads whole; at the window's minimum size the
+#    grid scrolls to its last column and the page buttons still work beside
+#    their label.
 # 3. A file that is not the program's database: one message, one line in the
 #    error log, the program ends, and the file is byte for byte as it was.
 #
@@ -28,7 +34,7 @@ for herramienta in Xvfb xdotool; do
     exit 77
   fi
 done
-for herramienta in sqlite3 import hostname cmp; do
+for herramienta in sqlite3 import convert compare xprop hostname cmp; do
   command -v "$herramienta" >/dev/null || { echo "FAIL: $herramienta is not installed"; exit 1; }
 done
 [ -x "$programa" ] || { echo "FAIL: $programa is missing: scripts/test builds it (cmake --build build --target tarvolin)"; exit 1; }
@@ -73,15 +79,28 @@ pc=$(hostname)
 
 # ---- Starting and ending the program -------------------------------------------------------
 # Starts the program on a database as the README does, with its own
-# application folder ($TARVOLIN_HOME) and statement log.
+# application folder ($TARVOLIN_HOME) and statement log, and a password.
+clave='Clave-De-Prueba-7'
 arranca() {
   local db=$1 nombre=$2
   export TARVOLIN_HOME="$tmp/$nombre"
   export TARVOLIN_SQL_LOG="$tmp/$nombre.sql.log"
   mkdir -p "$TARVOLIN_HOME"
   errores="$tmp/$nombre.stderr"
-  "$programa" "@server=local;@dbname=$db;@usuario=tester;@Password=;" >"$tmp/$nombre.stdout" 2>"$errores" &
+  "$programa" "@server=local;@dbname=$db;@usuario=tester;@Password=$clave;" >"$tmp/$nombre.stdout" 2>"$errores" &
   programa_pid=$!
+}
+
+# The password is not in the process list while the program runs.
+sin_clave_en_procesos() {
+  local linea
+  linea=$(tr '\0' ' ' < "/proc/$programa_pid/cmdline")
+  case "$linea" in
+    *"$clave"*) falla "the process list shows the password: $linea" ;;
+    *"@dbname="*) ;;
+    *) falla "the process list shows no command line: $linea" ;;
+  esac
+  echo "ok: the process list shows no password ($linea)"
 }
 
 # The window, once it is up; the person clicks into it, which is what giving
@@ -115,6 +134,27 @@ sale_con_esc() {
   echo "ok: $paso: ESC ends the program with status 0 and a quiet stderr"
 }
 
+# The grid's row of column titles as it looks now (a strip of the window).
+franja_titulos() {
+  import -window "$ventana" "$tmp/ventana.png"
+  convert "$tmp/ventana.png" -crop 4000x12+0+122 +repage "$1"
+}
+
+# Whether End, in the grid, scrolls it: the titles move only when some column
+# is out of view. The person clicks the first row's first cell, presses End,
+# then Home to go back to the first column.
+end_desplaza() {
+  xdotool mousemove --window "$ventana" 60 146 click 1  # the first row's first cell
+  sleep 0.3
+  franja_titulos "$tmp/antes.png"
+  xdotool key End
+  sleep 0.5
+  franja_titulos "$tmp/despues.png"
+  xdotool key Home
+  sleep 0.5
+  [ "$(compare -metric AE "$tmp/antes.png" "$tmp/despues.png" null: 2>&1 || true)" != 0 ]
+}
+
 # The text a person selected last (as a middle click would paste it).
 seleccion() { ASAN_OPTIONS=detect_leaks=0 timeout 10 "$portapapeles" selection 2>/dev/null || true; }
 
@@ -131,6 +171,8 @@ INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, IMPORT
   (14, 'NP', '0001-00000014', '2024-01-14 00:00:00', '2024-02-14 00:00:00', 'Dario', 114, 'Límite', 1),
   (15, 'NP', '0001-00000015', '2024-01-15 00:00:00', '2024-02-15 00:00:00', 'Elena', 115, 'Límite', 1),
   (18, 'NP', '0001-00000018', '2024-01-18 00:00:00', '2024-02-18 00:00:00', 'Irene', 118, 'Límite', 1),
+  (19, 'NP', '0001-00000019', '2024-01-19 00:00:00', '2024-02-19 00:00:00', 'PEÑA HNOS.', 9419.25, 'Límite', 1),
+  (20, 'NP', '0001-00000020', '2024-01-20 00:00:00', '2024-02-20 00:00:00', 'Álvarez e Hijos', 120, 'Límite', 1),
   (16, 'NP', '0001-00000016', '2024-01-16 00:00:00', '2024-02-16 00:00:00', 'Fabio', 116, '', 0),
   (17, 'FC', 'A000100000017', '2024-01-17 00:00:00', '2024-02-17 00:00:00', 'Gala', 117, 'Auditoría', 1);
 INSERT INTO V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento, Tipo_accion, FECHAHORA, Usuario, PC, SYSTEMUSER)
@@ -197,6 +239,7 @@ arranca "$db" autoriza
 espera_ventana_principal
 espera "the list to be loaded" lista_cargada_al_abrir
 import -window root "$salida/person_start.png"
+sin_clave_en_procesos
 
 # 1.1 F2, then "S": the question's buttons are Spanish ("&Sí" answers to S,
 #     which an English "&Yes" would not): the current row, the first order.
@@ -236,18 +279,55 @@ espera_ventana
   falla "answering No changed the database"
 echo "ok: F2 then N (No) changes nothing"
 
-# 1.4 A search: the person clicks into the grid's search box (right of the
-#     field box "Buscar por:"), types part of a customer's name and presses
-#     Enter; the list then holds that customer's order alone (without the
-#     search Elena's order would be its first row). F2 and Enter authorize it.
-busqueda_hecha() {
-  awk '/AS Paginacion/ && /%ren%/ {pag = NR} END {exit !pag}' "$TARVOLIN_SQL_LOG" &&
-    tail -1 "$TARVOLIN_SQL_LOG" | grep -q "^SELECT TC,IDCOMPROBANTE,IDCOMPLEMENTO,TIPO_ACCION.*'0001-00000018'$"
+# 1.4 A search that finds nothing, then one that finds: the person clicks into
+#     the grid's search box (right of the field box "Buscar por:"), types a
+#     name that is not there and presses Enter; a message says nothing was
+#     found and the list stays as it was (no page is loaded again). Enter
+#     closes the message. The person then types part of a customer's name:
+#     the list holds that customer's order alone (without the search Elena's
+#     order would be its first row, and with the failed search still applied
+#     nothing would be found). F2 and Enter authorize it.
+# The person types into the search box and reads what the box holds (a triple
+# click selects it) before pressing Enter; a letter the keyboard dropped is
+# typed again. (xdotool types a letter the keyboard map lacks by remapping a
+# key for it, which a program may read before the new map.)
+busca() {
+  local leido=
+  for _ in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$ventana"
+    xdotool mousemove --window "$ventana" 290 98 click 1
+    xdotool key ctrl+a BackSpace
+    LC_ALL=C.UTF-8 xdotool type --delay 50 "$1"
+    xdotool mousemove --window "$ventana" 290 98 click --repeat 3 --delay 80 1
+    sleep 0.2
+    leido=$(seleccion)
+    [ "$leido" = "$1" ] && break
+  done
+  [ "$leido" = "$1" ] || falla "the search box reads \"$leido\", not \"$1\""
+  xdotool key Return
 }
-xdotool mousemove --window "$ventana" 290 98 click 1
-xdotool type --delay 50 ren
+aviso_visible() { xdotool search --onlyvisible --name '^Aviso al Usuario$' >/dev/null 2>&1; }
+aviso_cerrado() { ! aviso_visible; }
+paginas_cargadas() { grep -c 'AS Paginacion' "$TARVOLIN_SQL_LOG"; }
+antes_de_buscar=$(paginas_cargadas)
+busca Irenne
+espera "the message that nothing was found" aviso_visible
+espera "the message to have the keyboard" tiene_foco "$(xdotool search --onlyvisible --name '^Aviso al Usuario$' | head -1)"
+import -window root "$salida/person_nothing_found.png"
+grep -q "COUNT(\*).*%Irenne%" "$TARVOLIN_SQL_LOG" || falla "the search for Irenne was not counted"
 xdotool key Return
-espera "the search to show Irene's order" busqueda_hecha
+espera "the message to close" aviso_cerrado
+[ "$(paginas_cargadas)" = "$antes_de_buscar" ] || falla "a search that found nothing loaded a page"
+echo "ok: a search that finds nothing says so and leaves the list as it was"
+
+# The page query of a search for $1 ran, and the current row's history is
+# that of order $2 (the first row of the list found).
+busqueda_hecha() {
+  awk -v t="%$1%" '/AS Paginacion/ && index($0, t) {pag = NR} END {exit !pag}' "$TARVOLIN_SQL_LOG" &&
+    tail -1 "$TARVOLIN_SQL_LOG" | grep -q "^SELECT TC,IDCOMPROBANTE,IDCOMPLEMENTO,TIPO_ACCION.*'$2'$"
+}
+busca ren
+espera "the search to show Irene's order" busqueda_hecha ren 0001-00000018
 xdotool key F2
 espera_pregunta
 xdotool key Return
@@ -264,7 +344,24 @@ $(accion 0001-00000013)
 $(accion 0001-00000014)
 $(accion 0001-00000018)"
 
+# 1.5 Spanish names found as typed: "peña" finds PEÑA HNOS., "álvarez" finds
+#     Álvarez e Hijos (F1 first loads the whole list again). Every letter is
+#     compared without regard to case, not only A to Z.
+xdotool key F1
+busca peña
+espera "the search for peña to show PEÑA HNOS." busqueda_hecha peña 0001-00000019
+echo "ok: peña finds PEÑA HNOS."
+xdotool key F1
+busca álvarez
+espera "the search for álvarez to show Álvarez e Hijos" busqueda_hecha álvarez 0001-00000020
+echo "ok: álvarez finds Álvarez e Hijos"
+aviso_cerrado || falla "a search for a Spanish name found nothing"
+
 sale_con_esc "authorizing"
+for registro in "$TARVOLIN_HOME/TSERR.LOG" "$TARVOLIN_SQL_LOG"; do
+  if [ -f "$registro" ] && grep -q -- "$clave" "$registro"; then falla "the password is in $registro"; fi
+done
+echo "ok: the password is in no log"
 
 # ---- 2. More than ten thousand pages ------------------------------------------------------------
 muchas="$tmp/muchas.db"
@@ -278,6 +375,12 @@ SQL
 arranca "$muchas" paginas
 espera_ventana_principal
 espera "the first page" lista_cargada_al_abrir
+sin_clave_en_procesos
+alto_abierta=$(xdotool getwindowgeometry --shell "$ventana" | sed -n 's/^HEIGHT=//p')
+# The window opens showing every column: End, in the grid, moves no title.
+sleep 0.5
+if end_desplaza; then falla "the window opened without showing every column"; fi
+echo "ok: the window opens showing every column"
 # The last page button (right of the page label), then the last page's query:
 # it reads from the end of the list, in the reverse order.
 ultima_cargada() { grep -q 'Paginacion.ID DESC  LIMIT 10 OFFSET 0' "$TARVOLIN_SQL_LOG"; }
@@ -286,10 +389,32 @@ espera "the last page" ultima_cargada
 sleep 0.5
 import -window root "$salida/person_many_pages.png"
 # The person selects the page label's text with a triple click.
-xdotool mousemove --window "$ventana" 290 362 click --repeat 3 --delay 80 1
-etiqueta_leida() { [ "$(seleccion | tr -s ' ' | sed 's/^ //')" = "Página 10001 de 10001" ]; }
-espera "the page label to read Página 10001 de 10001 (it reads \"$(seleccion)\")" etiqueta_leida
+lee_etiqueta() { xdotool mousemove --window "$ventana" 290 "$1" click --repeat 3 --delay 80 1; }
+etiqueta_leida() { [ "$(seleccion | tr -s ' ' | sed 's/^ //')" = "$1" ]; }
+lee_etiqueta 362
+espera "the page label to read Página 10001 de 10001 (it reads \"$(seleccion)\")" etiqueta_leida "Página 10001 de 10001"
 echo "ok: the page label reads \"$(seleccion)\" on the last of 10001 pages"
+
+# At the window's minimum size (what it tells the window manager) the grid
+# scrolls to its last column, and the page buttons, beside the label, work.
+minimo=$(xprop -id "$ventana" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
+[ -n "$minimo" ] || falla "the window tells no minimum size"
+read -r min_ancho min_alto <<<"$minimo"
+xdotool windowsize --sync "$ventana" "$min_ancho" "$min_alto"
+sleep 0.5
+import -window root "$salida/person_minimum_size.png"
+end_desplaza || falla "at the minimum size End did not scroll the grid"
+# The command bar keeps its distance from the window's foot.
+fila_comandos=$((min_alto - (alto_abierta - 362)))
+primeras=$(grep -c 'LIMIT 10 OFFSET 0$' "$TARVOLIN_SQL_LOG")
+primera_cargada() { [ "$(grep -c 'LIMIT 10 OFFSET 0$' "$TARVOLIN_SQL_LOG")" -gt "$primeras" ]; }
+xdotool mousemove --window "$ventana" 165 "$fila_comandos" click 1
+espera "the first page at the minimum size" primera_cargada
+sleep 0.5
+lee_etiqueta "$fila_comandos"
+espera "the page label to read Página 1 de 10001 at the minimum size (it reads \"$(seleccion)\")" \
+  etiqueta_leida "Página 1 de 10001"
+echo "ok: at the minimum size ($min_ancho x $min_alto) the first page button works and the label reads whole"
 sale_con_esc "many pages"
 
 # ---- 3. A file that is not the program's database ----------------------------------------------

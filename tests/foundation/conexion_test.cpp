@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <filesystem>
 
 #include "db/connstring.h"
@@ -160,6 +161,12 @@ protected:
     static void Cancel(QWidget& widget) { dynamic_cast<frmAcceso&>(widget).bcCancelar->click(); }
 
     std::string MissingDb() const { return home_.File("missing.db"); }
+    // The values of a log-in on the fixture's file as `user`.
+    void LogInValues(DB_Dll& db, const char* user) const {
+        db.gServidor = "local";
+        db.gDBName = DbPath();
+        db.gUsuario = user;
+    }
 
     DB_Dll db_;
 };
@@ -180,6 +187,7 @@ TEST_F(OpenServerADODBTest, BuildsTheStringWhenTheGivenOneIsBlank) {
 }
 
 TEST_F(OpenServerADODBTest, UsesAGivenStringAsItStands) {
+    db_.gUsuario = "ana";
     std::string given = "Provider=OraOLEDB.Oracle.1;Data Source=" + DbPath() + ";User Id=ana;Password=;";
     db_.OpenServerADODB(false, 3, given, false);
     EXPECT_TRUE(db_.gOpenFlag);
@@ -193,18 +201,67 @@ TEST_F(OpenServerADODBTest, ChecksTheAdministratorColumn) {
     const struct {
         const char* user;
         bool admin;
-    } cases[] = {{"ana", true}, {"bob", false}, {"carl", true}, {"dora", false}, {"eva", false}, {"nadie", false}};
+    } cases[] = {{"ana", true}, {"bob", false}, {"carl", true}, {"dora", false}, {"eva", false}};
     for (const auto& c : cases) {
         DB_Dll db;
-        db.gServidor = "local";
-        db.gDBName = DbPath();
-        db.gUsuario = c.user;
+        LogInValues(db, c.user);
         db.gEsAdmin = !c.admin;
         std::string built;
         db.OpenServerADODB(false, 3, built, true);
         ASSERT_TRUE(db.gOpenFlag) << c.user;
         EXPECT_EQ(db.gEsAdmin, c.admin) << c.user;
     }
+}
+
+// On SQLite only a user of ta_usuarios gets in; anyone else is refused with
+// one Spanish message and one log line, and the connection is left closed.
+TEST_F(OpenServerADODBTest, OnSqliteOnlyAUserOfTheUsersTableLogsIn) {
+    const struct {
+        const char* user;
+        bool admitted;
+    } cases[] = {{"ana", true}, {" ana ", true}, {"nadie", false}, {"", false}, {"x' OR '1'='1", false}};
+    for (const auto& c : cases) {
+        DB_Dll db;
+        LogInValues(db, c.user);
+        operator_.ClearShown();
+        std::filesystem::remove(home_.File("TSERR.LOG"));
+        if (!c.admitted) operator_.AnswerMsgBox(ui::vbOK);
+        for (const bool validaAdmin : {true, false}) {
+            if (!c.admitted && !validaAdmin) continue;
+            std::string built;
+            db.OpenServerADODB(false, 3, built, validaAdmin);
+            EXPECT_EQ(db.gOpenFlag, c.admitted) << c.user;
+            EXPECT_EQ(db.gCnn.State(), c.admitted ? 1 : 0) << c.user;
+            db.gCnn.Close();
+        }
+        if (c.admitted) {
+            EXPECT_TRUE(operator_.Shown().empty()) << c.user;
+            continue;
+        }
+        ASSERT_EQ(operator_.Shown().size(), 1u) << c.user;
+        const std::string texto = "El usuario \"" + std::string(c.user) + "\" no figura en la tabla ta_usuarios de " +
+                                  DbPath() + ": no puede ingresar.";
+        EXPECT_EQ(operator_.Shown()[0].prompt, texto);
+        EXPECT_EQ(operator_.Shown()[0].kind, "MsgBox");
+        const std::string log = ErrorLog();
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+        EXPECT_NE(log.find("Rutina: - OpenServerADODB"), std::string::npos) << log;
+        EXPECT_NE(log.find(texto), std::string::npos) << log;
+    }
+    EXPECT_EQ(operator_.PendingAnswers(), 0u);
+
+    // A file whose users cannot be read: the connection error, and it stays closed.
+    Sql("DROP TABLE ta_usuarios");
+    DB_Dll db;
+    LogInValues(db, "ana");
+    operator_.ClearShown();
+    operator_.AnswerMsgBox(ui::vbNo);
+    std::string built;
+    db.OpenServerADODB(false, 3, built, true);
+    EXPECT_FALSE(db.gOpenFlag);
+    EXPECT_EQ(db.gCnn.State(), 0);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_EQ(operator_.Shown()[0].title, " Error de Conexion a Base de Datos");
 }
 
 TEST_F(OpenServerADODBTest, TheLogInDialogSuppliesTheValues) {

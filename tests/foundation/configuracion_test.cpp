@@ -77,7 +77,8 @@ TEST_F(ConfiguracionTest, CfgReportsAFailureAndGivesEmptyText) {
 }
 
 TEST_F(ConfiguracionTest, MissingKeysTakeTheirDefaults) {
-    Connect("nadie");
+    Connect("ana");
+    gUsuarioLogeado = "nadie";  // not in ta_usuarios (a server's log-in lets such a user in)
     LeeConfiguracion(Home());
     EXPECT_EQ(gTablaConfiguracion, "ta_configuracion");
     EXPECT_FALSE(gMostrarStockenConsultas);

@@ -2,6 +2,9 @@
 // server name.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "foundation/session.h"
 
 namespace foundation {
@@ -64,6 +67,46 @@ TEST(LineaComandoProceso, JoinsTheArgumentsAfterTheProgramName) {
     EXPECT_EQ(LineaComandoProceso(), "@server=local; @dbname=a.db; @usuario=ana;");
     SetLineaComandoProceso(1, argv);
     EXPECT_EQ(LineaComandoProceso(), "");
+}
+
+// The password's value is blanked in the arguments themselves, wherever the
+// key reading finds it; nothing else changes, and the line read before keeps it.
+TEST(LineaComandoProceso, ThePasswordIsBlankedInTheArguments) {
+    struct Caso {
+        std::vector<std::string> argumentos;
+        std::vector<std::string> quedan;
+    };
+    const Caso casos[] = {
+        {{"@server=local;", "@Password=s3creto;", "@usuario=ana;"},
+         {"@server=local;", "@Password=       ;", "@usuario=ana;"}},
+        {{"@server=local;@PASSWORD = a=b;@usuario=ana;"}, {"@server=local;@PASSWORD =    ;@usuario=ana;"}},
+        {{"@Password", "=", "mi", "clave;", "@caja=2;"}, {"@Password", "=", "  ", "     ;", "@caja=2;"}},
+        {{"@Password=sin-fin"}, {"@Password=       "}},
+        {{"@PasswordViejo=x;", "@Password=y;", "@Password=z;"}, {"@PasswordViejo=x;", "@Password= ;", "@Password= ;"}},
+        {{"@server=local;", "@usuario=ana;"}, {"@server=local;", "@usuario=ana;"}},
+        {{"@Password=;"}, {"@Password=;"}},
+    };
+    for (const Caso& caso : casos) {
+        std::vector<std::vector<char>> textos;
+        std::vector<char*> argv{const_cast<char*>("/opt/tarvolin")};
+        for (const std::string& a : caso.argumentos) textos.emplace_back(a.c_str(), a.c_str() + a.size() + 1);
+        for (std::vector<char>& t : textos) argv.push_back(t.data());
+        const int argc = static_cast<int>(argv.size());
+        SetLineaComandoProceso(argc, argv.data());
+        const std::string leida = LineaComandoProceso();
+
+        BorraPasswordDeArgumentos(argc, argv.data());
+
+        std::vector<std::string> quedan;
+        for (int i = 1; i < argc; ++i) quedan.emplace_back(argv[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(quedan, caso.quedan) << leida;
+        SetLineaComandoProceso(argc, argv.data());
+        EXPECT_EQ(LeeClaveLineaComando(LineaComandoProceso(), "@Password"), "") << leida;
+        for (const char* clave : {"@Server", "@Usuario", "@Caja"}) {
+            EXPECT_EQ(LeeClaveLineaComando(LineaComandoProceso(), clave), LeeClaveLineaComando(leida, clave)) << leida;
+        }
+    }
+    SetLineaComandoProceso(1, std::vector<const char*>{"/opt/tarvolin"}.data());
 }
 
 }  // namespace

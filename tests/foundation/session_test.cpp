@@ -131,6 +131,23 @@ TEST_F(IniciaSesionTest, CancellingTheLogInEndsTheProgram) {
     EXPECT_FALSE(gConfiguracionLeida);
 }
 
+// On SQLite a user who is not in ta_usuarios is refused: one message, the
+// program ends, and nothing after the connection runs.
+TEST_F(IniciaSesionTest, AUserNotInTheUsersTableEndsTheProgramOnSqlite) {
+    operator_.AnswerMsgBox(ui::vbOK);
+    Start("@server=local;@dbname=" + DbPath() + ";@usuario=intruso;@Password=;");
+    EXPECT_EQ(exitCode_, kSalidaSinConexion);
+    EXPECT_FALSE(Db().gOpenFlag);
+    EXPECT_EQ(Db().gCnn.State(), 0);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_NE(operator_.Shown()[0].prompt.find("\"intruso\" no figura en la tabla ta_usuarios"), std::string::npos);
+    EXPECT_EQ(ModalsShown(), 0u);
+    EXPECT_NE(ErrorLog().find("intruso"), std::string::npos);
+    EXPECT_EQ(gUsuarioLogeado, "");
+    EXPECT_FALSE(std::filesystem::exists(ConsultasPath()));
+    EXPECT_FALSE(gConfiguracionLeida);
+}
+
 TEST_F(IniciaSesionTest, AMissingDatabaseFileShowsTheConnectionError) {
     const std::string missing = home_.File("x.db");
     operator_.AnswerMsgBox(ui::vbNo);
@@ -285,8 +302,9 @@ TEST_F(IniciaSesionTest, TheConfigurationFileStandsInForAnEmptyLine) {
 TEST_F(IniciaSesionTest, TheConfigurationFileHasNoBuiltInCredentials) {
     testsupport::WriteFile(home_.File("ZE000va.INI"),
                            "[" + Seccion() + "]\nServidor=local\nDbName=" + DbPath() + "\n");
+    operator_.AnswerMsgBox(ui::vbOK);  // no user: on SQLite the log-in is refused
     Start("", true);
-    EXPECT_FALSE(exitCode_);
+    EXPECT_EQ(exitCode_, kSalidaSinConexion);
     EXPECT_EQ(Db().gUsuario, "");
     EXPECT_EQ(Db().gUserPassWord, "");
     EXPECT_EQ(Db().gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId=;Pwd=;");

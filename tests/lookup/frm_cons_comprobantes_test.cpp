@@ -194,10 +194,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PickerTest, OcKeepsTheCleanedFilter) {
     Compra("OC", "O1", ", APROBADO", ", 1");
     Run("UPDATE C_MV_CPTE SET CUENTA = 'SOMEWHERE'");
+    Run("ALTER TABLE C_MV_CPTE ADD WHEREHOUSE VARCHAR(10)");
+    Run("ALTER TABLE C_MV_CPTE ADD where_2 INT");
+    Run("ALTER TABLE C_MV_CPTE ADD Where\xC3\xB1o INT");
+    Run("UPDATE C_MV_CPTE SET WHEREHOUSE = 'A1', where_2 = 2, Where\xC3\xB1o = 3");
     const std::pair<const char*, const char*> casos[] = {
         {"WHERE CUENTA = 'SOMEWHERE'", " CUENTA = 'SOMEWHERE'"},
         {"CUENTA = 'SOMEWHERE'", "CUENTA = 'SOMEWHERE'"},
         {" wHeRe\tCUENTA = 'SOMEWHERE'", "\tCUENTA = 'SOMEWHERE'"},
+        // A filter that opens with a longer name keeps it whole.
+        {"WHEREHOUSE = 'A1'", "WHEREHOUSE = 'A1'"},
+        {" where_2 = 2", " where_2 = 2"},
+        {"Where\xC3\xB1o = 3", "Where\xC3\xB1o = 3"},
     };
     for (const auto& [filtro, limpio] : casos) {
         FrmConsComprobantes frm;

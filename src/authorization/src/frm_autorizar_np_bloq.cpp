@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -62,6 +63,8 @@ constexpr long kAltoDiseno = 4995;
 // this and the command buttons' height.
 constexpr long kMargenAnchoGrilla = 50;
 constexpr long kMargenAltoGrilla = 350;
+// Room in the information panel between its check box and its arrows.
+constexpr long kMargenAnchoPanel = 60;
 
 int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
 long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
@@ -166,11 +169,12 @@ FrmAutorizarNPBloq::FrmAutorizarNPBloq(QWidget* parent) : QWidget(parent) {
     setFont(letra);
     CrearControles();
     // The design's size, or larger where the font in use needs it to show a
-    // whole page of the list and every caption of the grid's bars.
-    const long ancho = std::max(kAnchoDiseno, TsDbGrid1_->AnchoMinimo() + kMargenAnchoGrilla);
-    const long alto = std::max(kAltoDiseno, TsDbGrid1_->AltoParaFilas(kRegistrosPorPagina) +
-                                                Medidas(*CmdCargar_).Height + kMargenAltoGrilla);
-    resize(Px(ancho), Px(alto));
+    // whole page of the list and every caption of the grid's bars; never
+    // smaller than what shows every caption and one row of the list.
+    const long anchoMinimo = AnchoMinimo();
+    const long altoMinimo = AltoParaFilas(1);
+    setMinimumSize(Px(anchoMinimo), Px(altoMinimo));
+    resize(Px(std::max(kAnchoDiseno, anchoMinimo)), Px(std::max(kAltoDiseno, AltoParaFilas(kRegistrosPorPagina))));
     // Key preview: the window sees every key of its controls first.
     qApp->installEventFilter(this);
 }
@@ -267,6 +271,31 @@ void FrmAutorizarNPBloq::CrecerAlContenido(QWidget& control) {
     SetMedidas(control, m);
 }
 
+long FrmAutorizarNPBloq::AnchoMinimo() const {
+    // The information panel holds its check box and, at its right, its arrows.
+    const Twips panel = Medidas(*frmInfoAdic_);
+    const Twips chk = Medidas(*chkInfoAdic_);
+    const long paraPanel =
+        panel.Left + chk.Left + chk.Width + kMargenAnchoPanel + Medidas(*cmdSubir_).Width + 100 + 150;
+    return std::max(TsDbGrid1_->AnchoMinimo() + kMargenAnchoGrilla, paraPanel);
+}
+
+long FrmAutorizarNPBloq::AltoParaFilas(int filas) const {
+    return TsDbGrid1_->AltoParaFilas(filas) + Medidas(*CmdCargar_).Height + kMargenAltoGrilla;
+}
+
+// Before the window first shows, it grows (within the screen) until the list
+// shows every column whole; the person's own size is never changed after.
+void FrmAutorizarNPBloq::AbrirConTodasLasColumnas() {
+    if (isVisible()) return;
+    // The grid's width as Form_Resize will lay it out.
+    const long falta = TsDbGrid1_->AnchoParaColumnas() - (Tw(frameGeometry().width()) - kMargenAnchoGrilla);
+    if (falta <= 0) return;
+    int ancho = width() + Px(falta);
+    if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
+    if (ancho > width()) resize(ancho, height());
+}
+
 bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
     const QWidget* ventana = control.window();
     return ventana == &control ? control.isVisible() : control.isVisibleTo(ventana);
@@ -322,6 +351,7 @@ void FrmAutorizarNPBloq::CmdCargar_Click() {
     TsDbGrid1_->SetPageSize(kRegistrosPorPagina);
     TsDbGrid1_->SetAnchoColFijo(false);
     TsDbGrid1_->LoadTsDBGrid();
+    AbrirConTodasLasColumnas();
 }
 
 std::optional<long long> FrmAutorizarNPBloq::ClaveDeFila(int fila) const {
@@ -593,9 +623,11 @@ void FrmAutorizarNPBloq::resizeEvent(QResizeEvent* event) {
 }
 
 void FrmAutorizarNPBloq::Form_Resize() {
+    // A window made smaller than its minimum (where no window manager keeps
+    // it from that) is laid out at its minimum and cut at its edges.
     const QRect exterior = frameGeometry();
-    const long W = Tw(exterior.width());
-    const long H = Tw(exterior.height());
+    const long W = Tw(std::max(width(), minimumWidth()) + exterior.width() - width());
+    const long H = Tw(std::max(height(), minimumHeight()) + exterior.height() - height());
     // Each line on its own: a size that would be negative leaves that control as it was.
     auto linea = [this](QWidget& control, auto cambio) {
         vb::IgnoreErrors([&] {
@@ -607,8 +639,9 @@ void FrmAutorizarNPBloq::Form_Resize() {
     linea(*TsDbGrid1_, [&](Twips& m) { m.Width = W - kMargenAnchoGrilla; });
     // A frame taller than the window's client area (a window manager's title
     // bar) would push the grid's foot out of the window: it stops at its edge.
+    const long altoCliente = Tw(std::max(height(), minimumHeight()));
     linea(*TsDbGrid1_, [&](Twips& m) {
-        m.Height = std::min(H - Medidas(*CmdCargar_).Height - kMargenAltoGrilla, Tw(height()) - m.Top);
+        m.Height = std::min(H - Medidas(*CmdCargar_).Height - kMargenAltoGrilla, altoCliente - m.Top);
     });
     linea(*frmInfoAdic_, [&](Twips& m) { m.Width = W - m.Left - 150; });
     linea(*txtInfoAdic_, [&](Twips& m) { m.Width = Medidas(*frmInfoAdic_).Width - 50; });

@@ -482,6 +482,21 @@ long TsDbGrid::AnchoMinimo() const {
     return Tw(barras) + kMargenAncho;
 }
 
+long TsDbGrid::AnchoParaColumnas() const {
+    const ui::FlexGridView& vista = *MSFlexGrid1_;
+    // The columns, room for a vertical scroll bar should the rows not all
+    // fit, and the record numbers of the last page as AsignarOrdinal sizes them.
+    int grilla = 2 * vista.frameWidth() + vista.horizontalHeader()->length() +
+                 vista.verticalScrollBar()->sizeHint().width();
+    if (!vista.verticalHeader()->isHidden()) {
+        const std::int64_t ultimo =
+            std::max<std::int64_t>(totalRegistros_, (paginaActual_ - 1) * q_.PageSize + grid_.Rows());
+        const int numeros = Px(TextWidth(std::string(std::to_string(ultimo).size() + 1, 'X')));
+        grilla += std::max(vista.verticalHeader()->width(), numeros);
+    }
+    return Tw(grilla) + kMargenAncho;
+}
+
 long TsDbGrid::TextWidth(const std::string& text) const {
     return Tw(fontMetrics().horizontalAdvance(Q(text)));
 }
@@ -510,6 +525,11 @@ void TsDbGrid::UserControl_Resize() {
     StatusBar1_->setGeometry(dentro, Px(h - alto), width() - dentro, Px(alto));
     const long altoGrilla = h - AltoSinGrilla() - alto;
     const long anchoGrilla = w - kMargenAncho;
+    // A bar narrower than its captions need would draw its buttons over its
+    // labels: it keeps that width and is cut at the control's edge.
+    const auto anchoBarra = [&](const QFrame* barra) {
+        return std::max(Px(anchoGrilla), barra->minimumSizeHint().width());
+    };
     auto medirGrilla = [&] {
         MSFlexGrid1_->resize(Px(anchoGrilla), Px(altoGrilla));
         MSFlexGrid1_->move(dentro, MSFlexGrid1_->y());
@@ -517,7 +537,7 @@ void TsDbGrid::UserControl_Resize() {
     switch (alignCommandBar_) {
     case 1:  // command bar above the grid
         medirGrilla();
-        FrmComandos_->resize(Px(anchoGrilla), FrmComandos_->height());
+        FrmComandos_->resize(anchoBarra(FrmComandos_), FrmComandos_->height());
         FrmComandos_->move(dentro, 0);
         MSFlexGrid1_->move(dentro, FrmComandos_->height());
         break;
@@ -527,7 +547,7 @@ void TsDbGrid::UserControl_Resize() {
     case 4:  // command bar below the grid (at the design's grid top, its height + 400)
         medirGrilla();
         FrmComandos_->move(dentro, MSFlexGrid1_->y() + MSFlexGrid1_->height());
-        FrmComandos_->resize(Px(anchoGrilla), FrmComandos_->height());
+        FrmComandos_->resize(anchoBarra(FrmComandos_), FrmComandos_->height());
         break;
     default: break;
     }
@@ -535,7 +555,7 @@ void TsDbGrid::UserControl_Resize() {
     case 2:  // filter bar below the grid (at the design's grid top, its height + 600)
         medirGrilla();
         FrmFiltros_->move(dentro, MSFlexGrid1_->y() + MSFlexGrid1_->height() + Px(200));
-        FrmFiltros_->resize(Px(anchoGrilla), FrmFiltros_->height());
+        FrmFiltros_->resize(anchoBarra(FrmFiltros_), FrmFiltros_->height());
         break;
     case 0:
     case 1:
@@ -543,7 +563,7 @@ void TsDbGrid::UserControl_Resize() {
     case 4:  // the filter bar keeps its top
         medirGrilla();
         FrmFiltros_->move(dentro, FrmFiltros_->y());
-        FrmFiltros_->resize(Px(anchoGrilla), FrmFiltros_->height());
+        FrmFiltros_->resize(anchoBarra(FrmFiltros_), FrmFiltros_->height());
         break;
     default: break;
     }

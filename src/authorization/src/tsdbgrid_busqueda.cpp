@@ -43,6 +43,7 @@ void TsDbGrid::Buscar() {
         txtBuscar_->clear();
         return;
     }
+    const std::string filtroAnterior = q_.FiltroBusqueda;
     bool conCondicion = false;
     if (!vb::Trim(texto).empty()) {
         const std::optional<std::string> condicion =
@@ -58,10 +59,14 @@ void TsDbGrid::Buscar() {
     }
     totalRegistros_ = 0;
     cargaCancelada_ = false;
+    const Carga carga = CargarPaginasInterno(conCondicion);
     // A search cancelled (or left after a failure) keeps its text for another try.
-    if (!CargarPaginasInterno()) return;
+    if (carga == Carga::Interrumpida) return;
     txtBuscar_->clear();
-    if (conCondicion && totalRegistros_ == 0) {
+    if (carga == Carga::SinResultados) {
+        // The list stays as it was, and so does its filter: the next search
+        // starts from it, not from the condition that found nothing.
+        q_.FiltroBusqueda = filtroAnterior;
         ui::MsgBox("No se encontraron registros que coincidan con la búsqueda.", ui::vbInformation, kAviso);
     }
 }

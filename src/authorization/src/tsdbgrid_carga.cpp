@@ -73,12 +73,15 @@ void TsDbGrid::CargarCampos() {
 
 void TsDbGrid::CargarPaginas() { CargarPaginasInterno(); }
 
-// Counts, fills the page selector and shows the current page; false when it
-// was cancelled or left after a failure. Between its steps it looks at the
-// cancel button, whose click arrives while a step pumps events.
-bool TsDbGrid::CargarPaginasInterno() {
+// Counts, fills the page selector and shows the current page. Between its
+// steps it looks at the cancel button, whose click arrives while a step pumps
+// events. With `busquedaNueva` the count is that of a search condition just
+// added: when it finds nothing the load stops there, and the grid keeps the
+// page it holds with the state that page was loaded with (SinResultados).
+TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
     Ocupado ocupado(*this);
     std::int64_t paginas = 0;
+    bool sinResultados = false;
     const vb::Step pasos[] = {
         [this] {
             Pbar_->setRange(0, 100);
@@ -86,8 +89,12 @@ bool TsDbGrid::CargarPaginasInterno() {
             Pbar_->setValue(30);
             CmdCancel_->setVisible(true);
         },
-        [this] {
-            if (totalRegistros_ == 0) Contar();
+        [&] {
+            if (totalRegistros_ != 0) return;
+            Contar();
+            if (totalRegistros_ != 0 || cargaCancelada_) return;
+            if (busquedaNueva) sinResultados = true;
+            else MostrarSinRegistros();
         },
         [this] { Pbar_->setValue(70); },
         [&] {
@@ -107,7 +114,14 @@ bool TsDbGrid::CargarPaginasInterno() {
         },
     };
     for (const vb::Step& paso : pasos) {
-        if (cargaCancelada_ || !vb::RunStep(paso, ReportarError)) return CargaInterrumpida();
+        if (cargaCancelada_ || !vb::RunStep(paso, ReportarError)) {
+            CargaInterrumpida();
+            return Carga::Interrumpida;
+        }
+        if (sinResultados) {
+            CargaInterrumpida();
+            return Carga::SinResultados;
+        }
     }
     vb::RunStep(
         [this] {
@@ -115,17 +129,17 @@ bool TsDbGrid::CargarPaginasInterno() {
             CmdCancel_->setVisible(false);
         },
         ReportarError);
-    return true;
+    return Carga::Hecha;
 }
 
-// A count cancelled or left: the grid keeps the page it holds, and the state
-// goes back to what that page was loaded with (none when a new query is loading).
-bool TsDbGrid::CargaInterrumpida() {
+// A count cancelled, left or of a search that found nothing: the grid keeps
+// the page it holds, and the state goes back to what that page was loaded
+// with (none when a new query is loading).
+void TsDbGrid::CargaInterrumpida() {
     cargaCancelada_ = false;
     CmdCancel_->setVisible(false);
     Pbar_->setValue(0);
     if (paginaMostrada_ > 0) VolverAlEstadoMostrado();
-    return false;
 }
 
 void TsDbGrid::VolverAlEstadoMostrado() {
@@ -143,15 +157,14 @@ void TsDbGrid::VolverAlEstadoMostrado() {
 
 // The count: one COUNT(*) on the database, never the rows themselves.
 void TsDbGrid::Contar() {
-    {
-        RelojDeArena reloj;
-        ui::DoEvents();
-        totalRegistros_ = ContarRegistros(foundation::Db(), q_);
-        ui::DoEvents();
-    }
-    if (totalRegistros_ != 0 || cargaCancelada_) return;
-    // No record: the field names over one empty row. A search condition
-    // stays: it is what found nothing.
+    RelojDeArena reloj;
+    ui::DoEvents();
+    totalRegistros_ = ContarRegistros(foundation::Db(), q_);
+    ui::DoEvents();
+}
+
+// No record: the field names over one empty row.
+void TsDbGrid::MostrarSinRegistros() {
     grid_.SetCols(2);
     grid_.SetFixedCols(1);
     for (std::size_t i = 0; i < q_.NombresCampos.size(); ++i) {

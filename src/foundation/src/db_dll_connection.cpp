@@ -9,6 +9,7 @@
 #include "foundation/db_dll.h"
 #include "foundation/db_dll_connection.h"
 #include "foundation/frm_acceso.h"
+#include "foundation/sql_literal.h"
 #include "ui/msgbox.h"
 #include "vb/conv.h"
 #include "vb/steps.h"
@@ -19,6 +20,8 @@ namespace foundation {
 namespace {
 
 constexpr const char* kRutinaConexion = "OpenServerADODB";
+// The provider's number for a log-in the database refused.
+constexpr long kErrAccesoDenegado = -2147217843;
 
 std::string Q(const std::string& value) { return adodb::QuoteConnectionValue(value); }
 
@@ -74,6 +77,30 @@ std::string TextoErrorConexion(const adodb::ProviderError& e) {
            "\r" + " - Desea Intentarlo Nuevamente??? ";
 }
 
+// On SQLite no server checks who logs in (the file's permissions guard the
+// data): the user must be a row of ta_usuarios, compared as the
+// administrator check compares. Otherwise the connection is closed again and
+// the log-in refused with an error that is no provider's; a check that fails
+// closes it too, and its error goes on to the connection error dialog.
+void RequiereUsuarioRegistrado(DB_Dll& db) {
+    if (db.gCnn.GetDialect() != adodb::Dialect::Sqlite) return;
+    bool registrado = false;
+    try {
+        adodb::Recordset rs;
+        rs.Open("SELECT COUNT(*) FROM ta_usuarios WHERE LTRIM(RTRIM(nombre)) = " + SqlText(vb::Trim(db.gUsuario)),
+                db.gCnn);
+        registrado = vb::CDbl(rs.Fields(std::size_t{0}).Value()) > 0;
+    } catch (const vb::Error&) {
+        db.gCnn.Close();
+        throw;
+    }
+    if (registrado) return;
+    db.gCnn.Close();
+    db.gCnn.Errors().Clear();
+    throw vb::Error(kErrAccesoDenegado, "El usuario \"" + db.gUsuario + "\" no figura en la tabla ta_usuarios de " +
+                                            db.gDBName + ": no puede ingresar.");
+}
+
 }  // namespace
 
 std::string CadenaConexionOracle(const std::string& DBName, const std::string& Usuario,
@@ -126,6 +153,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string& 
             [&] {
                 gCnn.SetCursorLocation(static_cast<int>(lCursor));
                 gCnn.Open(gConnString, "", "", -1);
+                RequiereUsuarioRegistrado(*this);
             },
             [&] {
                 if (!ValidaAdmin) {

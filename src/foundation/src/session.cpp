@@ -1,8 +1,11 @@
 #include "foundation/session.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,23 +115,44 @@ ValoresConexion LeeClaves(const std::string& linea) {
     return v;
 }
 
+// Where a key's value lies in a command line: from after its "=" to the next
+// ";" (or the end), for the first occurrence of the key at or after `desde`.
+struct Tramo {
+    std::size_t inicio;
+    std::size_t fin;
+};
+
+std::optional<Tramo> TramoDeClave(std::string_view linea, std::string_view clave, std::size_t desde = 0) {
+    for (;;) {
+        const std::size_t p = vb::FindBytes(linea, clave, desde, vb::Compare::Text);
+        if (p == std::string_view::npos) return std::nullopt;
+        std::size_t j = p + clave.size();
+        while (j < linea.size() && linea[j] == ' ') ++j;
+        if (j < linea.size() && linea[j] == '=') {
+            const std::size_t fin = linea.find(';', j + 1);
+            return Tramo{j + 1, fin == std::string_view::npos ? linea.size() : fin};
+        }
+        desde = p + 1;  // a longer name that begins with this one
+    }
+}
+
+// The arguments after the program's name joined by blanks.
+std::string UneArgumentos(int argc, const char* const* argv) {
+    std::string linea;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) linea += ' ';
+        linea += argv[i];
+    }
+    return linea;
+}
+
 }  // namespace
 
 std::string LeeClaveLineaComando(std::string_view LineaComando, std::string_view Clave,
                                  std::string_view PorDefecto) {
-    std::size_t desde = 0;
-    for (;;) {
-        const std::size_t p = vb::FindBytes(LineaComando, Clave, desde, vb::Compare::Text);
-        if (p == std::string_view::npos) return std::string(PorDefecto);
-        std::size_t j = p + Clave.size();
-        while (j < LineaComando.size() && LineaComando[j] == ' ') ++j;
-        if (j < LineaComando.size() && LineaComando[j] == '=') {
-            const std::size_t inicio = j + 1;
-            const std::size_t fin = LineaComando.find(';', inicio);
-            return vb::Trim(LineaComando.substr(inicio, fin == std::string_view::npos ? fin : fin - inicio));
-        }
-        desde = p + 1;  // a longer name that begins with this one
-    }
+    const std::optional<Tramo> tramo = TramoDeClave(LineaComando, Clave);
+    if (!tramo) return std::string(PorDefecto);
+    return vb::Trim(LineaComando.substr(tramo->inicio, tramo->fin - tramo->inicio));
 }
 
 std::string ExtraeServidor(const std::string& Texto) {
@@ -138,13 +162,21 @@ std::string ExtraeServidor(const std::string& Texto) {
     return servidor;
 }
 
-void SetLineaComandoProceso(int argc, const char* const* argv) {
-    std::string linea;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) linea += ' ';
-        linea += argv[i];
+void SetLineaComandoProceso(int argc, const char* const* argv) { LineaProceso() = UneArgumentos(argc, argv); }
+
+void BorraPasswordDeArgumentos(int argc, char** argv) {
+    const std::string linea = UneArgumentos(argc, argv);
+    for (std::optional<Tramo> tramo = TramoDeClave(linea, "@Password"); tramo;
+         tramo = TramoDeClave(linea, "@Password", tramo->fin)) {
+        std::size_t inicioArgumento = 0;  // where argv[i] starts in the line
+        for (int i = 1; i < argc; ++i) {
+            const std::size_t largo = std::strlen(argv[i]);
+            const std::size_t desde = std::max(tramo->inicio, inicioArgumento);
+            const std::size_t hasta = std::min(tramo->fin, inicioArgumento + largo);
+            for (std::size_t j = desde; j < hasta; ++j) argv[i][j - inicioArgumento] = ' ';
+            inicioArgumento += largo + 1;
+        }
     }
-    LineaProceso() = std::move(linea);
 }
 
 const std::string& LineaComandoProceso() { return LineaProceso(); }

@@ -223,6 +223,56 @@ TEST_P(Dialect, SearchConditionsOfTheGrid) {
     EXPECT_EQ(Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE OBSERVACIONES = '15/03/05'").size(), 1u);
 }
 
+// LIKE compares every letter without regard to case, as the server's
+// case-insensitive collations do; accents still count, and the wildcards and
+// ESCAPE are SQLite's.
+TEST_P(Dialect, LikeFoldsTheCaseOfEveryLetter) {
+    struct Case {
+        std::string expression;
+        vb::Variant expected;
+    };
+    const std::vector<Case> cases = {
+        {"'Pe\xC3\xB1" "a' LIKE '%PE\xC3\x91" "A%'", 1},
+        {"'PE\xC3\x91" "A' LIKE 'pe\xC3\xB1" "a'", 1},
+        {"'\xC3\x81lvarez' LIKE '\xC3\xA1lvarez'", 1},
+        {"'\xC3\xA1lvarez' LIKE '\xC3\x81LVAREZ%'", 1},
+        {"'\xC3\x81lvarez' LIKE 'alvarez'", 0},
+        {"'\xC3\x91" "and\xC3\xBA' LIKE '_AND\xC3\x9A'", 1},  // "_" is one letter of two bytes
+        {"'\xC3\x91" "and\xC3\xBA' LIKE '__AND\xC3\x9A'", 0},
+        {"'\xCE\xA3\xCE\x8A\xCE\xA3\xCE\xA5\xCE\xA6\xCE\x9F\xCE\xA3' LIKE "
+         "'\xCF\x83\xCE\xAF\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82'", 1},  // final sigma
+        {"'\xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2' LIKE '%\xD0\xA2\xD0\xA0%'", 1},
+        {"'mississippi' LIKE '%ISS%IPP%'", 1},
+        {"'mississippi' LIKE '%iss%ipx%'", 0},
+        {"'aXbXc' LIKE '%x%x_'", 1},
+        {"'abc' LIKE 'a%b'", 0},
+        {"'' LIKE '%'", 1},
+        {"'x' LIKE ''", 0},
+        {"9419 LIKE '%41%'", 1},
+        {"'10%' LIKE '10\\%' ESCAPE '\\'", 1},
+        {"'105' LIKE '10\\%' ESCAPE '\\'", 0},
+        {"'A_b' LIKE 'a!_B' ESCAPE '!'", 1},
+        {"'Axb' LIKE 'a!_B' ESCAPE '!'", 0},
+        {"'a' LIKE 'a!' ESCAPE '!'", 0},
+        {"'\xC3\x91' LIKE '\xC3\xB1\xC3\xB1' ESCAPE '\xC3\xB1'", 1},
+        {"'Ana' NOT LIKE 'ANA'", 0},
+        {"NULL LIKE '%'", vb::Null},
+        {"'a' LIKE NULL", vb::Null},
+        {"'a' LIKE 'a' ESCAPE NULL", vb::Null},
+    };
+    for (const Case& c : cases) {
+        const vb::Variant value = Scalar(cn(), "SELECT " + c.expression);
+        EXPECT_EQ(Text(value), Text(c.expected)) << c.expression;
+    }
+    const std::vector<vb::Variant> ids =
+        Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE CONVERT(NVARCHAR,[NOMBRE]) LIKE '%CLIENTE 3_%' ORDER BY ID");
+    EXPECT_EQ(ids.size(), 6u);  // 30 to 35
+    for (const char* expression : {"'a' LIKE 'a' ESCAPE 'ab'", "'a' LIKE 'a' ESCAPE ''"}) {
+        const vb::Error e = ErrorOf([&] { Scalar(cn(), std::string("SELECT ") + expression); });
+        EXPECT_EQ(e.Number(), adodb::kErrFail) << expression;
+    }
+}
+
 TEST_P(Dialect, TopBecomesLimitOfTheSameSelect) {
     struct Case {
         std::string sql;

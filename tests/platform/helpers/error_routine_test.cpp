@@ -117,17 +117,21 @@ TEST_F(ReportErrorTest, CreatesTheLogForItsOwnerOnlyInTheApplicationFolderAndApp
     EXPECT_EQ(Log(), "03-07-2024 09:05:01" + line + "\r\n03-07-2024 09:05:01" + line + "Reintentar\r\n");
 }
 
-TEST_F(ReportErrorTest, ALogThatOthersCouldReadIsMadeOwnerOnlyWhenWritten) {
+// Whether the group or the others could read it, or only write it.
+TEST_F(ReportErrorTest, ALogThatOthersCouldReachIsMadeOwnerOnlyWhenWritten) {
     const std::string log = dir_.File("TSERR.LOG");
-    testsupport::WriteFile(log, "old line\r\n");
-    ASSERT_EQ(::chmod(log.c_str(), 0664), 0);
-    op_.AnswerMsgBox(ui::vbOK);
-    helpers::gFunciones().ManejaError(vb::Error(7, "Out of memory"), ui::vbOKOnly);
+    for (const ::mode_t modo : {0664, 0640, 0604, 0620, 0700}) {
+        SCOPED_TRACE(modo);
+        testsupport::WriteFile(log, "old line\r\n");
+        ASSERT_EQ(::chmod(log.c_str(), modo), 0);
+        op_.AnswerMsgBox(ui::vbOK);
+        helpers::gFunciones().ManejaError(vb::Error(7, "Out of memory"), ui::vbOKOnly);
 
-    struct stat st {};
-    ASSERT_EQ(::stat(log.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(Log().rfind("old line\r\n", 0), 0u);  // appended to, not replaced
+        struct stat st {};
+        ASSERT_EQ(::stat(log.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, modo & 0700);
+        EXPECT_EQ(Log().rfind("old line\r\n", 0), 0u);  // appended to, not replaced
+    }
 }
 
 TEST_F(ReportErrorTest, ErrorNumberZeroShowsAndLogsNothing) {

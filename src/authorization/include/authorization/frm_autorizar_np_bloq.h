@@ -5,7 +5,10 @@
 // transaction.
 //
 // The window opens at its design size, or larger where the font in use needs
-// it: a whole page of the list shows and no caption is cut.
+// it: a whole page of the list shows and no caption is cut. Before it first
+// shows, the list's first load widens it (within the screen) until every
+// column of the list shows whole. Its minimum size keeps every caption whole
+// and one row of the list in view.
 //
 // The window sees every key before its controls do: F1 reloads, F2
 // authorizes (not while the list loads), F3 opens the order elsewhere (only
@@ -98,6 +101,11 @@ protected:
 
 private:
     void CrearControles();
+    // The narrowest width that shows every caption whole, in twips.
+    long AnchoMinimo() const;
+    // The height at which the list shows `filas` rows whole, in twips.
+    long AltoParaFilas(int filas) const;
+    void AbrirConTodasLasColumnas();
     void MostrarInfoAdicional();
     void AjustarPanelInfo();
     void SetTextoInfoAdic(std::string texto);

@@ -12,8 +12,10 @@
 // Layout: the design's sizes, with the bars as tall as their controls need in
 // the font in use and the page label wide enough for seven-digit page numbers
 // (a person may select its text); a host that places the control at a
-// negative left gets its bars moved into view. AltoParaFilas and AnchoMinimo
-// tell a host how large to make it.
+// negative left gets its bars moved into view; a bar is never made narrower
+// than its captions need (it is cut at the control's edge instead, its
+// buttons never drawn over its labels). AltoParaFilas, AnchoMinimo and
+// AnchoParaColumnas tell a host how large to make it.
 //
 // User-interface thread only. Loads pump events; while one runs, the
 // navigation, sort and reload commands are ignored, so no load is ever
@@ -150,6 +152,9 @@ public:
     // The narrowest width at which no caption of its bars is cut (the page
     // label counted with room for seven-digit page numbers).
     long AnchoMinimo() const;
+    // The width at which the grid shows every column of the page it holds
+    // whole, the record numbers with room for those of the last page.
+    long AnchoParaColumnas() const;
 
 signals:
     void CargarPagina(std::int64_t& PageNumber);
@@ -191,11 +196,13 @@ private:
     long AltoSinGrilla() const;
 
     // Loading
+    enum class Carga { Hecha, Interrumpida, SinResultados };
     bool CargarGridInterno();
-    bool CargarPaginasInterno();
-    bool CargaInterrumpida();
+    Carga CargarPaginasInterno(bool busquedaNueva = false);
+    void CargaInterrumpida();
     void VolverAlEstadoMostrado();
     void Contar();
+    void MostrarSinRegistros();
     void LlenarSelector(std::int64_t paginas);
     void ActualizarControles();
     void AjustarAnchoColumnas();

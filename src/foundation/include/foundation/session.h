@@ -55,6 +55,12 @@ std::string ExtraeServidor(const std::string& Texto);
 void SetLineaComandoProceso(int argc, const char* const* argv);
 const std::string& LineaComandoProceso();
 
+// Overwrites with blanks, in the arguments themselves, the value of every
+// "@Password" item (as the key reading finds it, also across arguments), so
+// that the process list never shows it. main calls it as soon as it has
+// handed the arguments to SetLineaComandoProceso.
+void BorraPasswordDeArgumentos(int argc, char** argv);
+
 // What "the program ends at once" does when no connection could be opened.
 // The default ends the process with std::exit(code) and shows nothing more;
 // tests install a hook of their own (nullptr restores the default). When the

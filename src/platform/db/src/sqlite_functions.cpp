@@ -1,5 +1,6 @@
 #include "sqlite_functions.h"
 
+#include <QChar>
 #include <sqlite3.h>
 
 #include <charconv>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 #include "ascii.h"
 #include "vb/conv.h"
@@ -258,11 +260,14 @@ void ConvertToNumber(sqlite3_context* ctx, sqlite3_value* value, const TargetTyp
 }
 
 void ConvertToText(sqlite3_context* ctx, sqlite3_value* value, const TargetType& target, std::optional<int> style) {
-    std::string text(TextArg(value));
+    // Most values pass unchanged: copied once, straight into the result.
+    std::string_view text = TextArg(value);
+    std::string changed;
     if (style && sqlite3_value_type(value) == SQLITE_TEXT) {
-        if (const auto date = ParseIsoDateTime(text)) text = FormatStyle(*date, *style);
+        if (const auto date = ParseIsoDateTime(text)) text = changed = FormatStyle(*date, *style);
     }
-    if (target.length > 0) text = vb::Left(text, static_cast<std::size_t>(target.length));
+    const auto length = static_cast<std::size_t>(target.length);
+    if (target.length > 0 && text.size() > length) text = changed = vb::Left(text, length);
     ResultText(ctx, text);
 }
 
@@ -344,14 +349,21 @@ void Len(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_int64(ctx, static_cast<std::int64_t>(vb::Len(text)));
 }
 
+// A function of values that gives Null when any of them is Null: true when
+// it did so.
+bool NullIfAnyNull(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return true;
+        }
+    }
+    return false;
+}
+
 void CharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Guarded(ctx, [&] {
-        for (int i = 0; i < argc; ++i) {
-            if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
-                sqlite3_result_null(ctx);
-                return;
-            }
-        }
+        if (NullIfAnyNull(ctx, argc, argv)) return;
         const std::string_view find = TextArg(argv[0]);
         const std::string_view text = TextArg(argv[1]);
         std::int64_t start = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
@@ -366,6 +378,128 @@ void CharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
     Guarded(ctx, [&] { ResultText(ctx, vb::Now().ToIso()); });
+}
+
+// ---- LIKE without regard to case, for every letter ---------------------------------------
+
+// One character of a UTF-8 text, read at p (which moves past it). A byte
+// that starts no valid sequence stands for itself, as SQLite reads it.
+char32_t NextChar(const unsigned char*& p, const unsigned char* end) {
+    const unsigned char lead = *p++;
+    if (lead < 0x80) return lead;
+    int more = 0;
+    char32_t c = 0;
+    if (lead >= 0xF0 && lead < 0xF8) more = 3, c = lead & 0x07;
+    else if (lead >= 0xE0) more = 2, c = lead & 0x0F;
+    else if (lead >= 0xC0) more = 1, c = lead & 0x1F;
+    else return lead;
+    const unsigned char* q = p;
+    for (int i = 0; i < more; ++i, ++q) {
+        if (q == end || (*q & 0xC0) != 0x80) return lead;
+        c = (c << 6) | (*q & 0x3F);
+    }
+    p = q;
+    return c;
+}
+
+// The character as compared: its simple case folding (Qt's Unicode tables).
+char32_t Folded(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    return QChar::toCaseFolded(c);
+}
+
+// Pattern items beyond the last code point: "%", "_", and a trailing escape,
+// which matches nothing.
+constexpr char32_t kAnySequence = 0x110000;
+constexpr char32_t kAnyChar = 0x110001;
+constexpr char32_t kNothing = 0x110002;
+
+// A LIKE pattern read once per statement: folded characters and wildcards.
+struct LikePattern {
+    std::vector<char32_t> items;
+    std::optional<char32_t> escape;
+};
+
+LikePattern ReadPattern(std::string_view text, std::optional<char32_t> escape) {
+    LikePattern pattern{{}, escape};
+    auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const char32_t c = NextChar(p, end);
+        if (escape && c == *escape) {
+            pattern.items.push_back(p < end ? Folded(NextChar(p, end)) : kNothing);
+        } else if (c == '%') {
+            if (pattern.items.empty() || pattern.items.back() != kAnySequence) pattern.items.push_back(kAnySequence);
+        } else if (c == '_') {
+            pattern.items.push_back(kAnyChar);
+        } else {
+            pattern.items.push_back(Folded(c));
+        }
+    }
+    return pattern;
+}
+
+// The folded characters of a value, in a buffer kept between rows.
+const std::vector<char32_t>& FoldedChars(std::string_view text) {
+    thread_local std::vector<char32_t> chars;
+    chars.clear();
+    auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) chars.push_back(Folded(NextChar(p, end)));
+    return chars;
+}
+
+// "%" matches any run of characters, "_" one; the last "%" passed is where a
+// failed match goes on from, which is enough for these two wildcards.
+bool Matches(const std::vector<char32_t>& pattern, const std::vector<char32_t>& text) {
+    std::size_t p = 0, t = 0;
+    std::size_t starP = std::string::npos, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == kAnyChar || pattern[p] == text[t])) {
+            ++p, ++t;
+        } else if (p < pattern.size() && pattern[p] == kAnySequence) {
+            starP = p++;
+            starT = t;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == kAnySequence) ++p;
+    return p == pattern.size();
+}
+
+// like(pattern, value[, escape]): the LIKE operator, comparing the case
+// folding of every letter (SQLite's own folds only A to Z), as the server's
+// case-insensitive collations compare.
+void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    Guarded(ctx, [&] {
+        if (NullIfAnyNull(ctx, argc, argv)) return;
+        std::optional<char32_t> escape;
+        if (argc > 2) {
+            const std::string_view text = TextArg(argv[2]);
+            auto* p = reinterpret_cast<const unsigned char*>(text.data());
+            const auto* end = p + text.size();
+            if (p < end) escape = NextChar(p, end);
+            if (!escape || p != end) throw FunctionError("ESCAPE expression must be a single character");
+        }
+        const std::string_view patternText = TextArg(argv[0]);
+        const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+        if (patternText.size() > static_cast<std::size_t>(limit)) {
+            throw FunctionError("LIKE or GLOB pattern too complex");
+        }
+        // The pattern is a constant of the statement: read once.
+        LikePattern read;
+        const auto* pattern = static_cast<const LikePattern*>(sqlite3_get_auxdata(ctx, 0));
+        if (!pattern || pattern->escape != escape) {
+            read = ReadPattern(patternText, escape);
+            pattern = &read;
+            sqlite3_set_auxdata(ctx, 0, new LikePattern(read), [](void* p) { delete static_cast<LikePattern*>(p); });
+        }
+        sqlite3_result_int(ctx, Matches(pattern->items, FoldedChars(TextArg(argv[1]))) ? 1 : 0);
+    });
 }
 
 void Register(sqlite3* db, const char* name, int args, bool deterministic,
@@ -392,6 +526,8 @@ void RegisterFunctions(sqlite3* db) {
     Register(db, "CHARINDEX", 2, true, CharIndex);
     Register(db, "CHARINDEX", 3, true, CharIndex);
     Register(db, "GETDATE", 0, false, GetDate);
+    Register(db, "LIKE", 2, true, Like);
+    Register(db, "LIKE", 3, true, Like);
 }
 
 }  // namespace adodb::sqlite

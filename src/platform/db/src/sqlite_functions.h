@@ -12,6 +12,10 @@
 //  - LEN(x): characters, trailing blanks not counted.
 //  - CHARINDEX(find, text[, start]): 1-based position without regard to case, 0 when absent.
 //  - GETDATE(): the present date and time (vb::Now) as ISO text.
+//  - LIKE (the function like(pattern, x[, escape]) behind the operator):
+//    SQLite's wildcards and ESCAPE, with every letter compared by its case
+//    folding ("PEÑA" LIKE "Peña", "ÁLVAREZ" LIKE "álvarez"), as the server's
+//    case-insensitive collations compare; accents still count.
 #pragma once
 
 #include <optional>

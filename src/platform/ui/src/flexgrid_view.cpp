@@ -3,6 +3,7 @@
 // never changes the selection on its own; it mirrors the grid's.
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFontMetricsF>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -10,6 +11,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -50,7 +53,59 @@ int ButtonOf(Qt::MouseButton button) {
     }
 }
 
+// A number, a date or a code: digits, with no letter among them. Cut, such a
+// text would read as another value.
+bool IsFigure(const QString& text) {
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isLetter()) return false;
+        digit = digit || c.isDigit();
+    }
+    return digit;
+}
+
+// The text a cell shows in `width` pixels of room: its own, or "#" marks for
+// a figure that does not fit (as many as fit; none when not even one does).
+// Widths are measured unrounded, as the style measures a line it may elide.
+QString TextThatFits(const QString& text, int width, const QFont& font) {
+    const QFontMetricsF metrics(font);
+    if (!IsFigure(text) || metrics.horizontalAdvance(text) <= width) return text;
+    const double mark = std::max(metrics.horizontalAdvance(QLatin1Char('#')), 1.0);
+    QString marks(static_cast<qsizetype>(std::max(width, 0) / mark), QLatin1Char('#'));
+    while (!marks.isEmpty() && metrics.horizontalAdvance(marks) > width) marks.chop(1);
+    return marks;
+}
+
 }  // namespace
+
+// Draws a cell as the table does, but a figure within the part of the cell
+// in view: whole there, or as "#" marks when it does not fit. A column too
+// narrow, or cut by the edge of the view, never shows another number.
+class FlexGridView::Delegate : public QStyledItemDelegate {
+public:
+    explicit Delegate(FlexGridView& view) : QStyledItemDelegate(&view), view_(view) {}
+
+    // The room for text in a cell rectangle: the part in view, less the
+    // margins the style leaves on each side.
+    QRect TextRoom(const QRect& cell) const {
+        const int margin = view_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view_) + 1;
+        return cell.intersected(view_.viewport()->rect()).adjusted(margin, 0, -margin, 0);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        if (IsFigure(cell.text)) {
+            // Drawn within the part in view: whole there, or as marks.
+            cell.text = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.font);
+            cell.rect = cell.rect.intersected(view_.viewport()->rect());
+        }
+        view_.style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, &view_);
+    }
+
+private:
+    FlexGridView& view_;
+};
 
 // The grid below its fixed rows, from its first shown column. The last fixed
 // row gives the column titles, column 0 (when fixed) the row titles.
@@ -133,8 +188,9 @@ private:
 };
 
 FlexGridView::FlexGridView(FlexGrid& grid, QWidget* parent)
-    : QTableView(parent), grid_(grid), model_(new Model(grid, this)) {
+    : QTableView(parent), grid_(grid), model_(new Model(grid, this)), delegate_(new Delegate(*this)) {
     setModel(model_);
+    setItemDelegate(delegate_);
     // The grid owns the selection; the view only shows it.
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -225,6 +281,13 @@ void FlexGridView::ApplySelection() {
 
 QModelIndex FlexGridView::IndexOf(int row, int col) const {
     return model_->index(row - grid_.FixedRows(), col - FirstShownCol(grid_));
+}
+
+QString FlexGridView::ShownText(int row, int col) const {
+    const QModelIndex index = IndexOf(row, col);
+    if (!index.isValid()) return {};
+    return TextThatFits(QString::fromStdString(grid_.TextMatrix(row, col)),
+                        delegate_->TextRoom(visualRect(index)).width(), font());
 }
 
 // A fixed column cannot be chosen: a press there reaches the row's first
@@ -334,6 +397,13 @@ void FlexGridView::mouseReleaseEvent(QMouseEvent* /*event*/) {
 void FlexGridView::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
     suppressClick_ = true;  // the release that follows a double click is no click
     emit grid_.DblClick();
+}
+
+// A figure is drawn where its cell meets the view's edges, so a scroll
+// repaints the whole view rather than moving what was drawn.
+void FlexGridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    viewport()->update();
 }
 
 void FlexGridView::focusInEvent(QFocusEvent* event) {

@@ -171,7 +171,9 @@ private:
 // hidden. A click makes a cell current, a drag or a Shift+click or
 // Shift+arrow extends the selection (RowSel, ColSel); a click on a column
 // title selects the column, on a row title the row. Keys are reported as
-// KeyDown (key code) and KeyPress (character) before the view moves. The
+// KeyDown (key code) and KeyPress (character) before the view moves. A
+// figure (a number, date or code: digits and no letter) that does not fit in
+// the part of its cell in view shows "#" marks instead of a cut value. The
 // grid must outlive its view.
 class FlexGridView : public QTableView {
     Q_OBJECT
@@ -184,6 +186,9 @@ public:
     // The table's index of a grid cell; invalid for the fixed rows, for
     // column 0 of a grid with fixed columns, and outside the grid.
     QModelIndex IndexOf(int row, int col) const;
+    // The text a data cell shows now: the grid's, or "#" marks for a figure
+    // that does not fit in the part of the cell in view.
+    QString ShownText(int row, int col) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -191,11 +196,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     class Model;
+    class Delegate;
     void ApplyColumn(int col);
     void ApplyLayout();
     void ApplySelection();
@@ -208,6 +215,7 @@ private:
 
     FlexGrid& grid_;
     Model* model_;
+    Delegate* delegate_;
     bool dragging_ = false;
     bool suppressClick_ = false;
 };
