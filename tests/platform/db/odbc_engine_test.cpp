@@ -236,6 +236,42 @@ TEST_F(OdbcEngineTest, TransactionsCommitAndRollBack) {
     EXPECT_EQ(rs.rows[1][0], vb::Variant(3));
 }
 
+// A batch outside a transaction runs in a transaction of its own (a server
+// goes on after a failing statement, so only a rollback keeps the batch whole
+// or not at all). The SQLite driver refuses any batch, which fails it here;
+// afterwards the engine is back in auto-commit, and inside the caller's
+// transaction a batch leaves that transaction open.
+TEST_F(OdbcEngineTest, AFailedBatchLeavesNoTransactionBehind) {
+    engine_->Execute("CREATE TABLE B (K INTEGER PRIMARY KEY)");
+    EXPECT_THROW(engine_->Execute("INSERT INTO B VALUES (1);\r\nINSERT INTO B VALUES (2)"), vb::Error);
+    EXPECT_FALSE(engine_->InTransaction());
+    engine_->Execute("INSERT INTO B VALUES (3)");
+    EXPECT_EQ(Scalar(*Open(), "SELECT COUNT(*) FROM B"), vb::Variant(1));  // committed by itself
+
+    engine_->BeginTrans();
+    EXPECT_THROW(engine_->Execute("INSERT INTO B VALUES (4);\r\nINSERT INTO B VALUES (5)"), vb::Error);
+    EXPECT_TRUE(engine_->InTransaction());
+    engine_->RollbackTrans();
+}
+
+TEST(OdbcEngine, BatchesAreTextsOfSeveralStatements) {
+    struct Case {
+        const char* sql;
+        bool batch;
+    };
+    const Case cases[] = {
+        {"UPDATE T SET A = 1", false},
+        {"UPDATE T SET A = 1;", false},
+        {"UPDATE T SET A = 1\r\n", false},
+        {"UPDATE T SET A = 'x;\r\ny'", false},
+        {"UPDATE T SET [a;\nb] = 1 -- one;\n", false},
+        {"UPDATE T SET A = 1\r\nUPDATE T SET B = 2", true},
+        {"UPDATE T SET A = 1; INSERT INTO T VALUES (1)", true},
+        {"UPDATE T SET A = 'open", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(adodb::odbc::IsBatch(c.sql), c.batch) << c.sql;
+}
+
 TEST_F(OdbcEngineTest, OpenSchemaListsTablesAndColumns) {
     engine_->Execute("CREATE TABLE A_B (X INTEGER NOT NULL, Y VARCHAR(5))");
     engine_->Execute("CREATE TABLE AXB (Z INTEGER)");

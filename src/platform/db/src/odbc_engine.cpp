@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engines.h"
+#include "sql_tokens.h"
 
 namespace adodb {
 namespace odbc {
@@ -457,6 +458,26 @@ long ErrorNumberOf(std::string_view sqlState, long native) {
     return kErrFail;
 }
 
+bool IsBatch(std::string_view sql) {
+    sql::Tokens tokens;
+    try {
+        tokens = sql::Tokenize(sql);
+    } catch (const vb::Error&) {
+        return false;
+    }
+    bool statement = false;  // SQL seen since the last separator
+    bool separated = false;  // a separator after SQL
+    for (const sql::Token& t : tokens) {
+        if (t.Is(sql::TokenKind::Newline) || t.Is(sql::TokenKind::Semicolon)) {
+            separated = separated || statement;
+        } else if (!t.IsTrivia()) {
+            if (separated) return true;
+            statement = true;
+        }
+    }
+    return false;
+}
+
 vb::Variant ValueOf(int adoType, std::string text) {
     switch (adoType) {
     case adSmallInt: case adInteger: case adTinyInt: case adUnsignedTinyInt:
@@ -518,9 +539,25 @@ public:
 
     Dialect GetDialect() const override { return dialect_; }
 
+    // A batch of several statements outside a transaction runs in one of its
+    // own: the server goes on after a failing statement (a RAISERROR among
+    // them), so only a rollback keeps the batch whole or not at all.
     long Execute(const std::string& sql) override {
-        Handle stmt = NewStatement();
-        return RowsAffected(stmt, SQLExecDirect(stmt.get(), odbc::Text(sql), odbc::TextLength(sql)), "SQLExecDirect");
+        if (inTransaction_ || !odbc::IsBatch(sql)) return ExecuteDirect(sql);
+        BeginTrans();
+        long affected = 0;
+        try {
+            affected = ExecuteDirect(sql);
+        } catch (...) {
+            try {
+                RollbackTrans();
+            } catch (const vb::Error&) {
+                // The batch's own error is the one to report.
+            }
+            throw;
+        }
+        CommitTrans();
+        return affected;
     }
 
     long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
@@ -583,6 +620,11 @@ public:
     void SetCommandTimeout(long seconds) override { timeout_ = seconds; }
 
 private:
+    long ExecuteDirect(const std::string& sql) {
+        Handle stmt = NewStatement();
+        return RowsAffected(stmt, SQLExecDirect(stmt.get(), odbc::Text(sql), odbc::TextLength(sql)), "SQLExecDirect");
+    }
+
     static Handle AllocateConnection(const Handle& env) {
         env.Check(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
                   "SQLSetEnvAttr");

@@ -23,6 +23,11 @@ int AdoTypeOf(int sqlType, std::string_view typeName);
 // message 50000 (a batch's own RAISERROR) is kErrRaised whatever its state.
 long ErrorNumberOf(std::string_view sqlState, long native = 0);
 
+// Whether a text holds more than one statement: a line break or ";" outside
+// literals, brackets and comments with more SQL after it. A text the
+// tokenizer cannot read counts as one statement (the server reports it).
+bool IsBatch(std::string_view sql);
+
 // The value of a column's text (as the driver writes it) by the column's ADO
 // type: integers, booleans, doubles, Currency, dates and text. Text that does
 // not read as the type (a loosely typed database) stays text.
