@@ -149,11 +149,14 @@ void DescargaFila(Posteo& p, Descarga& d) {
     if (!tieneInsumos) return;
     if (d.idComprobante.empty()) {
         Paso(p, [&] {
-            // No number (the numbering told the user why): the document is
-            // not recorded at all, never under an empty or made-up number.
-            d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra);
+            // No number: the document is not recorded at all, never under an
+            // empty or made-up number. Ranges used up are told once, in the
+            // refusal; any other failure the numbering told the user.
+            std::string agotados;
+            d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra, &agotados);
             if (vb::Trim(d.idComprobante).empty()) {
-                RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE).");
+                RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE)." +
+                                        (agotados.empty() ? std::string() : " " + agotados + "."));
             }
         });
     }
