@@ -190,6 +190,30 @@ TEST_F(InsumosTest, WithoutANumberForItsDischargeNothingOfTheDocumentIsStored) {
     EXPECT_NE(testsupport::ReadFile(home_.Path() / "TSERR.LOG").find(kSinNumeroPE), std::string::npos);
 }
 
+// A discharge type without any range is numbered after the stored numbers
+// and never recorded: the numbering says so, and the document is kept.
+TEST_F(InsumosTest, WithoutAnyRangeTheDischargeIsNumberedUnrecorded) {
+    Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3");
+        Llamada c{.numero = lote ? "000100000013X" : "000100000012X", .lote = lote};
+        Postea(*g, c);
+        ASSERT_FALSE(c.hayError);
+        if (lote) ASSERT_TRUE(db_.EjecutaConsultaSQL(c.sql));
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "Error en grabación del Comprobante, no se ha encontrado el comprobante configurado");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'RM' AND IDCOMPROBANTE = '" + c.numero + "'"), "1");
+    }
+    EXPECT_EQ(LineasPE(), (std::vector<LineaPE>{{"I2", "-6", "<null>"}, {"I2", "-6", "<null>"}}));
+    EXPECT_EQ(Valor("SELECT group_concat(IDCOMPROBANTE) FROM V_MV_STOCK WHERE TC = 'PE'"),
+              "000100000001X,000100000002X");
+}
+
 // A document without a number (its numbering gave none) is never stored.
 TEST_F(InsumosTest, ADocumentWithoutANumberIsNeverStored) {
     for (const bool lote : {false, true}) {

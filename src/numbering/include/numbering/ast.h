@@ -65,6 +65,11 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
                                bool RegistraControl);
 
+// True when V_TA_CPTE holds a range of the type. A type without any range numbers its
+// documents unrecorded (AsignarNumeroComprobante), and RegistraNumeroComprobante reports that
+// it has nothing to record them in. Errors propagate to the caller.
+bool TieneTalonarios(const std::string& TC);
+
 // The type whose numbering TC shares (EQU_<TC> configuration key), TC itself for a few types,
 // or "" when none.
 std::string ObtieneTCEquivalente(const std::string& TC);
