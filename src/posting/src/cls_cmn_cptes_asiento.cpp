@@ -258,7 +258,7 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
     }
 
     // 5. Cost of goods sold: booked under a "CMV" document of its own, whose
-    // number is taken once the motive and the register type are known.
+    // number is taken once the entry is sure to be built (step 10).
     std::string tcOrigen;
     std::string cpteOrigen;
     if (TipoMov == kCostoDeVentas) {
@@ -302,22 +302,21 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
         primera = std::max(Secuencia, asiento.secuencia);
     }
     if (!sigue) {
-        // The cost of goods sold is booked under its own "CMV" document: the
-        // check below is of that document, never of a CMV document that
-        // happens to carry the sale's number.
+        // 8. A document already booked is not booked again. The cost of goods
+        // sold goes under a new CMV document, never under the sale's number
+        // (a CMV document carrying that number is another sale's).
+        if (!modo.otroAsientoPermitido && TipoMov != kCostoDeVentas) {
+            std::string cargado;
+            if (numbering::ComprobanteTieneAsiento(TC, Suc, Nro, Letra, cargado, "")) {
+                return rechaza("ya tiene el asiento " + cargado + " y un comprobante no se asienta dos veces.");
+            }
+        }
         if (TipoMov == kCostoDeVentas) {
             const std::string numero = numbering::AsignarNumeroComprobante("CMV", Suc, Letra);
             if (vb::Trim(numero).empty()) return rechaza("no se pudo numerar su comprobante CMV.");
             Suc = vb::Mid(numero, 1, 4);
             Nro = vb::Mid(numero, 5, 8);
             Letra = vb::Mid(numero, 13, 1);
-        }
-        // 8. A document already booked is not booked again.
-        if (!modo.otroAsientoPermitido) {
-            std::string cargado;
-            if (numbering::ComprobanteTieneAsiento(TC, Suc, Nro, Letra, cargado, "")) {
-                return rechaza("ya tiene el asiento " + cargado + " y un comprobante no se asienta dos veces.");
-            }
         }
         // 10. A new entry number: the database's next, never one kept or
         // booked meanwhile (a batch built before this one may not have run).
