@@ -135,6 +135,20 @@ TEST_F(AsignarNumeroTest, RangesRunOutWithAMessage) {
     ASSERT_EQ(operator_.Shown().size(), 1u);
     EXPECT_EQ(operator_.Shown()[0].prompt.find("Todos los talonarios del comprobante PE"), 0u);
     EXPECT_EQ(Valor("SELECT group_concat(X_ULTIMO_NRO) FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "41,100");
+
+    // A caller that names the reason in its own refusal gets the text, and no box is shown.
+    operator_.ClearShown();
+    std::string sucursal = "0001";
+    std::string letra = "X";
+    std::string agotados = "previo";
+    EXPECT_EQ(AsignarNumeroComprobante("PE", sucursal, letra, &agotados), "");
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_EQ(agotados, "Todos los talonarios del comprobante PE se encuentran utilizados, debe dar de alta un nuevo "
+                        "talonario para el comprobante PE");
+    Run("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 99 WHERE TALONARIO = 2");
+    Run("DELETE FROM V_MV_STOCK");
+    EXPECT_EQ(AsignarNumeroComprobante("PE", sucursal, letra, &agotados), "000100000101X");
+    EXPECT_EQ(agotados, "");
 }
 
 TEST_F(AsignarNumeroTest, TypeWithoutRangesStillGetsAThirteenCharacterKey) {

@@ -209,6 +209,14 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocumentOfItsOwn) {
     EXPECT_EQ(Valor("SELECT COUNT(DISTINCT [NUMERO ASIENTO]) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "2");
     EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'CMV'"), "5");
 
+    // A sale whose number a booked CMV document also carries is booked all the same.
+    Asiento mismoNumero{.motivo = "MV1", .tc = "FC", .nro = "00000003", .tipoMov = 99};
+    lote = Genera(cmn, *g, mismoNumero);
+    EXPECT_EQ(mismoNumero.nro, "00000005");
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'CMV' AND CPTE_ORIGEN = '000100000003X'"), "2");
+    EXPECT_TRUE(operador_.Shown().empty());
+
     // With the CMV numbers used up (the numbering tells the user) no entry is built.
     Ejecuta("DELETE FROM MV_ASIENTOS");
     Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 4 WHERE CODIGO = 'CMV'");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -160,15 +161,20 @@ TEST_F(InsumosTest, WithoutABatchTheNumberIsRecordedAtOnce) {
     EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), "2");
 }
 
-// Without a number for its "PE" discharge (the ranges are used up, which the
-// numbering tells) nothing of the document is stored, never a "PE" document
-// under an empty or made-up number.
+const std::string kSinNumeroPE =
+    "No se grabó el stock del comprobante IR 0001-00000012-X: no se pudo numerar su descarga de insumos (PE). "
+    "Todos los talonarios del comprobante PE se encuentran utilizados, debe dar de alta un nuevo talonario para el "
+    "comprobante PE.";
+
+// Without a number for its "PE" discharge (the ranges are used up) nothing
+// of the document is stored, never a "PE" document under an empty or
+// made-up number.
 TEST_F(InsumosTest, WithoutANumberForItsDischargeNothingOfTheDocumentIsStored) {
     Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 100, X_NRO_HASTA = 99 WHERE CODIGO = 'PE'");
     for (const bool lote : {false, true}) {
         SCOPED_TRACE(lote ? "batch" : "immediate");
         operador_.ClearShown();
-        operador_.AnswerMsgBox(ui::vbOK).AnswerMsgBox(ui::vbOK);
+        operador_.AnswerMsgBox(ui::vbOK);
         auto g = Grilla(2);
         Linea(*g, 1, "A3", "1");  // no inputs
         Linea(*g, 2, "A2", "3");
@@ -177,11 +183,35 @@ TEST_F(InsumosTest, WithoutANumberForItsDischargeNothingOfTheDocumentIsStored) {
         EXPECT_TRUE(c.hayError);
         EXPECT_EQ(c.sql, "PREVIO");
         EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
-        ASSERT_EQ(operador_.Shown().size(), 2u);  // the numbering's notice, then the refusal
-        EXPECT_EQ(operador_.Shown().back().prompt,
-                  "No se grabó el stock del comprobante IR 0001-00000012-X: no se pudo numerar su descarga de insumos "
-                  "(PE).");
+        // One box for one refusal: the document, what was not recorded, and why.
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt, kSinNumeroPE);
     }
+    EXPECT_NE(testsupport::ReadFile(home_.Path() / "TSERR.LOG").find(kSinNumeroPE), std::string::npos);
+}
+
+// A discharge type without any range is numbered after the stored numbers
+// and never recorded: the numbering says so, and the document is kept.
+TEST_F(InsumosTest, WithoutAnyRangeTheDischargeIsNumberedUnrecorded) {
+    Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3");
+        Llamada c{.numero = lote ? "000100000013X" : "000100000012X", .lote = lote};
+        Postea(*g, c);
+        ASSERT_FALSE(c.hayError);
+        if (lote) ASSERT_TRUE(db_.EjecutaConsultaSQL(c.sql));
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "Error en grabación del Comprobante, no se ha encontrado el comprobante configurado");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'RM' AND IDCOMPROBANTE = '" + c.numero + "'"), "1");
+    }
+    EXPECT_EQ(LineasPE(), (std::vector<LineaPE>{{"I2", "-6", "<null>"}, {"I2", "-6", "<null>"}}));
+    EXPECT_EQ(Valor("SELECT group_concat(IDCOMPROBANTE) FROM V_MV_STOCK WHERE TC = 'PE'"),
+              "000100000001X,000100000002X");
 }
 
 // A document without a number (its numbering gave none) is never stored.
@@ -265,6 +295,104 @@ TEST_F(InsumosTest, APurchaseDocumentsInputLinesHaveNoComplement) {
     Postea(*g, fcc);
     ASSERT_EQ(InsertsPE(fcc.sql).size(), 1U);
     EXPECT_FALSE(InsertsPE(fcc.sql)[0].contains("IdComplemento"));
+}
+
+}  // namespace
+}  // namespace posting::testing
+
+namespace posting::testing {
+namespace {
+
+// The "PE" numbers of discharges near the end of the ranges, and from a range
+// whose counter is below its lower limit: each stored "PE" document has a
+// number of a range, recorded there, and never shared with another
+// document; a posting left without a number keeps nothing of its document
+// and is told once.
+TEST_F(InsumosTest, EveryDischargeNumberLiesInARangeAndGoesToOneDocument) {
+    const std::string hasta40 = "('PE', 1, 'STOCK', NULL, '   1', 'X', 39, 1, 40, 1)";
+    const std::string desde101 = "('PE', 2, 'STOCK', NULL, '   1', 'X', 0, 101, 200, 1)";
+    struct Caso {
+        const char* nombre;
+        std::string rangos;  // rows of V_TA_CPTE for PE
+        std::vector<std::string> guardados;
+        bool lote;
+        bool construyeTodos;                 // batch: every batch built before any runs
+        std::vector<std::string> esperados;  // each posting's PE number; "" refused
+    };
+    const std::vector<Caso> casos = {
+        {"two batches at the limit, each run as built", hasta40, {"000100000039X"}, true, false,
+         {"000100000040X", ""}},
+        {"two batches at the limit, both built first", hasta40, {"000100000039X"}, true, true, {"000100000040X", ""}},
+        {"three immediate postings at the limit", hasta40, {"000100000039X"}, false, false,
+         {"000100000040X", "", ""}},
+        {"a new range whose counter is below its lower limit", desde101, {}, false, false,
+         {"000100000101X", "000100000102X"}},
+        {"a new range below its lower limit, batches built first", desde101, {}, true, true,
+         {"000100000101X", "000100000102X"}},
+        {"the limit, then the next range from its lower limit", hasta40 + ", " + desde101,
+         {"000100000039X", "000100000001X"}, false, false, {"000100000040X", "000100000101X", "000100000102X"}},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+        Ejecuta("INSERT INTO V_TA_CPTE (CODIGO, TALONARIO, SISTEMA, ES, UNEGOCIO, Letras, X_ULTIMO_NRO, X_NRO_DESDE, "
+                "X_NRO_HASTA, X_SUC_DEFAULT) VALUES " + caso.rangos);
+        for (const std::string& clave : caso.guardados) {
+            Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE) VALUES ('PE', '" + clave + "')");
+        }
+        operador_.ClearShown();
+        std::vector<Llamada> llamadas;
+        for (std::size_t i = 0; i < caso.esperados.size(); ++i) {
+            llamadas.push_back(Llamada{.numero = "00010000002" + std::to_string(i) + "X", .lote = caso.lote});
+        }
+        const auto corre = [&](Llamada& c) {
+            if (!caso.lote || c.hayError) return;
+            std::string lote = c.sql;
+            EXPECT_TRUE(db_.EjecutaConsultaSQL(lote));
+        };
+        std::vector<std::string> avisos;
+        for (std::size_t i = 0; i < llamadas.size(); ++i) {
+            Llamada& c = llamadas[i];
+            auto g = Grilla(1);
+            Linea(*g, 1, "A2", "3");
+            if (caso.esperados[i].empty()) {
+                operador_.AnswerMsgBox(ui::vbOK);
+                avisos.push_back("No se grabó el stock del comprobante RM 0001-" + c.numero.substr(4, 8) +
+                                 "-X: no se pudo numerar su descarga de insumos (PE). Todos los talonarios del "
+                                 "comprobante PE se encuentran utilizados, debe dar de alta un nuevo talonario para "
+                                 "el comprobante PE.");
+            }
+            Postea(*g, c);
+            if (!caso.construyeTodos) corre(c);
+        }
+        for (Llamada& c : llamadas) {
+            if (caso.construyeTodos) corre(c);
+        }
+        for (std::size_t i = 0; i < llamadas.size(); ++i) {
+            SCOPED_TRACE(llamadas[i].numero);
+            EXPECT_EQ(llamadas[i].hayError, caso.esperados[i].empty());
+            const std::string pe = Valor("SELECT DISTINCT IDCOMPROBANTE FROM V_MV_STOCK WHERE TC = 'PE' AND "
+                                         "IDCOMPROBANTE_ORIGEN = '" + llamadas[i].numero + "'");
+            EXPECT_EQ(pe == "<none>" ? "" : pe, caso.esperados[i]);
+            const std::string filas = Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE = '" +
+                                            llamadas[i].numero + "'");
+            EXPECT_EQ(filas, caso.esperados[i].empty() ? "0" : "1");
+        }
+        std::vector<std::string> mostrados;
+        for (const ui::RecordedBox& caja : operador_.Shown()) mostrados.push_back(caja.prompt);
+        EXPECT_EQ(mostrados, avisos);
+        // Every stored PE number: one document's, inside a range whose counter is past it.
+        for (const Fila& f : Filas("SELECT IDCOMPROBANTE, COUNT(DISTINCT IDCOMPROBANTE_ORIGEN) AS N FROM V_MV_STOCK "
+                                   "WHERE TC = 'PE' AND IDCOMPROBANTE_ORIGEN IS NOT NULL GROUP BY IDCOMPROBANTE")) {
+            EXPECT_EQ(f.at("N"), "1") << f.at("IDCOMPROBANTE");
+            const std::string n = std::to_string(std::stoi(f.at("IDCOMPROBANTE").substr(4, 8)));
+            EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_TA_CPTE WHERE CODIGO = 'PE' AND X_NRO_DESDE <= " + n +
+                            " AND X_NRO_HASTA >= " + n + " AND X_ULTIMO_NRO > " + n),
+                      "1")
+                << f.at("IDCOMPROBANTE");
+        }
+    }
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ vb::Variant ClsCmnCptes::DescomponePosicionCantidadLote(const std::string& Posic
                 std::string& token = ArrPosiciones[j];
                 const std::size_t asterisco = token.find('*');
                 if (asterisco == std::string::npos) {
-                    throw vb::InvalidCall("Invalid procedure call or argument: position without \"*\": " + token);
+                    throw vb::InvalidCall("La posición \"" + token + "\" no tiene su cantidad (falta \"*\")");
                 }
                 ArrCantidades[j] = token.substr(asterisco + 1);
                 token.erase(asterisco);

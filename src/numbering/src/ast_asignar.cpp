@@ -38,9 +38,9 @@ void Pausa(int perdidas) {
 // the numbers V_MV_STOCK holds for its branch and letter within its range. A number outside
 // its range is left for the caller to pass the range over. False when the request ends without
 // a number: the procedure was left on an error, or no range had room (the walk told the
-// operator).
+// operator, or, with `avisaAgotados` false, left its text in the proposal's range).
 bool Propone(const std::string& TC, std::string& Sucursal, std::string& Letra, std::optional<int32_t> agotados,
-             Propuesta& p, const vb::ErrorHandler& manejador) {
+             Propuesta& p, const vb::ErrorHandler& manejador, bool avisaAgotados) {
     using foundation::SqlText;
     foundation::DB_Dll& db = foundation::Db();
     p = {};
@@ -48,7 +48,7 @@ bool Propone(const std::string& TC, std::string& Sucursal, std::string& Letra, s
             [&] {
                 bool modifica = false;
                 p.rango = detail::ProximoNumero(TC, Sucursal, p.numero, Letra, modifica, true,
-                                                std::string(foundation::gUNegocio), agotados);
+                                                std::string(foundation::gUNegocio), agotados, avisaAgotados);
             },
             manejador) ||
         p.numero.empty() || (!p.rango.sinTalonarios && !p.rango.talonario)) {
@@ -103,12 +103,17 @@ bool Propone(const std::string& TC, std::string& Sucursal, std::string& Letra, s
 // recorded there, by a compare-and-set on the range's row: when another station took it
 // first, the request reads the range again and takes the next; a range whose remaining
 // numbers are all stored is passed over for the next one.
-std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal, std::string& Letra) {
+std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal, std::string& Letra,
+                                     std::string* Agotados) {
     const vb::ErrorHandler manejador = foundation::Tratamiento("AsignarNumeroComprobante");
+    if (Agotados != nullptr) Agotados->clear();
     std::optional<int32_t> agotados;  // the ranges this request found used up
     for (int perdidas = 0;;) {
         Propuesta p;
-        if (!Propone(TC, Sucursal, Letra, agotados, p, manejador)) return "";
+        if (!Propone(TC, Sucursal, Letra, agotados, p, manejador, Agotados == nullptr)) {
+            if (Agotados != nullptr) *Agotados = p.rango.agotados;
+            return "";
+        }
         // A type without ranges has no counter: its number goes out unrecorded.
         if (p.rango.sinTalonarios) return Sucursal + p.numero + Letra;
         const double n = vb::Val(p.numero);

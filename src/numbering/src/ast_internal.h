@@ -63,19 +63,21 @@ struct Recorrido {
     std::optional<int32_t> talonario;  // the range taken, with its limits for the letter
     double desde = 0;
     double hasta = 0;
+    std::string agotados{};  // no range taken and one was used up: the text that says so
 };
 
 // The range walk of Obtener_Nro_Comprobante_Contable. The ranges up to `despuesDe` (in
 // TALONARIO order) count as used up: a request that found its range used up goes on with the
-// next one.
+// next one. `avisaAgotados` false: ranges used up are not told to the operator, only named in
+// the result.
 Recorrido RecorreTalonarios(const std::string& TC, std::string& Sucursal, std::string& Numero, std::string& Letra,
                             bool& ModificaNumeracion, const std::string& Fecha, const std::string& UNegocio,
-                            std::string& NroHasta, std::optional<int32_t> despuesDe);
+                            std::string& NroHasta, std::optional<int32_t> despuesDe, bool avisaAgotados = true);
 
 // Obtener_Nro_Comprobante with its walk passing over the ranges up to `despuesDe`.
 Recorrido ProximoNumero(const std::string& TC, std::string& Sucursal, std::string& Numero, std::string& Letra,
                         bool& ModificaNumeracion, bool Verifica, const std::string& UNegocio,
-                        std::optional<int32_t> despuesDe);
+                        std::optional<int32_t> despuesDe, bool avisaAgotados = true);
 
 // What recording a used number at once found, as a compare-and-set on its range's row.
 enum class Reserva {

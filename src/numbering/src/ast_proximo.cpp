@@ -63,7 +63,8 @@ void Obtener_Nro_Comprobante(const std::string& TC, std::string& Sucursal, std::
 
 detail::Recorrido detail::ProximoNumero(const std::string& TC, std::string& Sucursal, std::string& Numero,
                                         std::string& Letra, bool& ModificaNumeracion, bool Verifica,
-                                        const std::string& UNegocio, std::optional<int32_t> despuesDe) {
+                                        const std::string& UNegocio, std::optional<int32_t> despuesDe,
+                                        bool avisaAgotados) {
     detail::Recorrido recorrido;
     if (TC.empty()) return recorrido;
     foundation::DB_Dll& db = foundation::Db();
@@ -91,7 +92,7 @@ detail::Recorrido detail::ProximoNumero(const std::string& TC, std::string& Sucu
     if (!paso([&] { equivalente = !ObtieneTCEquivalente(TC).empty(); })) return recorrido;
     std::string copia = nroHasta;
     recorrido = detail::RecorreTalonarios(TC, Sucursal, Numero, Letra, ModificaNumeracion, "", UNegocio,
-                                          equivalente ? copia : nroHasta, despuesDe);
+                                          equivalente ? copia : nroHasta, despuesDe, avisaAgotados);
     if (!Verifica) return recorrido;
 
     const std::string tc = vb::Trim(TC);

@@ -205,6 +205,14 @@ void OlvidaReserva() { gReservado.reset(); }
 
 }  // namespace detail
 
+bool TieneTalonarios(const std::string& TC) {
+    adodb::Recordset rs;
+    AbreRangos("SELECT TALONARIO FROM " + std::string(kRangos) + " WHERE CODIGO = " +
+                   foundation::SqlText(detail::CodigoTC(TC)),
+               rs);
+    return !rs.EOF();
+}
+
 bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema,
                                const std::string& Sucursal, const std::string& Numero,
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,

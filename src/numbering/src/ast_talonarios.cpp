@@ -18,7 +18,7 @@ namespace detail {
 
 Recorrido RecorreTalonarios(const std::string& TC, std::string& Sucursal, std::string& Numero, std::string& Letra,
                             bool& ModificaNumeracion, const std::string& Fecha, const std::string& UNegocio,
-                            std::string& NroHasta, std::optional<int32_t> despuesDe) {
+                            std::string& NroHasta, std::optional<int32_t> despuesDe, bool avisaAgotados) {
     Recorrido recorrido;
     foundation::DB_Dll& db = foundation::Db();
     const helpers::ClsFunciones& f = helpers::gFunciones();
@@ -106,9 +106,9 @@ Recorrido RecorreTalonarios(const std::string& TC, std::string& Sucursal, std::s
 
     Letra = vb::Trim(Letra);
     if (!tomado && agotado) {
-        ui::MsgBox("Todos los talonarios del comprobante " + TC +
-                       " se encuentran utilizados, debe dar de alta un nuevo talonario para el comprobante " + TC,
-                   ui::vbOKOnly);
+        recorrido.agotados = "Todos los talonarios del comprobante " + TC +
+                             " se encuentran utilizados, debe dar de alta un nuevo talonario para el comprobante " + TC;
+        if (avisaAgotados) ui::MsgBox(recorrido.agotados, ui::vbOKOnly);
     }
     db.CierraRecordset(rs);
     return recorrido;

@@ -302,8 +302,10 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
         primera = std::max(Secuencia, asiento.secuencia);
     }
     if (!sigue) {
-        // 8. A document already booked is not booked again.
-        if (!modo.otroAsientoPermitido) {
+        // 8. A document already booked is not booked again. The cost of goods
+        // sold goes under a new CMV document, never under the sale's number
+        // (a CMV document carrying that number is another sale's).
+        if (!modo.otroAsientoPermitido && TipoMov != kCostoDeVentas) {
             std::string cargado;
             if (numbering::ComprobanteTieneAsiento(TC, Suc, Nro, Letra, cargado, "")) {
                 return rechaza("ya tiene el asiento " + cargado + " y un comprobante no se asienta dos veces.");

@@ -149,11 +149,14 @@ void DescargaFila(Posteo& p, Descarga& d) {
     if (!tieneInsumos) return;
     if (d.idComprobante.empty()) {
         Paso(p, [&] {
-            // No number (the numbering told the user why): the document is
-            // not recorded at all, never under an empty or made-up number.
-            d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra);
+            // No number: the document is not recorded at all, never under an
+            // empty or made-up number. Ranges used up are told once, in the
+            // refusal; any other failure the numbering told the user.
+            std::string agotados;
+            d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra, &agotados);
             if (vb::Trim(d.idComprobante).empty()) {
-                RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE).");
+                RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE)." +
+                                        (agotados.empty() ? std::string() : " " + agotados + "."));
             }
         });
     }
@@ -182,7 +185,9 @@ void DescargaFila(Posteo& p, Descarga& d) {
 
 // Queues the recording of the "PE" number used; run by the caller with its
 // batch. A caller without a batch has it run at once. A number that cannot
-// be recorded (the numbering told the user why) refuses the document.
+// be recorded (the numbering told the user why) refuses the document, but
+// for a type without any range, whose numbers are never recorded: its
+// document goes on, as it always did.
 void RegistraNumero(Posteo& p, const Descarga& d) {
     std::string sentencia;
     bool registrado = false;
@@ -193,6 +198,9 @@ void RegistraNumero(Posteo& p, const Descarga& d) {
                                                           std::to_string(siguiente), letra, true, sentencia, false);
     });
     const std::string pe = "su descarga de insumos " + NombrePE(d.idComprobante);
+    bool sinTalonarios = false;
+    if (!registrado) Paso(p, [&] { sinTalonarios = !numbering::TieneTalonarios(kTipoPE); });
+    if (sinTalonarios) return;
     if (!registrado) {
         RechazaDocumento(p, "no se pudo registrar el número de " + pe + ".");
         throw PosteoAbandonado{};

@@ -476,7 +476,7 @@ std::string LiteralComplemento(const std::string& IdComplemento) {
     const std::size_t desde = (!numero.empty() && numero.front() == '-') ? 1 : 0;
     const bool entero = numero.size() > desde && numero.size() - desde <= 18 &&
                         numero.find_first_not_of("0123456789", desde) == std::string::npos;
-    if (!entero) vb::Raise(vb::kErrTypeMismatch, "Type mismatch: IdComplemento '" + IdComplemento + "'");
+    if (!entero) vb::Raise(vb::kErrTypeMismatch, "El complemento del comprobante '" + IdComplemento + "' no es un número entero");
     return numero;
 }
 
@@ -492,7 +492,7 @@ void ParesCantidadUD(const Posteo& p, int columnaCantidad, int columnaUnidad, in
 }
 
 void IncrementaSecuencia(Posteo& p) {
-    if (p.Secuencia == INT16_MAX) vb::Raise(vb::kErrOverflow, "Overflow");
+    if (p.Secuencia == INT16_MAX) vb::Raise(vb::kErrOverflow, "El comprobante pasa de 32767 movimientos de stock");
     ++p.Secuencia;
 }
 

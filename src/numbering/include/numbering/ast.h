@@ -65,6 +65,11 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
                                bool RegistraControl);
 
+// True when V_TA_CPTE holds a range of the type. A type without any range numbers its
+// documents unrecorded (AsignarNumeroComprobante), and RegistraNumeroComprobante reports that
+// it has nothing to record them in. Errors propagate to the caller.
+bool TieneTalonarios(const std::string& TC);
+
 // The type whose numbering TC shares (EQU_<TC> configuration key), TC itself for a few types,
 // or "" when none.
 std::string ObtieneTCEquivalente(const std::string& TC);
@@ -100,9 +105,11 @@ void Obtener_Nro_Comprobante_Contable(const std::string& TC, std::string& Sucurs
 // number of times, then the operator is told. A range whose numbers up to its limit are stored
 // is passed over for the next range. For a type with ranges every number handed out lies in a
 // range and was recorded there; a type without any range gets its number unrecorded. Empty on
-// failure, and when no range had room (the operator was told that the ranges are used up).
+// failure, and when no range had room: the operator is told that the ranges are used up, or,
+// when Agotados is given, that text comes back there untold, for a caller that names it in its
+// own refusal (other failures are told all the same).
 std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal,
-                                     std::string& Letra);
+                                     std::string& Letra, std::string* Agotados = nullptr);
 
 // Accounting register type (sub-journal) of a document type; "" when it has none.
 std::string ObtieneTipoRegCont(const std::string& TC);

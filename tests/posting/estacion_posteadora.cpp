@@ -1,0 +1,179 @@
+// One station of the posting tests that run in processes of their own.
+//
+//   estacion_posteadora prepara <archivo.db> <esquema.sql> <ultimo PE> <hasta PE>
+//     writes a new database file: the schema, document types, articles (A2
+//     has an input, so every posting of it discharges a "PE" document),
+//     motives, the stock entry switched on, and a "PE" range from 1 to
+//     <hasta PE> whose counter stands at <ultimo PE>.
+//   estacion_posteadora postea <archivo.db> <estacion> <semilla> <documentos>
+//     posts that many random documents (delivery notes, receipts and
+//     transfers of one to three lines, at once or as a batch run after a
+//     short pause, now and then a document posted again) under numbers of
+//     its own station, answering every box with OK. It prints one line per
+//     posting, "D <tc> <key> <OK|REF> <entry amount>" (the amount the entry
+//     books when the posting is kept), and one per box, "M <text>".
+#include <QApplication>
+
+#include <chrono>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sqlite3.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "documents/cls_cmn_cptes.h"
+#include "entrygrids/columnas.h"
+#include "foundation/configuracion.h"
+#include "foundation/db_dll.h"
+#include "foundation/session.h"
+#include "ui/flexgrid.h"
+#include "ui/msgbox.h"
+#include "vb/format.h"
+
+namespace {
+
+using namespace entrygrids;
+
+const std::string kFF = "\xC3\xBF";
+
+void Prepara(const std::string& archivo, const std::string& esquema, const std::string& ultimo,
+             const std::string& hasta) {
+    sqlite3* nueva = nullptr;
+    if (sqlite3_open(archivo.c_str(), &nueva) != SQLITE_OK) throw std::runtime_error("no se pudo crear " + archivo);
+    sqlite3_exec(nueva, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+    sqlite3_close(nueva);
+    adodb::Connection cn;
+    cn.Open("Provider=SQLOLEDB;Data Source=" + archivo);
+    std::ifstream entrada(esquema);
+    std::stringstream texto;
+    texto << entrada.rdbuf();
+    cn.Execute(texto.str());
+    cn.Execute("INSERT INTO V_TA_CPTE (CODIGO, TALONARIO, SISTEMA, ES, UNEGOCIO, Letras, X_ULTIMO_NRO, X_NRO_DESDE, "
+               "X_NRO_HASTA, X_SUC_DEFAULT) VALUES ('RM', 1, 'STOCK', 'S', NULL, NULL, NULL, NULL, NULL, NULL),"
+               "('IR', 1, 'STOCK', 'E', NULL, NULL, NULL, NULL, NULL, NULL),"
+               "('TR', 1, 'STOCK', NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
+               "('PE', 1, 'STOCK', NULL, '   1', 'X', " + ultimo + ", 1, " + hasta + ", 1)");
+    cn.Execute("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, Costo) VALUES "
+               "('A1', 'Tornillo', 'UN', '1.1.01', 10), ('A2', 'Tuerca', 'UN', '1.1.02', 5), "
+               "('I2', 'Insumo', 'KG', '1.1.09', 3)");
+    cn.Execute("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+               "VALUES ('A2', 'I2', 'KG', 2)");
+    cn.Execute("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES "
+               "('M01', 'Ajuste', '5.1.01'), ('REM', 'Remito', '5.1.02')");
+    cn.Execute("INSERT INTO MA_SUBDIARIOS (CODIGO, DESCRIPCION) VALUES ('ST', 'Stock')");
+    cn.Execute("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('RM', 'ST'), ('IR', 'ST'), "
+               "('TR', 'ST')");
+    cn.Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('AsientosXStock', 'SI'), "
+               "('MotivoStockRemito', 'REM')");
+    cn.Close();
+}
+
+// One random line: article, quantity and cost, with lot picks or lots.
+struct Linea {
+    std::string articulo;
+    int cantidad;
+    int costo;
+};
+
+int Postea(const std::string& archivo, int estacion, unsigned semilla, int documentos) {
+    ui::ScriptedOperator operador;
+    foundation::DB_Dll& db = foundation::Db();
+    db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo);
+    foundation::gCaja = "1";
+    foundation::gPeriodo = 2024;
+    foundation::gUNegocio = "   1";
+    foundation::gUsuarioLogeado = "estacion" + std::to_string(estacion);
+    std::mt19937 azar(semilla);
+    const auto entre = [&](int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(azar); };
+    documents::ClsCmnCptes cmn;
+    std::vector<std::string> hechos;
+    for (int i = 0; i < documentos; ++i) {
+        const char* tipos[] = {"RM", "IR", "TR"};
+        std::string tc = tipos[entre(0, 2)];
+        std::string numero = "0001" + vb::Format(estacion * 10000 + i, "00000000") + "X";
+        if (!hechos.empty() && entre(0, 5) == 0) {
+            // The same document again: its type and number.
+            const std::string& otro = hechos[static_cast<std::size_t>(entre(0, static_cast<int>(hechos.size()) - 1))];
+            tc = otro.substr(0, 2);
+            numero = otro.substr(3);
+        }
+        const bool lote = entre(0, 1) == 1;
+        ui::FlexGrid g;
+        g.setObjectName("GrillaArticulos");
+        const int lineas = entre(1, 3);
+        g.SetCols(kColsArticulos);
+        g.SetRows(lineas + 2);
+        g.SetFixedRows(1);
+        long importe = 0;
+        for (int fila = 1; fila <= lineas; ++fila) {
+            const Linea l{entre(0, 1) == 0 ? "A1" : "A2", entre(1, 5), entre(1, 9)};
+            g.SetTextMatrix(fila, kColCodigo, l.articulo);
+            g.SetTextMatrix(fila, kColDescripcion, "Desc " + l.articulo);
+            g.SetTextMatrix(fila, kColCantidad, std::to_string(l.cantidad));
+            g.SetTextMatrix(fila, kColUnidad, "UN");
+            g.SetTextMatrix(fila, kColAuxCosto, std::to_string(l.costo));
+            for (int columna : {kColAuxPideSerie, kColAuxesperecedero, kColAuxPideTalle, kColAuxInsumosPorPorcentaje,
+                                kColAuxPesable}) {
+                g.SetTextMatrix(fila, columna, "0");
+            }
+            if (tc == "IR") {
+                g.SetTextMatrix(fila, kColAuxNroLote, "|L" + std::to_string(entre(1, 3)) + "|");
+            } else if (l.cantidad > 1) {
+                const int primera = entre(0, l.cantidad);
+                g.SetTextMatrix(fila, kColAuxNroLote, "|L1" + kFF + "|L2" + kFF + "|");
+                g.SetTextMatrix(fila, kColAuxNroSerie,
+                                "|" + std::to_string(primera) + "|" + std::to_string(l.cantidad - primera) + "|");
+            }
+            importe += static_cast<long>(l.cantidad) * l.costo;
+        }
+        std::string deposito = "01";
+        std::string destino = tc == "TR" ? "09" : "";
+        std::string motivo = "M01";
+        std::string tcOrigen;
+        std::string cpteOrigen;
+        std::string sql;
+        bool hayError = false;
+        for (int k = 0; k < 4; ++k) operador.AnswerMsgBox(ui::vbOK);
+        cmn.ActualizaStock(g, tc, numero, "0", "05/03/2024", &deposito, &destino, &motivo, &tcOrigen, &cpteOrigen,
+                           tc == "TR", "PorDefault", lote, &sql, &hayError, "Null", "", "", "", 0, false, "");
+        if (!hayError && lote) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(entre(0, 15)));
+            hayError = !db.EjecutaConsultaSQL(sql);
+        }
+        for (const ui::RecordedBox& caja : operador.Shown()) std::cout << "M " << caja.prompt << "\n";
+        while (operador.PendingAnswers() > 0) operador.MsgBox("", ui::vbOKOnly, "", "");
+        operador.ClearShown();
+        std::cout << "D " << tc << " " << numero << " " << (hayError ? "REF" : "OK") << " " << importe << "\n";
+        if (!hayError) hechos.push_back(tc + " " + numero);
+    }
+    db.gCnn.Close();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        if (args.size() == 5 && args[0] == "prepara") {
+            Prepara(args[1], args[2], args[3], args[4]);
+            return 0;
+        }
+        if (args.size() == 5 && args[0] == "postea") {
+            return Postea(args[1], std::stoi(args[2]), static_cast<unsigned>(std::stoul(args[3])), std::stoi(args[4]));
+        }
+        std::cerr << "uso: estacion_posteadora prepara <archivo.db> <esquema.sql> <ultimo PE> <hasta PE>\n"
+                     "     estacion_posteadora postea <archivo.db> <estacion> <semilla> <documentos>\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+}
