@@ -85,21 +85,22 @@ TEST_F(AsientoTest, TwoAccountsWithANegativeAmount) {
     documents::ClsCmnCptes cmn;
     // A1 (1.1.01) 100; A2 and B1 (1.1.02) -50 + 20; A3 has no account.
     auto g = GrillaCostos({{"A1", "10", "10"}, {"A2", "-10", "5"}, {"A3", "4", "100"}, {"B1", "2", "10"}});
+    // A new entry starts at sequence 1 whatever the caller passes.
     Asiento a{.secuencia = 5};
     const std::string resultado = Genera(cmn, *g, a);
 
     ASSERT_TRUE(resultado.starts_with("\r\nINSERT INTO MV_ASIENTOS (Cuenta,Secuencia,"));
     EXPECT_FALSE(resultado.ends_with("\r\n"));
     // AJX subtracts from stock: the motive line takes the credit side.
-    EXPECT_EQ(Lineas(resultado), (std::vector<std::string>{"5.1.01 H 70 5", "1.1.01 D 100 6", "1.1.02 H 30 7"}));
-    EXPECT_EQ(a.secuencia, 8);
+    EXPECT_EQ(Lineas(resultado), (std::vector<std::string>{"5.1.01 H 70 1", "1.1.01 D 100 2", "1.1.02 H 30 3"}));
+    EXPECT_EQ(a.secuencia, 4);
     EXPECT_FALSE(a.esDebito);
     EXPECT_EQ(a.motivo, "M01 ");
     EXPECT_EQ(g->Row(), 5);  // the whole grid was walked, the empty entry row included
 
     const std::map<std::string, std::string> linea = MapaInsert(Sentencias(resultado)[0]);
     const std::map<std::string, std::string> esperado = {
-        {"Cuenta", "'5.1.01'"},          {"Secuencia", "'5'"},          {"Mes_Operativo", "'3'"},
+        {"Cuenta", "'5.1.01'"},          {"Secuencia", "'1'"},          {"Mes_Operativo", "'3'"},
         {"[Numero Asiento]", "'1'"},     {"Fecha", "'05/03/2024'"},     {"FechaSubDiario", "'05/03/2024'"},
         {"Detalle", "'Ajuste'"},         {"TC", "'AJX'"},               {"SUCURSAL", "'0001'"},
         {"NUMERO", "'00000012'"},        {"LETRA", "'X'"},              {"PERIODO", "'2024'"},
@@ -227,12 +228,39 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocumentOfItsOwn) {
     EXPECT_NE(operador_.Shown()[0].prompt.find("CMV"), std::string::npos) << operador_.Shown()[0].prompt;
 }
 
-TEST_F(AsientoTest, AmountsAllZeroBuildNothingButStillUseTheirSequenceNumbers) {
+// Two stations given one entry number for two documents, whatever sequence
+// each caller passes: the second to run meets the first on the entry's index
+// and keeps nothing.
+TEST_F(AsientoTest, TwoDocumentsGivenOneEntryNumberNeverBothStay) {
+    auto g = GrillaCostos({{"A1", "2", "10"}});
+    documents::ClsCmnCptes estacionA;
+    documents::ClsCmnCptes estacionB;
+    Asiento a;
+    Asiento b{.nro = "00000013", .secuencia = 5};
+    std::string loteA = Genera(estacionA, *g, a);
+    std::string loteB = Genera(estacionB, *g, b);
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(loteA));
+    operador_.AnswerMsgBox(ui::vbOK);
+    EXPECT_FALSE(db_.EjecutaConsultaSQL(loteB));
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS"), "1");
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE NUMERO = '00000013'"), "0");
+}
+
+// Lines without an amount are not written and take no sequence: every entry
+// written holds sequence 1, where two documents given one number meet.
+TEST_F(AsientoTest, LinesWithoutAnAmountTakeNoSequence) {
     documents::ClsCmnCptes cmn;
-    auto g = GrillaCostos({{"A1", "0", "10"}, {"A2", "3", "0"}});
+    auto ceros = GrillaCostos({{"A1", "0", "10"}, {"A2", "3", "0"}});
     Asiento a{.secuencia = 4};
-    EXPECT_EQ(Genera(cmn, *g, a), "");
-    EXPECT_EQ(a.secuencia, 7);  // 4 + two accounts + 1
+    EXPECT_EQ(Genera(cmn, *ceros, a), "");
+    EXPECT_EQ(a.secuencia, 1);
+
+    // The motive nets to zero: the account lines start the entry.
+    Ejecuta("INSERT INTO V_MA_ARTICULOS (IDARTICULO, cuentacontableC) VALUES ('B1', '1.1.02')");
+    auto neto = GrillaCostos({{"A1", "5", "10"}, {"B1", "-5", "10"}});
+    Asiento b{.nro = "00000013", .secuencia = 4};
+    EXPECT_EQ(Lineas(Genera(cmn, *neto, b)), (std::vector<std::string>{"1.1.01 D 50 1", "1.1.02 H 50 2"}));
+    EXPECT_EQ(b.secuencia, 3);
 }
 
 TEST_F(AsientoTest, CodesDifferingOnlyInCaseAreOneArticle) {

@@ -294,13 +294,14 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
     if (tipoReg.empty()) return {};
     const int mes = vb::CDate(Fecha).Parts().month;
 
-    // The row goes on under the open entry when it is its document's.
+    // The row goes on under the open entry when it is its document's. A new
+    // entry starts at sequence 1 whatever the caller passes, so that two
+    // documents given one entry number always meet on the entry's index.
     bool sigue = false;
-    int primera = Secuencia;
     if (TipoMov != kCostoDeVentas && modo.sigue && asiento.numero != 0) {
         sigue = asiento.documento == ClaveDocumento(TC, Suc, Nro, Letra);
-        primera = std::max(Secuencia, asiento.secuencia);
     }
+    const int primera = sigue ? std::max(Secuencia, asiento.secuencia) : 1;
     if (!sigue) {
         // 8. A document already booked is not booked again. The cost of goods
         // sold goes under a new CMV document, never under the sale's number
@@ -347,13 +348,16 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
     // negative amount goes to the other side.
     const std::string ladoMotivo = EsDebito ? "D" : "H";
     const std::string ladoCuentas = EsDebito ? "H" : "D";
+    // Sequences go to the lines written, one after another, so that every
+    // entry written holds its first sequence.
     std::vector<LineaAsiento> lineas;
-    lineas.push_back({cuentaMotivo, primera, Absoluto(total), total.Ticks() < 0 ? ladoCuentas : ladoMotivo});
-    int siguiente = primera;
-    for (const Importe& c : cuentas) {
-        ++siguiente;
-        lineas.push_back({c.clave, siguiente, Absoluto(c.monto), c.monto.Ticks() < 0 ? ladoMotivo : ladoCuentas});
-    }
+    int siguiente = primera - 1;
+    const auto agrega = [&](const std::string& cuenta, vb::Currency monto, const std::string& lado) {
+        if (monto.Ticks() == 0) return;
+        lineas.push_back({cuenta, ++siguiente, Absoluto(monto), lado});
+    };
+    agrega(cuentaMotivo, total, total.Ticks() < 0 ? ladoCuentas : ladoMotivo);
+    for (const Importe& c : cuentas) agrega(c.clave, c.monto, c.monto.Ticks() < 0 ? ladoMotivo : ladoCuentas);
 
     // 15. One statement per line with an amount: a line the open entry
     // already holds grows, any other is inserted.
