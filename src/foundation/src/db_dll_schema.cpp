@@ -37,10 +37,14 @@ constexpr Sinonimo kSinonimos[] = {
 // Whether a table SS_TSinonimos swaps, or a marker, occurs anywhere in the
 // text, literals included.
 bool NombraSinonimo(const std::string& sql) {
+    static const std::vector<std::string> kNombres = [] {
+        std::vector<std::string> nombres{"@admin_"};
+        for (const Sinonimo& s : kSinonimos) nombres.push_back(vb::LCase(s.tabla));
+        return nombres;
+    }();
     const std::string plegado = vb::LCase(sql);
-    if (plegado.find("@admin_") != std::string::npos) return true;
-    return std::any_of(std::begin(kSinonimos), std::end(kSinonimos),
-                       [&](const Sinonimo& s) { return plegado.find(vb::LCase(s.tabla)) != std::string::npos; });
+    return std::any_of(kNombres.begin(), kNombres.end(),
+                       [&](const std::string& nombre) { return plegado.find(nombre) != std::string::npos; });
 }
 
 // The neighbours a name is replaced between: before it, after it.
