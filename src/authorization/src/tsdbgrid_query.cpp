@@ -47,9 +47,9 @@ std::string Reemplazar(std::string_view texto, std::string_view buscado, std::st
 
 // Text comparison; ASCII texts byte by byte, as Buscar.
 bool Iguales(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;  // folding keeps every length in bytes
     if (!EsAscii(a) || !EsAscii(b)) return vb::Equals(a, b, vb::Compare::Text);
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return MinusculaAscii(x) == MinusculaAscii(y); });
+    return std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return MinusculaAscii(x) == MinusculaAscii(y); });
 }
 
 bool TerminaEn(std::string_view texto, std::string_view final) {
@@ -544,9 +544,18 @@ std::vector<std::string> GridQuery::ColumnasFijas() const {
     return fijas;
 }
 
+GridQuery::Origen GridQuery::OrigenActual() const { return {OrderBy, PrimaryKey, SQL, FiltroBusqueda}; }
+
+bool GridQuery::EsOrigenActual(const Origen& origen) const {
+    return origen.orderBy == OrderBy && origen.primaryKey == PrimaryKey && origen.sql == SQL &&
+           origen.filtro == FiltroBusqueda;
+}
+
 GridQuery::Derivados& GridQuery::Derivado() const {
-    std::string de = OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda;
-    if (de != derivados_.de) derivados_ = Derivados{std::move(de)};
+    if (!EsOrigenActual(derivados_.de)) {
+        derivados_ = {};
+        derivados_.de = OrigenActual();
+    }
     return derivados_;
 }
 
@@ -577,11 +586,6 @@ std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::LeerTerminosCo
     return std::nullopt;
 }
 
-// What a page read now is read with: the sort, key, query, search and page size.
-std::string GridQuery::Lectura() const {
-    return OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda + '\n' + std::to_string(PageSize);
-}
-
 Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const {
     const auto [tamano, saltar] = TramoPagina(pagina);
     const std::int64_t fin = std::min(saltar + tamano, total);
@@ -591,7 +595,7 @@ Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) cons
 
 Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
     ArmarOrden();
-    if (pagina > 1 && Vista.numero > 0 && Vista.lectura == Lectura() && TerminosContinuos()) {
+    if (pagina > 1 && Vista.numero > 0 && Vista.tamano == PageSize && EsOrigenActual(Vista.origen) && TerminosContinuos()) {
         if (pagina == Vista.numero + 1 && EsEnteroSql(Vista.ultima)) return Acceso::Siguiente;
         if (pagina == Vista.numero - 1 && EsEnteroSql(Vista.primera)) return Acceso::Anterior;
     }
@@ -668,7 +672,7 @@ void GridQuery::RecordarPagina(std::int64_t pagina, const PaginaLeida& leida) {
         Vista = {};
         return;
     }
-    Vista = {pagina, leida.Filas.front().back(), leida.Filas.back().back(), Lectura()};
+    Vista = {pagina, leida.Filas.front().back(), leida.Filas.back().back(), OrigenActual(), PageSize};
 }
 
 std::string GridQuery::ConsultaSinPaginar() const {
