@@ -588,7 +588,9 @@ std::string FileUri(const std::string& path, const char* parameters) {
 }
 
 // Opens a connection with its busy timeout set before the first read, so
-// that stations opening the file at once wait for each other.
+// that stations opening the file at once wait for each other. A connection
+// is used by one thread only (adodb.h), so SQLite need not lock it on every
+// call.
 std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flags, long commandTimeout) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(target.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX, nullptr);
