@@ -33,10 +33,18 @@ bool EsAscii(std::string_view texto) {
 std::size_t Buscar(std::string_view texto, std::string_view buscado, std::size_t desde = 0) {
     if (!EsAscii(buscado)) return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
     if (desde > texto.size()) return npos;
+    if (buscado.empty()) return desde;
+    // Only where the first character matches is the rest compared.
+    const char primera = MinusculaAscii(buscado.front());
+    const char mayuscula = primera >= 'a' && primera <= 'z' ? static_cast<char>(primera - ('a' - 'A')) : primera;
     const auto igual = [](char a, char b) { return MinusculaAscii(a) == MinusculaAscii(b); };
-    const auto at = std::search(texto.begin() + static_cast<std::ptrdiff_t>(desde), texto.end(), buscado.begin(),
-                                buscado.end(), igual);
-    return at == texto.end() && !buscado.empty() ? npos : static_cast<std::size_t>(at - texto.begin());
+    for (std::size_t i = desde; i + buscado.size() <= texto.size(); ++i) {
+        if (texto[i] != primera && texto[i] != mayuscula) continue;
+        if (std::equal(buscado.begin() + 1, buscado.end(), texto.begin() + static_cast<std::ptrdiff_t>(i) + 1, igual)) {
+            return i;
+        }
+    }
+    return npos;
 }
 
 bool Contiene(std::string_view texto, std::string_view buscado) { return Buscar(texto, buscado) != npos; }
@@ -73,7 +81,9 @@ std::string EntreCorchetes(const std::string& nombre) {
 }
 
 std::string SinCorchetes(std::string_view nombre) {
-    return vb::Trim(vb::Replace(vb::Replace(nombre, "[", ""), "]", ""));
+    std::string sin(nombre);
+    std::erase_if(sin, [](char c) { return c == '[' || c == ']'; });
+    return vb::Trim(sin);
 }
 
 // Appends `item` to a list joined by `separador`.
