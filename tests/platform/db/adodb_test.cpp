@@ -125,6 +125,14 @@ TEST(AdodbTexts, ReadTheSameWhateverEncodingTheFileKeeps) {
                   vb::Variant("15/03/2005" + accented))
             << encoding;
     }
+    // A database that holds nothing yet takes the encoding it is given.
+    Connection cn;
+    cn.Open("Data Source=:memory:");
+    cn.Execute("PRAGMA encoding = 'UTF-16le'");
+    cn.Execute("CREATE TABLE T (N INTEGER PRIMARY KEY, V)");
+    cn.Execute("INSERT INTO T (V) VALUES " + values);
+    EXPECT_EQ(Scalar(cn, "PRAGMA encoding"), vb::Variant("UTF-16le"));
+    EXPECT_EQ(dbtest::Column(cn, "SELECT V FROM T ORDER BY N"), expected);
 }
 
 TEST_F(Adodb, NavigationFollowsBofAndEof) {

@@ -258,8 +258,7 @@ public:
         }
         Exec("PRAGMA foreign_keys=ON");
         sqlite::RegisterFunctions(db_);
-        Statement encoding = Prepare("PRAGMA encoding");
-        utf8_ = NextRow(encoding.get()) && ColumnText(encoding.get(), 0) == "UTF-8";
+        ReadEncoding();
     }
 
     Dialect GetDialect() const override { return Dialect::Sqlite; }
@@ -317,6 +316,13 @@ private:
         if (cache_.size() >= kCacheSize) cache_.clear();
         cache_.emplace(sql, batch);
         return batch;
+    }
+
+    // Whether the database keeps its texts in UTF-8; it may be given another
+    // encoding by a PRAGMA only while it holds nothing.
+    void ReadEncoding() {
+        Statement encoding = Prepare("PRAGMA encoding");
+        utf8_ = NextRow(encoding.get()) && ColumnText(encoding.get(), 0) == "UTF-8";
     }
 
     void ForgetSchema() {
@@ -447,6 +453,7 @@ private:
             }
         }
         if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
+        if (ascii::StartsWithNoCase(step.sql, "PRAGMA")) ReadEncoding();
         if (!step.changesSchema) Keep(step.sql, std::move(st));
     }
 
