@@ -258,36 +258,29 @@ std::string ConvertTypeName(const Tokens& t, std::size_t begin, std::size_t end)
     return type;
 }
 
-// ISNULL( becomes IFNULL(; CONVERT(type, becomes TV_CONVERT('type',.
-Tokens RenameFunctions(const Tokens& t, sql::TokenArena& arena) {
-    Tokens out;
-    out.reserve(t.size());
-    std::size_t copied = 0;  // the tokens before this one are in `out`
-    const auto copyTo = [&](std::size_t end) {
-        out.insert(out.end(), t.begin() + static_cast<std::ptrdiff_t>(copied), t.begin() + static_cast<std::ptrdiff_t>(end));
-    };
+// ISNULL( becomes IFNULL(; CONVERT(type, becomes TV_CONVERT('type',. In
+// place: a rename never writes more tokens than it reads, so what is
+// written never overtakes what is still to be read.
+void RenameFunctions(Tokens& t, sql::TokenArena& arena) {
+    std::size_t written = 0;
     for (std::size_t i = 0; i < t.size(); ++i) {
-        if (!IsWordIn(t[i], {"ISNULL", "CONVERT"})) continue;
-        const std::size_t open = NextSig(t, i);
-        if (open == npos || !t[open].Is(TokenKind::LParen)) continue;
-        copyTo(i);
-        if (t[i].IsWord("ISNULL")) {
-            out.push_back({TokenKind::Word, "IFNULL"});
-            copied = i + 1;
-            continue;
+        const std::size_t open = IsWordIn(t[i], {"ISNULL", "CONVERT"}) ? NextSig(t, i) : npos;
+        if (open == npos || !t[open].Is(TokenKind::LParen)) {
+            t[written++] = t[i];
+        } else if (t[i].IsWord("ISNULL")) {
+            t[written++] = {TokenKind::Word, "IFNULL"};
+        } else {
+            const std::size_t close = MatchingParen(t, open);
+            const std::size_t comma = FindTopLevel(t, open + 1, [](const Token& k) { return k.Is(TokenKind::Comma); });
+            if (close == npos || comma == npos || comma > close) RaiseSyntax("CONVERT needs a type and a value");
+            const Token type = sql::MakeLiteral(ConvertTypeName(t, open + 1, comma), arena);
+            t[written++] = {TokenKind::Word, "TV_CONVERT"};
+            for (std::size_t j = i + 1; j <= open; ++j) t[written++] = t[j];
+            t[written++] = type;
+            i = comma - 1;  // the comma and the value follow as written
         }
-        const std::size_t close = MatchingParen(t, open);
-        const std::size_t comma = FindTopLevel(t, open + 1, [](const Token& k) { return k.Is(TokenKind::Comma); });
-        if (close == npos || comma == npos || comma > close) RaiseSyntax("CONVERT needs a type and a value");
-        out.push_back({TokenKind::Word, "TV_CONVERT"});
-        copied = i + 1;
-        copyTo(open + 1);
-        out.push_back(sql::MakeLiteral(ConvertTypeName(t, open + 1, comma), arena));
-        copied = comma;  // the comma and the value follow as written
-        i = comma - 1;
     }
-    copyTo(t.size());
-    return out;
+    t.resize(written);
 }
 
 // DELETE t WHERE ... gains its FROM.
@@ -674,7 +667,7 @@ Needs Scan(Tokens& t) {
 std::string Rewrite(Tokens t, Context& context) {
     const Needs needs = Scan(t);
     if (needs.owner) t = DropOwner(t);
-    if (needs.functions) t = RenameFunctions(t, context.arena);
+    if (needs.functions) RenameFunctions(t, context.arena);
     const std::size_t first = FirstSig(t);
     std::set<std::size_t> assignments;
     if (first != npos) {
