@@ -33,10 +33,18 @@ bool EsAscii(std::string_view texto) {
 std::size_t Buscar(std::string_view texto, std::string_view buscado, std::size_t desde = 0) {
     if (!EsAscii(buscado)) return vb::FindBytes(texto, buscado, desde, vb::Compare::Text);
     if (desde > texto.size()) return npos;
+    if (buscado.empty()) return desde;
+    // Only where the first character matches is the rest compared.
+    const char primera = MinusculaAscii(buscado.front());
+    const char mayuscula = primera >= 'a' && primera <= 'z' ? static_cast<char>(primera - ('a' - 'A')) : primera;
     const auto igual = [](char a, char b) { return MinusculaAscii(a) == MinusculaAscii(b); };
-    const auto at = std::search(texto.begin() + static_cast<std::ptrdiff_t>(desde), texto.end(), buscado.begin(),
-                                buscado.end(), igual);
-    return at == texto.end() && !buscado.empty() ? npos : static_cast<std::size_t>(at - texto.begin());
+    for (std::size_t i = desde; i + buscado.size() <= texto.size(); ++i) {
+        if (texto[i] != primera && texto[i] != mayuscula) continue;
+        if (std::equal(buscado.begin() + 1, buscado.end(), texto.begin() + static_cast<std::ptrdiff_t>(i) + 1, igual)) {
+            return i;
+        }
+    }
+    return npos;
 }
 
 bool Contiene(std::string_view texto, std::string_view buscado) { return Buscar(texto, buscado) != npos; }
@@ -47,9 +55,9 @@ std::string Reemplazar(std::string_view texto, std::string_view buscado, std::st
 
 // Text comparison; ASCII texts byte by byte, as Buscar.
 bool Iguales(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;  // folding keeps every length in bytes
     if (!EsAscii(a) || !EsAscii(b)) return vb::Equals(a, b, vb::Compare::Text);
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return MinusculaAscii(x) == MinusculaAscii(y); });
+    return std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return MinusculaAscii(x) == MinusculaAscii(y); });
 }
 
 bool TerminaEn(std::string_view texto, std::string_view final) {
@@ -73,7 +81,9 @@ std::string EntreCorchetes(const std::string& nombre) {
 }
 
 std::string SinCorchetes(std::string_view nombre) {
-    return vb::Trim(vb::Replace(vb::Replace(nombre, "[", ""), "]", ""));
+    std::string sin(nombre);
+    std::erase_if(sin, [](char c) { return c == '[' || c == ']'; });
+    return vb::Trim(sin);
 }
 
 // Appends `item` to a list joined by `separador`.
@@ -544,9 +554,18 @@ std::vector<std::string> GridQuery::ColumnasFijas() const {
     return fijas;
 }
 
+GridQuery::Origen GridQuery::OrigenActual() const { return {OrderBy, PrimaryKey, SQL, FiltroBusqueda}; }
+
+bool GridQuery::EsOrigenActual(const Origen& origen) const {
+    return origen.orderBy == OrderBy && origen.primaryKey == PrimaryKey && origen.sql == SQL &&
+           origen.filtro == FiltroBusqueda;
+}
+
 GridQuery::Derivados& GridQuery::Derivado() const {
-    std::string de = OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda;
-    if (de != derivados_.de) derivados_ = Derivados{std::move(de)};
+    if (!EsOrigenActual(derivados_.de)) {
+        derivados_ = {};
+        derivados_.de = OrigenActual();
+    }
     return derivados_;
 }
 
@@ -577,11 +596,6 @@ std::optional<std::vector<GridQuery::TerminoContinuo>> GridQuery::LeerTerminosCo
     return std::nullopt;
 }
 
-// What a page read now is read with: the sort, key, query, search and page size.
-std::string GridQuery::Lectura() const {
-    return OrderBy + '\n' + PrimaryKey + '\n' + SQL + '\n' + FiltroBusqueda + '\n' + std::to_string(PageSize);
-}
-
 Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const {
     const auto [tamano, saltar] = TramoPagina(pagina);
     const std::int64_t fin = std::min(saltar + tamano, total);
@@ -591,7 +605,7 @@ Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) cons
 
 Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
     ArmarOrden();
-    if (pagina > 1 && Vista.numero > 0 && Vista.lectura == Lectura() && TerminosContinuos()) {
+    if (pagina > 1 && Vista.numero > 0 && Vista.tamano == PageSize && EsOrigenActual(Vista.origen) && TerminosContinuos()) {
         if (pagina == Vista.numero + 1 && EsEnteroSql(Vista.ultima)) return Acceso::Siguiente;
         if (pagina == Vista.numero - 1 && EsEnteroSql(Vista.primera)) return Acceso::Anterior;
     }
@@ -668,7 +682,7 @@ void GridQuery::RecordarPagina(std::int64_t pagina, const PaginaLeida& leida) {
         Vista = {};
         return;
     }
-    Vista = {pagina, leida.Filas.front().back(), leida.Filas.back().back(), Lectura()};
+    Vista = {pagina, leida.Filas.front().back(), leida.Filas.back().back(), OrigenActual(), PageSize};
 }
 
 std::string GridQuery::ConsultaSinPaginar() const {

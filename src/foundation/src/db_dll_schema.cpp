@@ -35,12 +35,25 @@ constexpr Sinonimo kSinonimos[] = {
 };
 
 // Whether a table SS_TSinonimos swaps, or a marker, occurs anywhere in the
-// text, literals included.
-bool NombraSinonimo(const std::string& sql) {
-    const std::string plegado = vb::LCase(sql);
-    if (plegado.find("@admin_") != std::string::npos) return true;
-    return std::any_of(std::begin(kSinonimos), std::end(kSinonimos),
-                       [&](const Sinonimo& s) { return plegado.find(vb::LCase(s.tabla)) != std::string::npos; });
+// text, literals included, without regard to case. Each of these names
+// holds a "_", so only around the text's own "_" can one of them stand.
+bool NombraSinonimo(std::string_view sql) {
+    static const std::vector<std::string> kNombres = [] {
+        std::vector<std::string> nombres{"@Admin_"};
+        for (const Sinonimo& s : kSinonimos) nombres.emplace_back(s.tabla);
+        return nombres;
+    }();
+    // The names are ASCII, and no other character folds to an ASCII one.
+    const auto minuscula = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const auto igual = [&](char a, char b) { return minuscula(a) == minuscula(b); };
+    for (std::size_t guion = sql.find('_'); guion != std::string_view::npos; guion = sql.find('_', guion + 1)) {
+        for (const std::string& nombre : kNombres) {
+            const std::size_t antes = nombre.find('_');
+            if (guion < antes || sql.size() - (guion - antes) < nombre.size()) continue;
+            if (std::equal(nombre.begin(), nombre.end(), sql.begin() + static_cast<std::ptrdiff_t>(guion - antes), igual)) return true;
+        }
+    }
+    return false;
 }
 
 // The neighbours a name is replaced between: before it, after it.

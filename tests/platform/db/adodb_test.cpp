@@ -99,6 +99,42 @@ TEST_F(Adodb, NullIsDistinctFromEmptyText) {
     EXPECT_TRUE(rs.Fields("ValorAux").Value().IsNull());
 }
 
+// Texts read the same from a file that keeps them in UTF-8 and from one
+// that keeps them in UTF-16: empty, accented, longer than a short text, with
+// a NUL inside; and so do the numbers beside them.
+TEST(AdodbTexts, ReadTheSameWhateverEncodingTheFileKeeps) {
+    const std::string accented = "\xC3\xB1" "and\xC3\xBA";
+    const std::string longer = std::string(40, 'x') + "\xC3\xA9";
+    const std::vector<vb::Variant> expected = {"abc", "", accented, longer, std::string("a\0b", 3), "12", 7LL, 1.5,
+                                               vb::Null};
+    const std::string values = "('abc'), (''), ('" + accented + "'), ('" + longer +
+                               "'), ('a' || char(0) || 'b'), ('12'), (7), (1.5), (NULL)";
+    testsupport::TempDir dir;
+    for (const char* encoding : {"UTF-8", "UTF-16le", "UTF-16be"}) {
+        const std::string path = dir.File(std::string(encoding) + ".db");
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+        const std::string script = std::string("PRAGMA encoding = '") + encoding +
+                                   "'; CREATE TABLE T (N INTEGER PRIMARY KEY, V); INSERT INTO T (V) VALUES " + values;
+        ASSERT_EQ(sqlite3_exec(raw, script.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+        sqlite3_close(raw);
+        Connection cn;
+        cn.Open("Data Source=" + path);
+        EXPECT_EQ(dbtest::Column(cn, "SELECT V FROM T ORDER BY N"), expected) << encoding;
+        EXPECT_EQ(Scalar(cn, "SELECT CONVERT(NVARCHAR, '2005-03-15', 103) || V FROM T WHERE N = 3"),
+                  vb::Variant("15/03/2005" + accented))
+            << encoding;
+    }
+    // A database that holds nothing yet takes the encoding it is given.
+    Connection cn;
+    cn.Open("Data Source=:memory:");
+    cn.Execute("PRAGMA encoding = 'UTF-16le'");
+    cn.Execute("CREATE TABLE T (N INTEGER PRIMARY KEY, V)");
+    cn.Execute("INSERT INTO T (V) VALUES " + values);
+    EXPECT_EQ(Scalar(cn, "PRAGMA encoding"), vb::Variant("UTF-16le"));
+    EXPECT_EQ(dbtest::Column(cn, "SELECT V FROM T ORDER BY N"), expected);
+}
+
 TEST_F(Adodb, NavigationFollowsBofAndEof) {
     cn().Execute("INSERT INTO V_MV_FALTANTES (IdArticulo) VALUES ('A')\rINSERT INTO V_MV_FALTANTES (IdArticulo) VALUES ('B')");
     Recordset rs;

@@ -153,6 +153,9 @@ TEST_P(Dialect, FunctionsGiveTheServersValues) {
         {"CONVERT(NVARCHAR, CONVERT(DATETIME, '1/2/2005 10:20'), 103)", "01/02/2005"},
         {"ISNULL(OBSERVACIONES, 'none')", "none"},
         {"ISNULL(NULL, 0)", 0},
+        {"ISNULL (NULL, 'a')", "a"},
+        {"CONVERT ( NVARCHAR(3) , ISNULL(NULL, 'abcdef'))", "abc"},
+        {"CONVERT(INT, CONVERT(NVARCHAR, 12)) + ISNULL(NULL, 1)", 13},
         {"isnull(IMPORTE, 0)", 150.5},
         {"LEN('abc  ')", 3},
         {"LEN('  ab')", 4},
@@ -180,6 +183,54 @@ TEST_P(Dialect, FunctionsGiveTheServersValues) {
         }
     }
     vb::SetClock(nullptr);
+}
+
+// A date kept as ISO text is written in the style asked for; any other
+// stored value (no such date, more than a date, a number, no value) keeps
+// its own text.
+TEST_P(Dialect, DateStylesWriteEveryStoredValueAsTheServerWould) {
+    struct Case {
+        vb::Variant stored;
+        vb::Variant style103, style108, style120;
+    };
+    const std::vector<Case> cases = {
+        {"2005-03-15", "15/03/2005", "00:00:00", "2005-03-15 00:00:00"},
+        {"2005-03-15 10:20", "15/03/2005", "10:20:00", "2005-03-15 10:20:00"},
+        {"2005-03-15T10:20:30", "15/03/2005", "10:20:30", "2005-03-15 10:20:30"},
+        {"2005-03-15 10:20:30.999", "15/03/2005", "10:20:30", "2005-03-15 10:20:30"},  // the fraction cut
+        {"2004-02-29 23:59:59", "29/02/2004", "23:59:59", "2004-02-29 23:59:59"},
+        {"0100-01-01", "01/01/0100", "00:00:00", "0100-01-01 00:00:00"},
+        {"9999-12-31 23:59:59", "31/12/9999", "23:59:59", "9999-12-31 23:59:59"},
+        {"2005-03-15 10:20:30x", "2005-03-15 10:20:30x", "2005-03-15 10:20:30x", "2005-03-15 10:20:30x"},
+        {"2005-02-29", "2005-02-29", "2005-02-29", "2005-02-29"},
+        {"2005-13-01", "2005-13-01", "2005-13-01", "2005-13-01"},
+        {"0099-12-31", "0099-12-31", "0099-12-31", "0099-12-31"},
+        {"2005-03-15 24:00:00", "2005-03-15 24:00:00", "2005-03-15 24:00:00", "2005-03-15 24:00:00"},
+        {" 2005-03-15", " 2005-03-15", " 2005-03-15", " 2005-03-15"},
+        {"15/03/2005", "15/03/2005", "15/03/2005", "15/03/2005"},
+        {"", "", "", ""},
+        {"abc", "abc", "abc", "abc"},
+        {20050315, "20050315", "20050315", "20050315"},
+        {1.5, "1.5", "1.5", "1.5"},
+        {vb::Null, vb::Null, vb::Null, vb::Null},
+    };
+    cn().Execute("CREATE TABLE W (N INTEGER, V)");
+    long affected = 0;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        cn().Execute("INSERT INTO W (N, V) VALUES (?, ?)", {static_cast<long long>(i), cases[i].stored}, affected);
+    }
+    Recordset rs;
+    rs.Open("SELECT CONVERT(NVARCHAR, V, 103) AS A, CONVERT(NVARCHAR, V, 108) AS B, CONVERT(NVARCHAR, V, 120) AS C "
+            "FROM W ORDER BY N",
+            cn());
+    for (const Case& c : cases) {
+        ASSERT_FALSE(rs.EOF());
+        const std::string stored = Text(c.stored);
+        EXPECT_EQ(rs.Fields("A").Value(), c.style103) << stored;
+        EXPECT_EQ(rs.Fields("B").Value(), c.style108) << stored;
+        EXPECT_EQ(rs.Fields("C").Value(), c.style120) << stored;
+        rs.MoveNext();
+    }
 }
 
 TEST_P(Dialect, ConversionsThatFailRaise) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "regional_fixture.h"
 #include "vb/conv.h"
@@ -23,6 +24,28 @@ TEST(Currency, FromDoubleRoundsHalfToEvenAtFourDecimals) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(vb::Currency::FromDouble(c.value).Ticks(), c.ticks) << c.value;
+}
+
+// Every whole number of ten-thousandths, written as the double nearest to
+// it, is that amount: nothing to round, up to the largest amounts a double
+// holds to the ten-thousandth.
+TEST(Currency, FromDoubleKeepsEveryAmountOfFourDecimals) {
+    std::vector<std::int64_t> amounts = {0, 1, 5, 9999, 10000, 12345, 2500, 999999999999999, 100000000000000};
+    for (std::int64_t step = 1; step < 1000000000000000; step = step * 7 + 3) {
+        for (std::int64_t ticks = step; ticks < step + 50; ++ticks) amounts.push_back(ticks);
+    }
+    for (const std::int64_t ticks : amounts) {
+        for (const std::int64_t signed_ticks : {ticks, -ticks}) {
+            const double value = static_cast<double>(signed_ticks) / 10000.0;
+            EXPECT_EQ(vb::Currency::FromDouble(value).Ticks(), signed_ticks) << value;
+        }
+    }
+    // Beyond that, and between amounts, the value is rounded as its text reads.
+    EXPECT_EQ(vb::Currency::FromDouble(100000000000.00005).Ticks(), 1000000000000000);
+    EXPECT_EQ(vb::Currency::FromDouble(-0.0).Ticks(), 0);
+    EXPECT_EQ(vb::Currency::FromDouble(0.30000000000000004).Ticks(), 3000);
+    EXPECT_EQ(vb::Currency::FromDouble(1.00005).Ticks(), 10000);
+    EXPECT_EQ(vb::Currency::FromDouble(1.00015).Ticks(), 10002);
 }
 
 TEST(Currency, OutOfRangeRaisesOverflow) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "vb/conv.h"
 #include "vb/datetime.h"
@@ -65,6 +67,43 @@ TEST(Date, FromIso) {
     for (const char* bad : {"2024-02-30", "2024-3-5", "05/03/2024", "2024-03-05 25:00", "2024-03-05x",
                             "", "2024-03-05 14:07:09."})
         EXPECT_FALSE(vb::Date::FromIso(bad).has_value()) << bad;
+}
+
+// The parts of an ISO text are those of the date FromIso makes of it, for
+// every day of the years at both ends of the range and around the serial's
+// day 0, at times across the day; and a text FromIso refuses has none.
+TEST(Date, IsoPartsAreThoseOfTheDateFromIso) {
+    const auto same = [](const std::string& text) {
+        const std::optional<vb::DateParts> parts = vb::IsoParts(text);
+        const std::optional<vb::Date> date = vb::Date::FromIso(text);
+        ASSERT_EQ(parts.has_value(), date.has_value()) << text;
+        if (!parts) return;
+        const vb::DateParts expected = date->Parts();
+        EXPECT_EQ(std::make_tuple(parts->year, parts->month, parts->day, parts->hour, parts->minute, parts->second),
+                  std::make_tuple(expected.year, expected.month, expected.day, expected.hour, expected.minute,
+                                  expected.second))
+            << text;
+    };
+    const char* const times[] = {"", " 00:00", "T23:59", " 00:00:01", " 12:30:45", " 23:59:59", " 24:00:00"};
+    char text[32];
+    for (const int year : {99, 100, 101, 1899, 1900, 2000, 2023, 2024, 9998, 9999}) {
+        for (int month = 0; month <= 13; ++month) {
+            for (int day = 0; day <= 32; ++day) {
+                for (const char* time : times) {
+                    std::snprintf(text, sizeof text, "%04d-%02d-%02d%s", year, month, day, time);
+                    same(text);
+                }
+            }
+        }
+    }
+    for (const char* other : {"", "2024-03-05x", "2024-3-5", "2024-03-05 14:07:9", "2024-03-05 14:07:09.",
+                              " 2024-03-05", "2024/03/05", "2024-03-05 14-07"})
+        same(other);
+    // A fraction of a second is read only where the caller takes it.
+    EXPECT_FALSE(vb::IsoParts("2024-03-05 14:07:09.5").has_value());
+    double fraction = 0;
+    EXPECT_EQ(vb::IsoParts("2024-03-05 14:07:09.5", &fraction)->second, 9);
+    EXPECT_DOUBLE_EQ(fraction, 0.5);
 }
 
 TEST(ParseDate, ReadsDayFirst) {

@@ -80,6 +80,14 @@ public:
     std::vector<ParAlias> TablaAlias{ParAlias{}};  // always ends with one empty pair
     std::vector<std::string> NombresCampos;        // field names of the last field list read
 
+    // What the pages are cut from: the sort, key, query and search.
+    struct Origen {
+        std::string orderBy;
+        std::string primaryKey;
+        std::string sql;
+        std::string filtro;
+    };
+
     // The page shown, which the next and the previous page continue from:
     // its number (0: none), the keys of its first and last rows, and the
     // order, condition and page size it was read with.
@@ -87,7 +95,8 @@ public:
         std::int64_t numero = 0;
         std::string primera;
         std::string ultima;
-        std::string lectura;
+        Origen origen;
+        long tamano = 0;
     };
     PaginaVista Vista;
 
@@ -218,7 +227,8 @@ private:
     std::string CondicionHost() const;
     std::string ItemFecha(const std::string& nombre, bool mayusculas) const;
     std::string SelectYFrom(std::int64_t pagina, adodb::Dialect dialecto);
-    std::string Lectura() const;
+    Origen OrigenActual() const;
+    bool EsOrigenActual(const Origen& origen) const;
     // A sort term of the order that pages continue by: a column, and its direction.
     struct TerminoContinuo {
         std::string columna;
@@ -232,7 +242,7 @@ private:
     // What the sort, key, query and search give, kept while they stay as they
     // are, since every page turn asks for it.
     struct Derivados {
-        std::string de;
+        Origen de;
         bool conTerminos = false;
         std::optional<std::vector<TerminoContinuo>> terminos;
         std::string exterior[2];  // OrdenExterior, straight and reversed

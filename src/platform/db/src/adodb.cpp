@@ -354,8 +354,10 @@ long Field::DefinedSize() const {
 }
 
 const vb::Variant& Field::Value() const {
-    if (rs_->EOF() || rs_->BOF()) RaiseNoCurrentRecord();
-    return rs_->result_.rows[static_cast<std::size_t>(rs_->position_)][index_];
+    rs_->RequireOpen();
+    const std::vector<std::vector<vb::Variant>>& rows = rs_->result_.rows;
+    if (rs_->position_ < 0 || rs_->position_ >= static_cast<long>(rows.size())) RaiseNoCurrentRecord();  // BOF or EOF
+    return rows[static_cast<std::size_t>(rs_->position_)][index_];
 }
 
 }  // namespace adodb

@@ -1,6 +1,7 @@
 #include "sql_tokens.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "ascii.h"
@@ -15,9 +16,29 @@ void RaiseSyntax(std::string description) {
 
 namespace {
 
-bool IsWordStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80; }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsWordChar(unsigned char c) { return IsWordStart(c) || IsDigit(c) || c == '$' || c == '@' || c == '#'; }
+// Character classes, one table lookup a character.
+enum CharClass : unsigned char { kWordStart = 1, kDigit = 2, kWordOther = 4, kBlank = 8 };
+
+constexpr std::array<unsigned char, 256> kClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80) classes[c] |= kWordStart;
+        if (c >= '0' && c <= '9') classes[c] |= kDigit;
+        if (c == '$' || c == '@' || c == '#') classes[c] |= kWordOther;
+        if (c == ' ' || c == '\t' || c == '\f' || c == '\v') classes[c] |= kBlank;
+    }
+    return classes;
+}();
+
+bool Is(unsigned char c, unsigned char classes) { return (kClasses[c] & classes) != 0; }
+bool IsWordStart(unsigned char c) { return Is(c, kWordStart); }
+bool IsDigit(unsigned char c) { return Is(c, kDigit); }
+
+// End (one past) of the run of characters of `classes` from `pos` on.
+std::size_t RunEnd(std::string_view sql, std::size_t pos, unsigned char classes) {
+    while (pos < sql.size() && Is(static_cast<unsigned char>(sql[pos]), classes)) ++pos;
+    return pos;
+}
 
 // End (one past) of a quoted run that starts at sql[pos] with `open` and
 // closes with `close`, a doubled `close` standing for one.
@@ -36,94 +57,81 @@ std::size_t QuotedEnd(std::string_view sql, std::size_t pos, char close, const c
     }
 }
 
+std::size_t NumberEnd(std::string_view sql, std::size_t i) {
+    const unsigned char next = i + 1 < sql.size() ? static_cast<unsigned char>(sql[i + 1]) : 0;
+    if (sql[i] == '0' && (next == 'x' || next == 'X')) {
+        std::size_t e = i + 2;
+        while (e < sql.size() && std::isxdigit(static_cast<unsigned char>(sql[e]))) ++e;
+        return e;
+    }
+    std::size_t e = RunEnd(sql, i, kDigit);
+    if (e < sql.size() && sql[e] == '.') e = RunEnd(sql, e + 1, kDigit);
+    if (e < sql.size() && (sql[e] == 'e' || sql[e] == 'E')) {
+        std::size_t x = e + 1;
+        if (x < sql.size() && (sql[x] == '+' || sql[x] == '-')) ++x;
+        if (x < sql.size() && IsDigit(static_cast<unsigned char>(sql[x]))) e = RunEnd(sql, x, kDigit);
+    }
+    return e;
+}
+
 }  // namespace
 
 Tokens Tokenize(std::string_view sql) {
     Tokens tokens;
     tokens.reserve(sql.size() / 3 + 4);
     std::size_t i = 0;
-    auto push = [&](TokenKind kind, std::size_t end) {
-        tokens.push_back({kind, sql.substr(i, end - i)});
-        i = end;
-    };
     while (i < sql.size()) {
         const unsigned char c = static_cast<unsigned char>(sql[i]);
         const unsigned char next = i + 1 < sql.size() ? static_cast<unsigned char>(sql[i + 1]) : 0;
-        if (c == ' ' || c == '\t' || c == '\f' || c == '\v') {
-            std::size_t e = i;
-            while (e < sql.size() && (sql[e] == ' ' || sql[e] == '\t' || sql[e] == '\f' || sql[e] == '\v')) ++e;
-            push(TokenKind::Space, e);
+        TokenKind kind = TokenKind::Operator;
+        std::size_t end = i + 1;
+        if (Is(c, kBlank)) {
+            kind = TokenKind::Space, end = RunEnd(sql, i, kBlank);
+        } else if (IsWordStart(c) && !((c == 'N' || c == 'n') && next == '\'')) {
+            kind = TokenKind::Word, end = RunEnd(sql, i + 1, kWordStart | kDigit | kWordOther);
         } else if (c == '\r') {
-            push(TokenKind::Newline, next == '\n' ? i + 2 : i + 1);
+            kind = TokenKind::Newline, end = next == '\n' ? i + 2 : i + 1;
         } else if (c == '\n') {
-            push(TokenKind::Newline, i + 1);
+            kind = TokenKind::Newline;
         } else if (c == '-' && next == '-') {
-            std::size_t e = sql.find_first_of("\r\n", i);
-            push(TokenKind::Comment, e == std::string_view::npos ? sql.size() : e);
+            const std::size_t e = sql.find_first_of("\r\n", i);
+            kind = TokenKind::Comment, end = e == std::string_view::npos ? sql.size() : e;
         } else if (c == '/' && next == '*') {
             const std::size_t e = sql.find("*/", i + 2);
             if (e == std::string_view::npos) RaiseSyntax("Unclosed comment in the statement");
-            push(TokenKind::Comment, e + 2);
+            kind = TokenKind::Comment, end = e + 2;
         } else if (c == '\'') {
-            push(TokenKind::String, QuotedEnd(sql, i, '\'', "quotation mark"));
-        } else if ((c == 'N' || c == 'n') && next == '\'') {
+            kind = TokenKind::String, end = QuotedEnd(sql, i, '\'', "quotation mark");
+        } else if (c == 'N' || c == 'n') {
             ++i;  // N'..': the literal without its N
-            push(TokenKind::String, QuotedEnd(sql, i, '\'', "quotation mark"));
+            kind = TokenKind::String, end = QuotedEnd(sql, i, '\'', "quotation mark");
         } else if (c == '[') {
-            push(TokenKind::Bracket, QuotedEnd(sql, i, ']', "bracket"));
+            kind = TokenKind::Bracket, end = QuotedEnd(sql, i, ']', "bracket");
         } else if (c == '"') {
-            push(TokenKind::Quoted, QuotedEnd(sql, i, '"', "quoted identifier"));
-        } else if (IsWordStart(c)) {
-            std::size_t e = i + 1;
-            while (e < sql.size() && IsWordChar(static_cast<unsigned char>(sql[e]))) ++e;
-            push(TokenKind::Word, e);
+            kind = TokenKind::Quoted, end = QuotedEnd(sql, i, '"', "quoted identifier");
         } else if (IsDigit(c) || (c == '.' && IsDigit(next))) {
-            std::size_t e = i;
-            if (c == '0' && (next == 'x' || next == 'X')) {
-                e += 2;
-                while (e < sql.size() && std::isxdigit(static_cast<unsigned char>(sql[e]))) ++e;
-            } else {
-                while (e < sql.size() && IsDigit(static_cast<unsigned char>(sql[e]))) ++e;
-                if (e < sql.size() && sql[e] == '.') {
-                    ++e;
-                    while (e < sql.size() && IsDigit(static_cast<unsigned char>(sql[e]))) ++e;
-                }
-                if (e < sql.size() && (sql[e] == 'e' || sql[e] == 'E')) {
-                    std::size_t x = e + 1;
-                    if (x < sql.size() && (sql[x] == '+' || sql[x] == '-')) ++x;
-                    if (x < sql.size() && IsDigit(static_cast<unsigned char>(sql[x]))) {
-                        e = x;
-                        while (e < sql.size() && IsDigit(static_cast<unsigned char>(sql[e]))) ++e;
-                    }
-                }
-            }
-            push(TokenKind::Number, e);
+            kind = TokenKind::Number, end = NumberEnd(sql, i);
         } else if (c == '@' || c == '#' || c == '$' || (c == ':' && (IsWordStart(next) || IsDigit(next)))) {
-            std::size_t e = i + 1;
-            while (e < sql.size() && IsWordChar(static_cast<unsigned char>(sql[e]))) ++e;
-            push(TokenKind::Parameter, e);
+            kind = TokenKind::Parameter, end = RunEnd(sql, i + 1, kWordStart | kDigit | kWordOther);
         } else if (c == '?') {
-            std::size_t e = i + 1;
-            while (e < sql.size() && IsDigit(static_cast<unsigned char>(sql[e]))) ++e;
-            push(TokenKind::Parameter, e);
+            kind = TokenKind::Parameter, end = RunEnd(sql, i + 1, kDigit);
         } else if (c == '(') {
-            push(TokenKind::LParen, i + 1);
+            kind = TokenKind::LParen;
         } else if (c == ')') {
-            push(TokenKind::RParen, i + 1);
+            kind = TokenKind::RParen;
         } else if (c == ',') {
-            push(TokenKind::Comma, i + 1);
+            kind = TokenKind::Comma;
         } else if (c == ';') {
-            push(TokenKind::Semicolon, i + 1);
+            kind = TokenKind::Semicolon;
         } else if (c == '.') {
-            push(TokenKind::Dot, i + 1);
+            kind = TokenKind::Dot;
         } else {
             static constexpr std::string_view kTwo[] = {"<=", ">=", "<>", "!=", "!<", "!>", "||", "==", "<<", ">>"};
-            std::size_t len = 1;
-            for (std::string_view op : kTwo) {
-                if (sql.substr(i, 2) == op) len = 2;
-            }
-            push(TokenKind::Operator, i + len);
+            const std::string_view pair = sql.substr(i, 2);
+            if (std::find(std::begin(kTwo), std::end(kTwo), pair) != std::end(kTwo)) end = i + 2;
         }
+        tokens.push_back({kind, std::string_view(sql.data() + i, end - i)});
+        i = end;
     }
     return tokens;
 }

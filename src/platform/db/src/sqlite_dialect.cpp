@@ -164,8 +164,15 @@ bool StartsNewStatement(const Tokens& current, const Token& next) {
     return true;
 }
 
-std::vector<Tokens> SplitStatements(const Tokens& tokens) {
+std::vector<Tokens> SplitStatements(Tokens tokens) {
     std::vector<Tokens> statements;
+    // Most texts are one statement on one line: nothing to split.
+    if (std::none_of(tokens.begin(), tokens.end(),
+                     [](const Token& t) { return t.Is(TokenKind::Semicolon) || t.Is(TokenKind::Newline); })) {
+        Tokens s = TrimTrivia(std::move(tokens));
+        if (!s.empty()) statements.push_back(std::move(s));
+        return statements;
+    }
     Tokens current;
     current.reserve(tokens.size());
     auto flush = [&] {
@@ -211,13 +218,9 @@ struct Context {
 // checks that each one has its value.
 bool IsMarker(const Token& k) { return k.Is(TokenKind::Parameter) && k.text == "?"; }
 
-void RejectParameters(const Tokens& t) {
-    for (const Token& k : t) {
-        if (k.Is(TokenKind::Parameter) && !IsMarker(k)) {
-            RaiseSyntax("The statement holds \"" + std::string(k.text) +
-                        "\": variables, parameters and #date# literals are not supported");
-        }
-    }
+[[noreturn]] void RejectParameter(const Token& k) {
+    RaiseSyntax("The statement holds \"" + std::string(k.text) +
+                "\": variables, parameters and #date# literals are not supported");
 }
 
 void RejectIdentity(const Tokens& t) {
@@ -255,36 +258,29 @@ std::string ConvertTypeName(const Tokens& t, std::size_t begin, std::size_t end)
     return type;
 }
 
-// ISNULL( becomes IFNULL(; CONVERT(type, becomes TV_CONVERT('type',.
-Tokens RenameFunctions(const Tokens& t, sql::TokenArena& arena) {
-    Tokens out;
-    out.reserve(t.size());
+// ISNULL( becomes IFNULL(; CONVERT(type, becomes TV_CONVERT('type',. In
+// place: a rename never writes more tokens than it reads, so what is
+// written never overtakes what is still to be read.
+void RenameFunctions(Tokens& t, sql::TokenArena& arena) {
+    std::size_t written = 0;
     for (std::size_t i = 0; i < t.size(); ++i) {
-        if (!IsWordIn(t[i], {"ISNULL", "CONVERT"})) {
-            out.push_back(t[i]);
-            continue;
-        }
-        const std::size_t open = NextSig(t, i);
-        const bool call = open != npos && t[open].Is(TokenKind::LParen);
-        if (call && t[i].IsWord("ISNULL")) {
-            out.push_back({TokenKind::Word, "IFNULL"});
-            continue;
-        }
-        if (call && t[i].IsWord("CONVERT")) {
+        const std::size_t open = IsWordIn(t[i], {"ISNULL", "CONVERT"}) ? NextSig(t, i) : npos;
+        if (open == npos || !t[open].Is(TokenKind::LParen)) {
+            t[written++] = t[i];
+        } else if (t[i].IsWord("ISNULL")) {
+            t[written++] = {TokenKind::Word, "IFNULL"};
+        } else {
             const std::size_t close = MatchingParen(t, open);
-            const std::size_t comma =
-                FindTopLevel(t, open + 1, [](const Token& k) { return k.Is(TokenKind::Comma); });
+            const std::size_t comma = FindTopLevel(t, open + 1, [](const Token& k) { return k.Is(TokenKind::Comma); });
             if (close == npos || comma == npos || comma > close) RaiseSyntax("CONVERT needs a type and a value");
-            out.push_back({TokenKind::Word, "TV_CONVERT"});
-            out.insert(out.end(), t.begin() + static_cast<std::ptrdiff_t>(i + 1),
-                       t.begin() + static_cast<std::ptrdiff_t>(open + 1));
-            out.push_back(sql::MakeLiteral(ConvertTypeName(t, open + 1, comma), arena));
+            const Token type = sql::MakeLiteral(ConvertTypeName(t, open + 1, comma), arena);
+            t[written++] = {TokenKind::Word, "TV_CONVERT"};
+            for (std::size_t j = i + 1; j <= open; ++j) t[written++] = t[j];
+            t[written++] = type;
             i = comma - 1;  // the comma and the value follow as written
-            continue;
         }
-        out.push_back(t[i]);
     }
-    return out;
+    t.resize(written);
 }
 
 // DELETE t WHERE ... gains its FROM.
@@ -630,20 +626,48 @@ bool StartsWithWord(const Tokens& t, std::initializer_list<std::string_view> wor
     return first != npos && IsWordIn(t[first], words);
 }
 
-// @@ROWCOUNT: the rows the last INSERT, UPDATE or DELETE changed.
-void RowCountToChanges(Tokens& t) {
+// What a statement calls for, found in one pass over its tokens. The
+// rewrites that follow add none of these, and leave a day-first literal
+// or a TOP only where one stood.
+struct Needs {
+    bool owner = false;      // dbo. to drop
+    bool functions = false;  // ISNULL or CONVERT to rename
+    bool dates = false;      // a day-first date literal
+    bool top = false;        // TOP to turn into LIMIT
+};
+
+// Also turns @@ROWCOUNT into the rows the last INSERT, UPDATE or DELETE
+// changed, and refuses any variable or parameter but a "?" marker.
+Needs Scan(Tokens& t) {
+    Needs needs;
     for (Token& k : t) {
-        if (k.Is(TokenKind::Parameter) && ascii::EqualsNoCase(k.text, "@@ROWCOUNT")) k = {TokenKind::Word, "changes()"};
+        switch (k.kind) {
+            case TokenKind::Parameter:
+                if (ascii::EqualsNoCase(k.text, "@@ROWCOUNT")) k = {TokenKind::Word, "changes()"};
+                else if (!IsMarker(k)) RejectParameter(k);
+                break;
+            case TokenKind::Word:
+                needs.owner = needs.owner || IsOwner(k);
+                needs.functions = needs.functions || IsWordIn(k, {"ISNULL", "CONVERT"});
+                needs.top = needs.top || k.IsWord("TOP");
+                break;
+            case TokenKind::Bracket:
+                needs.owner = needs.owner || IsOwner(k);
+                break;
+            case TokenKind::String:
+                needs.dates = needs.dates || IsDayFirstLiteral(k);
+                break;
+            default:
+                break;
+        }
     }
+    return needs;
 }
 
 std::string Rewrite(Tokens t, Context& context) {
-    RowCountToChanges(t);
-    RejectParameters(t);
-    if (std::any_of(t.begin(), t.end(), IsOwner)) t = DropOwner(t);
-    if (std::any_of(t.begin(), t.end(), [](const Token& k) { return IsWordIn(k, {"ISNULL", "CONVERT"}); })) {
-        t = RenameFunctions(t, context.arena);
-    }
+    const Needs needs = Scan(t);
+    if (needs.owner) t = DropOwner(t);
+    if (needs.functions) RenameFunctions(t, context.arena);
     const std::size_t first = FirstSig(t);
     std::set<std::size_t> assignments;
     if (first != npos) {
@@ -659,10 +683,8 @@ std::string Rewrite(Tokens t, Context& context) {
             InsertDates(t, first, context);
         }
     }
-    if (std::any_of(t.begin(), t.end(), IsDayFirstLiteral)) DateComparisons(t, assignments, context.arena);
-    if (std::any_of(t.begin(), t.end(), [](const Token& k) { return k.IsWord("TOP"); })) {
-        t = TopToLimit(t, context.arena);
-    }
+    if (needs.dates) DateComparisons(t, assignments, context.arena);
+    if (needs.top) t = TopToLimit(t, context.arena);
     return sql::Join(TrimTrivia(std::move(t)));
 }
 
@@ -807,16 +829,17 @@ std::string DayFirstToIso(std::string_view literal) {
 }
 
 Batch AdaptBatch(std::string_view sqlServerText, const ColumnsLookup& columns) {
-    const Tokens tokens = sql::Tokenize(sqlServerText);
+    Tokens tokens = sql::Tokenize(sqlServerText);
     Context context;
     context.columns = &columns;
+    const auto markers = static_cast<std::size_t>(std::count_if(tokens.begin(), tokens.end(), IsMarker));
 
     struct Item {
         Batch::Command command = Batch::Command::None;
         Step step;
     };
     std::vector<Item> items;
-    for (Tokens& statement : SplitStatements(tokens)) {
+    for (Tokens& statement : SplitStatements(std::move(tokens))) {
         if (std::optional<Batch::Command> command = TransactionCommand(statement)) {
             items.push_back({*command, {}});
         } else if (std::optional<Step> step = AdaptStatement(std::move(statement), context)) {
@@ -825,7 +848,7 @@ Batch AdaptBatch(std::string_view sqlServerText, const ColumnsLookup& columns) {
     }
 
     Batch batch;
-    batch.markers = static_cast<std::size_t>(std::count_if(tokens.begin(), tokens.end(), IsMarker));
+    batch.markers = markers;
     if (items.size() == 1 && items[0].command != Batch::Command::None) {
         batch.command = items[0].command;
         return batch;

@@ -44,13 +44,13 @@ struct TypeInfo {
 
 TypeInfo DeclaredType(const char* declared) {
     if (!declared || !*declared) return {};
-    const std::string decl = ascii::Upper(declared);
+    const std::string_view decl(declared);
     const std::size_t open = decl.find('(');
-    std::string base = decl.substr(0, open);
-    while (!base.empty() && base.back() == ' ') base.pop_back();
+    std::string_view base = decl.substr(0, open);
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
     long length = -1;
-    if (open != std::string::npos) {
-        const std::string args = decl.substr(open + 1);
+    if (open != std::string_view::npos) {
+        const std::string_view args = decl.substr(open + 1);
         // A length beyond the largest ADO size is that size.
         const std::errc ec = std::from_chars(args.data(), args.data() + args.size(), length).ec;
         if (ec == std::errc::result_out_of_range || length > 2147483647) length = 2147483647;
@@ -76,15 +76,16 @@ TypeInfo DeclaredType(const char* declared) {
         {"CLOB", {Kind::Text, adLongVarChar, 2147483647}},  {"BLOB", {Kind::Binary, adLongVarBinary, 2147483647}},
         {"IMAGE", {Kind::Binary, adLongVarBinary, 2147483647}},
     };
+    const auto is = [&](std::string_view name) { return ascii::EqualsNoCase(base, name); };
     for (const Entry& e : kTypes) {
-        if (base == e.name) return e.info;
+        if (is(e.name)) return e.info;
     }
-    if (base == "VARCHAR") return {Kind::Text, adVarChar, text};
-    if (base == "NVARCHAR") return {Kind::Text, adVarWChar, text};
-    if (base == "CHAR" || base == "CHARACTER") return {Kind::Text, adChar, length > 0 ? length : 1};
-    if (base == "NCHAR") return {Kind::Text, adWChar, length > 0 ? length : 1};
-    if (base == "VARBINARY") return {Kind::Binary, adVarBinary, text};
-    if (base == "BINARY") return {Kind::Binary, adBinary, length > 0 ? length : 1};
+    if (is("VARCHAR")) return {Kind::Text, adVarChar, text};
+    if (is("NVARCHAR")) return {Kind::Text, adVarWChar, text};
+    if (is("CHAR") || is("CHARACTER")) return {Kind::Text, adChar, length > 0 ? length : 1};
+    if (is("NCHAR")) return {Kind::Text, adWChar, length > 0 ? length : 1};
+    if (is("VARBINARY")) return {Kind::Binary, adVarBinary, text};
+    if (is("BINARY")) return {Kind::Binary, adBinary, length > 0 ? length : 1};
     return {};
 }
 
@@ -93,20 +94,28 @@ std::string ColumnText(sqlite3_stmt* st, int c) {
     return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(st, c))) : std::string();
 }
 
+// A value's text; `utf8`: the file keeps its texts in UTF-8, so they are
+// read as stored, without the copy SQLite makes to end them with a NUL.
+std::string ValueText(sqlite3_stmt* st, int c, bool utf8) {
+    if (!utf8) return ColumnText(st, c);
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(st, c));
+    return bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(st, c))) : std::string();
+}
+
 std::optional<vb::Date> IsoDate(const std::string& text) {
     const std::optional<sqlite::IsoDateTime> d = sqlite::ParseIsoDateTime(text);
     if (!d) return std::nullopt;
     return vb::Date::FromParts(d->year, d->month, d->day, d->hour, d->minute, d->second);
 }
 
-vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
-    const int type = sqlite3_column_type(st, c);
+// The value of column `c`, whose storage class is `type`, as its declared type reads.
+vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c, int type, bool utf8) {
     if (type == SQLITE_NULL) return vb::Null;
     const bool number = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
     switch (kind) {
         case Kind::Text:
         case Kind::Binary:
-            return ColumnText(st, c);
+            return ValueText(st, c, utf8);
         case Kind::Boolean:
             if (number) return sqlite3_column_double(st, c) != 0;
             break;
@@ -122,7 +131,7 @@ vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
             break;
         case Kind::Date:
             if (type == SQLITE_TEXT) {
-                const std::string text = ColumnText(st, c);
+                const std::string text = ValueText(st, c, utf8);
                 if (std::optional<vb::Date> d = IsoDate(text)) return *d;
                 // Day-first text written by hand keeps being a date.
                 if (std::optional<vb::Date> d = vb::ParseDate(text)) return *d;
@@ -137,7 +146,7 @@ vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c) {
     switch (type) {
         case SQLITE_INTEGER: return static_cast<long long>(sqlite3_column_int64(st, c));
         case SQLITE_FLOAT: return sqlite3_column_double(st, c);
-        default: return ColumnText(st, c);
+        default: return ValueText(st, c, utf8);
     }
 }
 
@@ -249,6 +258,7 @@ public:
         }
         Exec("PRAGMA foreign_keys=ON");
         sqlite::RegisterFunctions(db_);
+        ReadEncoding();
     }
 
     Dialect GetDialect() const override { return Dialect::Sqlite; }
@@ -306,6 +316,13 @@ private:
         if (cache_.size() >= kCacheSize) cache_.clear();
         cache_.emplace(sql, batch);
         return batch;
+    }
+
+    // Whether the database keeps its texts in UTF-8; it may be given another
+    // encoding by a PRAGMA only while it holds nothing.
+    void ReadEncoding() {
+        Statement encoding = Prepare("PRAGMA encoding");
+        utf8_ = NextRow(encoding.get()) && ColumnText(encoding.get(), 0) == "UTF-8";
     }
 
     void ForgetSchema() {
@@ -436,6 +453,7 @@ private:
             }
         }
         if (step.changesRows) state.affected = std::max(state.affected, 0L) + sqlite3_changes(db_);
+        if (ascii::StartsWithNoCase(step.sql, "PRAGMA")) ReadEncoding();
         if (!step.changesSchema) Keep(step.sql, std::move(st));
     }
 
@@ -479,9 +497,9 @@ private:
             std::vector<vb::Variant> row;
             row.reserve(static_cast<std::size_t>(n));
             for (int c = 0; c < n; ++c) {
-                row.push_back(ValueOf(types[c].kind, st, c));
+                const int type = sqlite3_column_type(st, c);
+                row.push_back(ValueOf(types[c].kind, st, c, type, utf8_));
                 if (types[c].kind == Kind::Untyped) {
-                    const int type = sqlite3_column_type(st, c);
                     if (firstType[c] == SQLITE_NULL) firstType[c] = type;
                     if (row.back().IsText()) {
                         longest[c] = std::max(longest[c], static_cast<long>(vb::Len(std::get<std::string>(row.back().Get()))));
@@ -552,6 +570,7 @@ private:
     static constexpr std::size_t kCacheSize = 256;
     static constexpr std::size_t kKeptSize = 32;
     sqlite3* db_;
+    bool utf8_ = false;  // the file keeps its texts in UTF-8
     std::unordered_map<std::string, std::shared_ptr<const Batch>> cache_;
     std::unordered_map<std::string, std::optional<std::vector<TableColumn>>> columns_;
     std::unordered_map<std::string, Statement> kept_;  // reset, ready to run again
@@ -576,10 +595,12 @@ std::string FileUri(const std::string& path, const char* parameters) {
 }
 
 // Opens a connection with its busy timeout set before the first read, so
-// that stations opening the file at once wait for each other.
+// that stations opening the file at once wait for each other. A connection
+// is used by one thread only (adodb.h), so SQLite need not lock it on every
+// call.
 std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flags, long commandTimeout) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(target.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
+    const int rc = sqlite3_open_v2(target.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         const int code = db ? sqlite3_extended_errcode(db) : rc;

@@ -95,9 +95,13 @@ IsoDateTime FromDate(const vb::Date& date) {
     return {p.year, p.month, p.day, p.hour, p.minute, p.second};
 }
 
-// A date as text in one of the server's CONVERT styles: a pattern where
-// d, m, y, Y (four digits), H, M and S stand for two-digit parts.
-std::string FormatStyle(const IsoDateTime& d, int style) {
+// The longest text of a CONVERT style ("yyyy-mm-dd hh:mm:ss").
+constexpr std::size_t kStyledSize = 19;
+
+// A date as text in one of the server's CONVERT styles, written to `out`;
+// its length. The style is a pattern where d, m, y, Y (four digits), H, M
+// and S stand for two-digit parts.
+std::size_t FormatStyle(const IsoDateTime& d, int style, char (&out)[kStyledSize]) {
     const char* pattern = nullptr;
     switch (style) {
         case 1: pattern = "m/d/y"; break;
@@ -123,11 +127,10 @@ std::string FormatStyle(const IsoDateTime& d, int style) {
         case 23: pattern = "Y-m-d"; break;
         default: throw FunctionError("CONVERT style " + std::to_string(style) + " is not supported");
     }
-    std::string out;
-    out.reserve(19);
+    std::size_t size = 0;
     const auto two = [&](int v) {
-        out += static_cast<char>('0' + v / 10 % 10);
-        out += static_cast<char>('0' + v % 10);
+        out[size++] = static_cast<char>('0' + v / 10 % 10);
+        out[size++] = static_cast<char>('0' + v % 10);
     };
     for (const char* p = pattern; *p; ++p) {
         switch (*p) {
@@ -138,10 +141,10 @@ std::string FormatStyle(const IsoDateTime& d, int style) {
             case 'H': two(d.hour); break;
             case 'M': two(d.minute); break;
             case 'S': two(d.second); break;
-            default: out += *p;
+            default: out[size++] = *p;
         }
     }
-    return out;
+    return size;
 }
 
 // A text read as a date the way the server reads it for CONVERT(DATETIME, ...).
@@ -262,10 +265,11 @@ void ConvertToNumber(sqlite3_context* ctx, sqlite3_value* value, const TargetTyp
 void ConvertToText(sqlite3_context* ctx, sqlite3_value* value, const TargetType& target, std::optional<int> style) {
     // Most values pass unchanged: copied once, straight into the result.
     std::string_view text = TextArg(value);
-    std::string changed;
+    char styled[kStyledSize];
     if (style && sqlite3_value_type(value) == SQLITE_TEXT) {
-        if (const auto date = ParseIsoDateTime(text)) text = changed = FormatStyle(*date, *style);
+        if (const auto date = ParseIsoDateTime(text)) text = std::string_view(styled, FormatStyle(*date, *style, styled));
     }
+    std::string changed;
     const auto length = static_cast<std::size_t>(target.length);
     if (target.length > 0 && text.size() > length) text = changed = vb::Left(text, length);
     ResultText(ctx, text);
@@ -513,9 +517,9 @@ void Register(sqlite3* db, const char* name, int args, bool deterministic,
 std::optional<IsoDateTime> ParseIsoDateTime(std::string_view text) {
     // Fractions of a second are cut, as the server's styles cut them.
     if (text.size() > 19 && text[19] != '.') return std::nullopt;
-    const std::optional<vb::Date> date = vb::Date::FromIso(text.substr(0, 19));
-    if (!date) return std::nullopt;
-    return FromDate(*date);
+    const std::optional<vb::DateParts> p = vb::IsoParts(text.substr(0, 19));
+    if (!p) return std::nullopt;
+    return IsoDateTime{p->year, p->month, p->day, p->hour, p->minute, p->second};
 }
 
 void RegisterFunctions(sqlite3* db) {

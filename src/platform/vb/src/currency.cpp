@@ -1,7 +1,9 @@
 #include "vb/currency.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "decimal.h"
 #include "vb/error.h"
@@ -13,9 +15,21 @@ namespace {
 
 [[noreturn]] void Overflow() { Raise(kErrOverflow, "Overflow"); }
 
+// The ticks of a value that is the double nearest to a whole number of
+// ten-thousandths, fewer than 10^15 of them (most stored amounts). Such a
+// value reads with 15 significant digits as exactly that amount, since the
+// double's error is below half a unit of the 15th digit: nothing to round.
+std::optional<std::int64_t> ExactTicks(double value) {
+    if (!(std::fabs(value) < 1e11)) return std::nullopt;
+    const auto ticks = static_cast<std::int64_t>(std::round(value * 10000.0));
+    if (static_cast<double>(ticks) / 10000.0 != value) return std::nullopt;
+    return ticks;
+}
+
 }  // namespace
 
 Currency Currency::FromDouble(double value) {
+    if (const std::optional<std::int64_t> ticks = ExactTicks(value)) return FromTicks(*ticks);
     if (!std::isfinite(value)) Overflow();
     const detail::Decimal d =
         detail::Decimal::FromDouble(value).Rounded(4, detail::HalfRounding::ToEven);
@@ -50,12 +64,19 @@ std::string CStr(Currency value) {
     const unsigned long long magnitude =
         ticks < 0 ? 0ULL - static_cast<unsigned long long>(ticks)
                   : static_cast<unsigned long long>(ticks);
+    char whole[24];
+    const char* wholeEnd = std::to_chars(whole, whole + sizeof whole, magnitude / 10000).ptr;
     std::string text = ticks < 0 ? "-" : "";
-    text += std::to_string(magnitude / 10000);
-    std::string fraction = std::to_string(magnitude % 10000);
-    fraction.insert(0, 4 - fraction.size(), '0');
-    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-    if (!fraction.empty()) text += GetRegional().decimalSeparator + fraction;
+    text.append(whole, static_cast<std::size_t>(wholeEnd - whole));
+    // Four decimals, without their trailing zeros.
+    unsigned fraction = static_cast<unsigned>(magnitude % 10000);
+    if (fraction == 0) return text;
+    char decimals[4];
+    for (int i = 3; i >= 0; --i, fraction /= 10) decimals[i] = static_cast<char>('0' + fraction % 10);
+    std::size_t kept = 4;
+    while (decimals[kept - 1] == '0') --kept;
+    text += GetRegional().decimalSeparator;
+    text.append(decimals, kept);
     return text;
 }
 

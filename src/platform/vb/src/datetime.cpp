@@ -117,40 +117,48 @@ Date Date::FromParts(const DateParts& p) {
     return FromParts(p.year, p.month, p.day, p.hour, p.minute, p.second);
 }
 
-std::optional<Date> Date::FromIso(std::string_view text) {
+std::optional<DateParts> IsoParts(std::string_view text, double* fraction) {
     bool ok = true;
     if (text.size() < 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    const int year = ReadNumber(text, 0, 4, ok);
-    const int month = ReadNumber(text, 5, 2, ok);
-    const int day = ReadNumber(text, 8, 2, ok);
-    int hour = 0, minute = 0, second = 0;
-    double fraction = 0.0;
+    DateParts p;
+    p.year = ReadNumber(text, 0, 4, ok);
+    p.month = ReadNumber(text, 5, 2, ok);
+    p.day = ReadNumber(text, 8, 2, ok);
+    p.hour = p.minute = p.second = 0;
+    if (fraction) *fraction = 0.0;
     if (text.size() > 10) {
         if ((text[10] != ' ' && text[10] != 'T') || text.size() < 16 || text[13] != ':')
             return std::nullopt;
-        hour = ReadNumber(text, 11, 2, ok);
-        minute = ReadNumber(text, 14, 2, ok);
+        p.hour = ReadNumber(text, 11, 2, ok);
+        p.minute = ReadNumber(text, 14, 2, ok);
         std::size_t pos = 16;
         if (pos < text.size()) {
             if (text[pos] != ':') return std::nullopt;
-            second = ReadNumber(text, pos + 1, 2, ok);
+            p.second = ReadNumber(text, pos + 1, 2, ok);
             pos += 3;
             if (pos < text.size()) {
                 // Fractional seconds, as database drivers write them.
-                if (text[pos] != '.' || pos + 1 == text.size()) return std::nullopt;
+                if (!fraction || text[pos] != '.' || pos + 1 == text.size()) return std::nullopt;
                 std::string digits = "0.";
                 for (std::size_t i = pos + 1; i < text.size(); ++i) {
                     if (text[i] < '0' || text[i] > '9') return std::nullopt;
                     digits.push_back(text[i]);
                 }
-                std::from_chars(digits.data(), digits.data() + digits.size(), fraction);
+                std::from_chars(digits.data(), digits.data() + digits.size(), *fraction);
             }
         }
     }
-    if (!ok || !detail::IsValidDate(year, month, day) || !detail::IsValidTime(hour, minute, second))
+    if (!ok || !detail::IsValidDate(p.year, p.month, p.day) || !detail::IsValidTime(p.hour, p.minute, p.second))
         return std::nullopt;
-    return FromSerial(detail::SerialOf(detail::DayNumber(year, month, day),
-                                       hour * 3600.0 + minute * 60.0 + second + fraction));
+    return p;
+}
+
+std::optional<Date> Date::FromIso(std::string_view text) {
+    double fraction = 0.0;
+    const std::optional<DateParts> p = IsoParts(text, &fraction);
+    if (!p) return std::nullopt;
+    return FromSerial(detail::SerialOf(detail::DayNumber(p->year, p->month, p->day),
+                                       p->hour * 3600.0 + p->minute * 60.0 + p->second + fraction));
 }
 
 DateParts Date::Parts() const {

@@ -19,20 +19,24 @@ using detail::CountChars;
 enum class CaseTo { Upper, Lower };
 
 std::string MapCase(std::string_view s, CaseTo to) {
+    const bool upper = to == CaseTo::Upper;
+    // The letters that change: ASCII from `ascii` on, Latin-1 second bytes
+    // from `latin` on (U+00C0..U+00DE <-> U+00E0..U+00FE), except U+00D7 and
+    // U+00F7; both move by `shift`.
+    const unsigned char ascii = upper ? 'a' : 'A';
+    const unsigned char latin = upper ? 0xA0 : 0x80;
+    const unsigned char sign = upper ? 0xB7 : 0x97;
+    const int shift = upper ? -0x20 : 0x20;
     std::string out(s);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        auto c = static_cast<unsigned char>(out[i]);
-        if (to == CaseTo::Upper && c >= 'a' && c <= 'z') {
-            out[i] = static_cast<char>(c - 32);
-        } else if (to == CaseTo::Lower && c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c + 32);
-        } else if (c == 0xC3 && i + 1 < out.size()) {
-            auto next = static_cast<unsigned char>(out[i + 1]);
-            // U+00C0..U+00DE <-> U+00E0..U+00FE, except U+00D7 and U+00F7.
-            if (to == CaseTo::Upper && next >= 0xA0 && next <= 0xBE && next != 0xB7)
-                out[i + 1] = static_cast<char>(next - 0x20);
-            else if (to == CaseTo::Lower && next >= 0x80 && next <= 0x9E && next != 0x97)
-                out[i + 1] = static_cast<char>(next + 0x20);
+    char* p = out.data();
+    const std::size_t n = out.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (static_cast<unsigned char>(c - ascii) < 26) {
+            p[i] = static_cast<char>(c + shift);
+        } else if (c == 0xC3 && i + 1 < n) {
+            const auto next = static_cast<unsigned char>(p[i + 1]);
+            if (static_cast<unsigned char>(next - latin) <= 0x1E && next != sign) p[i + 1] = static_cast<char>(next + shift);
             if (next >= 0x80 && next <= 0xBF) ++i;
         }
     }

@@ -35,6 +35,12 @@ private:
     double serial_ = 0.0;
 };
 
+// The parts of an ISO text as Date::FromIso reads it, without going through
+// the serial: nullopt where FromIso gives nullopt. Fractions of a second are
+// read into `fraction` when it is given; without it, a text with a fraction
+// is no ISO date.
+std::optional<DateParts> IsoParts(std::string_view text, double* fraction = nullptr);
+
 // The clock. Tests may replace it; nullptr restores the system clock.
 Date Now();
 void SetClock(std::function<Date()> clock);
