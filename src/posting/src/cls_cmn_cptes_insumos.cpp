@@ -154,6 +154,7 @@ void DescargaFila(Posteo& p, Descarga& d) {
             // refusal; any other failure the numbering told the user.
             std::string agotados;
             d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra, &agotados);
+            if (!vb::Trim(d.idComprobante).empty()) p.numerosPE.push_back(d.idComprobante);
             if (vb::Trim(d.idComprobante).empty()) {
                 RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE)." +
                                         (agotados.empty() ? std::string() : " " + agotados + "."));

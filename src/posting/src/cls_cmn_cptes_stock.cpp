@@ -10,9 +10,11 @@
 // a posting that stops part-way leaves nothing of the document behind,
 // whoever holds the transaction; numbers taken while posting are undone
 // with it. Batch mode appends every statement to the caller's SQLTemp, each
-// after a carriage return, for the caller to run; a refused posting gives
-// the batch back as it came. A refusal tells the user which document was
-// not recorded and why.
+// after a carriage return, for the caller to run, and holds no write lock
+// of its own while it builds them; a refused posting gives the batch back
+// as it came, and the numbers it took back to their ranges. A refusal tells
+// the user which document was not recorded and why, once the document is
+// undone, so that no box waits while the posting holds the database.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -29,6 +31,7 @@
 #include "helpers/error_routine.h"
 #include "helpers/helpers.h"
 #include "lots/listas.h"
+#include "numbering/ast.h"
 #include "posteo_interno.h"
 #include "ui/flexgrid.h"
 #include "ui/msgbox.h"
@@ -388,6 +391,28 @@ void AsientoDelDocumento(Posteo& p) {
     ui::DoEvents();
 }
 
+// The "PE" numbers an abandoned posting took go back to their ranges, the
+// latest first, where no unit undoes them (a batch built outside a
+// transaction); a number another station passed meanwhile stays unused.
+void DevuelveNumeros(const Posteo& p) {
+    for (auto numero = p.numerosPE.rbegin(); numero != p.numerosPE.rend(); ++numero) {
+        vb::IgnoreErrors([&] { numbering::DevuelveNumeroComprobante("PE", *numero); });
+    }
+}
+
+// Tells the user, and the error log, why the document was not recorded.
+void AvisaRechazo(const Posteo& p) {
+    if (p.rechazo.empty()) return;
+    int respuesta = 0;
+    try {
+        respuesta = ui::MsgBox(p.rechazo, ui::vbOKOnly | ui::vbCritical, p.tituloRechazo);
+    } catch (const vb::Error&) {
+        // No box could be shown; the log line below still records the refusal.
+    }
+    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
+                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", p.rechazo, respuesta));
+}
+
 }  // namespace
 
 // ---- Shared pieces ---------------------------------------------------------------
@@ -440,10 +465,10 @@ std::string NombreComprobante(const Posteo& p) {
 }
 
 void RechazaDocumento(Posteo& p, const std::string& motivo, const char* titulo) {
-    const std::string mensaje = "No se grabó el stock del comprobante " + NombreComprobante(p) + ": " + motivo;
-    const int respuesta = ui::MsgBox(mensaje, ui::vbOKOnly | ui::vbCritical, titulo);
-    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
-                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", mensaje, respuesta));
+    if (p.rechazo.empty()) {
+        p.rechazo = "No se grabó el stock del comprobante " + NombreComprobante(p) + ": " + motivo;
+        p.tituloRechazo = titulo;
+    }
     p.detenido = true;
 }
 
@@ -566,10 +591,15 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             throw PosteoAbandonado{};
         }
         Paso(p, [&] { PreparaOrigen(p); });
-        // The whole document is recorded or none of it; numbers taken while
-        // posting go back with it.
-        Paso(p, [&] { unidad.emplace(foundation::Db().gCnn); });
-        if (!unidad) throw PosteoAbandonado{};  // never posted outside its unit
+        // Immediate mode records the whole document or none of it, in a unit
+        // of its own; numbers taken while posting go back with it. Batch mode
+        // only builds text and holds no write lock of its own: inside a
+        // caller's transaction a savepoint still undoes what it took.
+        Paso(p, [&] {
+            adodb::Connection& conexion = foundation::Db().gCnn;
+            if (!p.GeneraSentenciaSQL || conexion.InTransaction()) unidad.emplace(conexion);
+        });
+        if (!unidad && !p.GeneraSentenciaSQL) throw PosteoAbandonado{};  // never run outside its unit
         Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] {
             p.signo = p.SignoRemota != 0 ? p.SignoRemota : ObtieneSignoComprobante(p.TC, false);
@@ -613,7 +643,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         }
         bool confirmada = false;
         Paso(p, [&] {
-            unidad->Commit();
+            if (unidad) unidad->Commit();
             confirmada = true;
         });
         // A commit passed over (answer 5) wrote nothing: the unit rolls back,
@@ -624,12 +654,16 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         CpteAsientoStock_ = p.asiento.documento;
         SecuenciaAsientoStock_ = p.asiento.secuencia;
     } catch (const PosteoAbandonado&) {
-        // Nothing of an abandoned posting stays: the unit rolls back and the
-        // batch is given back as it came.
+        // Nothing of an abandoned posting stays: the unit rolls back (its
+        // lock released with it), numbers taken outside a unit go back, and
+        // the batch is given back as it came. Only then is the user told why.
+        const bool conUnidad = unidad.has_value();
         unidad.reset();
+        if (!conUnidad) DevuelveNumeros(p);
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;
+        AvisaRechazo(p);
     }
 }
 

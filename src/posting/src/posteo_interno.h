@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "helpers/helpers.h"
 #include "vb/currency.h"
@@ -119,6 +120,13 @@ struct Posteo {
     AsientoAbierto asiento{};
     bool asientoAbierto = false;  // this posting opened its entry
     bool detenido = false;  // the posting stops: a statement or a line was refused
+    // Why the document was refused, told to the user once nothing of it is
+    // left in the database (empty: not refused), and the box's title.
+    std::string rechazo{};
+    std::string tituloRechazo{};
+    // The "PE" numbers the discharge took: given back when the posting is
+    // abandoned outside a unit that would undo them.
+    std::vector<std::string> numerosPE{};
 };
 
 // Runs one step under the error convention of the posting (routine
@@ -171,9 +179,10 @@ void IncrementaSecuencia(Posteo& p);
 std::string NombreComprobante(const std::string& TC, const std::string& Suc, const std::string& Nro,
                               const std::string& Letra);
 
-// Refuses the document: tells the user (and the error log) that its stock
-// was not recorded and why, and stops the posting, which then leaves
-// nothing behind. `titulo`: the box's title.
+// Refuses the document: stops the posting, which then leaves nothing
+// behind; once the document is undone (and the lock of its unit released)
+// the user and the error log are told that its stock was not recorded and
+// why. The first refusal is the one told. `titulo`: the box's title.
 void RechazaDocumento(Posteo& p, const std::string& motivo, const char* titulo = "Aviso al Operador");
 // The posted line as the user reads it: "la línea 2 (artículo A1)".
 std::string LineaDelDocumento(const Posteo& p);
