@@ -12,7 +12,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <iterator>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -25,6 +27,7 @@
 #include "lots/frm_carga_lotesy_series.h"
 #include "posteo_fixture.h"
 #include "vb/currency.h"
+#include "vb/format.h"
 #include "vb/text.h"
 
 namespace posting::testing {
@@ -385,13 +388,21 @@ TEST_F(InvariantesTest, ARefusedReceiptLeavesTheOrderUnreceived) {
         EXPECT_EQ(c.sql, "PREVIO");
         EXPECT_EQ(Valor(fecha), "<null>");
     }
-    // The batch was built, but another station stored one of its rows first.
+    // The batch was built, but another station stored one of its rows first:
+    // the user is told which document was not recorded.
     Llamada c = recepcion(true, "|6|");
     ASSERT_FALSE(c.hayError);
     Ejecuta("CREATE UNIQUE INDEX UX_PRUEBA ON V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia)");
     Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia) VALUES ('FCC', '000100000012X', 2)");
     std::string lote = c.sql.substr(6);
+    operador_.ClearShown();
+    operador_.AnswerMsgBox(ui::vbOK);
     EXPECT_FALSE(db_.EjecutaConsultaSQL(lote));
+    ASSERT_EQ(operador_.Shown().size(), 1u);
+    EXPECT_EQ(operador_.Shown()[0].prompt,
+              "No se grabó el comprobante FCC 0001-00000012-X: la base de datos rechazó el lote que lo llevaba por "
+              "repetir datos ya grabados (el detalle quedó en el registro de errores). No se guardó nada del "
+              "comprobante; vuelva a grabarlo.");
     EXPECT_EQ(Valor(fecha), "<null>");
     EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "1");
 }
@@ -513,15 +524,17 @@ TEST_F(AsientosInvariantesTest, EachDocumentHasItsOwnEntryNumberAndItsLinesNever
 // booked and why, nothing of it stays, and posted again it gets a number of
 // its own.
 TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEntryNumber) {
-    const std::string otraEstacion =
-        "INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
-        "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '00000001', 'A', 'X', 'D', 1, "
-        "MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS";
+    // The other station books a document of its own under the next free number.
+    const auto otraEstacion = [&](const std::string& numero) {
+        Ejecuta("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
+                "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '" + numero + "', 'A', 'X', 'D', 1, "
+                "MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS");
+    };
 
     documents::ClsCmnCptes cmn;
     Llamada primero{.tc = "RM", .numero = "000100000020X"};
     PosteaYGraba(*Documento(false), primero, &cmn);
-    Ejecuta(otraEstacion);
+    otraEstacion("00000001");
     Llamada segundo{.tc = "RM", .numero = "000100000021X", .lote = true};
     PosteaYGraba(*Documento(false), segundo, &cmn);
     std::map<std::string, std::string> numeros = NumerosDeAsiento();
@@ -532,34 +545,30 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
               3u);
 
     {
-        SCOPED_TRACE("two batches built before either runs");
-        documents::ClsCmnCptes estacionA;
-        documents::ClsCmnCptes estacionB;
+        SCOPED_TRACE("a batch whose number another station books before it runs");
+        documents::ClsCmnCptes estacion;
         Llamada a{.tc = "RM", .numero = "000100000030X", .lote = true};
-        Llamada b{.tc = "RM", .numero = "000100000031X", .lote = true};
-        Postea(*Documento(false), a, &estacionA);
-        Postea(*Documento(false), b, &estacionB);
+        Postea(*Documento(false), a, &estacion);
         ASSERT_FALSE(a.hayError);
-        ASSERT_FALSE(b.hayError);
-        ASSERT_TRUE(db_.EjecutaConsultaSQL(a.sql));
-        const std::string asientoA = NumerosDeAsiento().at("RM 00000030");
+        otraEstacion("00000002");
+        const std::string tomado = NumerosDeAsiento().at("FC 00000002");
         operador_.ClearShown();
         operador_.AnswerMsgBox(ui::vbOK);
-        EXPECT_FALSE(db_.EjecutaConsultaSQL(b.sql));
+        EXPECT_FALSE(db_.EjecutaConsultaSQL(a.sql));
         ASSERT_EQ(operador_.Shown().size(), 1u);
         EXPECT_EQ(operador_.Shown()[0].prompt,
-                  "No se grabó el comprobante RM 0001-00000031-X: su asiento " + std::string(6 - asientoA.size(), '0') +
-                      asientoA +
-                      " (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante RM "
-                      "0001-00000030-X. No se guardó nada del comprobante; vuelva a grabarlo.");
+                  "No se grabó el comprobante RM 0001-00000030-X: su asiento " + std::string(6 - tomado.size(), '0') +
+                      tomado +
+                      " (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante FC "
+                      "0009-00000002-A. No se guardó nada del comprobante; vuelva a grabarlo.");
         EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
-        EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000031X'").empty());
+        EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000030X'").empty());
         EXPECT_NE(testsupport::ReadFile(home_.Path() / "TSERR.LOG").find("UNIQUE"), std::string::npos);
 
-        Llamada otraVez{.tc = "RM", .numero = "000100000031X", .lote = true};
-        PosteaYGraba(*Documento(false), otraVez, &estacionB);
+        Llamada otraVez{.tc = "RM", .numero = "000100000030X", .lote = true};
+        PosteaYGraba(*Documento(false), otraVez, &estacion);
         numeros = NumerosDeAsiento();
-        EXPECT_NE(numeros.at("RM 00000031"), numeros.at("RM 00000030"));
+        EXPECT_NE(numeros.at("RM 00000030"), tomado);
     }
     {
         SCOPED_TRACE("an immediate posting whose number another station takes before it writes");
@@ -569,7 +578,7 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
         QObject::connect(&estacion, &QTimer::timeout, [&] {
             if (tomado || Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000040X'") == "0") return;
             tomado = true;
-            Ejecuta(otraEstacion);
+            otraEstacion("00000003");
         });
         estacion.start(0);
         operador_.ClearShown();
@@ -583,7 +592,7 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
         const std::string& aviso = operador_.Shown()[0].prompt;
         EXPECT_TRUE(aviso.starts_with("No se grabó el stock del comprobante RM 0001-00000040-X: su asiento ")) << aviso;
         EXPECT_TRUE(aviso.ends_with(" (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante FC "
-                                    "0009-00000001-A. No se guardó nada del comprobante; vuelva a grabarlo."))
+                                    "0009-00000003-A. No se guardó nada del comprobante; vuelva a grabarlo."))
             << aviso;
         EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000040X'").empty());
         EXPECT_TRUE(Filas("SELECT * FROM MV_ASIENTOS WHERE NUMERO = '00000040'").empty());
@@ -592,6 +601,184 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
         PosteaYGraba(*Documento(false), otraVez, &cmn);
         EXPECT_EQ(NumerosDeAsiento().size(), 6u);
     }
+}
+
+// Documents built into one caller's batch, through several objects or
+// through the public procedure, each take an entry number of their own, and
+// the batch is booked whole; a batch refused all the same (another station
+// booked one of its numbers first) names every document it held.
+TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchAreBookedUnderNumbersOfTheirOwn) {
+    const auto documento = [&](const std::string& costo) {
+        auto g = Grilla(2);
+        Linea(*g, 1, "A1", "2", {{kColAuxCosto, costo}});
+        Linea(*g, 2, "A2", "1", {{kColAuxCosto, "5"}});
+        return g;
+    };
+    const auto libros = [&](const std::string& numero, const char* lado) {
+        return Cantidad(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE TC = 'RM' AND NUMERO = '" + numero +
+                              "' AND [DEBE-HABER] = '" + lado + "'"));
+    };
+    // Each document of the batch is booked on both sides for its own amount, under a number of its own.
+    const auto espera = [&](const std::vector<std::pair<std::string, std::string>>& documentos) {
+        const std::map<std::string, std::string> numeros = NumerosDeAsiento();
+        std::set<std::string> distintos;
+        for (const auto& [numero, importe] : documentos) {
+            SCOPED_TRACE(numero);
+            ASSERT_TRUE(numeros.contains("RM " + numero));
+            distintos.insert(numeros.at("RM " + numero));
+            EXPECT_EQ(libros(numero, "D"), Cantidad(importe));
+            EXPECT_EQ(libros(numero, "H"), Cantidad(importe));
+        }
+        EXPECT_EQ(distintos.size(), documentos.size());
+    };
+    // Postings through two objects (and again through the first) into one batch.
+    const auto lote = [&](const std::vector<std::string>& numeros) {
+        documents::ClsCmnCptes uno;
+        documents::ClsCmnCptes dos;
+        std::string sql;
+        for (std::size_t i = 0; i < numeros.size(); ++i) {
+            Llamada c{.tc = "RM", .numero = "0001" + numeros[i] + "X", .lote = true, .sql = sql};
+            Postea(*documento(std::to_string(10 + i)), c, i % 2 == 0 ? &uno : &dos);
+            EXPECT_FALSE(c.hayError);
+            sql = c.sql;
+        }
+        return sql;
+    };
+    {
+        SCOPED_TRACE("postings through two objects");
+        std::string sql = lote({"00000080", "00000081", "00000082"});
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+        espera({{"00000080", "25"}, {"00000081", "27"}, {"00000082", "29"}});
+    }
+    {
+        SCOPED_TRACE("the public procedure through two objects");
+        documents::ClsCmnCptes uno;
+        documents::ClsCmnCptes dos;
+        std::string sql;
+        for (const auto& [cmn, numero] : std::vector<std::pair<documents::ClsCmnCptes*, std::string>>{
+                 {&uno, "00000090"}, {&dos, "00000091"}}) {
+            std::string motivo = "M01";
+            std::string tc = "RM";
+            std::string suc = "0001";
+            std::string nro = numero;
+            std::string letra = "X";
+            std::string fecha = "05/03/2024";
+            bool esDebito = true;
+            int secuencia = 1;
+            sql += cmn->GeneraAsientoStock(*documento("10"), motivo, tc, suc, nro, letra, fecha, esDebito, 0, 0,
+                                           &secuencia);
+        }
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+        espera({{"00000090", "25"}, {"00000091", "25"}});
+    }
+    {
+        SCOPED_TRACE("a batch refused all the same");
+        std::string sql = lote({"00000085", "00000086"});
+        // Another station books the number the first document took.
+        Ejecuta("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
+                "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '00000009', 'A', 'X', 'D', 1, "
+                "MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS");
+        const std::string tomado = NumerosDeAsiento().at("FC 00000009");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        EXPECT_FALSE(db_.EjecutaConsultaSQL(sql));
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "No se grabaron los comprobantes RM 0001-00000085-X y RM 0001-00000086-X: la base de datos rechazó "
+                  "el lote que los llevaba por repetir datos ya grabados (el detalle quedó en el registro de errores). "
+                  "El asiento " + std::string(6 - tomado.size(), '0') + tomado +
+                      " (mes 03, subdiario ST) de RM 0001-00000085-X ya lo había tomado otra estación para el "
+                      "comprobante FC 0009-00000009-A. No se guardó nada de ellos; vuelva a grabarlos.");
+        EXPECT_EQ(operador_.Shown()[0].title, "Aviso al operador!!!");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE IN ('000100000085X', '000100000086X')"),
+                  "0");
+
+        // Built again, the batch is booked whole.
+        sql = lote({"00000085", "00000086"});
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+        espera({{"00000085", "25"}, {"00000086", "27"}});
+    }
+    EXPECT_EQ(operador_.PendingAnswers(), 0u);
+}
+
+// Random sequences of documents, each posted at once or built into the
+// caller's batch of its round, through several objects, now and then a
+// document posted again: every batch is booked whole, every document kept
+// has an entry number of its own that books exactly its amount, and only a
+// document posted again is refused.
+TEST_F(AsientosInvariantesTest, RandomSequencesOfDocumentsThroughSeveralObjectsAreBookedWhole) {
+    std::mt19937 azar(20240305);
+    const auto entre = [&](int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(azar); };
+    std::vector<documents::ClsCmnCptes> objetos(3);
+    std::map<std::string, long> guardados;  // "TC key" -> the amount its entry books
+    int siguiente = 100;
+    for (int ronda = 0; ronda < 40; ++ronda) {
+        SCOPED_TRACE("round " + std::to_string(ronda));
+        std::string lote;
+        std::map<std::string, long> delLote;
+        const int documentos = entre(1, 4);
+        for (int d = 0; d < documentos; ++d) {
+            const bool repetido = !guardados.empty() && entre(0, 7) == 0;
+            std::string tc = std::vector<std::string>{"RM", "IR", "TR"}[static_cast<std::size_t>(entre(0, 2))];
+            std::string numero = "0001" + vb::Format(siguiente++, "00000000") + "X";
+            if (repetido) {
+                auto otro = guardados.begin();
+                std::advance(otro, entre(0, static_cast<int>(guardados.size()) - 1));
+                tc = otro->first.substr(0, 2);
+                numero = otro->first.substr(3);
+            }
+            auto g = Grilla(3);
+            long importe = 0;
+            const int lineas = entre(1, 3);
+            for (int fila = 1; fila <= lineas; ++fila) {
+                const int cantidad = entre(1, 5);
+                const int costo = entre(1, 9);
+                Linea(*g, fila, entre(0, 1) == 0 ? "A1" : "A2", std::to_string(cantidad),
+                      {{kColAuxCosto, std::to_string(costo)}, {kColAuxNroLote, tc == "IR" ? "|L1|" : ""}});
+                importe += static_cast<long>(cantidad) * costo;
+            }
+            const bool enLote = entre(0, 1) == 1;
+            Llamada c{.tc = tc, .numero = numero, .lote = enLote, .sql = lote};
+            if (tc == "TR") {
+                c.destino = "09";
+                c.transferencia = true;
+            }
+            operador_.ClearShown();
+            if (repetido) operador_.AnswerMsgBox(ui::vbOK);
+            Postea(*g, c, &objetos[static_cast<std::size_t>(entre(0, 2))]);
+            EXPECT_EQ(c.hayError, repetido) << tc << " " << numero;
+            EXPECT_EQ(operador_.Shown().size(), repetido ? 1u : 0u);
+            if (repetido) continue;
+            if (enLote) {
+                lote = c.sql;
+                delLote[tc + " " + numero] = importe;
+            } else {
+                guardados[tc + " " + numero] = importe;
+            }
+        }
+        if (!lote.empty()) {
+            ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+            guardados.insert(delLote.begin(), delLote.end());
+        }
+    }
+    EXPECT_TRUE(operador_.Shown().empty());
+
+    std::map<std::string, std::string> numeros;  // "TC key" -> entry number
+    for (const Fila& f : Filas("SELECT TC, SUCURSAL || NUMERO || LETRA AS CLAVE, [NUMERO ASIENTO] AS N, "
+                               "SUM(CASE WHEN [DEBE-HABER] = 'D' THEN IMPORTE ELSE 0 END) AS DEBE, "
+                               "SUM(CASE WHEN [DEBE-HABER] = 'H' THEN IMPORTE ELSE 0 END) AS HABER "
+                               "FROM MV_ASIENTOS GROUP BY TC, SUCURSAL, NUMERO, LETRA, [NUMERO ASIENTO]")) {
+        const std::string documento = vb::Trim(f.at("TC")) + " " + f.at("CLAVE");
+        SCOPED_TRACE(documento);
+        EXPECT_TRUE(numeros.emplace(documento, f.at("N")).second) << "booked twice";
+        ASSERT_TRUE(guardados.contains(documento));
+        EXPECT_EQ(Cantidad(f.at("DEBE")), Cantidad(std::to_string(guardados.at(documento))));
+        EXPECT_EQ(Cantidad(f.at("HABER")), Cantidad(std::to_string(guardados.at(documento))));
+    }
+    EXPECT_EQ(numeros.size(), guardados.size());
+    std::set<std::string> distintos;
+    for (const auto& [documento, n] : numeros) distintos.insert(n);
+    EXPECT_EQ(distintos.size(), numeros.size());
 }
 
 // Posting a document again never books it again: the second posting is

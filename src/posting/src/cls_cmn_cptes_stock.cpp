@@ -400,6 +400,21 @@ void DevuelveNumeros(const Posteo& p) {
     }
 }
 
+// The document's part of a caller's batch is handed out: the user is told
+// which documents a refusal of the batch left unrecorded. Its first stock
+// row marks it (its entry's first line marks the entry).
+void EntregaDocumento(const Posteo& p, const std::string& parte) {
+    const std::size_t inicio = parte.find("INSERT INTO V_MV_STOCK");
+    if (inicio == std::string::npos) return;
+    const std::size_t fin = parte.find(vb::kCr, inicio);
+    Entrega({.documento = ClaveDocumento(p.TC, vb::Mid(p.SucNroLetra, 1, 4), vb::Mid(p.SucNroLetra, 5, 8),
+                                         vb::Mid(p.SucNroLetra, 13, 1)),
+             .comprobante = NombreComprobante(p),
+             .asiento = p.asientoAbierto ? p.asiento : AsientoAbierto{},
+             .marcas = {parte.substr(inicio, fin == std::string::npos ? std::string::npos : fin - inicio)},
+             .explica = true});
+}
+
 // Tells the user, and the error log, why the document was not recorded.
 void AvisaRechazo(const Posteo& p) {
     if (p.rechazo.empty()) return;
@@ -649,6 +664,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         // A commit passed over (answer 5) wrote nothing: the unit rolls back,
         // and the posting is a failure like any other.
         if (!confirmada) throw PosteoAbandonado{};
+        if (p.GeneraSentenciaSQL) EntregaDocumento(p, p.SQLTemp.substr(loteInicial.size()));
         // A later document counts on from the entry this one was booked under.
         NroAsientoStock_ = p.asiento.numero;
         CpteAsientoStock_ = p.asiento.documento;
@@ -660,6 +676,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         const bool conUnidad = unidad.has_value();
         unidad.reset();
         if (!conUnidad) DevuelveNumeros(p);
+        if (p.asientoAbierto) Retira(p.asiento.documento, p.asiento.numero);
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;

@@ -178,6 +178,8 @@ void IncrementaSecuencia(Posteo& p);
 // The document as the user reads it: "RM 0001-00000012-X".
 std::string NombreComprobante(const std::string& TC, const std::string& Suc, const std::string& Nro,
                               const std::string& Letra);
+// The posted document as the user reads it (its type alone when it has no number).
+std::string NombreComprobante(const Posteo& p);
 
 // Refuses the document: stops the posting, which then leaves nothing
 // behind; once the document is undone (and the lock of its unit released)
@@ -219,8 +221,47 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
                              std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
                              long SoloRegistro, int& Secuencia, std::string* rechazo = nullptr);
 
+// The key of a document: type fitted to 4, branch, number, letter, in capitals.
+std::string ClaveDocumento(const std::string& TC, const std::string& Suc, const std::string& Nro,
+                           const std::string& Letra);
+// The entry as the user reads it: "asiento 000012 (mes 03, subdiario ST)".
+std::string NombreAsiento(const AsientoAbierto& asiento);
+// The document another station stored under the entry's number, as the user
+// reads it ("" when none).
+std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento);
 // Why the database refused the open entry's lines, when another document
 // holds its number ("" otherwise).
 std::string AsientoTomado(const AsientoAbierto& asiento);
+
+// ---- What was handed out for statements not run yet ----------------------------
+//
+// Documents built into a caller's batch and entry numbers handed out, on the
+// session's connection, for statements that have not run there yet. An entry
+// number so handed out is not handed out again on the connection to another
+// document, so that documents built into one batch, through one object or
+// several, never take the same entry; a refusal of a statement holding such
+// documents is told to the user naming them. A record goes when a statement
+// holding one of its marks runs or fails through EjecutaConsultaSQL (stored,
+// or dropped: a rolled-back store frees its number again), when its posting
+// is abandoned, or when the connection opens again; the oldest go beyond a
+// bound, for batches a caller built and never ran. Other stations are kept
+// apart by the entry index and the numbering's compare-and-set.
+struct Entregado {
+    std::string documento;            // ClaveDocumento of what was built
+    std::string comprobante;          // the same as the user reads it
+    AsientoAbierto asiento{};         // its entry; number 0: none
+    std::vector<std::string> marcas;  // statements of its own, as built
+    bool explica = false;             // a caller runs them: a refusal is told to the user
+};
+// Records what was handed out; a record of the same document and entry
+// number takes the new marks.
+void Entrega(const Entregado& entregado);
+// Drops the record of the document and entry number (its posting was abandoned).
+void Retira(const std::string& documento, std::int32_t numero);
+// The lowest entry number from `desde` on that no other document than the
+// entry's holds handed out under the entry's month, period and register type.
+std::int32_t NumeroSinEntregar(const AsientoAbierto& asiento, std::int32_t desde);
+// Whether something was handed out for the document.
+bool DocumentoEntregado(const std::string& documento);
 
 }  // namespace posting::detail
