@@ -373,15 +373,16 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         EXPECT_TRUE(lineas2[1].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE"));
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
 
-        // A new line goes on after the entry's sequence numbers, whatever the caller passes.
+        // A new line goes on after the entry's sequence numbers, whatever the
+        // caller passes; the lines that grew took none.
         Asiento fila3{.soloRegistro = 3};
         lote = Genera(cmn, *g, fila3);
         const std::vector<std::string> lineas3 = Lineas(lote);
         ASSERT_EQ(lineas3.size(), 2U);
         EXPECT_TRUE(lineas3[0].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 5 WHERE"));
-        EXPECT_EQ(lineas3[1], "1.1.02 D 5 6");
+        EXPECT_EQ(lineas3[1], "1.1.02 D 5 3");
         EXPECT_EQ(numero(Sentencias(lote)[1]), "40003");
-        EXPECT_EQ(fila3.secuencia, 7);
+        EXPECT_EQ(fila3.secuencia, 4);
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
         EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40003 AND [DEBE-HABER] = 'D'"),
                   "35");

@@ -453,18 +453,22 @@ protected:
         return valor;
     }
 
-    // Each document's entry number; checks that its lines share it and never a sequence.
+    // Each document's entry number; checks that its lines share it, and
+    // number its lines 1, 2, 3 ... without repeating or skipping one.
     std::map<std::string, std::string> NumerosDeAsiento() {
         std::map<std::string, std::string> numeros;
-        std::map<std::string, std::set<std::string>> secuencias;
+        std::map<std::string, std::set<int>> secuencias;
         for (const Fila& f : Filas("SELECT TC, NUMERO, [NUMERO ASIENTO] AS N, SECUENCIA FROM MV_ASIENTOS")) {
             const std::string documento = vb::Trim(f.at("TC")) + " " + f.at("NUMERO");
             if (numeros.contains(documento)) {
                 EXPECT_EQ(numeros[documento], f.at("N")) << documento;
             }
             numeros[documento] = f.at("N");
-            EXPECT_TRUE(secuencias[documento + " " + f.at("N")].insert(f.at("SECUENCIA")).second)
+            EXPECT_TRUE(secuencias[documento + " " + f.at("N")].insert(std::stoi(f.at("SECUENCIA"))).second)
                 << documento << " repeats sequence " << f.at("SECUENCIA");
+        }
+        for (const auto& [asiento, usadas] : secuencias) {
+            EXPECT_EQ(*usadas.rbegin(), static_cast<int>(usadas.size())) << asiento << " skips a sequence";
         }
         return numeros;
     }

@@ -59,7 +59,6 @@ struct Importe {
 
 struct LineaAsiento {
     std::string cuenta;
-    int secuencia = 0;
     vb::Currency monto;
     std::string lado;  // "D" or "H"
 };
@@ -338,19 +337,19 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
     // negative amount goes to the other side.
     const std::string ladoMotivo = EsDebito ? "D" : "H";
     const std::string ladoCuentas = EsDebito ? "H" : "D";
-    // Sequences go to the lines written, one after another, so that every
-    // entry written holds its first sequence.
     std::vector<LineaAsiento> lineas;
-    int siguiente = primera - 1;
     const auto agrega = [&](const std::string& cuenta, vb::Currency monto, const std::string& lado) {
         if (monto.Ticks() == 0) return;
-        lineas.push_back({cuenta, ++siguiente, Absoluto(monto), lado});
+        lineas.push_back({cuenta, Absoluto(monto), lado});
     };
     agrega(cuentaMotivo, total, total.Ticks() < 0 ? ladoCuentas : ladoMotivo);
     for (const Importe& c : cuentas) agrega(c.clave, c.monto, c.monto.Ticks() < 0 ? ladoMotivo : ladoCuentas);
 
     // 15. One statement per line with an amount: a line the open entry
-    // already holds grows, any other is inserted.
+    // already holds grows, any other is inserted. Sequences go to the lines
+    // inserted, one after another, so that every entry written holds its
+    // first sequence and a line that grows takes none.
+    int siguiente = primera - 1;
     const std::string fechaHora = vb::CStr(vb::Variant(vb::Now()));
     const std::string unegocio =
         vb::Equals(vb::Trim(foundation::gUNegocio), "Null") ? foundation::gUNegocio : SqlText(foundation::gUNegocio);
@@ -382,7 +381,7 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
             std::vector<foundation::CampoValor>& campos = foundation::gCamposInsert;
             campos = {
                 {"Cuenta", SqlText(linea.cuenta)},
-                {"Secuencia", SqlText(std::to_string(linea.secuencia))},
+                {"Secuencia", SqlText(std::to_string(++siguiente))},
                 {"Mes_Operativo", SqlText(std::to_string(mes))},
                 {"[Numero Asiento]", SqlText(std::to_string(asiento.numero))},
                 {"Fecha", SqlText(Fecha)},
