@@ -185,6 +185,29 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
         {"a size token with text after its separator, incoming", Tipo::Ingreso, "2",
          {{kColAuxPideTalle, S}, {kColAuxNroLote, Picks({"M" + kFF + "X"})}, {kColAuxNroSerie, "|2|"}},
          {{"M", "", "2"}}},
+        {"a size line without a lot list keeps its size as the serial", Tipo::Ingreso, "2",
+         {{kColAuxPideTalle, S}, {kColAuxNroSerie, "|38-Rojo-M|38-Rojo-M|"}}, {{"", "38-Rojo-M", "2"}}},
+        // A serial list holding only separators, or the "-" the dialog writes
+        // for a blank cell, is no serial list: the lots go one a unit.
+        {"serials of only a separator", Tipo::Ingreso, "3",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L2|L3|"}, {kColAuxNroSerie, "|"}},
+         {{"L1", "", "1"}, {"L2", "", "1"}, {"L3", "", "1"}}},
+        {"serials of two separators", Tipo::Ingreso, "3",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L2|L3|"}, {kColAuxNroSerie, "||"}},
+         {{"L1", "", "1"}, {"L2", "", "1"}, {"L3", "", "1"}}},
+        {"serials of blank cells", Tipo::Ingreso, "3",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L2|L3|"}, {kColAuxNroSerie, "|-|-|"}},
+         {{"L1", "", "1"}, {"L2", "", "1"}, {"L3", "", "1"}}},
+        {"serials of blank cells, an article without serials", Tipo::Ingreso, "2",
+         {{kColAuxNroLote, "|L1|L2|"}, {kColAuxNroSerie, "|-|-|"}}, {{"L1", "", "1"}, {"L2", "", "1"}}},
+        {"a serial and a blank cell", Tipo::Ingreso, "2",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L1|"}, {kColAuxNroSerie, "|S1|-|"}},
+         {{"L1", "S1", "1"}, {"L1", "", "1"}}},
+        {"lots of blank cells take the fixed lot", Tipo::Ingreso, "3", {{kColAuxNroLote, "|-|-|-|"}},
+         {{"FIJO", "", "3"}}, "FIJO"},
+        // The "-" of a blank quantity cell takes nothing from its lot.
+        {"a blank pick quantity", Tipo::Salida, "3",
+         {{kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF})}, {kColAuxNroSerie, "|-|3|"}}, {{"L2", "", "3"}}},
         // ---- Transfers: the destination receives what left the source, lot by lot.
         {"a transfer of two lots", Tipo::Transferencia, "6",
          {{kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF, kFF})}, {kColAuxNroSerie, "|2|4|0|"}},
@@ -265,6 +288,11 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
          "tiene más cantidades que lotes, series o talles: sus listas no se corresponden."},
         {"a shifted list of a transfer", Tipo::Transferencia, "|||6|",
          "tiene más cantidades que lotes, series o talles: sus listas no se corresponden."},
+        {"a pick too large to keep", Tipo::Salida, "|1e400|6|",
+         "tiene la cantidad \"1e400\", demasiado grande para grabarla, en sus lotes, series o talles."},
+        {"a pick of twenty digits", Tipo::Transferencia, "|99999999999999999999|6|",
+         "tiene la cantidad \"99999999999999999999\", demasiado grande para grabarla, en sus lotes, series o "
+         "talles."},
     };
     for (const bool lote : {false, true}) {
         for (const Caso& caso : casos) {
@@ -287,6 +315,75 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
             EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
             EXPECT_EQ(c.sql, "PREVIO");
             EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        }
+    }
+}
+
+// A fixed lot that holds a list separator would split the lists it is
+// written into: the line that would take it is refused.
+TEST_F(InvariantesTest, AFixedLotHoldingASeparatorIsRefused) {
+    for (const bool lote : {false, true}) {
+        for (const std::string& fijo : std::vector<std::string>{"L|1", "L" + kFF + "1"}) {
+            SCOPED_TRACE(fijo + (lote ? ", batch" : ", immediate"));
+            operador_.ClearShown();
+            operador_.AnswerMsgBox(ui::vbOK);
+            auto g = Grilla(2);
+            Linea(*g, 1, "A2", "1", {{kColAuxNroLote, "|L7|"}});  // has its lot: takes no fixed one
+            Linea(*g, 2, "A1", "2");
+            Llamada c = LlamadaDe(Tipo::Ingreso, lote);
+            c.loteFijo = fijo;
+            c.sql = "PREVIO";
+            Postea(*g, c);
+            EXPECT_TRUE(c.hayError);
+            ASSERT_EQ(operador_.Shown().size(), 1U);
+            EXPECT_EQ(operador_.Shown()[0].prompt,
+                      "No se grabó el stock del comprobante IR 0001-00000012-X: la línea 2 (artículo A1) no puede "
+                      "tomar el lote fijo \"" + fijo + "\": un lote no puede contener los caracteres \"|\" ni \"" +
+                          kFF + "\".");
+            EXPECT_EQ(c.sql, "PREVIO");
+            EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        }
+    }
+}
+
+// A number of a posted line too large to keep ("1e400", twenty digits)
+// refuses the line, naming the document, where it would raise an overflow
+// for the user to answer in English; nothing of the document stays.
+TEST_F(InvariantesTest, ANumberTooLargeToKeepRefusesItsLine) {
+    struct Caso {
+        const char* nombre;
+        int columna;
+        std::string texto;
+        std::string mensaje;
+    };
+    const std::vector<Caso> casos = {
+        {"a quantity with an exponent", kColCantidad, "1e400",
+         "tiene la cantidad \"1e400\", demasiado grande para grabarla."},
+        {"a quantity of twenty digits", kColCantidad, "99999999999999999999",
+         "tiene la cantidad \"99999999999999999999\", demasiado grande para grabarla."},
+        {"a cost of twenty digits", kColAuxCosto, "99999999999999999999",
+         "tiene un número demasiado grande para grabarlo."},
+    };
+    Configura("AsientosXStock", "SI");
+    for (const bool lote : {false, true}) {
+        for (const Caso& caso : casos) {
+            SCOPED_TRACE(std::string(caso.nombre) + (lote ? ", batch" : ", immediate"));
+            operador_.ClearShown();
+            operador_.AnswerMsgBox(ui::vbOK);
+            auto g = Grilla(2);
+            Linea(*g, 1, "A2", "1", {{kColAuxCosto, "5"}});
+            Linea(*g, 2, "A1", "2", {{caso.columna, caso.texto}});
+            Llamada c = LlamadaDe(Tipo::Salida, lote);
+            c.sql = "PREVIO";
+            Postea(*g, c);
+            EXPECT_TRUE(c.hayError);
+            ASSERT_EQ(operador_.Shown().size(), 1U);
+            EXPECT_EQ(operador_.Shown()[0].prompt,
+                      "No se grabó el stock del comprobante RM 0001-00000012-X: la línea 2 (artículo A1) " + caso.mensaje);
+            EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
+            EXPECT_EQ(c.sql, "PREVIO");
+            EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+            EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "0");
         }
     }
 }
@@ -332,6 +429,39 @@ TEST_F(InvariantesTest, APickWithAQuantityThatIsNoNumberNeverReachesTheStock) {
     Llamada c;
     PosteaYGraba(*g, c);
     EXPECT_EQ(Registrados(PosteoTest::Movimientos()), (std::multiset<Movimiento>{{"L2", "", "-3"}}));
+}
+
+// A quantity cell the user leaves blank travels as "-" in the pick dialog's
+// list, and the posting takes nothing from its lot.
+TEST_F(InvariantesTest, ABlankPickQuantityReachesThePostingAsNothing) {
+    Ejecuta("INSERT INTO STK_SERIES_Y_LOTES (IDARTICULO, IDDEPOSITO, NROLOTE, CANTIDAD) VALUES "
+            "('A1', '01', 'L1', 5), ('A1', '01', 'L2', 3)");
+    auto g = Grilla(1);
+    Linea(*g, 1, "A1", "3");
+    operador_.OnModal([](QWidget& w) {
+        auto& frm = dynamic_cast<lots::FrmCargaLotesySeries&>(w);
+        frm.MSFlexGrid1().SetTextMatrix(1, 3, "");
+        frm.MSFlexGrid1().SetTextMatrix(2, 3, "3");
+        frm.CmdAceptar_Click();
+    });
+    std::string lotes;
+    std::string cantidades;
+    double cantidad = 3;
+    std::string deposito = "01";
+    documents::ClsCmnCptes cmn;
+    cmn.PideSerieLote_Salidas(*g, "A1", "Tornillo", cantidad, "", "", lotes, cantidades, true, false, false,
+                              &deposito);
+    EXPECT_EQ(cantidades, "|-|3|0|");
+    g->SetTextMatrix(1, kColAuxNroLote, lotes);
+    g->SetTextMatrix(1, kColAuxNroSerie, cantidades);
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Llamada c = LlamadaDe(Tipo::Salida, lote);
+        PosteaYGraba(*g, c);
+        EXPECT_EQ(Registrados(PosteoTest::Movimientos()), (std::multiset<Movimiento>{{"L2", "", "-3"}}));
+    }
+    EXPECT_EQ(operador_.Shown().size(), 1u);  // the dialog
 }
 
 // A refused document leaves nothing even inside a transaction its caller

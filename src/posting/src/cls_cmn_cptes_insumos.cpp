@@ -128,7 +128,7 @@ void ArmaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
 void GrabaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
     std::string sentencia = "INSERT INTO V_MV_STOCK";
     Paso(p, [&] { IncrementaSecuencia(p); });
-    Paso(p, [&] { ArmaLineaInsumo(p, d, l); });
+    PasoConNumeros(p, [&] { ArmaLineaInsumo(p, d, l); });
     Paso(p, [&] { foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true); });
     Paso(p, [&] { EjecutaOAgrega(p, sentencia, "su descarga de insumos " + NombrePE(d.idComprobante)); });
 }
@@ -137,7 +137,7 @@ void DescargaFila(Posteo& p, Descarga& d) {
     bool tieneInsumos = false;
     double base = 0;
     std::vector<numbering::ItemCantidad> insumos;
-    Paso(p, [&] {
+    PasoConNumeros(p, [&] {
         d.articulo = vb::Trim(Celda(p, kColCodigo));
         base = F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble();
         d.porcentaje = Bandera(p, kColAuxInsumosPorPorcentaje);

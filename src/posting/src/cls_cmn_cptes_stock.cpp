@@ -184,12 +184,6 @@ bool EsListaDeCantidades(const std::string& lista) {
            std::all_of(tokens.begin(), tokens.end(), CantidadLegible);
 }
 
-// Whether a list holds a token that is not blank.
-bool TieneToken(const std::string& lista) {
-    const std::vector<std::string> tokens = lots::TokensDeLista(lista);
-    return std::any_of(tokens.begin(), tokens.end(), [](const std::string& t) { return !Blanco(t); });
-}
-
 // Token j (from 0) of a list's tokens; empty beyond the last.
 std::string TokenEn(const std::vector<std::string>& tokens, std::size_t j) {
     return j < tokens.size() ? tokens[j] : std::string();
@@ -243,7 +237,13 @@ Entradas EntradasDeSeleccion(Posteo& p, bool talle) {
                                 "\", que no es un número, en sus lotes, series o talles.");
             return {};
         }
-        const vb::Currency cantidad = CantidadDe(texto);
+        const std::optional<vb::Currency> guardable = NumeroGuardable(texto);
+        if (!guardable) {
+            RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(texto) +
+                                "\", demasiado grande para grabarla, en sus lotes, series o talles.");
+            return {};
+        }
+        const vb::Currency cantidad = *guardable;
         if (cantidad < vb::Currency()) {
             RechazaLinea(p, "tiene una cantidad negativa en sus lotes, series o talles.");
             return {};
@@ -263,21 +263,34 @@ Entradas EntradasDeSeleccion(Posteo& p, bool talle) {
     return entradas;
 }
 
+// An incoming line's list of lots or serials as the posting reads it: a
+// token "-" (a cell the lot dialog left blank) is blank, and a list without
+// any lot or serial ("|", "||", "|-|-|") is no list at all.
+std::string ListaDeCodigos(const std::string& lista) {
+    std::string codigos = "|";
+    bool alguno = false;
+    for (const std::string& token : lots::TokensDeLista(lista)) {
+        const bool blanco = Blanco(token) || vb::Trim(token) == "-";
+        codigos += (blanco ? std::string() : token) + "|";
+        alguno = alguno || !blanco;
+    }
+    return alguno ? codigos : std::string();
+}
+
 // Whether an incoming line lists its units one by one: the serials of an
-// article with serials, or several lots or serials.
-bool PorUnidad(Posteo& p) {
-    const std::string& lotes = Celda(p, kColAuxNroLote);
-    const std::string& series = Celda(p, kColAuxNroSerie);
+// article with serials, or several lots or serials. The lists are the
+// line's, read by ListaDeCodigos.
+bool PorUnidad(Posteo& p, const std::string& lotes, const std::string& series) {
     if (CantidadLinea(p) <= vb::Currency()) return false;
-    if (Bandera(p, kColAuxPideSerie)) return TieneToken(series) || p.cmn.Cuenta_Series_Lotes(series, lotes, true) > 1;
+    if (Bandera(p, kColAuxPideSerie)) return !series.empty() || p.cmn.Cuenta_Series_Lotes(series, lotes, true) > 1;
     return p.cmn.Cuenta_Series_Lotes(series, lotes, false) > 1;
 }
 
 // One entry of one unit per position of the lists (the lot and the serial of
 // that position); the units no position covers go in as one entry.
-Entradas EntradasPorUnidad(const Posteo& p) {
-    const std::vector<std::string> lotes = lots::TokensDeLista(Celda(p, kColAuxNroLote));
-    const std::vector<std::string> series = lots::TokensDeLista(Celda(p, kColAuxNroSerie));
+Entradas EntradasPorUnidad(const Posteo& p, const std::string& listaLotes, const std::string& listaSeries) {
+    const std::vector<std::string> lotes = lots::TokensDeLista(listaLotes);
+    const std::vector<std::string> series = lots::TokensDeLista(listaSeries);
     const vb::Currency unidad = vb::Currency::FromTicks(10000);
     vb::Currency resto = CantidadLinea(p);
     Entradas entradas;
@@ -306,15 +319,18 @@ std::string LoteFijo(Posteo& p) {
 // a lot take the fixed lot. Sizes, and pick tokens that come with their
 // quantities, are posted as picks.
 Entradas EntradasDeIngreso(Posteo& p) {
-    const std::string& lotes = Celda(p, kColAuxNroLote);
-    const std::string& series = Celda(p, kColAuxNroSerie);
+    const std::string lotes = ListaDeCodigos(Celda(p, kColAuxNroLote));
+    const std::string series = ListaDeCodigos(Celda(p, kColAuxNroSerie));
     const bool talle = Bandera(p, kColAuxPideTalle);
-    if (talle && !TieneToken(lotes)) return {EntradaDeTokens("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
-    if (talle || (TieneChr255(lotes) && EsListaDeCantidades(series))) return EntradasDeSeleccion(p, talle);
+    if (talle && lotes.empty()) return {EntradaDeTokens("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    if (talle || (TieneChr255(lotes) && EsListaDeCantidades(Celda(p, kColAuxNroSerie)))) {
+        return EntradasDeSeleccion(p, talle);
+    }
 
-    Entradas entradas = PorUnidad(p) ? EntradasPorUnidad(p)
-                                     : Entradas{EntradaDeTokens(p.cmn.ExtraeSerieLote(lotes, 1),
-                                                                p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    Entradas entradas = PorUnidad(p, lotes, series)
+                            ? EntradasPorUnidad(p, lotes, series)
+                            : Entradas{EntradaDeTokens(p.cmn.ExtraeSerieLote(lotes, 1),
+                                                       p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
     for (Entrada& entrada : entradas) {
         if (Blanco(entrada.lote) && !Blanco(p.LoteFijo)) entrada.lote = LoteFijo(p);
         if (p.detenido) return {};
@@ -331,7 +347,12 @@ Entradas EntradasDeLinea(Posteo& p) {
     return EntradasDeIngreso(p);
 }
 
-bool FilaSePostea(const Posteo& p) {
+// A row with an article code whose quantity is too large to keep is refused.
+bool FilaSePostea(Posteo& p) {
+    if (!Blanco(Celda(p, kColCodigo)) && !NumeroGuardable(Celda(p, kColCantidad))) {
+        RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(Celda(p, kColCantidad)) + "\", demasiado grande para grabarla.");
+        return false;
+    }
     if (!EsLinea(p)) return false;
     if (!p.produccion) return true;
     const bool marcada = Celda(p, kColAuxCantidadInsumo) == "-1";
@@ -345,7 +366,7 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
         ui::DoEvents();
     });
     std::string sentencia = "INSERT INTO V_MV_STOCK";
-    Paso(p, [&] { ArmaLineaMovimiento(p); });
+    PasoConNumeros(p, [&] { ArmaLineaMovimiento(p); });
     Paso(p, [&] {
         foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true);
         ui::DoEvents();
@@ -358,7 +379,7 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
     std::string asiento;
     if (!p.GeneraSentenciaSQL && !p.filasConAsiento.contains(p.fila)) {
         // The row's accounting statements go with its first written entry.
-        Paso(p, [&] {
+        PasoConNumeros(p, [&] {
             asiento = AsientoStock(p, 0, p.fila);
             p.filasConAsiento.insert(p.fila);
         });
@@ -370,7 +391,7 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
 
 void PosteaFila(Posteo& p) {
     Entradas entradas;
-    Paso(p, [&] { entradas = EntradasDeLinea(p); });
+    PasoConNumeros(p, [&] { entradas = EntradasDeLinea(p); });
     for (const Entrada& entrada : entradas) PosteaEntrada(p, entrada);
 }
 
@@ -459,6 +480,19 @@ void Paso(Posteo& p, const std::function<void()>& paso) {
     if (p.detenido) throw PosteoAbandonado{};
 }
 
+void PasoConNumeros(Posteo& p, const std::function<void()>& paso) {
+    Paso(p, [&] {
+        try {
+            paso();
+        } catch (const vb::Error& error) {
+            if (error.Number() != vb::kErrOverflow) throw;
+            const bool enFila = p.fila >= 1 && p.fila < p.grilla.Rows();
+            RechazaDocumento(p, (enFila ? LineaDelDocumento(p) + " tiene" : std::string("tiene")) +
+                                    " un número demasiado grande para grabarlo.");
+        }
+    });
+}
+
 helpers::ClsFunciones& F() { return helpers::gFunciones(); }
 
 void Agrega(const char* columna, std::string literal) {
@@ -470,7 +504,7 @@ const std::string& Celda(const Posteo& p, int columna) { return p.grilla.TextMat
 bool Blanco(const std::string& texto) { return vb::Trim(texto).empty(); }
 
 bool EsLinea(const Posteo& p) {
-    return F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0 && !Blanco(Celda(p, kColCodigo));
+    return !Blanco(Celda(p, kColCodigo)) && F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0;
 }
 
 std::string NombreComprobante(const Posteo& p) {
@@ -654,7 +688,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         helpers::gCartel().CierraCartel();
         if (p.GeneraSentenciaSQL) {
             Paso(p, [&] { TipoAsientoStock(p); });
-            Paso(p, [&] { AsientoDelDocumento(p); });
+            PasoConNumeros(p, [&] { AsientoDelDocumento(p); });
         }
         bool confirmada = false;
         Paso(p, [&] {

@@ -134,6 +134,11 @@ struct Posteo {
 // when the step stopped the posting on a database error.
 void Paso(Posteo& p, const std::function<void()>& paso);
 
+// Paso for a step that reads the grid's numbers: a number too large to keep
+// ("1e400", twenty digits) refuses the posted line, or the document once
+// past its rows, where it would raise an overflow.
+void PasoConNumeros(Posteo& p, const std::function<void()>& paso);
+
 // The helper library's text and number functions.
 helpers::ClsFunciones& F();
 
