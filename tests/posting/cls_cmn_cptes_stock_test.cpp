@@ -553,6 +553,18 @@ TEST_F(ActualizaStockTest, NoStationWaitsWhileARefusalIsShown) {
         else EXPECT_GT(operador.esperasMientrasPostea, 0);
     }
     {
+        SCOPED_TRACE("a box of the set-up shows before the posting holds the file");
+        OperadorConOtraEstacion operador(archivo);
+        operador.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A1", "1");
+        Llamada c{.tc = "ZZ", .numero = "000100000014X"};
+        Postea(*g, c);
+        ASSERT_EQ(operador.Shown().size(), 1u);
+        EXPECT_EQ(operador.Shown()[0].prompt, "El Tipo de Comprobante informado no existe en la tabla de comprobantes");
+        EXPECT_EQ(operador.escrituras, std::vector<std::string>{"escribió"});
+    }
+    {
         SCOPED_TRACE("a batch built whole, with its discharge's number");
         Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
                 "VALUES ('A1', 'I1', 'KG', 1)");

@@ -640,16 +640,6 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             throw PosteoAbandonado{};
         }
         Paso(p, [&] { PreparaOrigen(p); });
-        // Immediate mode records the whole document or none of it, in a unit
-        // of its own; numbers taken while posting go back with it. Batch mode
-        // only builds text and holds no write lock of its own: inside a
-        // caller's transaction a savepoint still undoes what it took.
-        Paso(p, [&] {
-            adodb::Connection& conexion = foundation::Db().gCnn;
-            if (!p.GeneraSentenciaSQL || conexion.InTransaction()) unidad.emplace(conexion);
-        });
-        if (!unidad && !p.GeneraSentenciaSQL) throw PosteoAbandonado{};  // never run outside its unit
-        Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] {
             p.signo = p.SignoRemota != 0 ? p.SignoRemota : ObtieneSignoComprobante(p.TC, false);
             ui::DoEvents();
@@ -662,6 +652,17 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         Paso(p, [&] { PreparaDepositosYMotivo(p); });
         const int pasadas = (p.EsTransferencia || p.produccion) ? 2 : 1;
         if (p.produccion) p.IdDepositoDestino = p.IdDeposito;
+        // Immediate mode records the whole document or none of it, in a unit
+        // of its own begun once the set-up's reads (and any box they show) are
+        // done; numbers taken while posting go back with it. Batch mode only
+        // builds text and holds no write lock of its own: inside a caller's
+        // transaction a savepoint still undoes what it took.
+        Paso(p, [&] {
+            adodb::Connection& conexion = foundation::Db().gCnn;
+            if (!p.GeneraSentenciaSQL || conexion.InTransaction()) unidad.emplace(conexion);
+        });
+        if (!unidad && !p.GeneraSentenciaSQL) throw PosteoAbandonado{};  // never run outside its unit
+        Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] { SecuenciaInicial(p); });
 
         // ---- Passes, rows and entries
