@@ -64,7 +64,7 @@ struct ModoAsiento {
     // production document posts new rows each time.
     bool otroAsientoPermitido = false;
     // The statements go to a caller who runs them: when the database refuses
-    // the entry's number, the refusal is explained to the user then.
+    // the statement holding them, the refusal is explained to the user then.
     bool explicaRechazo = false;
 };
 
