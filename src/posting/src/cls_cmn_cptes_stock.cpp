@@ -350,7 +350,8 @@ Entradas EntradasDeLinea(Posteo& p) {
 // A row with an article code whose quantity is too large to keep is refused.
 bool FilaSePostea(Posteo& p) {
     if (!Blanco(Celda(p, kColCodigo)) && !NumeroGuardable(Celda(p, kColCantidad))) {
-        RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(Celda(p, kColCantidad)) + "\", demasiado grande para grabarla.");
+        RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(Celda(p, kColCantidad)) +
+                            "\", demasiado grande para grabarla.");
         return false;
     }
     if (!EsLinea(p)) return false;
