@@ -201,6 +201,25 @@ TEST_F(DbDllRecordsetsTest, AConstraintRefusalIsToldByWhoeverBuiltTheStatement) 
     EXPECT_EQ(operator_.Shown().size(), 1u);
 }
 
+// Whoever handed something out for a statement learns whether it ran, after
+// the box about its failure; a follower that fails changes nothing.
+TEST_F(DbDllRecordsetsTest, FollowersLearnWhetherEachStatementRan) {
+    std::vector<std::pair<std::string, bool>> seguidos;
+    db_.AgregaSeguimiento([](const std::string&, bool) { throw vb::Error(5, "falla el seguidor"); });
+    db_.AgregaSeguimiento([&](const std::string& sql, bool corrio) {
+        seguidos.emplace_back(sql, corrio);
+        EXPECT_EQ(operator_.Shown().size(), corrio ? 0u : 1u);
+    });
+    std::string sql = "INSERT INTO T_CLAVES VALUES (1, 'uno')";
+    EXPECT_TRUE(db_.EjecutaConsultaSQL(sql));
+    operator_.AnswerMsgBox(ui::vbOK);
+    db_.AgregaExplicacionRechazo([](const std::string&) { return std::string("No se grabó: su clave ya existe."); });
+    sql = "INSERT INTO T_CLAVES VALUES (1, 'otro')";
+    EXPECT_FALSE(db_.EjecutaConsultaSQL(sql));
+    EXPECT_EQ(seguidos, (std::vector<std::pair<std::string, bool>>{{"INSERT INTO T_CLAVES VALUES (1, 'uno')", true},
+                                                                   {"INSERT INTO T_CLAVES VALUES (1, 'otro')", false}}));
+}
+
 TEST_F(DbDllRecordsetsTest, EjecutaConsultaSQLReportsAFailingTableWhoseNameHoldsTrans) {
     Run("CREATE TABLE TRANSPORTES (ID INT PRIMARY KEY)");
     Run("INSERT INTO TRANSPORTES VALUES (1)");

@@ -166,6 +166,11 @@ TEST_F(EdicionTest, QuantitiesAreCheckedPerCell) {
         {"lote", "2|", "La Cantidad debe ser un Número"},
         {"serie", "x", "La Cantidad debe ser un Número"},
         {"posicion", "|", "La Cantidad debe ser un Número"},
+        // A number too large to keep is refused in Spanish, losing nothing typed.
+        {"lote", "1e400", "La Cantidad es un número demasiado grande"},
+        {"serie", "99999999999999999999", "La Cantidad es un número demasiado grande"},
+        {"posicion", "1e400", "La Cantidad es un número demasiado grande"},
+        {"posicion", "99999999999999999999", "La Cantidad es un número demasiado grande"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(std::string(c.dialogo) + " " + c.valor);
@@ -410,10 +415,16 @@ TEST_F(EdicionTest, AQuantityThatIsNoNumberNeverReachesTheLists) {
         const char* nombre;
         std::function<std::unique_ptr<FrmGrillaLotes>()> crea;
         int columna;
+        std::string texto;
+        std::string mensaje;
     };
+    const std::string noNumero = "La Cantidad debe ser un Número";
+    const std::string grande = "La Cantidad es un número demasiado grande";
     const std::vector<Caso> casos = {
-        {"pick", [this] { return Salida(3); }, 3},
-        {"positions", [this] { return Posiciones(3); }, 4},
+        {"pick", [this] { return Salida(3); }, 3, "|", noNumero},
+        {"positions", [this] { return Posiciones(3); }, 4, "|", noNumero},
+        {"pick, too large", [this] { return Salida(3); }, 3, "1e400", grande},
+        {"positions, too large", [this] { return Posiciones(3); }, 4, "99999999999999999999", grande},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -421,14 +432,15 @@ TEST_F(EdicionTest, AQuantityThatIsNoNumberNeverReachesTheLists) {
         auto frm = c.crea();
         ui::FlexGrid& g = frm->MSFlexGrid1();
         g.MoveToCell(1, c.columna);
-        Tecla(frm->MSFlexGrid1View(), Qt::Key_Bar, "|");
+        Tecla(frm->MSFlexGrid1View(), Qt::Key_A, QString::fromStdString(c.texto.substr(0, 1)));
+        frm->TxtEdit().setText(QString::fromStdString(c.texto));
         g.MoveToCell(2, c.columna);  // LeaveCell writes the edit as typed
-        ASSERT_EQ(g.TextMatrix(1, c.columna), "|");
+        ASSERT_EQ(g.TextMatrix(1, c.columna), c.texto);
         operator_.AnswerMsgBox(ui::vbOK);
         frm->CmdAceptar_Click();
         EXPECT_TRUE(frm->isVisible());
         ASSERT_EQ(Cajas("MsgBox").size(), 1u);
-        EXPECT_EQ(Cajas("MsgBox")[0].prompt, "La Cantidad debe ser un Número");
+        EXPECT_EQ(Cajas("MsgBox")[0].prompt, c.mensaje);
         EXPECT_EQ(g.Row(), 1);
         EXPECT_EQ(g.Col(), c.columna);
         g.SetTextMatrix(1, c.columna, "0");

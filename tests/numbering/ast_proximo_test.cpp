@@ -155,6 +155,27 @@ TEST_F(ProximoNumeroTest, NumberWithAnAccountingEntryFollowsTheEntries) {
     EXPECT_EQ(Cuenta("DELETE"), 0);
 }
 
+// A type without ranges (the cost-of-sales documents of a new database) gets
+// "1" from the walk; the repair looks it up as its documents are stored, so
+// each number follows the ones booked before it.
+TEST_F(ProximoNumeroTest, ATypeWithoutRangesFollowsItsStoredEntries) {
+    const auto proximo = [&](bool verifica) {
+        std::string sucursal, numero, letra = "X";
+        bool modifica = false;
+        Obtener_Nro_Comprobante("CMV", sucursal, numero, letra, modifica, verifica, "", "   1");
+        return sucursal + numero + letra;
+    };
+    EXPECT_EQ(proximo(true), "000100000001X");
+    for (const auto& [guardado, siguiente] : std::vector<std::pair<std::string, std::string>>{
+             {"00000001", "000100000002X"}, {"00000002", "000100000003X"}, {"00000009", "000100000010X"}}) {
+        Asiento("CMV", guardado);
+        EXPECT_EQ(proximo(true), siguiente) << guardado;
+    }
+    // Without the repair, the walk's values as they come.
+    EXPECT_EQ(proximo(false), "11X");
+    EXPECT_TRUE(operator_.Shown().empty());
+}
+
 TEST_F(ProximoNumeroTest, CbfpFollowsTheDocumentsWhenTheyAreAhead) {
     Asiento("CBFP", "00000005");
     Asiento("CBFP", "00000008");

@@ -337,6 +337,35 @@ TEST_F(RegistraNumeroTest, NumberAndRecordingInsideTheCallersTransaction) {
     EXPECT_EQ(Aviso(), "");
 }
 
+// A number taken for a document that was never stored goes back to its range,
+// unless a later number was taken meanwhile: then it stays unused, and no
+// number is ever handed out twice.
+TEST_F(RegistraNumeroTest, ANumberNeverStoredGoesBackWhileNoLaterOneWasTaken) {
+    std::string sucursal = "0001";
+    std::string letra = "X";
+    const std::string primero = AsignarNumeroComprobante("PE", sucursal, letra);
+    ASSERT_EQ(primero, "000100000125X");
+    EXPECT_TRUE(DevuelveNumeroComprobante("PE", primero));
+    EXPECT_EQ(Contador(), "125");
+    EXPECT_EQ(AsignarNumeroComprobante("PE", sucursal, letra), primero);
+
+    // Two numbers go back latest first; the first alone cannot pass the second.
+    const std::string segundo = AsignarNumeroComprobante("PE", sucursal, letra);
+    ASSERT_EQ(segundo, "000100000126X");
+    EXPECT_FALSE(DevuelveNumeroComprobante("PE", primero));
+    EXPECT_EQ(Contador(), "127");
+    EXPECT_TRUE(DevuelveNumeroComprobante("PE", segundo));
+    EXPECT_TRUE(DevuelveNumeroComprobante("PE", primero));
+    EXPECT_EQ(Contador(), "125");
+
+    // Nothing to give back: no range holds the number, or it is no number.
+    for (const std::string otro : {"000100099999X", "0001ABCDEFGHX", "", "000100000125Q"}) {
+        EXPECT_FALSE(DevuelveNumeroComprobante("PE", otro)) << otro;
+    }
+    EXPECT_EQ(Contador(), "125");
+    EXPECT_EQ(Aviso(), "");
+}
+
 // Only the number the caller itself just took is no collision, and only once.
 TEST_F(RegistraNumeroTest, OwnReservationCoversItsNumberOnly) {
     std::string sucursal = "0001";

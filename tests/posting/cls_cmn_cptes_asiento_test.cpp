@@ -228,17 +228,61 @@ TEST_F(AsientoTest, CostOfGoodsSoldIsBookedUnderACMVDocumentOfItsOwn) {
     EXPECT_NE(operador_.Shown()[0].prompt.find("CMV"), std::string::npos) << operador_.Shown()[0].prompt;
 }
 
+// Without a CMV range (as in a new database) each cost-of-sales entry still
+// gets a CMV number of its own: after the ones stored before it, and apart
+// from the ones built into the same batch, through one object or another.
+TEST_F(AsientoTest, WithoutACMVRangeEachCostOfSalesEntryGetsANumberOfItsOwn) {
+    Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'CMV'");
+    Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('MV1', 'Venta')");
+    Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('MV1', '4.1.01')");
+    auto g = GrillaCostos({{"A1", "3", "10"}});
+    documents::ClsCmnCptes cmn;
+    documents::ClsCmnCptes otro;
+    int venta = 20;
+    const auto costo = [&](documents::ClsCmnCptes& objeto) {
+        Asiento a{.motivo = "MV1", .tc = "FC", .nro = "000000" + std::to_string(venta++), .tipoMov = 99};
+        std::string lote = Genera(objeto, *g, a);
+        EXPECT_EQ(a.tc, "CMV");
+        return std::make_pair(lote, a.suc + a.nro + a.letra);
+    };
+    std::vector<std::string> numeros;
+    for (int vez = 0; vez < 3; ++vez) {
+        auto [lote, numero] = costo(vez == 1 ? otro : cmn);
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+        numeros.push_back(numero);
+    }
+    auto [primero, uno] = costo(cmn);
+    auto [segundo, dos] = costo(otro);
+    std::string lote = primero + segundo;
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    numeros.push_back(uno);
+    numeros.push_back(dos);
+    EXPECT_EQ(numeros, (std::vector<std::string>{"000100000001X", "000100000002X", "000100000003X", "000100000004X",
+                                                 "000100000005X"}));
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "5");
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT [NUMERO ASIENTO]) FROM MV_ASIENTOS WHERE TC = 'CMV'"), "5");
+    EXPECT_TRUE(operador_.Shown().empty());
+}
+
 // Two stations given one entry number for two documents, whatever sequence
 // each caller passes: the second to run meets the first on the entry's index
-// and keeps nothing.
+// and keeps nothing. (Each station is an opening of the database file of its
+// own.)
 TEST_F(AsientoTest, TwoDocumentsGivenOneEntryNumberNeverBothStay) {
+    const std::filesystem::path archivo = home_.Path() / "estaciones.db";
+    EnArchivo(archivo);
+    Configura("AsientosXStock", "SI");
     auto g = GrillaCostos({{"A1", "2", "10"}});
     documents::ClsCmnCptes estacionA;
     documents::ClsCmnCptes estacionB;
     Asiento a;
     Asiento b{.nro = "00000013", .secuencia = 5};
     std::string loteA = Genera(estacionA, *g, a);
+    db_.gCnn.Close();
+    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo.string());
     std::string loteB = Genera(estacionB, *g, b);
+    EXPECT_EQ(MapaInsert(Sentencias(loteB)[0]).at("[Numero Asiento]"),
+              MapaInsert(Sentencias(loteA)[0]).at("[Numero Asiento]"));
     ASSERT_TRUE(db_.EjecutaConsultaSQL(loteA));
     operador_.AnswerMsgBox(ui::vbOK);
     EXPECT_FALSE(db_.EjecutaConsultaSQL(loteB));
@@ -307,12 +351,14 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         EXPECT_EQ(numero(Genera(cmn, *g, tercero)), "40002");  // the batch before it is not run yet
     }
     {
+        // 40001 and 40002 went to the two batches above, which did not run:
+        // they stay handed out on this connection.
         SCOPED_TRACE("row by row: row 1 reads, later rows reuse, existing lines grow");
         documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}, {"A1", "2", "10"}, {"A2", "1", "5"}});
         Asiento fila1{.soloRegistro = 1};
         std::string lote = Genera(cmn, *g, fila1);
-        EXPECT_EQ(numero(lote), "40001");
+        EXPECT_EQ(numero(lote), "40003");
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
 
         // Only the lines of this entry grow, never an older entry of the document.
@@ -323,23 +369,24 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         EXPECT_EQ(lineas2[0],
                   "UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE TC = 'AJX ' AND SUCURSAL = '0001' AND NUMERO = "
                   "'00000012' AND LETRA = 'X' AND CUENTA = '5.1.01' AND [DEBE-HABER] = 'H' AND [NUMERO ASIENTO] = "
-                  "40001 AND MES_OPERATIVO = 3 AND RTRIM(LTRIM(PERIODO)) = '2024' AND RTRIM(LTRIM(TIPO_REG)) = 'ST'");
+                  "40003 AND MES_OPERATIVO = 3 AND RTRIM(LTRIM(PERIODO)) = '2024' AND RTRIM(LTRIM(TIPO_REG)) = 'ST'");
         EXPECT_TRUE(lineas2[1].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 20 WHERE"));
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
 
-        // A new line goes on after the entry's sequence numbers, whatever the caller passes.
+        // A new line goes on after the entry's sequence numbers, whatever the
+        // caller passes; the lines that grew took none.
         Asiento fila3{.soloRegistro = 3};
         lote = Genera(cmn, *g, fila3);
         const std::vector<std::string> lineas3 = Lineas(lote);
         ASSERT_EQ(lineas3.size(), 2U);
         EXPECT_TRUE(lineas3[0].starts_with("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 5 WHERE"));
-        EXPECT_EQ(lineas3[1], "1.1.02 D 5 6");
-        EXPECT_EQ(numero(Sentencias(lote)[1]), "40001");
-        EXPECT_EQ(fila3.secuencia, 7);
+        EXPECT_EQ(lineas3[1], "1.1.02 D 5 3");
+        EXPECT_EQ(numero(Sentencias(lote)[1]), "40003");
+        EXPECT_EQ(fila3.secuencia, 4);
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
-        EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40001 AND [DEBE-HABER] = 'D'"),
+        EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40003 AND [DEBE-HABER] = 'D'"),
                   "35");
-        EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40001 AND [DEBE-HABER] = 'H'"),
+        EXPECT_EQ(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE [NUMERO ASIENTO] = 40003 AND [DEBE-HABER] = 'H'"),
                   "35");
     }
     {
@@ -347,9 +394,9 @@ TEST_F(AsientoTest, TheEntryNumberIsKeptByTheObject) {
         documents::ClsCmnCptes cmn;
         auto g = GrillaCostos({{"A1", "1", "10"}, {"A2", "1", "5"}});
         Asiento fila2{.nro = "00000099", .soloRegistro = 2};
-        EXPECT_EQ(numero(Genera(cmn, *g, fila2)), "40002");
+        EXPECT_EQ(numero(Genera(cmn, *g, fila2)), "40004");
         Asiento otraVez{.nro = "00000099", .soloRegistro = 2, .secuencia = 3};
-        EXPECT_EQ(numero(Genera(cmn, *g, otraVez)), "40002");
+        EXPECT_EQ(numero(Genera(cmn, *g, otraVez)), "40004");
     }
 }
 

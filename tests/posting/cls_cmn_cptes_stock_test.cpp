@@ -2,6 +2,7 @@
 // per-line values, the receipt date, immediate and batch modes, and what a
 // failure leaves behind.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <map>
 #include <optional>
@@ -467,6 +468,116 @@ TEST_F(ActualizaStockTest, TheProgressNoticeIsClosedWhateverHappens) {
         EXPECT_FALSE(helpers::gCartel().Abierto());
     }
     EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "1");
+}
+
+// An operator who, as each box shows, has another station write to the
+// database file without waiting (a busy timeout of 0) and notes whether it
+// could and what of the document that station reads.
+class OperadorConOtraEstacion : public ui::ScriptedOperator {
+public:
+    explicit OperadorConOtraEstacion(const std::string& archivo) {
+        sqlite3_open_v2(archivo.c_str(), &otra_, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(otra_, 0);
+    }
+    ~OperadorConOtraEstacion() override { sqlite3_close(otra_); }
+
+    int MsgBox(const std::string& prompt, int style, const std::string& title, const std::string& details) override {
+        escrituras.push_back(Escribe());
+        sqlite3_stmt* filas = nullptr;
+        sqlite3_prepare_v2(otra_, "SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000012X' AND "
+                                  "IDARTICULO IS NOT NULL", -1, &filas, nullptr);
+        movimientos.push_back(sqlite3_step(filas) == SQLITE_ROW ? sqlite3_column_int(filas, 0) : -1);
+        sqlite3_finalize(filas);
+        return ScriptedOperator::MsgBox(prompt, style, title, details);
+    }
+
+    // The posting runs the event pump between its steps: the other station
+    // writes then too.
+    void DoEvents() override {
+        if (Escribe() != "escribió") ++esperasMientrasPostea;
+        ScriptedOperator::DoEvents();
+    }
+
+    std::vector<std::string> escrituras;
+    std::vector<int> movimientos;  // the document's stock rows the other station reads
+    int esperasMientrasPostea = 0;
+
+private:
+    std::string Escribe() {
+        const int escrita = sqlite3_exec(otra_, "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('Otra', 'x')",
+                                         nullptr, nullptr, nullptr);
+        const std::string resultado = escrita == SQLITE_OK ? "escribió" : sqlite3_errmsg(otra_);
+        sqlite3_exec(otra_, "DELETE FROM TA_CONFIGURACION WHERE CLAVE = 'Otra'", nullptr, nullptr, nullptr);
+        return resultado;
+    }
+
+    sqlite3* otra_ = nullptr;
+};
+
+// A refused posting is undone, and its lock released, before its box shows:
+// another station writing meanwhile never waits on the box. Building a
+// batch takes no lock at all.
+TEST_F(ActualizaStockTest, NoStationWaitsWhileARefusalIsShown) {
+    const std::string archivo = (home_.Path() / "estaciones.db").string();
+    EnArchivo(archivo);
+    Ejecuta("CREATE UNIQUE INDEX UX_PRUEBA ON V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia)");
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia) VALUES ('IR', '000100000012X', 2)");
+    struct Caso {
+        const char* nombre;
+        std::string tc;
+        bool lote;
+    };
+    // RM: its second line picks more than its quantity. IR: its second row
+    // collides with a row another station stored.
+    for (const Caso& caso : std::vector<Caso>{{"a line refused, immediate", "RM", false},
+                                               {"a line refused, batch", "RM", true},
+                                               {"a row the database refuses", "IR", false}}) {
+        SCOPED_TRACE(caso.nombre);
+        OperadorConOtraEstacion operador(archivo);
+        operador.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(2);
+        Linea(*g, 1, "A1", "1");
+        Linea(*g, 2, "A2", "1", {{kColAuxNroLote, "|L1" + kFF + "|"}, {kColAuxNroSerie, "|5|"}});
+        Llamada c{.tc = caso.tc, .lote = caso.lote};
+        Postea(*g, c);
+        EXPECT_TRUE(c.hayError);
+        ASSERT_EQ(operador.Shown().size(), 1u);
+        EXPECT_TRUE(operador.Shown()[0].prompt.starts_with("No se grabó el stock del comprobante " + caso.tc +
+                                                           " 0001-00000012-X: "))
+            << operador.Shown()[0].prompt;
+        EXPECT_EQ(operador.escrituras, std::vector<std::string>{"escribió"});
+        EXPECT_EQ(operador.movimientos, std::vector<int>{0});
+        EXPECT_FALSE(db_.gCnn.InTransaction());
+        // Immediate mode holds the file while it posts; building a batch never does.
+        if (caso.lote) EXPECT_EQ(operador.esperasMientrasPostea, 0);
+        else EXPECT_GT(operador.esperasMientrasPostea, 0);
+    }
+    {
+        SCOPED_TRACE("a box of the set-up shows before the posting holds the file");
+        OperadorConOtraEstacion operador(archivo);
+        operador.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A1", "1");
+        Llamada c{.tc = "ZZ", .numero = "000100000014X"};
+        Postea(*g, c);
+        ASSERT_EQ(operador.Shown().size(), 1u);
+        EXPECT_EQ(operador.Shown()[0].prompt, "El Tipo de Comprobante informado no existe en la tabla de comprobantes");
+        EXPECT_EQ(operador.escrituras, std::vector<std::string>{"escribió"});
+    }
+    {
+        SCOPED_TRACE("a batch built whole, with its discharge's number");
+        Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+                "VALUES ('A1', 'I1', 'KG', 1)");
+        OperadorConOtraEstacion operador(archivo);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A1", "1");
+        Llamada c{.tc = "RM", .numero = "000100000013X", .lote = true};
+        Postea(*g, c);
+        EXPECT_FALSE(c.hayError);
+        EXPECT_NE(c.sql.find("INSERT INTO V_MV_STOCK"), std::string::npos);
+        EXPECT_EQ(operador.esperasMientrasPostea, 0);
+        EXPECT_TRUE(operador.Shown().empty());
+    }
 }
 
 }  // namespace

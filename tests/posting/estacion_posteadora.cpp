@@ -7,11 +7,14 @@
 //     <hasta PE> whose counter stands at <ultimo PE>.
 //   estacion_posteadora postea <archivo.db> <estacion> <semilla> <documentos>
 //     posts that many random documents (delivery notes, receipts and
-//     transfers of one to three lines, at once or as a batch run after a
-//     short pause, now and then a document posted again) under numbers of
-//     its own station, answering every box with OK. It prints one line per
-//     posting, "D <tc> <key> <OK|REF> <entry amount>" (the amount the entry
-//     books when the posting is kept), and one per box, "M <text>".
+//     transfers of one to three lines, now and then a document posted again)
+//     under numbers of its own station, in rounds of one to three documents
+//     posted through two document objects, each at once or into the round's
+//     batch, which runs after a short pause; every box is answered with OK.
+//     It prints one line per posting, "D <tc> <key> <OK|REF> <entry amount>"
+//     (the amount the entry books when the posting is kept), after one line
+//     per box it showed, "M <text>" (a refused batch's box goes with each of
+//     its documents).
 #include <QApplication>
 
 #include <chrono>
@@ -80,6 +83,38 @@ struct Linea {
     int costo;
 };
 
+// A document posted, at once or into the batch of its round.
+struct Hecho {
+    std::string tc;
+    std::string numero;
+    bool refusado;
+    long importe;
+    std::vector<std::string> avisos;  // the boxes its posting showed
+};
+
+// Prints the documents of a round: the boxes each showed, and those of its
+// batch's run for the documents that went into the batch.
+void Imprime(const std::vector<Hecho>& hechos, const std::vector<std::string>& avisosDelLote, bool loteRefusado,
+             const std::vector<bool>& enLote) {
+    for (std::size_t i = 0; i < hechos.size(); ++i) {
+        const Hecho& h = hechos[i];
+        for (const std::string& aviso : h.avisos) std::cout << "M " << aviso << "\n";
+        const bool refusado = h.refusado || (enLote[i] && loteRefusado);
+        if (enLote[i] && !h.refusado) {
+            for (const std::string& aviso : avisosDelLote) std::cout << "M " << aviso << "\n";
+        }
+        std::cout << "D " << h.tc << " " << h.numero << " " << (refusado ? "REF" : "OK") << " " << h.importe << "\n";
+    }
+}
+
+std::vector<std::string> Avisos(ui::ScriptedOperator& operador) {
+    std::vector<std::string> avisos;
+    for (const ui::RecordedBox& caja : operador.Shown()) avisos.push_back(caja.prompt);
+    while (operador.PendingAnswers() > 0) operador.MsgBox("", ui::vbOKOnly, "", "");
+    operador.ClearShown();
+    return avisos;
+}
+
 int Postea(const std::string& archivo, int estacion, unsigned semilla, int documentos) {
     ui::ScriptedOperator operador;
     foundation::DB_Dll& db = foundation::Db();
@@ -90,66 +125,79 @@ int Postea(const std::string& archivo, int estacion, unsigned semilla, int docum
     foundation::gUsuarioLogeado = "estacion" + std::to_string(estacion);
     std::mt19937 azar(semilla);
     const auto entre = [&](int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(azar); };
-    documents::ClsCmnCptes cmn;
-    std::vector<std::string> hechos;
-    for (int i = 0; i < documentos; ++i) {
-        const char* tipos[] = {"RM", "IR", "TR"};
-        std::string tc = tipos[entre(0, 2)];
-        std::string numero = "0001" + vb::Format(estacion * 10000 + i, "00000000") + "X";
-        if (!hechos.empty() && entre(0, 5) == 0) {
-            // The same document again: its type and number.
-            const std::string& otro = hechos[static_cast<std::size_t>(entre(0, static_cast<int>(hechos.size()) - 1))];
-            tc = otro.substr(0, 2);
-            numero = otro.substr(3);
-        }
-        const bool lote = entre(0, 1) == 1;
-        ui::FlexGrid g;
-        g.setObjectName("GrillaArticulos");
-        const int lineas = entre(1, 3);
-        g.SetCols(kColsArticulos);
-        g.SetRows(lineas + 2);
-        g.SetFixedRows(1);
-        long importe = 0;
-        for (int fila = 1; fila <= lineas; ++fila) {
-            const Linea l{entre(0, 1) == 0 ? "A1" : "A2", entre(1, 5), entre(1, 9)};
-            g.SetTextMatrix(fila, kColCodigo, l.articulo);
-            g.SetTextMatrix(fila, kColDescripcion, "Desc " + l.articulo);
-            g.SetTextMatrix(fila, kColCantidad, std::to_string(l.cantidad));
-            g.SetTextMatrix(fila, kColUnidad, "UN");
-            g.SetTextMatrix(fila, kColAuxCosto, std::to_string(l.costo));
-            for (int columna : {kColAuxPideSerie, kColAuxesperecedero, kColAuxPideTalle, kColAuxInsumosPorPorcentaje,
-                                kColAuxPesable}) {
-                g.SetTextMatrix(fila, columna, "0");
-            }
-            if (tc == "IR") {
-                g.SetTextMatrix(fila, kColAuxNroLote, "|L" + std::to_string(entre(1, 3)) + "|");
-            } else if (l.cantidad > 1) {
-                const int primera = entre(0, l.cantidad);
-                g.SetTextMatrix(fila, kColAuxNroLote, "|L1" + kFF + "|L2" + kFF + "|");
-                g.SetTextMatrix(fila, kColAuxNroSerie,
-                                "|" + std::to_string(primera) + "|" + std::to_string(l.cantidad - primera) + "|");
-            }
-            importe += static_cast<long>(l.cantidad) * l.costo;
-        }
-        std::string deposito = "01";
-        std::string destino = tc == "TR" ? "09" : "";
-        std::string motivo = "M01";
-        std::string tcOrigen;
-        std::string cpteOrigen;
+    documents::ClsCmnCptes objetos[2];
+    std::vector<std::string> guardados;
+    for (int i = 0; i < documentos;) {
+        // A round: one to three documents, each at once or into the round's batch.
+        std::vector<Hecho> hechos;
+        std::vector<bool> enLote;
         std::string sql;
-        bool hayError = false;
-        for (int k = 0; k < 4; ++k) operador.AnswerMsgBox(ui::vbOK);
-        cmn.ActualizaStock(g, tc, numero, "0", "05/03/2024", &deposito, &destino, &motivo, &tcOrigen, &cpteOrigen,
-                           tc == "TR", "PorDefault", lote, &sql, &hayError, "Null", "", "", "", 0, false, "");
-        if (!hayError && lote) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(entre(0, 15)));
-            hayError = !db.EjecutaConsultaSQL(sql);
+        for (int d = entre(1, 3); d > 0 && i < documentos; --d, ++i) {
+            const char* tipos[] = {"RM", "IR", "TR"};
+            std::string tc = tipos[entre(0, 2)];
+            std::string numero = "0001" + vb::Format(estacion * 10000 + i, "00000000") + "X";
+            if (!guardados.empty() && entre(0, 5) == 0) {
+                // The same document again: its type and number.
+                const std::string& otro =
+                    guardados[static_cast<std::size_t>(entre(0, static_cast<int>(guardados.size()) - 1))];
+                tc = otro.substr(0, 2);
+                numero = otro.substr(3);
+            }
+            const bool lote = entre(0, 1) == 1;
+            ui::FlexGrid g;
+            g.setObjectName("GrillaArticulos");
+            const int lineas = entre(1, 3);
+            g.SetCols(kColsArticulos);
+            g.SetRows(lineas + 2);
+            g.SetFixedRows(1);
+            long importe = 0;
+            for (int fila = 1; fila <= lineas; ++fila) {
+                const Linea l{entre(0, 1) == 0 ? "A1" : "A2", entre(1, 5), entre(1, 9)};
+                g.SetTextMatrix(fila, kColCodigo, l.articulo);
+                g.SetTextMatrix(fila, kColDescripcion, "Desc " + l.articulo);
+                g.SetTextMatrix(fila, kColCantidad, std::to_string(l.cantidad));
+                g.SetTextMatrix(fila, kColUnidad, "UN");
+                g.SetTextMatrix(fila, kColAuxCosto, std::to_string(l.costo));
+                for (int columna : {kColAuxPideSerie, kColAuxesperecedero, kColAuxPideTalle,
+                                    kColAuxInsumosPorPorcentaje, kColAuxPesable}) {
+                    g.SetTextMatrix(fila, columna, "0");
+                }
+                if (tc == "IR") {
+                    g.SetTextMatrix(fila, kColAuxNroLote, "|L" + std::to_string(entre(1, 3)) + "|");
+                } else if (l.cantidad > 1) {
+                    const int primera = entre(0, l.cantidad);
+                    g.SetTextMatrix(fila, kColAuxNroLote, "|L1" + kFF + "|L2" + kFF + "|");
+                    g.SetTextMatrix(fila, kColAuxNroSerie,
+                                    "|" + std::to_string(primera) + "|" + std::to_string(l.cantidad - primera) + "|");
+                }
+                importe += static_cast<long>(l.cantidad) * l.costo;
+            }
+            std::string deposito = "01";
+            std::string destino = tc == "TR" ? "09" : "";
+            std::string motivo = "M01";
+            std::string tcOrigen;
+            std::string cpteOrigen;
+            bool hayError = false;
+            for (int k = 0; k < 4; ++k) operador.AnswerMsgBox(ui::vbOK);
+            objetos[entre(0, 1)].ActualizaStock(g, tc, numero, "0", "05/03/2024", &deposito, &destino, &motivo,
+                                                &tcOrigen, &cpteOrigen, tc == "TR", "PorDefault", lote, &sql,
+                                                &hayError, "Null", "", "", "", 0, false, "");
+            hechos.push_back({tc, numero, hayError, importe, Avisos(operador)});
+            enLote.push_back(lote);
+            if (!hayError && !lote) guardados.push_back(tc + " " + numero);
         }
-        for (const ui::RecordedBox& caja : operador.Shown()) std::cout << "M " << caja.prompt << "\n";
-        while (operador.PendingAnswers() > 0) operador.MsgBox("", ui::vbOKOnly, "", "");
-        operador.ClearShown();
-        std::cout << "D " << tc << " " << numero << " " << (hayError ? "REF" : "OK") << " " << importe << "\n";
-        if (!hayError) hechos.push_back(tc + " " + numero);
+        bool loteRefusado = false;
+        std::vector<std::string> avisosDelLote;
+        if (!sql.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(entre(0, 15)));
+            for (int k = 0; k < 4; ++k) operador.AnswerMsgBox(ui::vbOK);
+            loteRefusado = !db.EjecutaConsultaSQL(sql);
+            avisosDelLote = Avisos(operador);
+            for (std::size_t k = 0; k < hechos.size() && !loteRefusado; ++k) {
+                if (enLote[k] && !hechos[k].refusado) guardados.push_back(hechos[k].tc + " " + hechos[k].numero);
+            }
+        }
+        Imprime(hechos, avisosDelLote, loteRefusado, enLote);
     }
     db.gCnn.Close();
     return 0;

@@ -2,6 +2,8 @@
 
 #include "schema_db.h"
 
+#include <sqlite3.h>
+
 #include "entrygrids/columnas.h"
 #include "foundation/configuracion.h"
 #include "foundation/session.h"
@@ -80,7 +82,11 @@ PosteoTest::PosteoTest()
     foundation::gPeriodo = 2024;
     foundation::gUNegocio = "   1";
     foundation::gUsuarioLogeado = "ana";
+    Carga();
+}
 
+// Document types, articles, motives and sub-journals.
+void PosteoTest::Carga() {
     // Document types: SISTEMA and the stock sign (ES); PE and CMV with a range of letter X.
     Ejecuta(
         "INSERT INTO V_TA_CPTE (CODIGO, TALONARIO, SISTEMA, ES, UNEGOCIO, Letras, X_ULTIMO_NRO, X_NRO_DESDE, "
@@ -110,6 +116,17 @@ PosteoTest::PosteoTest()
     Ejecuta(
         "INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('RM', 'ST'), ('IR', 'ST'), ('TR', 'ST'), "
         "('AJX', 'ST'), ('AJ0', 'ST'), ('CMV', 'ST')");
+}
+
+void PosteoTest::EnArchivo(const std::filesystem::path& archivo) {
+    sqlite3* nueva = nullptr;
+    sqlite3_open(archivo.string().c_str(), &nueva);
+    sqlite3_exec(nueva, testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql").c_str(), nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(nueva);
+    db_.gCnn.Close();
+    db_.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo.string());
+    Carga();
 }
 
 PosteoTest::~PosteoTest() {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -81,6 +82,10 @@ protected:
     void Linea(ui::FlexGrid& g, int fila, const std::string& articulo, const std::string& cantidad,
                const std::vector<std::pair<int, std::string>>& celdas = {});
 
+    // Moves the world to a new database file (its side files beside it), for
+    // a second station to open.
+    void EnArchivo(const std::filesystem::path& archivo);
+
     // Posts the grid with a fresh ClsCmnCptes (or the one given).
     void Postea(ui::FlexGrid& g, Llamada& c, documents::ClsCmnCptes* cmn = nullptr);
 
@@ -90,6 +95,8 @@ protected:
     ui::ScriptedOperator operador_;
 
 private:
+    void Carga();
+
     std::string caja_;
     std::int16_t periodo_;
     std::string unegocio_;

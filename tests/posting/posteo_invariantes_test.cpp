@@ -12,7 +12,10 @@
 #include <QTimer>
 
 #include <functional>
+#include <iterator>
 #include <map>
+#include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -25,6 +28,7 @@
 #include "lots/frm_carga_lotesy_series.h"
 #include "posteo_fixture.h"
 #include "vb/currency.h"
+#include "vb/format.h"
 #include "vb/text.h"
 
 namespace posting::testing {
@@ -93,6 +97,39 @@ protected:
         std::string lote = c.sql;
         c.sql.clear();
         ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    }
+
+    // Runs a batch the database refuses; the text of the one box the user reads.
+    std::string LoteRechazado(std::string lote) {
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        EXPECT_FALSE(db_.EjecutaConsultaSQL(lote));
+        EXPECT_EQ(operador_.Shown().size(), 1u);
+        if (operador_.Shown().empty()) return {};
+        EXPECT_EQ(operador_.Shown()[0].title, "Aviso al operador!!!");
+        EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
+        return operador_.Shown()[0].prompt;
+    }
+
+    // A line of 3 of A1 whose lots the user picks in the pick dialog from
+    // L1 (5) and L2 (3) of depot 01, with what `elige` does in it; the lists
+    // it hands back are in the line's cells.
+    std::unique_ptr<ui::FlexGrid> LineaElegida(std::function<void(lots::FrmCargaLotesySeries&)> elige) {
+        Ejecuta("INSERT INTO STK_SERIES_Y_LOTES (IDARTICULO, IDDEPOSITO, NROLOTE, CANTIDAD) VALUES "
+                "('A1', '01', 'L1', 5), ('A1', '01', 'L2', 3)");
+        auto g = Grilla(1);
+        Linea(*g, 1, "A1", "3");
+        operador_.OnModal([elige](QWidget& w) { elige(dynamic_cast<lots::FrmCargaLotesySeries&>(w)); });
+        std::string lotes;
+        std::string cantidades;
+        double cantidad = 3;
+        std::string deposito = "01";
+        documents::ClsCmnCptes cmn;
+        cmn.PideSerieLote_Salidas(*g, "A1", "Tornillo", cantidad, "", "", lotes, cantidades, true, false, false,
+                                  &deposito);
+        g->SetTextMatrix(1, kColAuxNroLote, lotes);
+        g->SetTextMatrix(1, kColAuxNroSerie, cantidades);
+        return g;
     }
 
     // No stored lot or serial holds a list separator: "|" or character 255.
@@ -182,6 +219,29 @@ TEST_F(InvariantesTest, EveryLineIsPostedWholeOnceWithEveryLot) {
         {"a size token with text after its separator, incoming", Tipo::Ingreso, "2",
          {{kColAuxPideTalle, S}, {kColAuxNroLote, Picks({"M" + kFF + "X"})}, {kColAuxNroSerie, "|2|"}},
          {{"M", "", "2"}}},
+        {"a size line without a lot list keeps its size as the serial", Tipo::Ingreso, "2",
+         {{kColAuxPideTalle, S}, {kColAuxNroSerie, "|38-Rojo-M|38-Rojo-M|"}}, {{"", "38-Rojo-M", "2"}}},
+        // A serial list holding only separators, or the "-" the dialog writes
+        // for a blank cell, is no serial list: the lots go one a unit.
+        {"serials of only a separator", Tipo::Ingreso, "3",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L2|L3|"}, {kColAuxNroSerie, "|"}},
+         {{"L1", "", "1"}, {"L2", "", "1"}, {"L3", "", "1"}}},
+        {"serials of two separators", Tipo::Ingreso, "3",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L2|L3|"}, {kColAuxNroSerie, "||"}},
+         {{"L1", "", "1"}, {"L2", "", "1"}, {"L3", "", "1"}}},
+        {"serials of blank cells", Tipo::Ingreso, "3",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L2|L3|"}, {kColAuxNroSerie, "|-|-|"}},
+         {{"L1", "", "1"}, {"L2", "", "1"}, {"L3", "", "1"}}},
+        {"serials of blank cells, an article without serials", Tipo::Ingreso, "2",
+         {{kColAuxNroLote, "|L1|L2|"}, {kColAuxNroSerie, "|-|-|"}}, {{"L1", "", "1"}, {"L2", "", "1"}}},
+        {"a serial and a blank cell", Tipo::Ingreso, "2",
+         {{kColAuxPideSerie, S}, {kColAuxNroLote, "|L1|L1|"}, {kColAuxNroSerie, "|S1|-|"}},
+         {{"L1", "S1", "1"}, {"L1", "", "1"}}},
+        {"lots of blank cells take the fixed lot", Tipo::Ingreso, "3", {{kColAuxNroLote, "|-|-|-|"}},
+         {{"FIJO", "", "3"}}, "FIJO"},
+        // The "-" of a blank quantity cell takes nothing from its lot.
+        {"a blank pick quantity", Tipo::Salida, "3",
+         {{kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF})}, {kColAuxNroSerie, "|-|3|"}}, {{"L2", "", "3"}}},
         // ---- Transfers: the destination receives what left the source, lot by lot.
         {"a transfer of two lots", Tipo::Transferencia, "6",
          {{kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF, kFF})}, {kColAuxNroSerie, "|2|4|0|"}},
@@ -248,6 +308,7 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
         Tipo tipo;
         std::string cantidades;  // of the picks L1 and L2
         std::string mensaje;
+        std::vector<std::pair<int, std::string>> otras{};  // other cells of the line
     };
     const std::vector<Caso> casos = {
         {"picks beyond the line", Tipo::Salida, "|2|5|", "tiene 7 en sus lotes, series o talles, más que su cantidad (6)."},
@@ -262,6 +323,19 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
          "tiene más cantidades que lotes, series o talles: sus listas no se corresponden."},
         {"a shifted list of a transfer", Tipo::Transferencia, "|||6|",
          "tiene más cantidades que lotes, series o talles: sus listas no se corresponden."},
+        {"a pick too large to keep", Tipo::Salida, "|1e400|6|",
+         "tiene la cantidad \"1e400\", demasiado grande para grabarla, en sus lotes, series o talles."},
+        {"a pick of twenty digits", Tipo::Transferencia, "|99999999999999999999|6|",
+         "tiene la cantidad \"99999999999999999999\", demasiado grande para grabarla, en sus lotes, series o "
+         "talles."},
+        // A number too large to keep would raise an overflow for the user to answer in English.
+        {"a quantity with an exponent", Tipo::Salida, "|2|4|",
+         "tiene la cantidad \"1e400\", demasiado grande para grabarla.", {{kColCantidad, "1e400"}}},
+        {"a quantity of twenty digits", Tipo::Ingreso, "|2|4|",
+         "tiene la cantidad \"99999999999999999999\", demasiado grande para grabarla.",
+         {{kColCantidad, "99999999999999999999"}}},
+        {"a cost of twenty digits", Tipo::Salida, "|2|4|", "tiene un número demasiado grande para grabarlo.",
+         {{kColAuxCosto, "99999999999999999999"}}},
     };
     for (const bool lote : {false, true}) {
         for (const Caso& caso : casos) {
@@ -270,9 +344,12 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
             operador_.AnswerMsgBox(ui::vbOK);
             auto g = Grilla(2);
             Linea(*g, 1, "A2", "1");  // a good line comes first
-            Linea(*g, 2, "A1", "6",
-                  {{kColAuxPideTalle, caso.tipo == Tipo::Ingreso ? "-1" : "0"},
-                   {kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF})}, {kColAuxNroSerie, caso.cantidades}});
+            std::vector<std::pair<int, std::string>> celdas = {
+                {kColAuxPideTalle, caso.tipo == Tipo::Ingreso ? "-1" : "0"},
+                {kColAuxNroLote, Picks({"L1" + kFF, "L2" + kFF})},
+                {kColAuxNroSerie, caso.cantidades}};
+            celdas.insert(celdas.end(), caso.otras.begin(), caso.otras.end());
+            Linea(*g, 2, "A1", "6", celdas);
             Llamada c = LlamadaDe(caso.tipo, lote);
             c.sql = "PREVIO";
             Postea(*g, c);
@@ -288,16 +365,38 @@ TEST_F(InvariantesTest, ALineThatCannotBePostedWholeIsRefusedAndNothingOfItsDocu
     }
 }
 
+// A fixed lot that holds a list separator would split the lists it is
+// written into: the line that would take it is refused.
+TEST_F(InvariantesTest, AFixedLotHoldingASeparatorIsRefused) {
+    for (const bool lote : {false, true}) {
+        for (const std::string& fijo : std::vector<std::string>{"L|1", "L" + kFF + "1"}) {
+            SCOPED_TRACE(fijo + (lote ? ", batch" : ", immediate"));
+            operador_.ClearShown();
+            operador_.AnswerMsgBox(ui::vbOK);
+            auto g = Grilla(2);
+            Linea(*g, 1, "A2", "1", {{kColAuxNroLote, "|L7|"}});  // has its lot: takes no fixed one
+            Linea(*g, 2, "A1", "2");
+            Llamada c = LlamadaDe(Tipo::Ingreso, lote);
+            c.loteFijo = fijo;
+            c.sql = "PREVIO";
+            Postea(*g, c);
+            EXPECT_TRUE(c.hayError);
+            ASSERT_EQ(operador_.Shown().size(), 1U);
+            EXPECT_EQ(operador_.Shown()[0].prompt,
+                      "No se grabó el stock del comprobante IR 0001-00000012-X: la línea 2 (artículo A1) no puede "
+                      "tomar el lote fijo \"" + fijo + "\": un lote no puede contener los caracteres \"|\" ni \"" +
+                          kFF + "\".");
+            EXPECT_EQ(c.sql, "PREVIO");
+            EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        }
+    }
+}
+
 // The pick dialog refuses "|" typed as a quantity; the lists it hands back
 // hold one quantity per row, and the posting takes each from its own lot.
 TEST_F(InvariantesTest, APickWithAQuantityThatIsNoNumberNeverReachesTheStock) {
-    Ejecuta("INSERT INTO STK_SERIES_Y_LOTES (IDARTICULO, IDDEPOSITO, NROLOTE, CANTIDAD) VALUES "
-            "('A1', '01', 'L1', 5), ('A1', '01', 'L2', 3)");
-    auto g = Grilla(1);
-    Linea(*g, 1, "A1", "3");
     operador_.AnswerMsgBox(ui::vbOK);
-    operador_.OnModal([](QWidget& w) {
-        auto& frm = dynamic_cast<lots::FrmCargaLotesySeries&>(w);
+    auto g = LineaElegida([](lots::FrmCargaLotesySeries& frm) {
         const auto escribe = [&](int fila, const std::string& texto) {
             frm.MSFlexGrid1().MoveToCell(fila, 3);
             int tecla = static_cast<unsigned char>(texto[0]);
@@ -314,21 +413,31 @@ TEST_F(InvariantesTest, APickWithAQuantityThatIsNoNumberNeverReachesTheStock) {
         escribe(2, "3");
         frm.CmdAceptar_Click();
     });
-    std::string lotes;
-    std::string cantidades;
-    double cantidad = 3;
-    std::string deposito = "01";
-    documents::ClsCmnCptes cmn;
-    cmn.PideSerieLote_Salidas(*g, "A1", "Tornillo", cantidad, "", "", lotes, cantidades, true, false, false,
-                              &deposito);
     ASSERT_EQ(operador_.Shown().size(), 2u);  // the dialog, and in it the refused cell
     EXPECT_EQ(operador_.Shown()[1].prompt, "La Cantidad debe ser un Número");
-    EXPECT_EQ(cantidades, "|0|3|0|");
-    g->SetTextMatrix(1, kColAuxNroLote, lotes);
-    g->SetTextMatrix(1, kColAuxNroSerie, cantidades);
+    EXPECT_EQ(g->TextMatrix(1, kColAuxNroSerie), "|0|3|0|");
     Llamada c;
     PosteaYGraba(*g, c);
     EXPECT_EQ(Registrados(PosteoTest::Movimientos()), (std::multiset<Movimiento>{{"L2", "", "-3"}}));
+}
+
+// A quantity cell the user leaves blank travels as "-" in the pick dialog's
+// list, and the posting takes nothing from its lot.
+TEST_F(InvariantesTest, ABlankPickQuantityReachesThePostingAsNothing) {
+    auto g = LineaElegida([](lots::FrmCargaLotesySeries& frm) {
+        frm.MSFlexGrid1().SetTextMatrix(1, 3, "");
+        frm.MSFlexGrid1().SetTextMatrix(2, 3, "3");
+        frm.CmdAceptar_Click();
+    });
+    EXPECT_EQ(g->TextMatrix(1, kColAuxNroSerie), "|-|3|0|");
+    for (const bool lote : {false, true}) {
+        SCOPED_TRACE(lote ? "batch" : "immediate");
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Llamada c = LlamadaDe(Tipo::Salida, lote);
+        PosteaYGraba(*g, c);
+        EXPECT_EQ(Registrados(PosteoTest::Movimientos()), (std::multiset<Movimiento>{{"L2", "", "-3"}}));
+    }
+    EXPECT_EQ(operador_.Shown().size(), 1u);  // the dialog
 }
 
 // A refused document leaves nothing even inside a transaction its caller
@@ -385,13 +494,16 @@ TEST_F(InvariantesTest, ARefusedReceiptLeavesTheOrderUnreceived) {
         EXPECT_EQ(c.sql, "PREVIO");
         EXPECT_EQ(Valor(fecha), "<null>");
     }
-    // The batch was built, but another station stored one of its rows first.
+    // The batch was built, but another station stored one of its rows first:
+    // the user is told which document was not recorded.
     Llamada c = recepcion(true, "|6|");
     ASSERT_FALSE(c.hayError);
     Ejecuta("CREATE UNIQUE INDEX UX_PRUEBA ON V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia)");
     Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, Secuencia) VALUES ('FCC', '000100000012X', 2)");
-    std::string lote = c.sql.substr(6);
-    EXPECT_FALSE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(LoteRechazado(c.sql.substr(6)),
+              "No se grabó el comprobante FCC 0001-00000012-X: la base de datos rechazó el lote que lo llevaba por "
+              "repetir datos ya grabados (el detalle quedó en el registro de errores). No se guardó nada del "
+              "comprobante; vuelva a grabarlo.");
     EXPECT_EQ(Valor(fecha), "<null>");
     EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "1");
 }
@@ -419,6 +531,16 @@ protected:
         Ejecuta("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('OP', 'ST')");
     }
 
+    // Another station books a document of its own, FC 0009-<numero>-A,
+    // under the next free entry number; the number it took.
+    std::string OtraEstacionAsienta(const std::string& numero) {
+        Ejecuta("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
+                "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '" + numero + "', 'A', 'X', "
+                "'D', 1, MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS");
+        const std::string tomado = Valor("SELECT MAX([NUMERO ASIENTO]) FROM MV_ASIENTOS");
+        return std::string(6 - std::min<std::size_t>(tomado.size(), 6), '0') + tomado;
+    }
+
     // A document of three articles over two accounts; row 1 holds quantity 0
     // when `primeraVacia` (it is not posted).
     std::unique_ptr<ui::FlexGrid> Documento(bool primeraVacia) {
@@ -442,18 +564,22 @@ protected:
         return valor;
     }
 
-    // Each document's entry number; checks that its lines share it and never a sequence.
+    // Each document's entry number; checks that its lines share it, and
+    // number its lines 1, 2, 3 ... without repeating or skipping one.
     std::map<std::string, std::string> NumerosDeAsiento() {
         std::map<std::string, std::string> numeros;
-        std::map<std::string, std::set<std::string>> secuencias;
+        std::map<std::string, std::set<int>> secuencias;
         for (const Fila& f : Filas("SELECT TC, NUMERO, [NUMERO ASIENTO] AS N, SECUENCIA FROM MV_ASIENTOS")) {
             const std::string documento = vb::Trim(f.at("TC")) + " " + f.at("NUMERO");
             if (numeros.contains(documento)) {
                 EXPECT_EQ(numeros[documento], f.at("N")) << documento;
             }
             numeros[documento] = f.at("N");
-            EXPECT_TRUE(secuencias[documento + " " + f.at("N")].insert(f.at("SECUENCIA")).second)
+            EXPECT_TRUE(secuencias[documento + " " + f.at("N")].insert(std::stoi(f.at("SECUENCIA"))).second)
                 << documento << " repeats sequence " << f.at("SECUENCIA");
+        }
+        for (const auto& [asiento, usadas] : secuencias) {
+            EXPECT_EQ(*usadas.rbegin(), static_cast<int>(usadas.size())) << asiento << " skips a sequence";
         }
         return numeros;
     }
@@ -513,15 +639,10 @@ TEST_F(AsientosInvariantesTest, EachDocumentHasItsOwnEntryNumberAndItsLinesNever
 // booked and why, nothing of it stays, and posted again it gets a number of
 // its own.
 TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEntryNumber) {
-    const std::string otraEstacion =
-        "INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
-        "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) SELECT 'FC', '0009', '00000001', 'A', 'X', 'D', 1, "
-        "MES_OPERATIVO, PERIODO, TIPO_REG, MAX([NUMERO ASIENTO]) + 1, 1 FROM MV_ASIENTOS";
-
     documents::ClsCmnCptes cmn;
     Llamada primero{.tc = "RM", .numero = "000100000020X"};
     PosteaYGraba(*Documento(false), primero, &cmn);
-    Ejecuta(otraEstacion);
+    OtraEstacionAsienta("00000001");
     Llamada segundo{.tc = "RM", .numero = "000100000021X", .lote = true};
     PosteaYGraba(*Documento(false), segundo, &cmn);
     std::map<std::string, std::string> numeros = NumerosDeAsiento();
@@ -532,34 +653,23 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
               3u);
 
     {
-        SCOPED_TRACE("two batches built before either runs");
-        documents::ClsCmnCptes estacionA;
-        documents::ClsCmnCptes estacionB;
+        SCOPED_TRACE("a batch whose number another station books before it runs");
+        documents::ClsCmnCptes estacion;
         Llamada a{.tc = "RM", .numero = "000100000030X", .lote = true};
-        Llamada b{.tc = "RM", .numero = "000100000031X", .lote = true};
-        Postea(*Documento(false), a, &estacionA);
-        Postea(*Documento(false), b, &estacionB);
+        Postea(*Documento(false), a, &estacion);
         ASSERT_FALSE(a.hayError);
-        ASSERT_FALSE(b.hayError);
-        ASSERT_TRUE(db_.EjecutaConsultaSQL(a.sql));
-        const std::string asientoA = NumerosDeAsiento().at("RM 00000030");
-        operador_.ClearShown();
-        operador_.AnswerMsgBox(ui::vbOK);
-        EXPECT_FALSE(db_.EjecutaConsultaSQL(b.sql));
-        ASSERT_EQ(operador_.Shown().size(), 1u);
-        EXPECT_EQ(operador_.Shown()[0].prompt,
-                  "No se grabó el comprobante RM 0001-00000031-X: su asiento " + std::string(6 - asientoA.size(), '0') +
-                      asientoA +
-                      " (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante RM "
-                      "0001-00000030-X. No se guardó nada del comprobante; vuelva a grabarlo.");
-        EXPECT_EQ(operador_.Shown()[0].style, ui::vbOKOnly | ui::vbCritical);
-        EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000031X'").empty());
+        const std::string tomado = OtraEstacionAsienta("00000002");
+        EXPECT_EQ(LoteRechazado(a.sql),
+                  "No se grabó el comprobante RM 0001-00000030-X: su asiento " + tomado +
+                      " (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante FC "
+                      "0009-00000002-A. No se guardó nada del comprobante; vuelva a grabarlo.");
+        EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000030X'").empty());
         EXPECT_NE(testsupport::ReadFile(home_.Path() / "TSERR.LOG").find("UNIQUE"), std::string::npos);
 
-        Llamada otraVez{.tc = "RM", .numero = "000100000031X", .lote = true};
-        PosteaYGraba(*Documento(false), otraVez, &estacionB);
+        Llamada otraVez{.tc = "RM", .numero = "000100000030X", .lote = true};
+        PosteaYGraba(*Documento(false), otraVez, &estacion);
         numeros = NumerosDeAsiento();
-        EXPECT_NE(numeros.at("RM 00000031"), numeros.at("RM 00000030"));
+        EXPECT_NE(numeros.at("RM 00000030"), NumerosDeAsiento().at("FC 00000002"));
     }
     {
         SCOPED_TRACE("an immediate posting whose number another station takes before it writes");
@@ -569,7 +679,7 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
         QObject::connect(&estacion, &QTimer::timeout, [&] {
             if (tomado || Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000040X'") == "0") return;
             tomado = true;
-            Ejecuta(otraEstacion);
+            OtraEstacionAsienta("00000003");
         });
         estacion.start(0);
         operador_.ClearShown();
@@ -583,7 +693,7 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
         const std::string& aviso = operador_.Shown()[0].prompt;
         EXPECT_TRUE(aviso.starts_with("No se grabó el stock del comprobante RM 0001-00000040-X: su asiento ")) << aviso;
         EXPECT_TRUE(aviso.ends_with(" (mes 03, subdiario ST) ya lo había tomado otra estación para el comprobante FC "
-                                    "0009-00000001-A. No se guardó nada del comprobante; vuelva a grabarlo."))
+                                    "0009-00000003-A. No se guardó nada del comprobante; vuelva a grabarlo."))
             << aviso;
         EXPECT_TRUE(Filas("SELECT * FROM V_MV_STOCK WHERE IDCOMPROBANTE = '000100000040X'").empty());
         EXPECT_TRUE(Filas("SELECT * FROM MV_ASIENTOS WHERE NUMERO = '00000040'").empty());
@@ -592,6 +702,176 @@ TEST_F(AsientosInvariantesTest, TwoStationsBookingAtOnceEachDocumentGetsItsOwnEn
         PosteaYGraba(*Documento(false), otraVez, &cmn);
         EXPECT_EQ(NumerosDeAsiento().size(), 6u);
     }
+}
+
+// Documents built into one caller's batch, through several objects or
+// through the public procedure, each take an entry number of their own, and
+// the batch is booked whole; a batch refused all the same (another station
+// booked one of its numbers first) names every document it held.
+TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchAreBookedUnderNumbersOfTheirOwn) {
+    const auto documento = [&](const std::string& costo) {
+        auto g = Grilla(2);
+        Linea(*g, 1, "A1", "2", {{kColAuxCosto, costo}});
+        Linea(*g, 2, "A2", "1", {{kColAuxCosto, "5"}});
+        return g;
+    };
+    const auto libros = [&](const std::string& numero, const char* lado) {
+        return Cantidad(Valor("SELECT SUM(IMPORTE) FROM MV_ASIENTOS WHERE TC = 'RM' AND NUMERO = '" + numero +
+                              "' AND [DEBE-HABER] = '" + lado + "'"));
+    };
+    // Each document of the batch is booked on both sides for its own amount, under a number of its own.
+    const auto espera = [&](const std::vector<std::pair<std::string, std::string>>& documentos) {
+        const std::map<std::string, std::string> numeros = NumerosDeAsiento();
+        std::set<std::string> distintos;
+        for (const auto& [numero, importe] : documentos) {
+            SCOPED_TRACE(numero);
+            ASSERT_TRUE(numeros.contains("RM " + numero));
+            distintos.insert(numeros.at("RM " + numero));
+            EXPECT_EQ(libros(numero, "D"), Cantidad(importe));
+            EXPECT_EQ(libros(numero, "H"), Cantidad(importe));
+        }
+        EXPECT_EQ(distintos.size(), documentos.size());
+    };
+    // Postings through two objects (and again through the first) into one batch.
+    const auto lote = [&](const std::vector<std::string>& numeros) {
+        documents::ClsCmnCptes uno;
+        documents::ClsCmnCptes dos;
+        std::string sql;
+        for (std::size_t i = 0; i < numeros.size(); ++i) {
+            Llamada c{.tc = "RM", .numero = "0001" + numeros[i] + "X", .lote = true, .sql = sql};
+            Postea(*documento(std::to_string(10 + i)), c, i % 2 == 0 ? &uno : &dos);
+            EXPECT_FALSE(c.hayError);
+            sql = c.sql;
+        }
+        return sql;
+    };
+    {
+        SCOPED_TRACE("postings through two objects");
+        std::string sql = lote({"00000080", "00000081", "00000082"});
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+        espera({{"00000080", "25"}, {"00000081", "27"}, {"00000082", "29"}});
+    }
+    {
+        SCOPED_TRACE("the public procedure through two objects");
+        documents::ClsCmnCptes uno;
+        documents::ClsCmnCptes dos;
+        std::string sql;
+        for (const auto& [cmn, numero] : std::vector<std::pair<documents::ClsCmnCptes*, std::string>>{
+                 {&uno, "00000090"}, {&dos, "00000091"}}) {
+            std::string motivo = "M01";
+            std::string tc = "RM";
+            std::string suc = "0001";
+            std::string nro = numero;
+            std::string letra = "X";
+            std::string fecha = "05/03/2024";
+            bool esDebito = true;
+            int secuencia = 1;
+            sql += cmn->GeneraAsientoStock(*documento("10"), motivo, tc, suc, nro, letra, fecha, esDebito, 0, 0,
+                                           &secuencia);
+        }
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+        espera({{"00000090", "25"}, {"00000091", "25"}});
+    }
+    {
+        SCOPED_TRACE("a batch refused all the same");
+        std::string sql = lote({"00000085", "00000086"});
+        // Another station books the number the first document took.
+        const std::string tomado = OtraEstacionAsienta("00000009");
+        EXPECT_EQ(LoteRechazado(sql),
+                  "No se grabaron los comprobantes RM 0001-00000085-X y RM 0001-00000086-X: la base de datos rechazó "
+                  "el lote que los llevaba por repetir datos ya grabados (el detalle quedó en el registro de errores). "
+                  "El asiento " + tomado +
+                      " (mes 03, subdiario ST) de RM 0001-00000085-X ya lo había tomado otra estación para el "
+                      "comprobante FC 0009-00000009-A. No se guardó nada de ellos; vuelva a grabarlos.");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE IDCOMPROBANTE IN ('000100000085X', '000100000086X')"),
+                  "0");
+
+        // Built again, the batch is booked whole.
+        sql = lote({"00000085", "00000086"});
+        ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+        espera({{"00000085", "25"}, {"00000086", "27"}});
+    }
+    EXPECT_EQ(operador_.PendingAnswers(), 0u);
+}
+
+// Random sequences of documents, each posted at once or built into the
+// caller's batch of its round, through several objects, now and then a
+// document posted again: every batch is booked whole, every document kept
+// has an entry number of its own that books exactly its amount, and only a
+// document posted again is refused.
+TEST_F(AsientosInvariantesTest, RandomSequencesOfDocumentsThroughSeveralObjectsAreBookedWhole) {
+    std::mt19937 azar(20240305);
+    const auto entre = [&](int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(azar); };
+    std::vector<documents::ClsCmnCptes> objetos(3);
+    std::map<std::string, long> guardados;  // "TC key" -> the amount its entry books
+    int siguiente = 100;
+    for (int ronda = 0; ronda < 40; ++ronda) {
+        SCOPED_TRACE("round " + std::to_string(ronda));
+        std::string lote;
+        std::map<std::string, long> delLote;
+        const int documentos = entre(1, 4);
+        for (int d = 0; d < documentos; ++d) {
+            const bool repetido = !guardados.empty() && entre(0, 7) == 0;
+            std::string tc = std::vector<std::string>{"RM", "IR", "TR"}[static_cast<std::size_t>(entre(0, 2))];
+            std::string numero = "0001" + vb::Format(siguiente++, "00000000") + "X";
+            if (repetido) {
+                auto otro = guardados.begin();
+                std::advance(otro, entre(0, static_cast<int>(guardados.size()) - 1));
+                tc = otro->first.substr(0, 2);
+                numero = otro->first.substr(3);
+            }
+            auto g = Grilla(3);
+            long importe = 0;
+            const int lineas = entre(1, 3);
+            for (int fila = 1; fila <= lineas; ++fila) {
+                const int cantidad = entre(1, 5);
+                const int costo = entre(1, 9);
+                Linea(*g, fila, entre(0, 1) == 0 ? "A1" : "A2", std::to_string(cantidad),
+                      {{kColAuxCosto, std::to_string(costo)}, {kColAuxNroLote, tc == "IR" ? "|L1|" : ""}});
+                importe += static_cast<long>(cantidad) * costo;
+            }
+            const bool enLote = entre(0, 1) == 1;
+            Llamada c{.tc = tc, .numero = numero, .lote = enLote, .sql = lote};
+            if (tc == "TR") {
+                c.destino = "09";
+                c.transferencia = true;
+            }
+            operador_.ClearShown();
+            if (repetido) operador_.AnswerMsgBox(ui::vbOK);
+            Postea(*g, c, &objetos[static_cast<std::size_t>(entre(0, 2))]);
+            EXPECT_EQ(c.hayError, repetido) << tc << " " << numero;
+            EXPECT_EQ(operador_.Shown().size(), repetido ? 1u : 0u);
+            if (repetido) continue;
+            if (enLote) {
+                lote = c.sql;
+                delLote[tc + " " + numero] = importe;
+            } else {
+                guardados[tc + " " + numero] = importe;
+            }
+        }
+        if (!lote.empty()) {
+            ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+            guardados.insert(delLote.begin(), delLote.end());
+        }
+    }
+    EXPECT_TRUE(operador_.Shown().empty());
+
+    std::map<std::string, std::string> numeros;  // "TC key" -> entry number
+    for (const Fila& f : Filas("SELECT TC, SUCURSAL || NUMERO || LETRA AS CLAVE, [NUMERO ASIENTO] AS N, "
+                               "SUM(CASE WHEN [DEBE-HABER] = 'D' THEN IMPORTE ELSE 0 END) AS DEBE, "
+                               "SUM(CASE WHEN [DEBE-HABER] = 'H' THEN IMPORTE ELSE 0 END) AS HABER "
+                               "FROM MV_ASIENTOS GROUP BY TC, SUCURSAL, NUMERO, LETRA, [NUMERO ASIENTO]")) {
+        const std::string documento = vb::Trim(f.at("TC")) + " " + f.at("CLAVE");
+        SCOPED_TRACE(documento);
+        EXPECT_TRUE(numeros.emplace(documento, f.at("N")).second) << "booked twice";
+        ASSERT_TRUE(guardados.contains(documento));
+        EXPECT_EQ(Cantidad(f.at("DEBE")), Cantidad(std::to_string(guardados.at(documento))));
+        EXPECT_EQ(Cantidad(f.at("HABER")), Cantidad(std::to_string(guardados.at(documento))));
+    }
+    EXPECT_EQ(numeros.size(), guardados.size());
+    std::set<std::string> distintos;
+    for (const auto& [documento, n] : numeros) distintos.insert(n);
+    EXPECT_EQ(distintos.size(), numeros.size());
 }
 
 // Posting a document again never books it again: the second posting is

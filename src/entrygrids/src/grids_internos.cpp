@@ -12,6 +12,7 @@
 #include "helpers/helpers.h"
 #include "ui/flexgrid.h"
 #include "vb/conv.h"
+#include "vb/error.h"
 #include "vb/text.h"
 #include "vb/variant.h"
 
@@ -62,6 +63,15 @@ std::string Campo(const adodb::Recordset& rs, std::string_view nombre) {
 std::string CampoT(const adodb::Recordset& rs, std::string_view nombre) { return vb::Trim(Campo(rs, nombre)); }
 
 vb::Currency Producto(vb::Currency a, vb::Currency b) { return vb::Currency::FromDouble(a.ToDouble() * b.ToDouble()); }
+
+std::optional<vb::Currency> NumeroGuardable(std::string_view texto) {
+    try {
+        return helpers::gFunciones().TextoAMoneda(texto);
+    } catch (const vb::Error& error) {
+        if (error.Number() != vb::kErrOverflow) throw;
+        return std::nullopt;
+    }
+}
 
 }  // namespace entrygrids
 

@@ -103,6 +103,12 @@ std::string ExplicacionDe(const std::vector<DB_Dll::ExplicaRechazo>& explicacion
 
 void DB_Dll::AgregaExplicacionRechazo(ExplicaRechazo Explica) { explicaciones_.push_back(std::move(Explica)); }
 
+void DB_Dll::AgregaSeguimiento(SigueSentencia Sigue) { seguimientos_.push_back(std::move(Sigue)); }
+
+void DB_Dll::AvisaSeguimientos(const std::string& SentenciaSQL, bool Corrio) {
+    for (const SigueSentencia& sigue : seguimientos_) vb::IgnoreErrors([&] { sigue(SentenciaSQL, Corrio); });
+}
+
 // ---- Recordsets ----------------------------------------------------------
 
 void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, adodb::Recordset& Lrcs,
@@ -165,6 +171,7 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, const std::vector<vb:
             errores.Item(0).NativeError == kNativoTruncamiento) {
             errores.Clear();
         }
+        AvisaSeguimientos(SentenciaSQL, true);
         return true;
     } catch (...) {
         const vb::Error error = vb::CurrentError();
@@ -191,6 +198,7 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, const std::vector<vb:
             }
         }
         detail::AnotaError(gLogErr, error, "EjecutaConsultaSQL", respuesta);
+        AvisaSeguimientos(SentenciaSQL, false);
         return false;
     }
 }

@@ -57,6 +57,7 @@ constexpr const char* kEsMenor =
     "La suma de las cantidades Informadas, Es Menor a la solicitada en el Formulario de Carga de Datos";
 constexpr const char* kDebeAjustar = "Debe Ajustar la suma de las cantidades a :";
 constexpr const char* kCantidadNoNumerica = "La Cantidad debe ser un Número";
+constexpr const char* kCantidadDemasiadoGrande = "La Cantidad es un número demasiado grande";
 constexpr const char* kCodigoInvalido =
     "Un Número de Lote o de Serie no puede contener los caracteres \"|\" ni \"\xC3\xBF\"";
 
@@ -279,7 +280,8 @@ void FrmGrillaLotes::CampoValida(QLineEdit& Edt) {
             },
             [&] {
                 if (vb::Equals(tipo, kCeldaCantidad)) {
-                    mensaje = CantidadLegible(valor) ? PruebaCantidad(valor) : kCantidadNoNumerica;
+                    mensaje = ProblemaDeCantidad(valor);
+                    if (mensaje.empty()) mensaje = PruebaCantidad(valor);
                     rechazada_ = !mensaje.empty();
                     return;
                 }
@@ -389,9 +391,10 @@ bool FrmGrillaLotes::TerminaEdicionPendiente() {
 bool FrmGrillaLotes::CantidadesLegibles() {
     ui::FlexGrid& grilla = *MSFlexGrid1_;
     for (int fila = 1; fila < grilla.Rows(); ++fila) {
-        if (CantidadLegible(grilla.TextMatrix(fila, ColumnaCantidad()))) continue;
+        const std::string problema = ProblemaDeCantidad(grilla.TextMatrix(fila, ColumnaCantidad()));
+        if (problema.empty()) continue;
         grilla.MoveToCell(fila, ColumnaCantidad());
-        ui::MsgBox(kCantidadNoNumerica, ui::vbCritical | ui::vbOKOnly, kTituloAviso);
+        ui::MsgBox(problema, ui::vbCritical | ui::vbOKOnly, kTituloAviso);
         return false;
     }
     return true;
@@ -399,8 +402,11 @@ bool FrmGrillaLotes::CantidadesLegibles() {
 
 // ---- Helpers -------------------------------------------------------------------
 
-bool FrmGrillaLotes::CantidadLegible(const std::string& valor) {
-    return vb::Trim(valor).empty() || helpers::gFunciones().EsNumero(valor);
+std::string FrmGrillaLotes::ProblemaDeCantidad(const std::string& valor) {
+    if (vb::Trim(valor).empty()) return {};
+    if (!helpers::gFunciones().EsNumero(valor)) return kCantidadNoNumerica;
+    if (!entrygrids::NumeroGuardable(valor)) return kCantidadDemasiadoGrande;
+    return {};
 }
 
 bool FrmGrillaLotes::CodigoValido(const std::string& codigo) {

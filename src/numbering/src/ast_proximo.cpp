@@ -94,6 +94,13 @@ detail::Recorrido detail::ProximoNumero(const std::string& TC, std::string& Sucu
     recorrido = detail::RecorreTalonarios(TC, Sucursal, Numero, Letra, ModificaNumeracion, "", UNegocio,
                                           equivalente ? copia : nroHasta, despuesDe, avisaAgotados);
     if (!Verifica) return recorrido;
+    // A type without ranges gets "1" and "1" from the walk; its documents are stored under a
+    // 4-digit branch and an 8-digit number, and the repair looks them up, and hands the
+    // number out, in that form.
+    if (recorrido.sinTalonarios) {
+        Sucursal = vb::Format(vb::Val(Sucursal), "0000");
+        Numero = vb::Format(vb::Val(Numero), "00000000");
+    }
 
     const std::string tc = vb::Trim(TC);
     if (vb::Equals(tc, "VJ")) {

@@ -131,12 +131,29 @@ private:
     // the counter is below the number, so it never goes back.
     std::string Avance(const std::string& tabla, const std::string& columna, bool conFecha) const {
         const std::string numero = vb::Trim(Numero);
+        return Asignacion(tabla, columna, numero, conFecha) + " AND (" + columna + " IS NULL OR " + columna + " < " +
+               numero + ")";
+    }
+
+public:
+    // The UPDATE that gives the number used back to the range, only while the counter stands
+    // right after it.
+    std::string Devolucion() const {
+        const std::string columna = detail::ColumnaLetra(Letra, "_ULTIMO_NRO");
+        return Asignacion(kRangos, columna, vb::Format(destino.numero, "0"), true) + " AND " + columna + " = " +
+               vb::Trim(Numero);
+    }
+
+private:
+    // " UPDATE tabla SET columna = numero [, fechahora_modificacion = now] WHERE <the range>".
+    std::string Asignacion(const std::string& tabla, const std::string& columna, const std::string& numero,
+                           bool conFecha) const {
         std::string sql = " UPDATE " + tabla + " SET " + columna + " = " + numero;
         if (conFecha) {
             sql += ", fechahora_modificacion = " +
                    foundation::SqlText(vb::Format(vb::Now(), foundation::FormatoFechaHora()));
         }
-        return sql + Condicion(tabla) + " AND (" + columna + " IS NULL OR " + columna + " < " + numero + ")";
+        return sql + Condicion(tabla);
     }
 
     // The check that the UPDATE before it changed the row; RAISERROR reads "%" as a format.
@@ -204,6 +221,24 @@ Reserva ReservaNumero(const std::string& tc, int32_t talonario, const std::strin
 void OlvidaReserva() { gReservado.reset(); }
 
 }  // namespace detail
+
+bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdComprobante) {
+    const helpers::ClsFunciones& f = helpers::gFunciones();
+    std::string letra = vb::Mid(IdComprobante, 13, 1);
+    const std::string digitos = vb::Mid(IdComprobante, 5, 8);
+    if (!detail::EsLetraValida(letra) || !detail::EsNumeroPlano(digitos, 8)) return false;
+    const double numero = f.TextoAMoneda(digitos).ToDouble();
+    const std::string sucursal = vb::Mid(IdComprobante, 1, 4);
+    const detail::Seleccion rango =
+        detail::EligeTalonario(kRangos, TC, f.TextoAMoneda(sucursal).ToDouble(), numero, letra);
+    if (!rango.talonario || rango.externo) return false;
+    const std::string siguiente = vb::Format(numero + 1, "0");
+    std::string sinUso;
+    Registro r{TC, std::nullopt, sucursal, siguiente, letra, false, sinUso, false};
+    r.destino = {detail::CodigoTC(TC), *rango.talonario, detail::LetraVisible(letra), numero};
+    if (gReservado == r.destino) gReservado.reset();
+    return detail::EjecutaContando(r.Devolucion()) == 1;
+}
 
 bool TieneTalonarios(const std::string& TC) {
     adodb::Recordset rs;

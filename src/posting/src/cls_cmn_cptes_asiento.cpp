@@ -6,13 +6,13 @@
 // is taken. Errors reach the caller.
 //
 // Each document is booked under an entry number of its own, never one booked
-// meanwhile; the rows of a document booked row by row go on under its entry,
-// their lines numbered on whatever sequence the caller passes. A document
-// already booked is not booked again. When the database refuses an entry
-// handed to a caller (another station took its number first), the refusal
-// is explained to the user in their words.
+// meanwhile nor one handed out on the same connection for statements that
+// have not run yet; the rows of a document booked row by row go on under its
+// entry, their lines numbered on whatever sequence the caller passes. A
+// document already booked is not booked again. When the database refuses an
+// entry handed to a caller (another station took its number first), the
+// refusal is explained to the user in their words.
 #include <algorithm>
-#include <deque>
 #include <optional>
 #include <string>
 #include <utility>
@@ -59,7 +59,6 @@ struct Importe {
 
 struct LineaAsiento {
     std::string cuenta;
-    int secuencia = 0;
     vb::Currency monto;
     std::string lado;  // "D" or "H"
 };
@@ -129,12 +128,6 @@ std::vector<Importe> CuentasDeArticulos(const std::vector<Importe>& articulos) {
     return resultado;
 }
 
-// The key of a document in the open entry.
-std::string ClaveDocumento(const std::string& TC, const std::string& Suc, const std::string& Nro,
-                           const std::string& Letra) {
-    return vb::UCase(F().AjustaAncho(vb::Trim(TC), 4) + Suc + Nro + Letra);
-}
-
 // The key of a document's entry among its month, period and register type.
 std::string CondicionAsiento(const AsientoAbierto& a) {
     return " [NUMERO ASIENTO] = " + std::to_string(a.numero) + " AND MES_OPERATIVO = " + std::to_string(a.mes) +
@@ -142,40 +135,22 @@ std::string CondicionAsiento(const AsientoAbierto& a) {
            SqlText(a.tipoReg);
 }
 
-// ---- Entries handed to a caller who runs them ------------------------------
-
-// An entry built for a caller's batch, kept so that a refusal of its number
-// when the caller runs the batch can be told in the user's words.
-struct AsientoEntregado {
-    std::string primeraLinea;  // its first INSERT, as built
-    std::string comprobante;   // as the user reads it
-    AsientoAbierto asiento;
-};
-
-constexpr std::size_t kAsientosEntregados = 64;
-
-std::deque<AsientoEntregado>& Entregados() {
-    static std::deque<AsientoEntregado> entregados;
-    return entregados;
-}
-
-std::string ExplicaRechazo(const std::string& sentencia) {
-    for (const AsientoEntregado& e : Entregados()) {
-        if (sentencia.find(e.primeraLinea) == std::string::npos) continue;
-        const std::string motivo = AsientoTomado(e.asiento);
-        if (!motivo.empty()) return "No se grabó el comprobante " + e.comprobante + ": " + motivo;
+// The number of a new cost-of-sales document, into Suc, Nro and Letra. A
+// number of a range is recorded as it is taken; one without a range is not,
+// and one handed out on this connection for statements not run yet is
+// passed over. False when there is none.
+bool NumeroCMV(std::string& Suc, std::string& Nro, std::string& Letra) {
+    const std::string numero = numbering::AsignarNumeroComprobante("CMV", Suc, Letra);
+    if (vb::Trim(numero).empty()) return false;
+    Suc = vb::Mid(numero, 1, 4);
+    Nro = vb::Mid(numero, 5, 8);
+    Letra = vb::Mid(numero, 13, 1);
+    while (DocumentoEntregado(ClaveDocumento("CMV", Suc, Nro, Letra))) {
+        const double siguiente = vb::Val(Nro) + 1;
+        if (siguiente > 99999999) return false;
+        Nro = vb::Format(siguiente, "00000000");
     }
-    return {};
-}
-
-void Entrega(AsientoEntregado entregado) {
-    [[maybe_unused]] static const bool explicado = [] {
-        foundation::Db().AgregaExplicacionRechazo(ExplicaRechazo);
-        return true;
-    }();
-    std::deque<AsientoEntregado>& entregados = Entregados();
-    entregados.push_front(std::move(entregado));
-    if (entregados.size() > kAsientosEntregados) entregados.pop_back();
+    return true;
 }
 
 }  // namespace
@@ -185,7 +160,17 @@ std::string NombreComprobante(const std::string& TC, const std::string& Suc, con
     return vb::Trim(TC) + " " + Suc + "-" + Nro + "-" + Letra;
 }
 
-std::string AsientoTomado(const AsientoAbierto& asiento) {
+std::string ClaveDocumento(const std::string& TC, const std::string& Suc, const std::string& Nro,
+                           const std::string& Letra) {
+    return vb::UCase(F().AjustaAncho(vb::Trim(TC), 4) + Suc + Nro + Letra);
+}
+
+std::string NombreAsiento(const AsientoAbierto& asiento) {
+    return "asiento " + vb::Format(asiento.numero, "000000") + " (mes " + vb::Format(asiento.mes, "00") +
+           ", subdiario " + asiento.tipoReg + ")";
+}
+
+std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento) {
     if (asiento.numero == 0) return {};
     std::string sql = "SELECT TC, SUCURSAL, NUMERO, LETRA FROM @ADMIN_MV_ASIENTOS WHERE" + CondicionAsiento(asiento);
     foundation::DB_Dll& db = foundation::Db();
@@ -200,9 +185,13 @@ std::string AsientoTomado(const AsientoAbierto& asiento) {
         if (ClaveDocumento(tc, suc, nro, letra) != asiento.documento) otro = NombreComprobante(tc, suc, nro, letra);
     }
     db.CierraRecordset(rs);
+    return otro;
+}
+
+std::string AsientoTomado(const AsientoAbierto& asiento) {
+    const std::string otro = OtroComprobanteDelAsiento(asiento);
     if (otro.empty()) return {};
-    return "su asiento " + vb::Format(asiento.numero, "000000") + " (mes " + vb::Format(asiento.mes, "00") +
-           ", subdiario " + asiento.tipoReg + ") ya lo había tomado otra estación para el comprobante " + otro +
+    return "su " + NombreAsiento(asiento) + " ya lo había tomado otra estación para el comprobante " + otro +
            ". No se guardó nada del comprobante; vuelva a grabarlo.";
 }
 
@@ -312,19 +301,19 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
                 return rechaza("ya tiene el asiento " + cargado + " y un comprobante no se asienta dos veces.");
             }
         }
-        if (TipoMov == kCostoDeVentas) {
-            const std::string numero = numbering::AsignarNumeroComprobante("CMV", Suc, Letra);
-            if (vb::Trim(numero).empty()) return rechaza("no se pudo numerar su comprobante CMV.");
-            Suc = vb::Mid(numero, 1, 4);
-            Nro = vb::Mid(numero, 5, 8);
-            Letra = vb::Mid(numero, 13, 1);
+        if (TipoMov == kCostoDeVentas && !NumeroCMV(Suc, Nro, Letra)) {
+            return rechaza("no se pudo numerar su comprobante CMV.");
         }
-        // 10. A new entry number: the database's next, never one kept or
-        // booked meanwhile (a batch built before this one may not have run).
+        // 10. A new entry number: the database's next, never one kept, nor
+        // one handed out on this connection to another document whose
+        // statements have not run yet (they may go in the same batch).
+        asiento.documento = ClaveDocumento(TC, Suc, Nro, Letra);
+        asiento.mes = mes;
+        asiento.periodo = periodo;
+        asiento.tipoReg = tipoReg;
         const std::int32_t libre = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
         if (libre <= 0) return rechaza("no se pudo leer el número de su asiento.");
-        asiento.numero = asiento.numero != 0 ? std::max(asiento.numero + 1, libre) : libre;
-        asiento.documento = ClaveDocumento(TC, Suc, Nro, Letra);
+        asiento.numero = NumeroSinEntregar(asiento, asiento.numero != 0 ? std::max(asiento.numero + 1, libre) : libre);
     }
     asiento.mes = mes;
     asiento.periodo = periodo;
@@ -348,19 +337,19 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
     // negative amount goes to the other side.
     const std::string ladoMotivo = EsDebito ? "D" : "H";
     const std::string ladoCuentas = EsDebito ? "H" : "D";
-    // Sequences go to the lines written, one after another, so that every
-    // entry written holds its first sequence.
     std::vector<LineaAsiento> lineas;
-    int siguiente = primera - 1;
     const auto agrega = [&](const std::string& cuenta, vb::Currency monto, const std::string& lado) {
         if (monto.Ticks() == 0) return;
-        lineas.push_back({cuenta, ++siguiente, Absoluto(monto), lado});
+        lineas.push_back({cuenta, Absoluto(monto), lado});
     };
     agrega(cuentaMotivo, total, total.Ticks() < 0 ? ladoCuentas : ladoMotivo);
     for (const Importe& c : cuentas) agrega(c.clave, c.monto, c.monto.Ticks() < 0 ? ladoMotivo : ladoCuentas);
 
     // 15. One statement per line with an amount: a line the open entry
-    // already holds grows, any other is inserted.
+    // already holds grows, any other is inserted. Sequences go to the lines
+    // inserted, one after another, so that every entry written holds its
+    // first sequence and a line that grows takes none.
+    int siguiente = primera - 1;
     const std::string fechaHora = vb::CStr(vb::Variant(vb::Now()));
     const std::string unegocio =
         vb::Equals(vb::Trim(foundation::gUNegocio), "Null") ? foundation::gUNegocio : SqlText(foundation::gUNegocio);
@@ -392,7 +381,7 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
             std::vector<foundation::CampoValor>& campos = foundation::gCamposInsert;
             campos = {
                 {"Cuenta", SqlText(linea.cuenta)},
-                {"Secuencia", SqlText(std::to_string(linea.secuencia))},
+                {"Secuencia", SqlText(std::to_string(++siguiente))},
                 {"Mes_Operativo", SqlText(std::to_string(mes))},
                 {"[Numero Asiento]", SqlText(std::to_string(asiento.numero))},
                 {"Fecha", SqlText(Fecha)},
@@ -426,8 +415,13 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
         }
         resultado += std::string(vb::kCrLf) + sentencia;
     }
-    if (modo.explicaRechazo && !primeraLinea.empty()) {
-        Entrega({primeraLinea, NombreComprobante(TC, Suc, Nro, Letra), asiento});
+    // The entry's number stays handed out until its statements run.
+    if (!primeraLinea.empty()) {
+        Entrega({.documento = asiento.documento,
+                 .comprobante = NombreComprobante(TC, Suc, Nro, Letra),
+                 .asiento = asiento,
+                 .marcas = {primeraLinea},
+                 .explica = modo.explicaRechazo});
     }
 
     // 16. The next free sequence number, whatever was written.

@@ -128,7 +128,7 @@ void ArmaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
 void GrabaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
     std::string sentencia = "INSERT INTO V_MV_STOCK";
     Paso(p, [&] { IncrementaSecuencia(p); });
-    Paso(p, [&] { ArmaLineaInsumo(p, d, l); });
+    PasoConNumeros(p, [&] { ArmaLineaInsumo(p, d, l); });
     Paso(p, [&] { foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true); });
     Paso(p, [&] { EjecutaOAgrega(p, sentencia, "su descarga de insumos " + NombrePE(d.idComprobante)); });
 }
@@ -137,7 +137,7 @@ void DescargaFila(Posteo& p, Descarga& d) {
     bool tieneInsumos = false;
     double base = 0;
     std::vector<numbering::ItemCantidad> insumos;
-    Paso(p, [&] {
+    PasoConNumeros(p, [&] {
         d.articulo = vb::Trim(Celda(p, kColCodigo));
         base = F().TextoAMoneda(Celda(p, kColCantidad)).ToDouble();
         d.porcentaje = Bandera(p, kColAuxInsumosPorPorcentaje);
@@ -154,6 +154,7 @@ void DescargaFila(Posteo& p, Descarga& d) {
             // refusal; any other failure the numbering told the user.
             std::string agotados;
             d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra, &agotados);
+            if (!vb::Trim(d.idComprobante).empty()) p.numerosPE.push_back(d.idComprobante);
             if (vb::Trim(d.idComprobante).empty()) {
                 RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE)." +
                                         (agotados.empty() ? std::string() : " " + agotados + "."));

@@ -10,9 +10,11 @@
 // a posting that stops part-way leaves nothing of the document behind,
 // whoever holds the transaction; numbers taken while posting are undone
 // with it. Batch mode appends every statement to the caller's SQLTemp, each
-// after a carriage return, for the caller to run; a refused posting gives
-// the batch back as it came. A refusal tells the user which document was
-// not recorded and why.
+// after a carriage return, for the caller to run, and holds no write lock
+// of its own while it builds them; a refused posting gives the batch back
+// as it came, and the numbers it took back to their ranges. A refusal tells
+// the user which document was not recorded and why, once the document is
+// undone, so that no box waits while the posting holds the database.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -29,6 +31,7 @@
 #include "helpers/error_routine.h"
 #include "helpers/helpers.h"
 #include "lots/listas.h"
+#include "numbering/ast.h"
 #include "posteo_interno.h"
 #include "ui/flexgrid.h"
 #include "ui/msgbox.h"
@@ -181,12 +184,6 @@ bool EsListaDeCantidades(const std::string& lista) {
            std::all_of(tokens.begin(), tokens.end(), CantidadLegible);
 }
 
-// Whether a list holds a token that is not blank.
-bool TieneToken(const std::string& lista) {
-    const std::vector<std::string> tokens = lots::TokensDeLista(lista);
-    return std::any_of(tokens.begin(), tokens.end(), [](const std::string& t) { return !Blanco(t); });
-}
-
 // Token j (from 0) of a list's tokens; empty beyond the last.
 std::string TokenEn(const std::vector<std::string>& tokens, std::size_t j) {
     return j < tokens.size() ? tokens[j] : std::string();
@@ -240,7 +237,13 @@ Entradas EntradasDeSeleccion(Posteo& p, bool talle) {
                                 "\", que no es un número, en sus lotes, series o talles.");
             return {};
         }
-        const vb::Currency cantidad = CantidadDe(texto);
+        const std::optional<vb::Currency> guardable = NumeroGuardable(texto);
+        if (!guardable) {
+            RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(texto) +
+                                "\", demasiado grande para grabarla, en sus lotes, series o talles.");
+            return {};
+        }
+        const vb::Currency cantidad = *guardable;
         if (cantidad < vb::Currency()) {
             RechazaLinea(p, "tiene una cantidad negativa en sus lotes, series o talles.");
             return {};
@@ -260,21 +263,34 @@ Entradas EntradasDeSeleccion(Posteo& p, bool talle) {
     return entradas;
 }
 
+// An incoming line's list of lots or serials as the posting reads it: a
+// token "-" (a cell the lot dialog left blank) is blank, and a list without
+// any lot or serial ("|", "||", "|-|-|") is no list at all.
+std::string ListaDeCodigos(const std::string& lista) {
+    std::string codigos = "|";
+    bool alguno = false;
+    for (const std::string& token : lots::TokensDeLista(lista)) {
+        const bool blanco = Blanco(token) || vb::Trim(token) == "-";
+        codigos += (blanco ? std::string() : token) + "|";
+        alguno = alguno || !blanco;
+    }
+    return alguno ? codigos : std::string();
+}
+
 // Whether an incoming line lists its units one by one: the serials of an
-// article with serials, or several lots or serials.
-bool PorUnidad(Posteo& p) {
-    const std::string& lotes = Celda(p, kColAuxNroLote);
-    const std::string& series = Celda(p, kColAuxNroSerie);
+// article with serials, or several lots or serials. The lists are the
+// line's, read by ListaDeCodigos.
+bool PorUnidad(Posteo& p, const std::string& lotes, const std::string& series) {
     if (CantidadLinea(p) <= vb::Currency()) return false;
-    if (Bandera(p, kColAuxPideSerie)) return TieneToken(series) || p.cmn.Cuenta_Series_Lotes(series, lotes, true) > 1;
+    if (Bandera(p, kColAuxPideSerie)) return !series.empty() || p.cmn.Cuenta_Series_Lotes(series, lotes, true) > 1;
     return p.cmn.Cuenta_Series_Lotes(series, lotes, false) > 1;
 }
 
 // One entry of one unit per position of the lists (the lot and the serial of
 // that position); the units no position covers go in as one entry.
-Entradas EntradasPorUnidad(const Posteo& p) {
-    const std::vector<std::string> lotes = lots::TokensDeLista(Celda(p, kColAuxNroLote));
-    const std::vector<std::string> series = lots::TokensDeLista(Celda(p, kColAuxNroSerie));
+Entradas EntradasPorUnidad(const Posteo& p, const std::string& listaLotes, const std::string& listaSeries) {
+    const std::vector<std::string> lotes = lots::TokensDeLista(listaLotes);
+    const std::vector<std::string> series = lots::TokensDeLista(listaSeries);
     const vb::Currency unidad = vb::Currency::FromTicks(10000);
     vb::Currency resto = CantidadLinea(p);
     Entradas entradas;
@@ -303,15 +319,18 @@ std::string LoteFijo(Posteo& p) {
 // a lot take the fixed lot. Sizes, and pick tokens that come with their
 // quantities, are posted as picks.
 Entradas EntradasDeIngreso(Posteo& p) {
-    const std::string& lotes = Celda(p, kColAuxNroLote);
-    const std::string& series = Celda(p, kColAuxNroSerie);
+    const std::string lotes = ListaDeCodigos(Celda(p, kColAuxNroLote));
+    const std::string series = ListaDeCodigos(Celda(p, kColAuxNroSerie));
     const bool talle = Bandera(p, kColAuxPideTalle);
-    if (talle && !TieneToken(lotes)) return {EntradaDeTokens("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
-    if (talle || (TieneChr255(lotes) && EsListaDeCantidades(series))) return EntradasDeSeleccion(p, talle);
+    if (talle && lotes.empty()) return {EntradaDeTokens("", p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    if (talle || (TieneChr255(lotes) && EsListaDeCantidades(Celda(p, kColAuxNroSerie)))) {
+        return EntradasDeSeleccion(p, talle);
+    }
 
-    Entradas entradas = PorUnidad(p) ? EntradasPorUnidad(p)
-                                     : Entradas{EntradaDeTokens(p.cmn.ExtraeSerieLote(lotes, 1),
-                                                                p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
+    Entradas entradas = PorUnidad(p, lotes, series)
+                            ? EntradasPorUnidad(p, lotes, series)
+                            : Entradas{EntradaDeTokens(p.cmn.ExtraeSerieLote(lotes, 1),
+                                                       p.cmn.ExtraeSerieLote(series, 1), CantidadLinea(p))};
     for (Entrada& entrada : entradas) {
         if (Blanco(entrada.lote) && !Blanco(p.LoteFijo)) entrada.lote = LoteFijo(p);
         if (p.detenido) return {};
@@ -328,7 +347,13 @@ Entradas EntradasDeLinea(Posteo& p) {
     return EntradasDeIngreso(p);
 }
 
-bool FilaSePostea(const Posteo& p) {
+// A row with an article code whose quantity is too large to keep is refused.
+bool FilaSePostea(Posteo& p) {
+    if (!Blanco(Celda(p, kColCodigo)) && !NumeroGuardable(Celda(p, kColCantidad))) {
+        RechazaLinea(p, "tiene la cantidad \"" + vb::Trim(Celda(p, kColCantidad)) +
+                            "\", demasiado grande para grabarla.");
+        return false;
+    }
     if (!EsLinea(p)) return false;
     if (!p.produccion) return true;
     const bool marcada = Celda(p, kColAuxCantidadInsumo) == "-1";
@@ -342,7 +367,7 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
         ui::DoEvents();
     });
     std::string sentencia = "INSERT INTO V_MV_STOCK";
-    Paso(p, [&] { ArmaLineaMovimiento(p); });
+    PasoConNumeros(p, [&] { ArmaLineaMovimiento(p); });
     Paso(p, [&] {
         foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true);
         ui::DoEvents();
@@ -355,7 +380,7 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
     std::string asiento;
     if (!p.GeneraSentenciaSQL && !p.filasConAsiento.contains(p.fila)) {
         // The row's accounting statements go with its first written entry.
-        Paso(p, [&] {
+        PasoConNumeros(p, [&] {
             asiento = AsientoStock(p, 0, p.fila);
             p.filasConAsiento.insert(p.fila);
         });
@@ -367,7 +392,7 @@ void PosteaEntrada(Posteo& p, const Entrada& entrada) {
 
 void PosteaFila(Posteo& p) {
     Entradas entradas;
-    Paso(p, [&] { entradas = EntradasDeLinea(p); });
+    PasoConNumeros(p, [&] { entradas = EntradasDeLinea(p); });
     for (const Entrada& entrada : entradas) PosteaEntrada(p, entrada);
 }
 
@@ -386,6 +411,43 @@ void TipoAsientoStock(Posteo& p) {
 void AsientoDelDocumento(Posteo& p) {
     p.SQLTemp += std::string(vb::kCr) + AsientoStock(p, p.TipoMov, 0);
     ui::DoEvents();
+}
+
+// The "PE" numbers an abandoned posting took go back to their ranges, the
+// latest first, where no unit undoes them (a batch built outside a
+// transaction); a number another station passed meanwhile stays unused.
+void DevuelveNumeros(const Posteo& p) {
+    for (auto numero = p.numerosPE.rbegin(); numero != p.numerosPE.rend(); ++numero) {
+        vb::IgnoreErrors([&] { numbering::DevuelveNumeroComprobante("PE", *numero); });
+    }
+}
+
+// The document's part of a caller's batch is handed out: the user is told
+// which documents a refusal of the batch left unrecorded. Its first stock
+// row marks it (its entry's first line marks the entry).
+void EntregaDocumento(const Posteo& p, const std::string& parte) {
+    const std::size_t inicio = parte.find("INSERT INTO V_MV_STOCK");
+    if (inicio == std::string::npos) return;
+    const std::size_t fin = parte.find(vb::kCr, inicio);
+    Entrega({.documento = ClaveDocumento(p.TC, vb::Mid(p.SucNroLetra, 1, 4), vb::Mid(p.SucNroLetra, 5, 8),
+                                         vb::Mid(p.SucNroLetra, 13, 1)),
+             .comprobante = NombreComprobante(p),
+             .asiento = p.asientoAbierto ? p.asiento : AsientoAbierto{},
+             .marcas = {parte.substr(inicio, fin == std::string::npos ? std::string::npos : fin - inicio)},
+             .explica = true});
+}
+
+// Tells the user, and the error log, why the document was not recorded.
+void AvisaRechazo(const Posteo& p) {
+    if (p.rechazo.empty()) return;
+    int respuesta = 0;
+    try {
+        respuesta = ui::MsgBox(p.rechazo, ui::vbOKOnly | ui::vbCritical, p.tituloRechazo);
+    } catch (const vb::Error&) {
+        // No box could be shown; the log line below still records the refusal.
+    }
+    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
+                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", p.rechazo, respuesta));
 }
 
 }  // namespace
@@ -419,6 +481,19 @@ void Paso(Posteo& p, const std::function<void()>& paso) {
     if (p.detenido) throw PosteoAbandonado{};
 }
 
+void PasoConNumeros(Posteo& p, const std::function<void()>& paso) {
+    Paso(p, [&] {
+        try {
+            paso();
+        } catch (const vb::Error& error) {
+            if (error.Number() != vb::kErrOverflow) throw;
+            const bool enFila = p.fila >= 1 && p.fila < p.grilla.Rows();
+            RechazaDocumento(p, (enFila ? LineaDelDocumento(p) + " tiene" : std::string("tiene")) +
+                                    " un número demasiado grande para grabarlo.");
+        }
+    });
+}
+
 helpers::ClsFunciones& F() { return helpers::gFunciones(); }
 
 void Agrega(const char* columna, std::string literal) {
@@ -430,7 +505,7 @@ const std::string& Celda(const Posteo& p, int columna) { return p.grilla.TextMat
 bool Blanco(const std::string& texto) { return vb::Trim(texto).empty(); }
 
 bool EsLinea(const Posteo& p) {
-    return F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0 && !Blanco(Celda(p, kColCodigo));
+    return !Blanco(Celda(p, kColCodigo)) && F().TextoAMoneda(Celda(p, kColCantidad)).Ticks() != 0;
 }
 
 std::string NombreComprobante(const Posteo& p) {
@@ -440,10 +515,10 @@ std::string NombreComprobante(const Posteo& p) {
 }
 
 void RechazaDocumento(Posteo& p, const std::string& motivo, const char* titulo) {
-    const std::string mensaje = "No se grabó el stock del comprobante " + NombreComprobante(p) + ": " + motivo;
-    const int respuesta = ui::MsgBox(mensaje, ui::vbOKOnly | ui::vbCritical, titulo);
-    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
-                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", mensaje, respuesta));
+    if (p.rechazo.empty()) {
+        p.rechazo = "No se grabó el stock del comprobante " + NombreComprobante(p) + ": " + motivo;
+        p.tituloRechazo = titulo;
+    }
     p.detenido = true;
 }
 
@@ -566,11 +641,6 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
             throw PosteoAbandonado{};
         }
         Paso(p, [&] { PreparaOrigen(p); });
-        // The whole document is recorded or none of it; numbers taken while
-        // posting go back with it.
-        Paso(p, [&] { unidad.emplace(foundation::Db().gCnn); });
-        if (!unidad) throw PosteoAbandonado{};  // never posted outside its unit
-        Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] {
             p.signo = p.SignoRemota != 0 ? p.SignoRemota : ObtieneSignoComprobante(p.TC, false);
             ui::DoEvents();
@@ -583,6 +653,17 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         Paso(p, [&] { PreparaDepositosYMotivo(p); });
         const int pasadas = (p.EsTransferencia || p.produccion) ? 2 : 1;
         if (p.produccion) p.IdDepositoDestino = p.IdDeposito;
+        // Immediate mode records the whole document or none of it, in a unit
+        // of its own begun once the set-up's reads (and any box they show) are
+        // done; numbers taken while posting go back with it. Batch mode only
+        // builds text and holds no write lock of its own: inside a caller's
+        // transaction a savepoint still undoes what it took.
+        Paso(p, [&] {
+            adodb::Connection& conexion = foundation::Db().gCnn;
+            if (!p.GeneraSentenciaSQL || conexion.InTransaction()) unidad.emplace(conexion);
+        });
+        if (!unidad && !p.GeneraSentenciaSQL) throw PosteoAbandonado{};  // never run outside its unit
+        Paso(p, [&] { FechaRecepcion(p); });
         Paso(p, [&] { SecuenciaInicial(p); });
 
         // ---- Passes, rows and entries
@@ -609,27 +690,33 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         helpers::gCartel().CierraCartel();
         if (p.GeneraSentenciaSQL) {
             Paso(p, [&] { TipoAsientoStock(p); });
-            Paso(p, [&] { AsientoDelDocumento(p); });
+            PasoConNumeros(p, [&] { AsientoDelDocumento(p); });
         }
         bool confirmada = false;
         Paso(p, [&] {
-            unidad->Commit();
+            if (unidad) unidad->Commit();
             confirmada = true;
         });
         // A commit passed over (answer 5) wrote nothing: the unit rolls back,
         // and the posting is a failure like any other.
         if (!confirmada) throw PosteoAbandonado{};
+        if (p.GeneraSentenciaSQL) EntregaDocumento(p, p.SQLTemp.substr(loteInicial.size()));
         // A later document counts on from the entry this one was booked under.
         NroAsientoStock_ = p.asiento.numero;
         CpteAsientoStock_ = p.asiento.documento;
         SecuenciaAsientoStock_ = p.asiento.secuencia;
     } catch (const PosteoAbandonado&) {
-        // Nothing of an abandoned posting stays: the unit rolls back and the
-        // batch is given back as it came.
+        // Nothing of an abandoned posting stays: the unit rolls back (its
+        // lock released with it), numbers taken outside a unit go back, and
+        // the batch is given back as it came. Only then is the user told why.
+        const bool conUnidad = unidad.has_value();
         unidad.reset();
+        if (!conUnidad) DevuelveNumeros(p);
+        if (p.asientoAbierto) Retira(p.asiento.documento, p.asiento.numero);
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;
+        AvisaRechazo(p);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "helpers/helpers.h"
 #include "vb/currency.h"
@@ -63,7 +64,7 @@ struct ModoAsiento {
     // production document posts new rows each time.
     bool otroAsientoPermitido = false;
     // The statements go to a caller who runs them: when the database refuses
-    // the entry's number, the refusal is explained to the user then.
+    // the statement holding them, the refusal is explained to the user then.
     bool explicaRechazo = false;
 };
 
@@ -119,12 +120,24 @@ struct Posteo {
     AsientoAbierto asiento{};
     bool asientoAbierto = false;  // this posting opened its entry
     bool detenido = false;  // the posting stops: a statement or a line was refused
+    // Why the document was refused, told to the user once nothing of it is
+    // left in the database (empty: not refused), and the box's title.
+    std::string rechazo{};
+    std::string tituloRechazo{};
+    // The "PE" numbers the discharge took: given back when the posting is
+    // abandoned outside a unit that would undo them.
+    std::vector<std::string> numerosPE{};
 };
 
 // Runs one step under the error convention of the posting (routine
 // "ActualizaStock"); throws PosteoAbandonado when the operator leaves, or
 // when the step stopped the posting on a database error.
 void Paso(Posteo& p, const std::function<void()>& paso);
+
+// Paso for a step that reads the grid's numbers: a number too large to keep
+// ("1e400", twenty digits) refuses the posted line, or the document once
+// past its rows, where it would raise an overflow.
+void PasoConNumeros(Posteo& p, const std::function<void()>& paso);
 
 // The helper library's text and number functions.
 helpers::ClsFunciones& F();
@@ -170,10 +183,13 @@ void IncrementaSecuencia(Posteo& p);
 // The document as the user reads it: "RM 0001-00000012-X".
 std::string NombreComprobante(const std::string& TC, const std::string& Suc, const std::string& Nro,
                               const std::string& Letra);
+// The posted document as the user reads it (its type alone when it has no number).
+std::string NombreComprobante(const Posteo& p);
 
-// Refuses the document: tells the user (and the error log) that its stock
-// was not recorded and why, and stops the posting, which then leaves
-// nothing behind. `titulo`: the box's title.
+// Refuses the document: stops the posting, which then leaves nothing
+// behind; once the document is undone (and the lock of its unit released)
+// the user and the error log are told that its stock was not recorded and
+// why. The first refusal is the one told. `titulo`: the box's title.
 void RechazaDocumento(Posteo& p, const std::string& motivo, const char* titulo = "Aviso al Operador");
 // The posted line as the user reads it: "la línea 2 (artículo A1)".
 std::string LineaDelDocumento(const Posteo& p);
@@ -210,8 +226,47 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
                              std::string& Nro, std::string& Letra, std::string& Fecha, bool& EsDebito, int TipoMov,
                              long SoloRegistro, int& Secuencia, std::string* rechazo = nullptr);
 
+// The key of a document: type fitted to 4, branch, number, letter, in capitals.
+std::string ClaveDocumento(const std::string& TC, const std::string& Suc, const std::string& Nro,
+                           const std::string& Letra);
+// The entry as the user reads it: "asiento 000012 (mes 03, subdiario ST)".
+std::string NombreAsiento(const AsientoAbierto& asiento);
+// The document another station stored under the entry's number, as the user
+// reads it ("" when none).
+std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento);
 // Why the database refused the open entry's lines, when another document
 // holds its number ("" otherwise).
 std::string AsientoTomado(const AsientoAbierto& asiento);
+
+// ---- What was handed out for statements not run yet ----------------------------
+//
+// Documents built into a caller's batch and entry numbers handed out, on the
+// session's connection, for statements that have not run there yet. An entry
+// number so handed out is not handed out again on the connection to another
+// document, so that documents built into one batch, through one object or
+// several, never take the same entry; a refusal of a statement holding such
+// documents is told to the user naming them. A record goes when a statement
+// holding one of its marks runs or fails through EjecutaConsultaSQL (stored,
+// or dropped: a rolled-back store frees its number again), when its posting
+// is abandoned, or when the connection opens again; the oldest go beyond a
+// bound, for batches a caller built and never ran. Other stations are kept
+// apart by the entry index and the numbering's compare-and-set.
+struct Entregado {
+    std::string documento;            // ClaveDocumento of what was built
+    std::string comprobante;          // the same as the user reads it
+    AsientoAbierto asiento{};         // its entry; number 0: none
+    std::vector<std::string> marcas;  // statements of its own, as built
+    bool explica = false;             // a caller runs them: a refusal is told to the user
+};
+// Records what was handed out; a record of the same document and entry
+// number takes the new marks.
+void Entrega(const Entregado& entregado);
+// Drops the record of the document and entry number (its posting was abandoned).
+void Retira(const std::string& documento, std::int32_t numero);
+// The lowest entry number from `desde` on that no other document than the
+// entry's holds handed out under the entry's month, period and register type.
+std::int32_t NumeroSinEntregar(const AsientoAbierto& asiento, std::int32_t desde);
+// Whether something was handed out for the document.
+bool DocumentoEntregado(const std::string& documento);
 
 }  // namespace posting::detail

@@ -448,6 +448,22 @@ TEST_F(Adodb, ConnectionSettingsOfTheEngine) {
     EXPECT_EQ(Scalar(memory, "SELECT 6 * 7"), vb::Variant(42));
 }
 
+// Each opening of a connection is told apart from every other, also one of
+// the same object on the same database.
+TEST_F(Adodb, EveryOpeningHasANumberOfItsOwn) {
+    Connection otra;
+    EXPECT_EQ(otra.OpeningId(), 0u);
+    otra.Open("Database=:memory:");
+    const std::uint64_t primera = otra.OpeningId();
+    EXPECT_NE(primera, 0u);
+    EXPECT_NE(primera, cn().OpeningId());
+    otra.Close();
+    EXPECT_EQ(otra.OpeningId(), 0u);
+    otra.Open("Database=:memory:");
+    EXPECT_NE(otra.OpeningId(), 0u);
+    EXPECT_NE(otra.OpeningId(), primera);
+}
+
 TEST_F(Adodb, StatementLoggerSeesEveryStatementAsGiven) {
     std::vector<std::string> seen;
     cn().SetStatementLogger([&](const std::string& sql) { seen.push_back(sql); });

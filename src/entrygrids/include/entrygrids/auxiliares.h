@@ -44,4 +44,9 @@ std::string CampoT(const adodb::Recordset& rs, std::string_view nombre);
 // Currency times currency, rounded to four decimals as the fixed-point type does.
 vb::Currency Producto(vb::Currency a, vb::Currency b);
 
+// The number a text holds as the system keeps it (TextoAMoneda: four
+// decimals, blank or no number 0); none when it is too large to keep
+// ("1e400", twenty digits).
+std::optional<vb::Currency> NumeroGuardable(std::string_view texto);
+
 }  // namespace entrygrids

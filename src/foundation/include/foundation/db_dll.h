@@ -73,6 +73,12 @@ public:
     // otherwise shows none; the log keeps the engine's text.
     using ExplicaRechazo = std::function<std::string(const std::string& SentenciaSQL)>;
     void AgregaExplicacionRechazo(ExplicaRechazo Explica);
+    // Who handed something out for statements it built (an entry number)
+    // learns what became of them: after each statement EjecutaConsultaSQL
+    // runs, every follower is given its text and whether it ran (after any
+    // box about its failure). A follower's own failure is passed over.
+    using SigueSentencia = std::function<void(const std::string& SentenciaSQL, bool Corrio)>;
+    void AgregaSeguimiento(SigueSentencia Sigue);
 
     bool ExisteEnTabla(const std::string& Tabla, const std::string& ValorBuscado,
                        const std::string& Campo, adodb::Recordset* Lrcs, int TipoDato,
@@ -131,6 +137,8 @@ public:
 
 private:
     std::vector<ExplicaRechazo> explicaciones_;
+    std::vector<SigueSentencia> seguimientos_;
+    void AvisaSeguimientos(const std::string& SentenciaSQL, bool Corrio);
     std::string DescartaSentenciaOracle(std::string& Sentencia);
     std::string EjecutaScriptOracle(std::string& script, long& RecordsAffected);
 };

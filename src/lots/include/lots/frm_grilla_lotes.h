@@ -6,8 +6,8 @@
 // lays the edit box TxtEdit over it; an end-of-edit key (as the keyboard
 // helper counts them) validates the cell and moves the current cell; the text
 // reaches its cell when the grid gets the focus again or leaves the cell. A
-// quantity cell takes only a number (blank is 0): the cell check and the
-// accept refuse anything else.
+// quantity cell takes only a number the system can keep (blank is 0): the
+// cell check and the accept refuse anything else.
 // Toolbar1's first button copies the current cell into the cells below it,
 // the second blanks them. Each dialog states its differences through the
 // protected hooks.
@@ -148,9 +148,11 @@ protected:
     static bool CodigoValido(const std::string& codigo);
     // Tells the user a code was refused for those characters.
     static void AvisaCodigoInvalido();
-    // Whether a quantity cell's text is a number or blank (0): anything else,
-    // a "|" above all, would shift the list of quantities.
-    static bool CantidadLegible(const std::string& valor);
+    // Why a quantity cell's text is no quantity ("" when it is one): it must
+    // be blank (0) or a number the system can keep. Anything else, a "|"
+    // above all, would shift the list of quantities; "1e400" or twenty
+    // digits would not convert.
+    static std::string ProblemaDeCantidad(const std::string& valor);
     // Whether a quantity is 0 once the noise of adding decimals is ignored.
     static bool EsCero(double cantidad);
     // The form's text width of `letras` letters "X", in twips.

@@ -65,6 +65,12 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
                                std::string& Letra, bool SoloSQL, std::string& SentenciaSQL,
                                bool RegistraControl);
 
+// Gives back a number AsignarNumeroComprobante took (IdComprobante, 13 characters) for a
+// document that was never stored: its range's counter goes back to it, only while it stands
+// right after it, so a number another station took meanwhile is never handed out twice (the
+// number is then left unused). True when it went back. Errors propagate to the caller.
+bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdComprobante);
+
 // True when V_TA_CPTE holds a range of the type. A type without any range numbers its
 // documents unrecorded (AsignarNumeroComprobante), and RegistraNumeroComprobante reports that
 // it has nothing to record them in. Errors propagate to the caller.

@@ -1,6 +1,7 @@
 #include "db/adodb.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 
 #include "ascii.h"
@@ -14,6 +15,10 @@
 
 namespace adodb {
 namespace {
+
+// The last opening number given out (Connection::OpeningId); connections
+// of different threads may open at once.
+std::atomic<std::uint64_t> lastOpeningId{0};
 
 constexpr const char* kConnectionSource = "ADODB.Connection";
 constexpr const char* kRecordsetSource = "ADODB.Recordset";
@@ -114,6 +119,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
                       ? OpenSqliteEngine(target.Target, commandTimeout_, requiredTables_)
                       : OpenOdbcEngine(target.Target, target.Dialect, commandTimeout_);
         connectionString_ = connectionString;
+        openingId_ = ++lastOpeningId;
     });
 }
 
@@ -201,6 +207,7 @@ void Connection::SetCommandTimeout(long seconds) {
 void Connection::Attach(std::unique_ptr<Engine> engine, std::string connectionString) {
     engine_ = std::move(engine);
     connectionString_ = std::move(connectionString);
+    openingId_ = ++lastOpeningId;
     if (engine_) engine_->SetCommandTimeout(commandTimeout_);
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -197,6 +198,11 @@ public:
     const class Errors& Errors() const { return errors_; }
 
     const std::string& ConnectionString() const { return connectionString_; }
+    // Tells one opening of the connection from another: every Open (or
+    // Attach) gives a number no opening in the process had before; 0 while
+    // closed. Who keeps something for what a connection has not stored yet
+    // drops it when the number changes.
+    std::uint64_t OpeningId() const { return engine_ ? openingId_ : 0; }
     int CursorLocation() const { return cursorLocation_; }
     void SetCursorLocation(int location) { cursorLocation_ = location; }
     long CommandTimeout() const { return commandTimeout_; }
@@ -225,6 +231,7 @@ public:
 private:
     template <class F> auto Guard(const std::string& sql, F&& f);
     std::unique_ptr<Engine> engine_;
+    std::uint64_t openingId_ = 0;
     class Errors errors_;
     std::string connectionString_;
     int cursorLocation_ = adUseServer;

@@ -1,0 +1,140 @@
+// What the postings handed out for statements not run yet on the session's
+// connection: the entry numbers, kept apart from one another, and the
+// documents of a caller's batch, named to the user when the database refuses
+// it.
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "foundation/db_dll.h"
+#include "posteo_interno.h"
+#include "vb/text.h"
+
+namespace posting::detail {
+
+namespace {
+
+// How many records are kept, for batches a caller built and never ran.
+constexpr std::size_t kRegistros = 64;
+
+struct Registro {
+    std::uint64_t apertura;  // the opening of the connection it belongs to
+    Entregado entregado;
+};
+
+// The records of the connection as it is open now; those of an earlier
+// opening go.
+std::deque<Registro>& Registros() {
+    static std::deque<Registro> registros;
+    const std::uint64_t apertura = foundation::Db().gCnn.OpeningId();
+    std::erase_if(registros, [&](const Registro& r) { return r.apertura != apertura; });
+    return registros;
+}
+
+// Where the first of the record's marks stands in the statement (npos: none).
+std::size_t Posicion(const std::string& sentencia, const Entregado& e) {
+    std::size_t posicion = std::string::npos;
+    for (const std::string& marca : e.marcas) posicion = std::min(posicion, sentencia.find(marca));
+    return posicion;
+}
+
+bool MismaSerie(const AsientoAbierto& a, const AsientoAbierto& b) {
+    return a.mes == b.mes && a.periodo == b.periodo && a.tipoReg == b.tipoReg;
+}
+
+std::string Enumera(const std::vector<std::string>& nombres) {
+    std::string lista;
+    for (std::size_t i = 0; i < nombres.size(); ++i) {
+        lista += (i == 0 ? "" : i + 1 == nombres.size() ? " y " : ", ") + nombres[i];
+    }
+    return lista;
+}
+
+constexpr const char* kRechazoDelLote =
+    "la base de datos rechazó el lote que %s llevaba por repetir datos ya grabados (el detalle quedó en el registro "
+    "de errores).";
+
+// The documents of a refused statement, in the order it holds them, told in
+// the user's words; "" when it holds none handed to a caller.
+std::string ExplicaRechazo(const std::string& sentencia) {
+    std::vector<std::pair<std::size_t, const Entregado*>> rechazados;
+    for (const Registro& r : Registros()) {
+        const std::size_t posicion = Posicion(sentencia, r.entregado);
+        if (r.entregado.explica && posicion != std::string::npos) rechazados.emplace_back(posicion, &r.entregado);
+    }
+    if (rechazados.empty()) return {};
+    std::sort(rechazados.begin(), rechazados.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (rechazados.size() == 1) {
+        const Entregado& e = *rechazados.front().second;
+        const std::string tomado = AsientoTomado(e.asiento);
+        if (!tomado.empty()) return "No se grabó el comprobante " + e.comprobante + ": " + tomado;
+        return "No se grabó el comprobante " + e.comprobante + ": " +
+               vb::Replace(kRechazoDelLote, "%s", "lo") + " No se guardó nada del comprobante; vuelva a grabarlo.";
+    }
+    std::vector<std::string> nombres;
+    std::string tomados;
+    for (const auto& [posicion, e] : rechazados) {
+        nombres.push_back(e->comprobante);
+        if (const std::string otro = OtroComprobanteDelAsiento(e->asiento); !otro.empty()) {
+            tomados += " El " + NombreAsiento(e->asiento) + " de " + e->comprobante +
+                       " ya lo había tomado otra estación para el comprobante " + otro + ".";
+        }
+    }
+    return "No se grabaron los comprobantes " + Enumera(nombres) + ": " + vb::Replace(kRechazoDelLote, "%s", "los") +
+           tomados + " No se guardó nada de ellos; vuelva a grabarlos.";
+}
+
+// A statement that ran or failed takes its records with it.
+void Sigue(const std::string& sentencia, bool /*corrio*/) {
+    std::erase_if(Registros(),
+                  [&](const Registro& r) { return Posicion(sentencia, r.entregado) != std::string::npos; });
+}
+
+}  // namespace
+
+void Entrega(const Entregado& entregado) {
+    [[maybe_unused]] static const bool seguido = [] {
+        foundation::Db().AgregaExplicacionRechazo(ExplicaRechazo);
+        foundation::Db().AgregaSeguimiento(Sigue);
+        return true;
+    }();
+    std::deque<Registro>& registros = Registros();
+    for (Registro& r : registros) {
+        Entregado& e = r.entregado;
+        if (e.documento != entregado.documento || e.asiento.numero != entregado.asiento.numero) continue;
+        e.marcas.insert(e.marcas.end(), entregado.marcas.begin(), entregado.marcas.end());
+        e.explica = e.explica || entregado.explica;
+        return;
+    }
+    registros.push_front({foundation::Db().gCnn.OpeningId(), entregado});
+    if (registros.size() > kRegistros) registros.pop_back();
+}
+
+void Retira(const std::string& documento, std::int32_t numero) {
+    std::erase_if(Registros(), [&](const Registro& r) {
+        return r.entregado.documento == documento && r.entregado.asiento.numero == numero;
+    });
+}
+
+std::int32_t NumeroSinEntregar(const AsientoAbierto& asiento, std::int32_t desde) {
+    const std::deque<Registro>& registros = Registros();
+    const auto tomado = [&](std::int32_t numero) {
+        return std::any_of(registros.begin(), registros.end(), [&](const Registro& r) {
+            const AsientoAbierto& otro = r.entregado.asiento;
+            return otro.numero == numero && MismaSerie(otro, asiento) && r.entregado.documento != asiento.documento;
+        });
+    };
+    std::int32_t numero = desde;
+    while (tomado(numero)) ++numero;
+    return numero;
+}
+
+bool DocumentoEntregado(const std::string& documento) {
+    const std::deque<Registro>& registros = Registros();
+    return std::any_of(registros.begin(), registros.end(),
+                       [&](const Registro& r) { return r.entregado.documento == documento; });
+}
+
+}  // namespace posting::detail
