@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -191,6 +192,24 @@ TEST_F(IniciaSesionTest, AFileThatIsNotTheProgramsDatabaseIsReportedOnceAndLeftA
     EXPECT_FALSE(std::filesystem::exists(otra + "-wal"));
     EXPECT_FALSE(std::filesystem::exists(otra + "-shm"));
     EXPECT_FALSE(std::filesystem::exists(otra + "-journal"));
+}
+
+// A configuration file that is no regular file (a FIFO would hold the
+// program for good) is reported once; start-up goes on with its defaults.
+TEST_F(IniciaSesionTest, AConfigurationFileThatIsAFifoIsReportedAndStartUpGoesOn) {
+    ASSERT_EQ(mkfifo(home_.File("ZE000va.INI").c_str(), 0600), 0);
+    operator_.AnswerMsgBox(ui::vbOK);
+    Start(Line(DbPath()));
+    EXPECT_FALSE(exitCode_);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_NE(operator_.Shown()[0].prompt.find("No se lee la configuración: " + home_.File("ZE000va.INI") +
+                                               " no es un archivo sino una tubería (FIFO)"),
+              std::string::npos)
+        << operator_.Shown()[0].prompt;
+    EXPECT_NE(ErrorLog().find("no es un archivo sino una tubería (FIFO)"), std::string::npos);
+    EXPECT_EQ(vb::CDbl(gEstiloToolbar), 1.0);
+    EXPECT_TRUE(Db().gOpenFlag);
+    EXPECT_TRUE(gConfiguracionLeida);
 }
 
 TEST_F(IniciaSesionTest, RetryingAfterAConnectionErrorGoesThroughTheDialog) {
