@@ -519,7 +519,7 @@ public:
           dialect_(dialect),
           timeout_(commandTimeoutSeconds) {
         if (connectionString.size() > static_cast<std::size_t>(SHRT_MAX))
-            throw vb::Error(kErrFail, "The connection string is too long", odbc::kSource);
+            throw vb::Error(kErrFail, "la cadena de conexión es demasiado larga", odbc::kSource);
         dbc_.Check(SQLDriverConnect(dbc_.get(), nullptr, odbc::Text(connectionString),
                                     static_cast<SQLSMALLINT>(connectionString.size()), nullptr, 0, nullptr,
                                     SQL_DRIVER_NOPROMPT),
