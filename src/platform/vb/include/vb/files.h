@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vb {
 
@@ -19,5 +20,11 @@ std::string NonRegularKind(unsigned mode);
 // error 75 (path/file access), "<path> no es un archivo sino <kind>", without
 // waiting: the file is opened without blocking and checked before it is read.
 std::optional<std::string> ReadRegularFile(const std::string& path);
+
+// Appends `text` to a file that holds what only its owner may read (a log of
+// the company's data): a new file is created with mode 0600 whatever the
+// umask, and a file of the same owner that others may read is made
+// owner-only. 0 when written whole, else the system's error number.
+int AppendPrivately(const std::string& path, std::string_view text);
 
 }  // namespace vb
