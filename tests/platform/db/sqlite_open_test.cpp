@@ -281,6 +281,34 @@ TEST(AbrirSqlite, ADatabaseThatMayNotBeWrittenIsReadWithNothingBesideIt) {
     }
 }
 
+// A station that may not write the file, started while another station has
+// it open with rows only in its write-ahead log, reads them through the log,
+// with the functions of the dialect and the texts as stored.
+TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT, NOMBRE VARCHAR(20));");
+    sqlite3* otra = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (1, 'Peña');", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
+    std::filesystem::permissions(dir.Path(), perms::all);
+    const bool leyo = AsAnotherUser([&] {
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        return Scalar(cn, "SELECT LEN(NOMBRE) FROM V_MV_CPTE WHERE CHARINDEX('ñ', NOMBRE) = 3") == vb::Variant(4) &&
+               Scalar(cn, "SELECT NOMBRE FROM V_MV_CPTE") == vb::Variant("Peña");
+    });
+    sqlite3_close(otra);
+    std::filesystem::permissions(dir.Path(), perms::all);
+    EXPECT_TRUE(leyo);
+    ExpectNothingOfAnotherUser(dir.Path());
+}
+
 // Whether a process sleeps between two tries, as one that waits for a
 // lock does; false once it ended.
 bool EsperaEntreIntentos(pid_t pid) {

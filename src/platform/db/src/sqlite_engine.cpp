@@ -914,10 +914,14 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
         engine->PrepareForUse(false);
         return engine;
     }
-    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e) { e.CheckFile(requiredTables); });
+    const bool writable = Writable(path);
+    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e) {
+        e.CheckFile(requiredTables);
+        if (!writable) e.PrepareForUse(false);  // the station may go on with this connection
+    });
     // A database the program may not write is only ever read quietly, so
     // that nothing is ever created beside it.
-    if (!Writable(path)) return std::make_unique<ReadOnlyStation>(path, commandTimeout, std::move(checked));
+    if (!writable) return std::make_unique<ReadOnlyStation>(path, commandTimeout, std::move(checked));
     // Closed first: the file turns to WAL mode only with no other connection
     // of this process on it.
     checked.engine.reset();
