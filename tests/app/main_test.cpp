@@ -46,10 +46,16 @@ public:
 
     bool Lista() const { return numero_ >= 0; }
     std::string Display() const { return ":" + std::to_string(numero_); }
-    // Waits up to `ms` for a program to connect.
-    bool EsperaConexion(int ms) const {
-        pollfd p{fd_, POLLIN, 0};
-        return poll(&p, 1, ms) == 1;
+    // Waits for the program `pid` to connect: false when it has not
+    // connected within a minute, or ended first (then `termino`).
+    bool EsperaConexion(pid_t pid, bool& termino) const {
+        termino = false;
+        for (int decimas = 0; decimas < 600 && !termino; ++decimas) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 100) == 1) return true;
+            termino = waitpid(pid, nullptr, WNOHANG) == pid;
+        }
+        return false;
     }
 
 private:
@@ -94,12 +100,15 @@ TEST(Programa, ThePasswordIsGoneFromTheArgumentsBeforeTheProgramOpensItsWindow) 
         execve(programa.c_str(), argv, envp.data());
         _exit(127);
     }
-    const bool conecto = pantalla.EsperaConexion(60000);
+    bool termino = false;
+    const bool conecto = pantalla.EsperaConexion(pid, termino);
     const std::string linea = conecto ? LineaDeComandos(pid) : "";
-    kill(pid, SIGKILL);
-    int estado = 0;
-    waitpid(pid, &estado, 0);
+    if (!termino) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
 
+    ASSERT_FALSE(termino) << "the program ended before it reached for the display";
     ASSERT_TRUE(conecto) << "the program never reached for the display";
     EXPECT_NE(linea.find("@dbname=" + home.File("empresa.db")), std::string::npos) << linea;
     EXPECT_EQ(linea.find(clave), std::string::npos) << linea;
