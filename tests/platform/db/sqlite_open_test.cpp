@@ -1,6 +1,7 @@
 // Opening an SQLite file: what is checked before the program uses it, what a
-// file that fails is left as, files the program may not write, and stations
-// opening the file at once.
+// file that fails is left as, files the program may not write, stations
+// opening the file at once or while others open, close and write it, and a
+// disk found full.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <fcntl.h>
@@ -191,7 +192,7 @@ TEST(AbrirSqlite, APageDamagedBeyondTheSchemaIsReportedWhenRead) {
 
 // A process of its own that runs `body` and ends with its result: status 0
 // when it returned true. Output goes to stderr.
-pid_t Proceso(const std::function<bool()>& body) {
+pid_t InProcess(const std::function<bool()>& body) {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child != 0) return child;
@@ -206,26 +207,26 @@ pid_t Proceso(const std::function<bool()>& body) {
     _exit(ok ? 0 : 1);  // the child never returns to the tests
 }
 
-bool TerminoBien(pid_t child) {
+bool EndedWell(pid_t child) {
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Whether the other end of a pipe was closed (a message to stop).
-bool Cerrado(int fd) {
+bool Closed(int fd) {
     pollfd p{fd, POLLIN, 0};
     return poll(&p, 1, 0) == 1;
 }
 
 // Runs `body` in a process of its own as a user other than the file's owner
 // (nobody, when the tests run as root).
-pid_t ComoOtroUsuario(const std::function<bool()>& body) {
-    return Proceso([&] { return (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && body(); });
+pid_t InProcessAsAnotherUser(const std::function<bool()>& body) {
+    return InProcess([&] { return (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && body(); });
 }
 
-bool AsAnotherUser(const std::function<bool()>& body) { return TerminoBien(ComoOtroUsuario(body)); }
+bool AsAnotherUser(const std::function<bool()>& body) { return EndedWell(InProcessAsAnotherUser(body)); }
 
-// Nothing in the folder belongs to the user of ComoOtroUsuario, who may not
+// Nothing in the folder belongs to the user of InProcessAsAnotherUser, who may not
 // write the file: a log or index of that user's would stop the others.
 void ExpectNothingOfAnotherUser(const std::filesystem::path& dir) {
     if (geteuid() != 0) return;
@@ -311,7 +312,7 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
 
 // Whether a process sleeps between two tries, as one that waits for a
 // lock does; false once it ended.
-bool EsperaEntreIntentos(pid_t pid) {
+bool SleepsBetweenTries(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/syscall");
     long number = -1;
     in >> number;  // "running" is no number
@@ -331,7 +332,7 @@ TEST(AbrirSqlite, StationsOpeningAtOnceWaitForTheFile) {
     // The stations are started before this process opens the file.
     std::vector<pid_t> estaciones;
     for (int i = 0; i < kEstaciones; ++i) {
-        estaciones.push_back(Proceso([&] {
+        estaciones.push_back(InProcess([&] {
             close(go[1]);
             char c;
             const bool started = read(go[0], &c, 1) == 0;  // the pipe closes: all start together
@@ -350,7 +351,7 @@ TEST(AbrirSqlite, StationsOpeningAtOnceWaitForTheFile) {
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (const pid_t estacion : estaciones) {
         bool espera = false;
-        while (!(espera = EsperaEntreIntentos(estacion)) && std::chrono::steady_clock::now() < limite) {
+        while (!(espera = SleepsBetweenTries(estacion)) && std::chrono::steady_clock::now() < limite) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         EXPECT_TRUE(espera) << "a station that does not wait for the file";
@@ -358,7 +359,7 @@ TEST(AbrirSqlite, StationsOpeningAtOnceWaitForTheFile) {
     EXPECT_EQ(sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(holder);
     int opened = 0;
-    for (const pid_t estacion : estaciones) opened += TerminoBien(estacion) ? 1 : 0;
+    for (const pid_t estacion : estaciones) opened += EndedWell(estacion) ? 1 : 0;
     EXPECT_EQ(opened, kEstaciones);
     Connection cn;
     cn.Open(Url(path));
@@ -381,10 +382,10 @@ TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
     int alto[2];
     ASSERT_EQ(pipe(alto), 0);
     // The station that writes opens, inserts and closes until the others are done.
-    const pid_t escritora = Proceso([&] {
+    const pid_t escritora = InProcess([&] {
         close(alto[1]);
         int escritas = 0;
-        while (!Cerrado(alto[0])) {
+        while (!Closed(alto[0])) {
             Connection cn;
             cn.RequireTables({"V_MV_CPTE"});
             cn.Open(Url(path));
@@ -399,7 +400,7 @@ TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
                                                  std::filesystem::perms::others_exec);
     std::vector<pid_t> estaciones;
     for (int i = 0; i < kEstaciones; ++i) {
-        estaciones.push_back((i < 2 ? ComoOtroUsuario : Proceso)([&] {
+        estaciones.push_back((i < 2 ? InProcessAsAnotherUser : InProcess)([&] {
             int fallidas = 0;
             for (int n = 0; n < kAperturas; ++n) {
                 try {
@@ -416,9 +417,9 @@ TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
         }));
     }
     int bien = 0;
-    for (const pid_t estacion : estaciones) bien += TerminoBien(estacion) ? 1 : 0;
+    for (const pid_t estacion : estaciones) bien += EndedWell(estacion) ? 1 : 0;
     close(alto[1]);
-    EXPECT_TRUE(TerminoBien(escritora));
+    EXPECT_TRUE(EndedWell(escritora));
     EXPECT_EQ(bien, kEstaciones);
     ExpectNothingOfAnotherUser(dir.Path());
 }
@@ -426,33 +427,33 @@ TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
 
 // Writes one byte into a pipe (a message); a full pipe, or one nobody
 // reads any more, drops it.
-void Avisa(int fd) {
+void Send(int fd) {
     std::signal(SIGPIPE, SIG_IGN);
     const char c = 1;
     [[maybe_unused]] const ssize_t n = write(fd, &c, 1);
 }
 
 // Waits for one message on a pipe; false when the other end closed it.
-bool Espera(int fd) {
+bool Receive(int fd) {
     char c;
     return read(fd, &c, 1) == 1;
 }
 
 // Waits for a message sent after this call: those already waiting are dropped.
-bool EsperaOtro(int fd) {
+bool ReceiveNext(int fd) {
     const int flags = fcntl(fd, F_GETFL);
     fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     char c;
     while (read(fd, &c, 1) == 1) {
     }
     fcntl(fd, F_SETFL, flags);
-    return Espera(fd);
+    return Receive(fd);
 }
 
 // What a station sees in one load. The control row counts the orders in the
 // same transaction that adds one, and an order is renamed in the statement
 // that unblocks it: one state of the file shows both alike.
-struct Carga {
+struct Load {
     long long ordenes = -1;
     long long control = -2;
     long long bloqueadas = -1;
@@ -460,8 +461,8 @@ struct Carga {
     long long malNombradas = -1;
     long long ultima = 0;  // the last blocked order
     // Each statement read one state of the file.
-    bool UnEstado() const { return ordenes == control && malNombradas == 0; }
-    std::string Texto() const {
+    bool OneState() const { return ordenes == control && malNombradas == 0; }
+    std::string Text() const {
         return "orders " + std::to_string(ordenes) + ", control " + std::to_string(control) + ", blocked " +
                std::to_string(bloqueadas) + ", walked " + std::to_string(recorridas) + ", misnamed " +
                std::to_string(malNombradas);
@@ -472,8 +473,8 @@ long long Entero(const vb::Variant& value) { return value.IsInteger() ? std::get
 
 // One load: the counts in one statement, then the blocked orders page by
 // page (ten at a time, as the list pages).
-Carga Carga1(Connection& cn) {
-    Carga c;
+Load LoadOnce(Connection& cn) {
+    Load c;
     const std::vector<vb::Variant> cuentas =
         dbtest::Column(cn, "SELECT COUNT(*) FROM V_MV_CPTE UNION ALL SELECT TOTAL FROM CONTROL UNION ALL "
                            "SELECT COUNT(*) FROM V_MV_CPTE WHERE BLOQUEADA = 1");
@@ -527,7 +528,7 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
     };
 
     // The stations that write open the file before it becomes read-only.
-    const pid_t escritora = Proceso([&] {
+    const pid_t escritora = InProcess([&] {
         cierra({listo[0], altas[1], altasHechas[0], cambios[1], cargas[1]});
         sqlite3* primera = nullptr;
         sqlite3* segunda = nullptr;
@@ -544,16 +545,16 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
             sqlite3_free(error);
             return false;
         };
-        Avisa(listo[1]);
-        if (!Espera(altas[0])) return false;
+        Send(listo[1]);
+        if (!Receive(altas[0])) return false;
         bool ok = ejecuta(primera,
                           "PRAGMA wal_autocheckpoint=0; BEGIN IMMEDIATE;"
                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
                           "INSERT INTO V_MV_CPTE SELECT 100 + i, 1, 'bloqueada', printf('%0200d', i) FROM n;"
                           "UPDATE CONTROL SET TOTAL = TOTAL + 500; COMMIT; PRAGMA wal_checkpoint(TRUNCATE);");
         ok = sqlite3_close(primera) == SQLITE_OK && ok;
-        Avisa(altasHechas[1]);
-        if (!ok || !Espera(cambios[0])) return false;
+        Send(altasHechas[1]);
+        if (!ok || !Receive(cambios[0])) return false;
         for (int i = 0; i < kCambios && ok; ++i) {
             ok = ejecuta(segunda, "BEGIN IMMEDIATE;"
                                   "INSERT INTO V_MV_CPTE (BLOQUEADA, NOMBRE, TEXTO) VALUES (1, 'bloqueada', 'nueva');"
@@ -562,53 +563,53 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
                                       std::to_string(i % 3) + "); UPDATE CONTROL SET TOTAL = TOTAL + 1; COMMIT;");
             // Now and then the log goes back into the file; the reader loads between changes.
             if (ok && i % 25 == 24) ok = ejecuta(segunda, "PRAGMA wal_checkpoint(TRUNCATE)");
-            if (ok && i % 5 == 4) ok = EsperaOtro(cargas[0]);
+            if (ok && i % 5 == 4) ok = ReceiveNext(cargas[0]);
         }
         return sqlite3_close(segunda) == SQLITE_OK && ok;
     });
     cierra({listo[1], altas[0], altasHechas[1], cambios[0], cargas[0]});
-    ASSERT_TRUE(Espera(listo[0]));
+    ASSERT_TRUE(Receive(listo[0]));
     close(listo[0]);
     using std::filesystem::perms;
     std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
     std::filesystem::permissions(dir.Path(), perms::all);
-    const pid_t lectora = ComoOtroUsuario([&] {
+    const pid_t lectora = InProcessAsAnotherUser([&] {
         Connection cn;
         cn.RequireTables({"V_MV_CPTE"});
         cn.Open(Url(path));
-        const Carga inicial = Carga1(cn);
-        bool ok = inicial.UnEstado() && inicial.ordenes == kPrimeras && inicial.recorridas == kPrimeras;
-        if (!ok) std::fprintf(stderr, "at the start: %s\n", inicial.Texto().c_str());
-        Avisa(altas[1]);
-        if (!Espera(altasHechas[0])) return false;
+        const Load inicial = LoadOnce(cn);
+        bool ok = inicial.OneState() && inicial.ordenes == kPrimeras && inicial.recorridas == kPrimeras;
+        if (!ok) std::fprintf(stderr, "at the start: %s\n", inicial.Text().c_str());
+        Send(altas[1]);
+        if (!Receive(altasHechas[0])) return false;
         // The file changed while nothing was beside it: the new orders show, on every page.
-        const Carga tras = Carga1(cn);
-        if (!tras.UnEstado() || tras.ordenes != kPrimeras + kAltas || tras.recorridas != tras.bloqueadas ||
+        const Load tras = LoadOnce(cn);
+        if (!tras.OneState() || tras.ordenes != kPrimeras + kAltas || tras.recorridas != tras.bloqueadas ||
             tras.ultima != kPrimeras + kAltas) {
-            std::fprintf(stderr, "after 500 orders: %s\n", tras.Texto().c_str());
+            std::fprintf(stderr, "after 500 orders: %s\n", tras.Text().c_str());
             ok = false;
         }
-        Avisa(cambios[1]);
+        Send(cambios[1]);
         int vistas = 0;
         for (bool siguen = true; siguen;) {
-            siguen = !Cerrado(altasHechas[0]);  // the writer ends by closing its pipes
-            const Carga c = Carga1(cn);
-            Avisa(cargas[1]);
+            siguen = !Closed(altasHechas[0]);  // the writer ends by closing its pipes
+            const Load c = LoadOnce(cn);
+            Send(cargas[1]);
             ++vistas;
-            if (!c.UnEstado()) {
-                std::fprintf(stderr, "load %d: %s\n", vistas, c.Texto().c_str());
+            if (!c.OneState()) {
+                std::fprintf(stderr, "load %d: %s\n", vistas, c.Text().c_str());
                 ok = false;
             }
             if (!siguen && (c.ordenes != kPrimeras + kAltas + kCambios || c.recorridas != c.bloqueadas)) {
-                std::fprintf(stderr, "at the end: %s\n", c.Texto().c_str());
+                std::fprintf(stderr, "at the end: %s\n", c.Text().c_str());
                 ok = false;
             }
         }
         return ok;
     });
     cierra({altas[1], altasHechas[0], cambios[1], cargas[1]});
-    EXPECT_TRUE(TerminoBien(escritora));
-    EXPECT_TRUE(TerminoBien(lectora));
+    EXPECT_TRUE(EndedWell(escritora));
+    EXPECT_TRUE(EndedWell(lectora));
     std::filesystem::permissions(dir.Path(), perms::all);
     ExpectNothingOfAnotherUser(dir.Path());
 }
@@ -617,7 +618,7 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
 // Mounts a small file system of this process's own (a mount namespace of
 // its own, inside a user namespace when not root) on `dir`; false where the
 // system does not let a process do so.
-bool MontaDiscoPropio(const std::string& dir, const char* size) {
+bool MountDiskOfItsOwn(const std::string& dir, const char* size) {
     const uid_t uid = geteuid();
     const gid_t gid = getegid();
     if (unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
@@ -637,12 +638,12 @@ TEST(AbrirSqlite, ADiskFoundFullIsCalledFull) {
     const testsupport::TempDir dir;
     int salida[2];
     ASSERT_EQ(pipe(salida), 0);
-    const pid_t proceso = Proceso([&] {
+    const pid_t proceso = InProcess([&] {
         close(salida[0]);
         const auto informa = [&](const std::string& texto) {
             return write(salida[1], texto.data(), texto.size()) == static_cast<ssize_t>(texto.size());
         };
-        if (!MontaDiscoPropio(dir.Path().string(), "256k")) return informa("skip");
+        if (!MountDiskOfItsOwn(dir.Path().string(), "256k")) return informa("skip");
         const std::string path = dir.File("empresa.db");
         ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
         // The rest of the disk is taken.
@@ -666,7 +667,7 @@ TEST(AbrirSqlite, ADiskFoundFullIsCalledFull) {
     char buffer[512];
     for (ssize_t n; (n = read(salida[0], buffer, sizeof buffer)) > 0;) texto.append(buffer, static_cast<std::size_t>(n));
     close(salida[0]);
-    ASSERT_TRUE(TerminoBien(proceso));
+    ASSERT_TRUE(EndedWell(proceso));
     if (texto == "skip") GTEST_SKIP() << "this system does not let a process mount a file system of its own";
     EXPECT_EQ(texto.rfind("disco lleno (", 0), 0u) << texto;
 }
