@@ -225,7 +225,8 @@ TEST_F(IniciaSesionTest, AStartThatFailsSaysWhyInSpanish) {
         operator_.ClearShown();
         exitCode_.reset();
         std::error_code ec;
-        const std::string antes = std::filesystem::is_regular_file(caso.nombre, ec) ? testsupport::ReadFile(caso.nombre) : "";
+        const std::string antes =
+            std::filesystem::is_regular_file(caso.nombre, ec) ? testsupport::ReadFile(caso.nombre) : "";
         operator_.AnswerMsgBox(ui::vbNo);
         Start(Line(caso.nombre));
         EXPECT_EQ(exitCode_, kSalidaSinConexion);

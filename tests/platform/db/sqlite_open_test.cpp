@@ -395,9 +395,9 @@ TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
         return escritas > 0;
     });
     close(alto[0]);
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                                 std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
-                                                 std::filesystem::perms::others_exec);
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.Path(), perms::owner_all | perms::group_read | perms::group_exec |
+                                                 perms::others_read | perms::others_exec);
     std::vector<pid_t> estaciones;
     for (int i = 0; i < kEstaciones; ++i) {
         estaciones.push_back((i < 2 ? InProcessAsAnotherUser : InProcess)([&] {
@@ -649,7 +649,8 @@ TEST(AbrirSqlite, ADiskFoundFullIsCalledFull) {
         // The rest of the disk is taken.
         const std::string relleno(4096, 'x');
         std::FILE* lleno = std::fopen(dir.File("relleno").c_str(), "w");
-        while (lleno && std::fwrite(relleno.data(), 1, relleno.size(), lleno) == relleno.size() && std::fflush(lleno) == 0) {
+        while (lleno && std::fwrite(relleno.data(), 1, relleno.size(), lleno) == relleno.size() &&
+               std::fflush(lleno) == 0) {
         }
         if (lleno) std::fclose(lleno);
         try {
@@ -665,7 +666,9 @@ TEST(AbrirSqlite, ADiskFoundFullIsCalledFull) {
     close(salida[1]);
     std::string texto;
     char buffer[512];
-    for (ssize_t n; (n = read(salida[0], buffer, sizeof buffer)) > 0;) texto.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(salida[0], buffer, sizeof buffer)) > 0;) {
+        texto.append(buffer, static_cast<std::size_t>(n));
+    }
     close(salida[0]);
     ASSERT_TRUE(EndedWell(proceso));
     if (texto == "skip") GTEST_SKIP() << "this system does not let a process mount a file system of its own";

@@ -184,7 +184,9 @@ std::string FileProblem(int code, const std::string& message) {
     case SQLITE_BUSY: return told("la base está bloqueada por otro usuario");
     case SQLITE_ERROR:
         // A database written in a format newer than the engine reads.
-        if (message == "unsupported file format") return told("la base de datos tiene un formato que el programa no lee");
+        if (message == "unsupported file format") {
+            return told("la base de datos tiene un formato que el programa no lee");
+        }
         return message;
     default: return message;
     }
@@ -705,7 +707,9 @@ struct FileIdentity {
 // empty, so such a file is left alone.
 FileIdentity RegularFile(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) throw vb::Error(kErrFail, OpeningProblem(errno), kSqliteSource, SQLITE_CANTOPEN);
+    if (::stat(path.c_str(), &st) != 0) {
+        throw vb::Error(kErrFail, OpeningProblem(errno), kSqliteSource, SQLITE_CANTOPEN);
+    }
     if (const std::string kind = vb::NonRegularKind(st.st_mode); !kind.empty()) {
         throw vb::Error(kErrFail, "no es un archivo sino " + kind, kSqliteSource, SQLITE_CANTOPEN);
     }
@@ -757,7 +761,9 @@ Clock::time_point Deadline(long seconds) {
 
 // A short pause before trying again, longer each time up to 50 ms, as the
 // engine's own busy wait.
-void Pause(int attempt) { std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50))); }
+void Pause(int attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50)));
+}
 
 [[noreturn]] void RaiseBusy() {
     throw vb::Error(kErrFail, FileProblem(SQLITE_BUSY, sqlite3_errstr(SQLITE_BUSY)), kSqliteSource, SQLITE_BUSY);
@@ -794,7 +800,8 @@ QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read)
                 if (before.Logged() || !SideFilesOf(path).Logged()) return {std::move(engine), before.Logged()};
             }
         } catch (const vb::Error& e) {
-            const bool explained = Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file;
+            const bool explained =
+                Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file;
             if (!explained || Clock::now() >= deadline) throw;
         }
         if (Clock::now() >= deadline) RaiseBusy();
