@@ -226,6 +226,14 @@ pid_t InProcessAsAnotherUser(const std::function<bool()>& body) {
 
 bool AsAnotherUser(const std::function<bool()>& body) { return EndedWell(InProcessAsAnotherUser(body)); }
 
+// The file read-only for everybody, in a folder open to all: its owner's
+// stations keep what they opened before to write.
+void MakeReadOnly(const std::string& path, const std::filesystem::path& dir) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
+    std::filesystem::permissions(dir, perms::all);
+}
+
 // Nothing in the folder belongs to the user of InProcessAsAnotherUser, who may not
 // write the file: a log or index of that user's would stop the others.
 void ExpectNothingOfAnotherUser(const std::filesystem::path& dir) {
@@ -294,9 +302,7 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
     ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (1, 'Peña');", nullptr,
                            nullptr, nullptr),
               SQLITE_OK);
-    using std::filesystem::perms;
-    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
-    std::filesystem::permissions(dir.Path(), perms::all);
+    MakeReadOnly(path, dir.Path());
     const bool leyo = AsAnotherUser([&] {
         Connection cn;
         cn.RequireTables({"V_MV_CPTE"});
@@ -305,7 +311,6 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
                Scalar(cn, "SELECT NOMBRE FROM V_MV_CPTE") == vb::Variant("Peña");
     });
     sqlite3_close(otra);
-    std::filesystem::permissions(dir.Path(), perms::all);
     EXPECT_TRUE(leyo);
     ExpectNothingOfAnotherUser(dir.Path());
 }
@@ -570,9 +575,7 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
     cierra({listo[1], altas[0], altasHechas[1], cambios[0], cargas[0]});
     ASSERT_TRUE(Receive(listo[0]));
     close(listo[0]);
-    using std::filesystem::perms;
-    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
-    std::filesystem::permissions(dir.Path(), perms::all);
+    MakeReadOnly(path, dir.Path());
     const pid_t lectora = InProcessAsAnotherUser([&] {
         Connection cn;
         cn.RequireTables({"V_MV_CPTE"});
@@ -610,7 +613,6 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
     cierra({altas[1], altasHechas[0], cambios[1], cargas[1]});
     EXPECT_TRUE(EndedWell(escritora));
     EXPECT_TRUE(EndedWell(lectora));
-    std::filesystem::permissions(dir.Path(), perms::all);
     ExpectNothingOfAnotherUser(dir.Path());
 }
 
