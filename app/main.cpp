@@ -1,8 +1,9 @@
-// Program entry point: Qt's own texts in Spanish, the regional settings from
-// the system locale, the command line handed to the session start-up (its
-// password then blanked in the arguments), and the main window. The window's
-// load starts the session (which ends the process when no connection opens)
-// and loads the list; leaving the window ends the program.
+// Program entry point: the command line handed to the session start-up and
+// its password blanked in the arguments, before anything else; then Qt's own
+// texts in Spanish, the regional settings from the system locale, and the
+// main window. The window's load starts the session (which ends the process
+// when no connection opens) and loads the list; leaving the window ends the
+// program.
 #include <QApplication>
 #include <QLocale>
 
@@ -30,13 +31,15 @@ void AjustaRegional() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The very first step: from here on no other user of the machine sees
+    // the password in the process list (it could only during the moment
+    // the process took to get here).
+    foundation::SetLineaComandoProceso(argc, argv);
+    foundation::BorraPasswordDeArgumentos(argc, argv);
+
     QApplication app(argc, argv);
     ui::InstallSpanishQtTexts();
     AjustaRegional();
-    foundation::SetLineaComandoProceso(argc, argv);
-    // The password is read: from now on no other user of the machine sees
-    // it in the process list.
-    foundation::BorraPasswordDeArgumentos(argc, argv);
 
     authorization::FrmAutorizarNPBloq ventana;
     ventana.Form_Load();

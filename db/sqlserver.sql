@@ -14,6 +14,19 @@
 --   FROM MV_ASIENTOS GROUP BY PERIODO, MES_OPERATIVO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA
 --   HAVING COUNT(*) > 1
 
+-- The index has a WHERE clause: SQL Server creates it, and later lets a
+-- session write MV_ASIENTOS, only with these options set as here (the
+-- program's ODBC sessions set them when they connect). ANSI_NULLS and
+-- QUOTED_IDENTIFIER are read when a batch is parsed, hence the GO.
+SET ANSI_NULLS ON;
+SET ANSI_PADDING ON;
+SET ANSI_WARNINGS ON;
+SET ARITHABORT ON;
+SET CONCAT_NULL_YIELDS_NULL ON;
+SET QUOTED_IDENTIFIER ON;
+SET NUMERIC_ROUNDABORT OFF;
+GO
+
 IF NOT EXISTS (SELECT * FROM sys.indexes WHERE name = 'UX_MV_ASIENTOS_LINEA' AND object_id = OBJECT_ID('MV_ASIENTOS'))
     CREATE UNIQUE INDEX UX_MV_ASIENTOS_LINEA
         ON MV_ASIENTOS (PERIODO, MES_OPERATIVO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA)

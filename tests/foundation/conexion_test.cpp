@@ -213,13 +213,17 @@ TEST_F(OpenServerADODBTest, ChecksTheAdministratorColumn) {
     }
 }
 
-// On SQLite only a user of ta_usuarios gets in; anyone else is refused with
-// one Spanish message and one log line, and the connection is left closed.
+// On SQLite only a user of ta_usuarios gets in, the name compared as its
+// column compares it (without regard to case), blanks around it aside; the
+// user goes on under the name as stored, an administrator as that row says.
+// Anyone else is refused with one Spanish message and one log line, and the
+// connection is left closed.
 TEST_F(OpenServerADODBTest, OnSqliteOnlyAUserOfTheUsersTableLogsIn) {
     const struct {
         const char* user;
         bool admitted;
-    } cases[] = {{"ana", true}, {" ana ", true}, {"nadie", false}, {"", false}, {"x' OR '1'='1", false}};
+    } cases[] = {{"ana", true},    {" ana ", true}, {"ANA", true},           {" Ana", true},
+                 {"nadie", false}, {"", false},     {"x' OR '1'='1", false}, {"an", false}};
     for (const auto& c : cases) {
         DB_Dll db;
         LogInValues(db, c.user);
@@ -232,10 +236,14 @@ TEST_F(OpenServerADODBTest, OnSqliteOnlyAUserOfTheUsersTableLogsIn) {
             db.OpenServerADODB(false, 3, built, validaAdmin);
             EXPECT_EQ(db.gOpenFlag, c.admitted) << c.user;
             EXPECT_EQ(db.gCnn.State(), c.admitted ? 1 : 0) << c.user;
+            if (c.admitted && validaAdmin) {
+                EXPECT_TRUE(db.gEsAdmin) << c.user;  // ana's row says so
+            }
             db.gCnn.Close();
         }
         if (c.admitted) {
             EXPECT_TRUE(operator_.Shown().empty()) << c.user;
+            EXPECT_EQ(db.gUsuario, "ana") << c.user;
             continue;
         }
         ASSERT_EQ(operator_.Shown().size(), 1u) << c.user;
@@ -283,7 +291,7 @@ TEST_F(OpenServerADODBTest, TheLogInDialogSuppliesTheValues) {
     db_.OpenServerADODB(true, 3, given, true);
     EXPECT_TRUE(db_.gOpenFlag);
     EXPECT_EQ(db_.gCnn.State(), 1);
-    EXPECT_EQ(db_.gUsuario, " ana ");  // as typed
+    EXPECT_EQ(db_.gUsuario, "ana");  // on SQLite, as ta_usuarios holds the name typed
     EXPECT_EQ(db_.gDBName, DbPath());
     // The built string replaces the given one.
     EXPECT_EQ(db_.gConnString, "PROVIDER=SQLOLEDB;Server=local;Database =" + DbPath() + ";UId={ ana };Pwd=;");

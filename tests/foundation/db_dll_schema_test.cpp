@@ -1,6 +1,7 @@
 // DB_Dll: synonyms, SQL literals, schema checks and name helpers.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -317,6 +318,31 @@ TEST(DbDllStatementLog, AppendsEveryStatementToTheFileTheEnvironmentNames) {
 
     EXPECT_EQ(testsupport::ReadFile(logPath),
               "CREATE TABLE T (A INT)\nSELECT TOP 1 * FROM T WHERE A = 1\n");
+}
+
+// The statement log holds the company's data: only its owner may read it,
+// whatever the umask, also when it was made readable by others before.
+TEST(DbDllStatementLog, OnlyItsOwnerMayReadIt) {
+    testsupport::TempDir home;
+    testsupport::ScopedEnv homeEnv("TARVOLIN_HOME", home.Path().string());
+    ui::ScriptedOperator op;
+    const mode_t umaskAnterior = umask(0);
+    for (const bool existia : {false, true}) {
+        const std::string logPath = home.File(existia ? "old.log" : "new.log");
+        if (existia) {
+            testsupport::WriteFile(logPath, "");
+            ASSERT_EQ(chmod(logPath.c_str(), 0666), 0);
+        }
+        testsupport::ScopedEnv sqlLog("TARVOLIN_SQL_LOG", logPath);
+        DB_Dll db;
+        db.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
+        db.gCnn.Execute("CREATE TABLE T (A INT)");
+        struct stat st {};
+        ASSERT_EQ(stat(logPath.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << logPath;
+        EXPECT_EQ(testsupport::ReadFile(logPath), "CREATE TABLE T (A INT)\n");
+    }
+    umask(umaskAnterior);
 }
 
 // ---- Name helpers ------------------------------------------------------------------------------

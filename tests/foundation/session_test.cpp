@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -191,6 +192,70 @@ TEST_F(IniciaSesionTest, AFileThatIsNotTheProgramsDatabaseIsReportedOnceAndLeftA
     EXPECT_FALSE(std::filesystem::exists(otra + "-wal"));
     EXPECT_FALSE(std::filesystem::exists(otra + "-shm"));
     EXPECT_FALSE(std::filesystem::exists(otra + "-journal"));
+}
+
+// A start-up that fails tells why in Spanish (the engine's own words may
+// follow in parentheses), whatever the database name stands for, without
+// ever waiting on it: one connection error box, the program ends, and the
+// file is left as it was.
+TEST_F(IniciaSesionTest, AStartThatFailsSaysWhyInSpanish) {
+    const std::string carpeta = home_.File("carpeta.db");
+    std::filesystem::create_directory(carpeta);
+    const std::string tuberia = home_.File("tuberia.db");
+    ASSERT_EQ(mkfifo(tuberia.c_str(), 0600), 0);
+    // A database written in a schema format newer than the engine reads.
+    const std::string nueva = home_.File("nueva.db");
+    CreateDatabase(nueva);
+    std::string bytes = testsupport::ReadFile(nueva);
+    bytes[47] = 9;
+    testsupport::WriteFile(nueva, bytes);
+    struct Caso {
+        std::string nombre;
+        std::string motivo;
+    };
+    const Caso casos[] = {
+        {carpeta, "no es un archivo sino una carpeta: " + carpeta},
+        {tuberia, "no es un archivo sino una tubería (FIFO): " + tuberia},
+        {nueva, "la base de datos tiene un formato que el programa no lee (unsupported file format): " + nueva},
+        {std::string(40000, 'd'), "la cadena de conexión es demasiado larga"},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.motivo);
+        testing::ResetSession();
+        operator_.ClearShown();
+        exitCode_.reset();
+        std::error_code ec;
+        const std::string antes =
+            std::filesystem::is_regular_file(caso.nombre, ec) ? testsupport::ReadFile(caso.nombre) : "";
+        operator_.AnswerMsgBox(ui::vbNo);
+        Start(Line(caso.nombre));
+        EXPECT_EQ(exitCode_, kSalidaSinConexion);
+        ASSERT_EQ(operator_.Shown().size(), 1u);
+        EXPECT_EQ(operator_.Shown()[0].title, " Error de Conexion a Base de Datos");
+        const std::string& texto = operator_.Shown()[0].prompt;
+        EXPECT_NE(texto.find("Descripcion: " + caso.motivo + "\r"), std::string::npos) << texto;
+        if (!antes.empty()) {
+            EXPECT_EQ(testsupport::ReadFile(caso.nombre), antes);
+        }
+    }
+}
+
+// A configuration file that is no regular file (a FIFO would hold the
+// program for good) is reported once; start-up goes on with its defaults.
+TEST_F(IniciaSesionTest, AConfigurationFileThatIsAFifoIsReportedAndStartUpGoesOn) {
+    ASSERT_EQ(mkfifo(home_.File("ZE000va.INI").c_str(), 0600), 0);
+    operator_.AnswerMsgBox(ui::vbOK);
+    Start(Line(DbPath()));
+    EXPECT_FALSE(exitCode_);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_NE(operator_.Shown()[0].prompt.find("No se lee la configuración: " + home_.File("ZE000va.INI") +
+                                               " no es un archivo sino una tubería (FIFO)"),
+              std::string::npos)
+        << operator_.Shown()[0].prompt;
+    EXPECT_NE(ErrorLog().find("no es un archivo sino una tubería (FIFO)"), std::string::npos);
+    EXPECT_EQ(vb::CDbl(gEstiloToolbar), 1.0);
+    EXPECT_TRUE(Db().gOpenFlag);
+    EXPECT_TRUE(gConfiguracionLeida);
 }
 
 TEST_F(IniciaSesionTest, RetryingAfterAConnectionErrorGoesThroughTheDialog) {

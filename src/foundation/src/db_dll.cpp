@@ -3,22 +3,30 @@
 #include "foundation/db_dll.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <iostream>
 
 #include "db_dll_internal.h"
 #include "helpers/error_routine.h"
 #include "vb/conv.h"
 #include "vb/datetime.h"
+#include "vb/files.h"
 
 namespace foundation {
 
 namespace {
 
 // Debug log of the statements: a no-op unless TARVOLIN_SQL_LOG names a file.
+// It holds the company's data, so it is kept owner-only, as the error log.
+// A log that cannot be written is said once on stderr.
 void RegistraSentencia(const std::string& sql) {
     const char* path = std::getenv("TARVOLIN_SQL_LOG");
     if (path == nullptr || *path == '\0') return;
-    std::ofstream(path, std::ios::app) << sql << '\n';
+    static bool avisado = false;
+    if (const int err = vb::AppendPrivately(path, sql + '\n'); err != 0 && !avisado) {
+        avisado = true;
+        std::cerr << "Tarvolin: cannot write the statement log " << path << ": " << std::strerror(err) << std::endl;
+    }
 }
 
 }  // namespace

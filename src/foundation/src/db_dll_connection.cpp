@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QString>
+#include <optional>
+#include <string>
 
 #include "db/connstring.h"
 #include "db_dll_internal.h"
@@ -78,23 +80,31 @@ std::string TextoErrorConexion(const adodb::ProviderError& e) {
 }
 
 // On SQLite no server checks who logs in (the file's permissions guard the
-// data): the user must be a row of ta_usuarios, compared as the
-// administrator check compares. Otherwise the connection is closed again and
-// the log-in refused with an error that is no provider's; a check that fails
-// closes it too, and its error goes on to the connection error dialog.
+// data): the user must be a row of ta_usuarios, the name compared as its
+// column compares (COLLATE NOCASE in the schema: SQLite's trim functions
+// drop a column's collation, so it is named here), blanks around it aside.
+// The user goes on under the name as stored, so that the administrator
+// check, the business unit and the actions recorded find that row.
+// Otherwise the connection is closed again and the log-in refused with an
+// error that is no provider's; a check that fails closes it too, and its
+// error goes on to the connection error dialog.
 void RequiereUsuarioRegistrado(DB_Dll& db) {
     if (db.gCnn.GetDialect() != adodb::Dialect::Sqlite) return;
-    bool registrado = false;
+    std::optional<std::string> registrado;
     try {
         adodb::Recordset rs;
-        rs.Open("SELECT COUNT(*) FROM ta_usuarios WHERE LTRIM(RTRIM(nombre)) = " + SqlText(vb::Trim(db.gUsuario)),
+        rs.Open("SELECT LTRIM(RTRIM(nombre)) FROM ta_usuarios WHERE LTRIM(RTRIM(nombre)) = " +
+                    SqlText(vb::Trim(db.gUsuario)) + " COLLATE NOCASE ORDER BY nombre",
                 db.gCnn);
-        registrado = vb::CDbl(rs.Fields(std::size_t{0}).Value()) > 0;
+        if (!rs.EOF()) registrado = vb::TextOf(rs.Fields(std::size_t{0}).Value());
     } catch (const vb::Error&) {
         db.gCnn.Close();
         throw;
     }
-    if (registrado) return;
+    if (registrado) {
+        db.gUsuario = *registrado;
+        return;
+    }
     db.gCnn.Close();
     db.gCnn.Errors().Clear();
     throw vb::Error(kErrAccesoDenegado, "El usuario \"" + db.gUsuario + "\" no figura en la tabla ta_usuarios de " +

@@ -200,7 +200,11 @@ void IniciaSesion(bool& UsarIni, std::string& LineaComando, std::string& CadenaC
     }});
     Etapa({
         [&] { gTerminal = Terminal(); },
-        [&] { gEstiloToolbar = vb::Val(helpers::gArchivoIni().LeeIni(kArchivoIni, gTerminal, "FlatToolbars", "1")); },
+        [&] {
+            // The default stands when the file cannot be read.
+            gEstiloToolbar = 1.0;
+            gEstiloToolbar = vb::Val(helpers::gArchivoIni().LeeIni(kArchivoIni, gTerminal, "FlatToolbars", "1"));
+        },
     });
 
     if (!db.gOpenFlag) {

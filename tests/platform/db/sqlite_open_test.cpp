@@ -1,16 +1,24 @@
 // Opening an SQLite file: what is checked before the program uses it, what a
-// file that fails is left as, files the program may not write, and stations
-// opening the file at once.
+// file that fails is left as, files the program may not write, stations
+// opening the file at once or while others open, close and write it, and a
+// disk found full.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -182,23 +190,59 @@ TEST(AbrirSqlite, APageDamagedBeyondTheSchemaIsReportedWhenRead) {
     EXPECT_EQ(e.Description().rfind("la base de datos está dañada (", 0), 0u) << e.Description();
 }
 
-// Runs `body` in a child process as a user other than the file's owner
-// (nobody, when the tests run as root); true when it returned true.
-bool AsAnotherUser(const std::function<bool()>& body) {
+// A process of its own that runs `body` and ends with its result: status 0
+// when it returned true. Output goes to stderr.
+pid_t InProcess(const std::function<bool()>& body) {
     std::fflush(nullptr);
     const pid_t child = fork();
-    if (child == 0) {
-        bool ok = false;
-        try {
-            ok = (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && body();
-        } catch (const vb::Error& e) {
-            std::fprintf(stderr, "%s\n", e.Description().c_str());
-        } catch (...) {
-        }
-        _exit(ok ? 0 : 1);  // the child never returns to the tests
+    if (child != 0) return child;
+    bool ok = false;
+    try {
+        ok = body();
+    } catch (const vb::Error& e) {
+        std::fprintf(stderr, "%s\n", e.Description().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
     }
+    _exit(ok ? 0 : 1);  // the child never returns to the tests
+}
+
+bool EndedWell(pid_t child) {
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Whether the other end of a pipe was closed (a message to stop).
+bool Closed(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, 0) == 1;
+}
+
+// Runs `body` in a process of its own as a user other than the file's owner
+// (nobody, when the tests run as root).
+pid_t InProcessAsAnotherUser(const std::function<bool()>& body) {
+    return InProcess([&] { return (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && body(); });
+}
+
+bool AsAnotherUser(const std::function<bool()>& body) { return EndedWell(InProcessAsAnotherUser(body)); }
+
+// The file read-only for everybody, in a folder open to all: its owner's
+// stations keep what they opened before to write.
+void MakeReadOnly(const std::string& path, const std::filesystem::path& dir) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
+    std::filesystem::permissions(dir, perms::all);
+}
+
+// Nothing in the folder belongs to the user of InProcessAsAnotherUser, who may not
+// write the file: a log or index of that user's would stop the others.
+void ExpectNothingOfAnotherUser(const std::filesystem::path& dir) {
+    if (geteuid() != 0) return;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        struct stat st {};
+        ASSERT_EQ(stat(entry.path().c_str(), &st), 0);
+        EXPECT_NE(st.st_uid, 65534u) << entry.path();
+    }
 }
 
 // A database the program may not write (the file, or its folder) is read as
@@ -246,9 +290,44 @@ TEST(AbrirSqlite, ADatabaseThatMayNotBeWrittenIsReadWithNothingBesideIt) {
     }
 }
 
+// A station that may not write the file, started while another station has
+// it open with rows only in its write-ahead log, reads them through the log,
+// with the functions of the dialect and the texts as stored.
+TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT, NOMBRE VARCHAR(20));");
+    sqlite3* otra = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (1, 'Peña');", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    MakeReadOnly(path, dir.Path());
+    const bool leyo = AsAnotherUser([&] {
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        return Scalar(cn, "SELECT LEN(NOMBRE) FROM V_MV_CPTE WHERE CHARINDEX('ñ', NOMBRE) = 3") == vb::Variant(4) &&
+               Scalar(cn, "SELECT NOMBRE FROM V_MV_CPTE") == vb::Variant("Peña");
+    });
+    sqlite3_close(otra);
+    EXPECT_TRUE(leyo);
+    ExpectNothingOfAnotherUser(dir.Path());
+}
+
+// Whether a process sleeps between two tries, as one that waits for a
+// lock does; false once it ended.
+bool SleepsBetweenTries(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/syscall");
+    long number = -1;
+    in >> number;  // "running" is no number
+    return in && (number == SYS_nanosleep || number == SYS_clock_nanosleep);
+}
+
 // Stations that start while another holds the file wait for it (the busy
 // timeout holds from the first read) instead of failing with "database is
-// locked". Each station is a process of its own.
+// locked". Each station is a process of its own; the file is let go only
+// once every station met it held and waits.
 TEST(AbrirSqlite, StationsOpeningAtOnceWaitForTheFile) {
     constexpr int kEstaciones = 6;
     const testsupport::TempDir dir;
@@ -258,25 +337,15 @@ TEST(AbrirSqlite, StationsOpeningAtOnceWaitForTheFile) {
     // The stations are started before this process opens the file.
     std::vector<pid_t> estaciones;
     for (int i = 0; i < kEstaciones; ++i) {
-        const pid_t child = fork();
-        if (child == 0) {
+        estaciones.push_back(InProcess([&] {
             close(go[1]);
             char c;
             const bool started = read(go[0], &c, 1) == 0;  // the pipe closes: all start together
-            bool ok = false;
-            try {
-                Connection cn;
-                cn.RequireTables({"V_MV_CPTE"});
-                cn.Open(Url(path));
-                ok = started && Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(1);
-            } catch (const vb::Error& e) {
-                std::fprintf(stderr, "station %d: %s\n", i, e.Description().c_str());
-            } catch (...) {
-            }
-            _exit(ok ? 0 : 1);
-        }
-        ASSERT_GT(child, 0);
-        estaciones.push_back(child);
+            Connection cn;
+            cn.RequireTables({"V_MV_CPTE"});
+            cn.Open(Url(path));
+            return started && Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(1);
+        }));
     }
     close(go[0]);
     ExecDirect(path, "CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
@@ -284,18 +353,328 @@ TEST(AbrirSqlite, StationsOpeningAtOnceWaitForTheFile) {
     ASSERT_EQ(sqlite3_open(path.c_str(), &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     close(go[1]);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (const pid_t estacion : estaciones) {
+        bool espera = false;
+        while (!(espera = SleepsBetweenTries(estacion)) && std::chrono::steady_clock::now() < limite) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(espera) << "a station that does not wait for the file";
+    }
     EXPECT_EQ(sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(holder);
     int opened = 0;
-    for (const pid_t child : estaciones) {
-        int status = 0;
-        if (waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0) ++opened;
-    }
+    for (const pid_t estacion : estaciones) opened += EndedWell(estacion) ? 1 : 0;
     EXPECT_EQ(opened, kEstaciones);
     Connection cn;
     cn.Open(Url(path));
     EXPECT_EQ(Scalar(cn, "PRAGMA journal_mode"), vb::Variant("wal"));
+}
+
+// Stations that open the file while others open and close it, and one
+// writes, all get in: each station is a process of its own that opens the
+// file through the layer, reads a row and closes it, again and again, so
+// that the write-ahead log and its index come and go under the others. Two
+// of them may not write the file (when the tests run as root), and leave
+// nothing beside it.
+TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
+    constexpr int kEstaciones = 6;
+    constexpr int kAperturas = 150;
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INTEGER PRIMARY KEY, TEXTO TEXT);"
+                     "INSERT INTO V_MV_CPTE (TEXTO) VALUES ('primera');");
+    int alto[2];
+    ASSERT_EQ(pipe(alto), 0);
+    // The station that writes opens, inserts and closes until the others are done.
+    const pid_t escritora = InProcess([&] {
+        close(alto[1]);
+        int escritas = 0;
+        while (!Closed(alto[0])) {
+            Connection cn;
+            cn.RequireTables({"V_MV_CPTE"});
+            cn.Open(Url(path));
+            cn.Execute("INSERT INTO V_MV_CPTE (TEXTO) VALUES ('otra')");
+            ++escritas;
+        }
+        return escritas > 0;
+    });
+    close(alto[0]);
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.Path(), perms::owner_all | perms::group_read | perms::group_exec |
+                                                 perms::others_read | perms::others_exec);
+    std::vector<pid_t> estaciones;
+    for (int i = 0; i < kEstaciones; ++i) {
+        estaciones.push_back((i < 2 ? InProcessAsAnotherUser : InProcess)([&] {
+            int fallidas = 0;
+            for (int n = 0; n < kAperturas; ++n) {
+                try {
+                    Connection cn;
+                    cn.RequireTables({"V_MV_CPTE"});
+                    cn.Open(Url(path));
+                    if (Scalar(cn, "SELECT TEXTO FROM V_MV_CPTE WHERE ID = 1") != vb::Variant("primera")) ++fallidas;
+                } catch (const vb::Error& e) {
+                    std::fprintf(stderr, "station %d, opening %d: %s\n", i, n, e.Description().c_str());
+                    ++fallidas;
+                }
+            }
+            return fallidas == 0;
+        }));
+    }
+    int bien = 0;
+    for (const pid_t estacion : estaciones) bien += EndedWell(estacion) ? 1 : 0;
+    close(alto[1]);
+    EXPECT_TRUE(EndedWell(escritora));
+    EXPECT_EQ(bien, kEstaciones);
+    ExpectNothingOfAnotherUser(dir.Path());
+}
+
+
+// Writes one byte into a pipe (a message); a full pipe, or one nobody
+// reads any more, drops it.
+void Send(int fd) {
+    std::signal(SIGPIPE, SIG_IGN);
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = write(fd, &c, 1);
+}
+
+// Waits for one message on a pipe; false when the other end closed it.
+bool Receive(int fd) {
+    char c;
+    return read(fd, &c, 1) == 1;
+}
+
+// Waits for a message sent after this call: those already waiting are dropped.
+bool ReceiveNext(int fd) {
+    const int flags = fcntl(fd, F_GETFL);
+    fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    char c;
+    while (read(fd, &c, 1) == 1) {
+    }
+    fcntl(fd, F_SETFL, flags);
+    return Receive(fd);
+}
+
+// What a station sees in one load. The control row counts the orders in the
+// same transaction that adds one, and an order is renamed in the statement
+// that unblocks it: one state of the file shows both alike.
+struct Load {
+    long long ordenes = -1;
+    long long control = -2;
+    long long bloqueadas = -1;
+    long long recorridas = -2;  // blocked orders found walking the pages
+    long long malNombradas = -1;
+    long long ultima = 0;  // the last blocked order
+    // Each statement read one state of the file.
+    bool OneState() const { return ordenes == control && malNombradas == 0; }
+    std::string Text() const {
+        return "orders " + std::to_string(ordenes) + ", control " + std::to_string(control) + ", blocked " +
+               std::to_string(bloqueadas) + ", walked " + std::to_string(recorridas) + ", misnamed " +
+               std::to_string(malNombradas);
+    }
+};
+
+long long Entero(const vb::Variant& value) { return value.IsInteger() ? std::get<std::int64_t>(value.Get()) : -1; }
+
+// One load: the counts in one statement, then the blocked orders page by
+// page (ten at a time, as the list pages).
+Load LoadOnce(Connection& cn) {
+    Load c;
+    const std::vector<vb::Variant> cuentas =
+        dbtest::Column(cn, "SELECT COUNT(*) FROM V_MV_CPTE UNION ALL SELECT TOTAL FROM CONTROL UNION ALL "
+                           "SELECT COUNT(*) FROM V_MV_CPTE WHERE BLOQUEADA = 1");
+    c.ordenes = Entero(cuentas.at(0));
+    c.control = Entero(cuentas.at(1));
+    c.bloqueadas = Entero(cuentas.at(2));
+    c.recorridas = 0;
+    c.malNombradas = 0;
+    for (bool mas = true; mas;) {
+        adodb::Recordset rs;
+        rs.Open("SELECT TOP 10 ID, NOMBRE FROM V_MV_CPTE WHERE BLOQUEADA = 1 AND ID > " + std::to_string(c.ultima) +
+                    " ORDER BY ID",
+                cn);
+        mas = !rs.EOF();
+        for (; !rs.EOF(); rs.MoveNext()) {
+            c.ultima = Entero(rs.Fields("ID").Value());
+            if (rs.Fields("NOMBRE").Value() != vb::Variant("bloqueada")) ++c.malNombradas;
+            ++c.recorridas;
+        }
+    }
+    return c;
+}
+
+// A station that may not write the file, started while no other station has
+// it open (nothing beside the file), shows what other stations write after
+// it started: each load reads one whole state of the file, the latest, and a
+// sound file is never reported as damaged. First a station adds 500 orders,
+// writes its log back into the file and closes it; then another adds and
+// unblocks orders and writes its log back, again and again, while the first
+// station goes on loading.
+TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
+    constexpr long long kPrimeras = 100;
+    constexpr long long kAltas = 500;
+    constexpr int kCambios = 300;
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL;"
+                     "CREATE TABLE V_MV_CPTE (ID INTEGER PRIMARY KEY, BLOQUEADA INT, NOMBRE TEXT, TEXTO TEXT);"
+                     "CREATE TABLE CONTROL (TOTAL INT);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                     "INSERT INTO V_MV_CPTE SELECT i, 1, 'bloqueada', printf('%0200d', i) FROM n;"
+                     "INSERT INTO CONTROL VALUES (100);");
+    ASSERT_FALSE(std::filesystem::exists(path + "-wal") || std::filesystem::exists(path + "-shm"));
+    // Messages: the writer is ready, the reader asks for the 500 orders, they
+    // are written, the reader asks for the changes, the reader loaded once more.
+    int listo[2], altas[2], altasHechas[2], cambios[2], cargas[2];
+    for (int* p : {listo, altas, altasHechas, cambios, cargas}) ASSERT_EQ(pipe(p), 0);
+    ASSERT_EQ(fcntl(cargas[1], F_SETFL, O_NONBLOCK), 0);
+    const auto cierra = [](std::initializer_list<int> fds) {
+        for (const int fd : fds) close(fd);
+    };
+
+    // The stations that write open the file before it becomes read-only.
+    const pid_t escritora = InProcess([&] {
+        cierra({listo[0], altas[1], altasHechas[0], cambios[1], cargas[1]});
+        sqlite3* primera = nullptr;
+        sqlite3* segunda = nullptr;
+        if (sqlite3_open_v2(path.c_str(), &primera, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+            sqlite3_open_v2(path.c_str(), &segunda, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            return false;
+        }
+        sqlite3_busy_timeout(primera, 30000);
+        sqlite3_busy_timeout(segunda, 30000);
+        const auto ejecuta = [](sqlite3* db, const std::string& sql) {
+            char* error = nullptr;
+            if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK) return true;
+            std::fprintf(stderr, "writer: %s\n", error ? error : "?");
+            sqlite3_free(error);
+            return false;
+        };
+        Send(listo[1]);
+        if (!Receive(altas[0])) return false;
+        bool ok = ejecuta(primera,
+                          "PRAGMA wal_autocheckpoint=0; BEGIN IMMEDIATE;"
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
+                          "INSERT INTO V_MV_CPTE SELECT 100 + i, 1, 'bloqueada', printf('%0200d', i) FROM n;"
+                          "UPDATE CONTROL SET TOTAL = TOTAL + 500; COMMIT; PRAGMA wal_checkpoint(TRUNCATE);");
+        ok = sqlite3_close(primera) == SQLITE_OK && ok;
+        Send(altasHechas[1]);
+        if (!ok || !Receive(cambios[0])) return false;
+        for (int i = 0; i < kCambios && ok; ++i) {
+            ok = ejecuta(segunda, "BEGIN IMMEDIATE;"
+                                  "INSERT INTO V_MV_CPTE (BLOQUEADA, NOMBRE, TEXTO) VALUES (1, 'bloqueada', 'nueva');"
+                                  "UPDATE V_MV_CPTE SET BLOQUEADA = 0, NOMBRE = 'desbloqueada' WHERE ID = "
+                                  "(SELECT MIN(ID) FROM V_MV_CPTE WHERE BLOQUEADA = 1 AND ID % 3 = " +
+                                      std::to_string(i % 3) + "); UPDATE CONTROL SET TOTAL = TOTAL + 1; COMMIT;");
+            // Now and then the log goes back into the file; the reader loads between changes.
+            if (ok && i % 25 == 24) ok = ejecuta(segunda, "PRAGMA wal_checkpoint(TRUNCATE)");
+            if (ok && i % 5 == 4) ok = ReceiveNext(cargas[0]);
+        }
+        return sqlite3_close(segunda) == SQLITE_OK && ok;
+    });
+    cierra({listo[1], altas[0], altasHechas[1], cambios[0], cargas[0]});
+    ASSERT_TRUE(Receive(listo[0]));
+    close(listo[0]);
+    MakeReadOnly(path, dir.Path());
+    const pid_t lectora = InProcessAsAnotherUser([&] {
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        const Load inicial = LoadOnce(cn);
+        bool ok = inicial.OneState() && inicial.ordenes == kPrimeras && inicial.recorridas == kPrimeras;
+        if (!ok) std::fprintf(stderr, "at the start: %s\n", inicial.Text().c_str());
+        Send(altas[1]);
+        if (!Receive(altasHechas[0])) return false;
+        // The file changed while nothing was beside it: the new orders show, on every page.
+        const Load tras = LoadOnce(cn);
+        if (!tras.OneState() || tras.ordenes != kPrimeras + kAltas || tras.recorridas != tras.bloqueadas ||
+            tras.ultima != kPrimeras + kAltas) {
+            std::fprintf(stderr, "after 500 orders: %s\n", tras.Text().c_str());
+            ok = false;
+        }
+        Send(cambios[1]);
+        int vistas = 0;
+        for (bool siguen = true; siguen;) {
+            siguen = !Closed(altasHechas[0]);  // the writer ends by closing its pipes
+            const Load c = LoadOnce(cn);
+            Send(cargas[1]);
+            ++vistas;
+            if (!c.OneState()) {
+                std::fprintf(stderr, "load %d: %s\n", vistas, c.Text().c_str());
+                ok = false;
+            }
+            if (!siguen && (c.ordenes != kPrimeras + kAltas + kCambios || c.recorridas != c.bloqueadas)) {
+                std::fprintf(stderr, "at the end: %s\n", c.Text().c_str());
+                ok = false;
+            }
+        }
+        return ok;
+    });
+    cierra({altas[1], altasHechas[0], cambios[1], cargas[1]});
+    EXPECT_TRUE(EndedWell(escritora));
+    EXPECT_TRUE(EndedWell(lectora));
+    ExpectNothingOfAnotherUser(dir.Path());
+}
+
+
+// Mounts a small file system of this process's own (a mount namespace of
+// its own, inside a user namespace when not root) on `dir`; false where the
+// system does not let a process do so.
+bool MountDiskOfItsOwn(const std::string& dir, const char* size) {
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+    if (uid != 0) {
+        testsupport::WriteFile("/proc/self/setgroups", "deny");
+        testsupport::WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+        testsupport::WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("tarvolin", dir.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
+}
+
+// A disk found full when the write-ahead log's index is set up at opening:
+// the message says "disco lleno", not the engine's "disk I/O error". The disk
+// is a small file system of the test's own, filled to the last byte.
+TEST(AbrirSqlite, ADiskFoundFullIsCalledFull) {
+    const testsupport::TempDir dir;
+    int salida[2];
+    ASSERT_EQ(pipe(salida), 0);
+    const pid_t proceso = InProcess([&] {
+        close(salida[0]);
+        const auto informa = [&](const std::string& texto) {
+            return write(salida[1], texto.data(), texto.size()) == static_cast<ssize_t>(texto.size());
+        };
+        if (!MountDiskOfItsOwn(dir.Path().string(), "256k")) return informa("skip");
+        const std::string path = dir.File("empresa.db");
+        ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
+        // The rest of the disk is taken.
+        const std::string relleno(4096, 'x');
+        std::FILE* lleno = std::fopen(dir.File("relleno").c_str(), "w");
+        while (lleno && std::fwrite(relleno.data(), 1, relleno.size(), lleno) == relleno.size() &&
+               std::fflush(lleno) == 0) {
+        }
+        if (lleno) std::fclose(lleno);
+        try {
+            Connection cn;
+            cn.RequireTables({"V_MV_CPTE"});
+            cn.Open(Url(path));
+            Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE");
+            return informa("opened");
+        } catch (const vb::Error& e) {
+            return informa(e.Description());
+        }
+    });
+    close(salida[1]);
+    std::string texto;
+    char buffer[512];
+    for (ssize_t n; (n = read(salida[0], buffer, sizeof buffer)) > 0;) {
+        texto.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(salida[0]);
+    ASSERT_TRUE(EndedWell(proceso));
+    if (texto == "skip") GTEST_SKIP() << "this system does not let a process mount a file system of its own";
+    EXPECT_EQ(texto.rfind("disco lleno (", 0), 0u) << texto;
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "helpers/helpers.h"
 #include "support.h"
+#include "vb/error.h"
 
 namespace {
 
@@ -56,6 +63,42 @@ TEST_F(LeeIni, ReadsAnEncodedCredentialBack) {
               "p;w=|d");
     EXPECT_EQ(f.DecodificaClave(helpers::gArchivoIni().LeeIni("cred.ini", "S", "Usuario", f.CodificaClave("operador"))),
               "operador");
+}
+
+
+// A name that stands for no regular file is refused at once, naming what it
+// is: a FIFO would otherwise hold the program for good, waiting for a writer.
+TEST_F(LeeIni, ANameThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo(dir_.File("fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir_.File("carpeta.ini"));
+    const int enchufe = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un direccion{};
+    direccion.sun_family = AF_UNIX;
+    const std::string ruta = dir_.File("socket.ini");
+    ASSERT_LT(ruta.size(), sizeof direccion.sun_path);
+    ruta.copy(direccion.sun_path, ruta.size());
+    ASSERT_EQ(bind(enchufe, reinterpret_cast<const sockaddr*>(&direccion), sizeof direccion), 0);
+    struct Case {
+        std::string archivo, que;
+    };
+    const Case cases[] = {
+        {dir_.File("fifo.ini"), "una tubería (FIFO)"},
+        {"carpeta.ini", "una carpeta"},
+        {"socket.ini", "un socket"},
+        {"/dev/null", "un dispositivo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.archivo);
+        try {
+            helpers::gArchivoIni().LeeIni(c.archivo, "Iconos", "IconoDelSistema", "x");
+            ADD_FAILURE() << "read";
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.Number(), vb::kErrPathFileAccess);
+            const std::string ruta = c.archivo.front() == '/' ? c.archivo : dir_.File(c.archivo);
+            EXPECT_EQ(e.Description(), "No se lee la configuración: " + ruta + " no es un archivo sino " + c.que);
+        }
+    }
+    close(enchufe);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ const std::string& LineaComandoProceso();
 // Overwrites with blanks, in the arguments themselves, the value of every
 // "@Password" item (as the key reading finds it, also across arguments), so
 // that the process list never shows it. main calls it as soon as it has
-// handed the arguments to SetLineaComandoProceso.
+// handed the arguments to SetLineaComandoProceso, as its first step.
 void BorraPasswordDeArgumentos(int argc, char** argv);
 
 // What "the program ends at once" does when no connection could be opened.

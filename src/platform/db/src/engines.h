@@ -11,13 +11,17 @@
 namespace adodb {
 
 // Opens an existing SQLite database file (never creates one; ":memory:"
-// opens a fresh in-memory database). Before anything is written to it, the
-// file, opened read-only, must read as a database with a readable schema
-// that holds every table of `requiredTables` (names compared without regard
-// to case); otherwise it and the files beside it are left untouched and
-// vb::Error is raised with the engine's message and the file's path. A file
-// the program may not write (or whose folder it may not write) is used
-// read-only, with nothing created beside it.
+// opens a fresh in-memory database). A name that stands for no regular file
+// (a folder, a FIFO) is refused before anything opens it. Before anything is
+// written to it, the file, opened read-only, must read as a database with a
+// readable schema that holds every table of `requiredTables` (names compared
+// without regard to case); otherwise it and the files beside it are left
+// untouched and vb::Error is raised with the reason in Spanish (the engine's
+// message after it) and the file's path. Other stations opening or closing
+// the file meanwhile are waited for, up to the command timeout. A file the
+// program may not write (or whose folder it may not write) is used
+// read-only, with nothing created beside it, each query reading the file as
+// it stands at that moment.
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
                                          const std::vector<std::string>& requiredTables = {});
 

@@ -511,6 +511,15 @@ namespace {
 
 using odbc::Handle;
 
+// The options SQL Server requires of a session that writes a table with a
+// filtered index (the entry index of MV_ASIENTOS, db/sqlserver.sql). The
+// ODBC log-in sets all but ARITHABORT, which follows ANSI_WARNINGS only in
+// databases of compatibility level 90 or more; every one is set here, so
+// that a server's or a data source's own defaults do not decide.
+constexpr const char* kSqlServerSessionOptions =
+    "SET ANSI_NULLS, ANSI_PADDING, ANSI_WARNINGS, ARITHABORT, CONCAT_NULL_YIELDS_NULL, QUOTED_IDENTIFIER ON; "
+    "SET NUMERIC_ROUNDABORT OFF";
+
 class OdbcEngine final : public Engine {
 public:
     OdbcEngine(const std::string& connectionString, Dialect dialect, long commandTimeoutSeconds)
@@ -519,17 +528,14 @@ public:
           dialect_(dialect),
           timeout_(commandTimeoutSeconds) {
         if (connectionString.size() > static_cast<std::size_t>(SHRT_MAX))
-            throw vb::Error(kErrFail, "The connection string is too long", odbc::kSource);
+            throw vb::Error(kErrFail, "la cadena de conexión es demasiado larga", odbc::kSource);
         dbc_.Check(SQLDriverConnect(dbc_.get(), nullptr, odbc::Text(connectionString),
                                     static_cast<SQLSMALLINT>(connectionString.size()), nullptr, 0, nullptr,
                                     SQL_DRIVER_NOPROMPT),
                    "SQLDriverConnect");
         connected_ = true;
-        std::array<char, 8> escape{};
-        SQLSMALLINT length = 0;
-        if (SQL_SUCCEEDED(SQLGetInfo(dbc_.get(), SQL_SEARCH_PATTERN_ESCAPE, escape.data(),
-                                     static_cast<SQLSMALLINT>(escape.size()), &length)))
-            escape_ = escape.data();
+        escape_ = Info(SQL_SEARCH_PATTERN_ESCAPE);
+        if (Info(SQL_DBMS_NAME).find("SQL Server") != std::string::npos) ExecuteDirect(kSqlServerSessionOptions);
     }
 
     ~OdbcEngine() override {
@@ -620,6 +626,15 @@ public:
     void SetCommandTimeout(long seconds) override { timeout_ = seconds; }
 
 private:
+    // A text the driver tells of the connection; empty when it tells nothing.
+    std::string Info(SQLUSMALLINT type) {
+        std::array<char, 256> text{};
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(SQLGetInfo(dbc_.get(), type, text.data(), static_cast<SQLSMALLINT>(text.size()), &length)))
+            return {};
+        return text.data();
+    }
+
     long ExecuteDirect(const std::string& sql) {
         Handle stmt = NewStatement();
         return RowsAffected(stmt, SQLExecDirect(stmt.get(), odbc::Text(sql), odbc::TextLength(sql)), "SQLExecDirect");

@@ -1,17 +1,22 @@
 // The SQLite engine: statements in SQL Server's dialect go through the
 // adapter (sqlite_dialect.h), batches run atomically, values are typed by the
 // columns' declared types.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -22,6 +27,7 @@
 #include "sqlite_functions.h"
 #include "vb/conv.h"
 #include "vb/error.h"
+#include "vb/files.h"
 #include "vb/text.h"
 
 namespace adodb {
@@ -152,19 +158,42 @@ vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c, int type, bool utf8) {
 
 // ---- Errors -------------------------------------------------------------------
 
-// What a person is told of a file that cannot be read, with the engine's own
-// words; other failures keep the engine's message.
+// The engine's code for the last failure on a connection. A disk found full
+// while the log's index grows is reported by the engine as an I/O error; it
+// is a full disk.
+int FailureCode(sqlite3* db) {
+    const int code = sqlite3_extended_errcode(db);
+    if ((code & 0xFF) == SQLITE_IOERR) {
+        const int err = sqlite3_system_errno(db);
+        if (err == ENOSPC || err == EDQUOT) return SQLITE_FULL;
+    }
+    return code;
+}
+
+// What a person is told of a file that cannot be read or written, in
+// Spanish, with the engine's own words after it; other failures keep the
+// engine's message.
 std::string FileProblem(int code, const std::string& message) {
+    const auto told = [&](const char* problem) { return std::string(problem) + " (" + message + ")"; };
     switch (code & 0xFF) {
-    case SQLITE_CANTOPEN: return "no se pudo abrir el archivo (" + message + ")";
-    case SQLITE_NOTADB: return "el archivo no es una base de datos (" + message + ")";
-    case SQLITE_CORRUPT: return "la base de datos está dañada (" + message + ")";
+    case SQLITE_CANTOPEN: return told("no se pudo abrir el archivo");
+    case SQLITE_NOTADB: return told("el archivo no es una base de datos");
+    case SQLITE_CORRUPT: return told("la base de datos está dañada");
+    case SQLITE_FULL: return told("disco lleno");
+    case SQLITE_IOERR: return told("error de lectura o escritura en el disco");
+    case SQLITE_BUSY: return told("la base está bloqueada por otro usuario");
+    case SQLITE_ERROR:
+        // A database written in a format newer than the engine reads.
+        if (message == "unsupported file format") {
+            return told("la base de datos tiene un formato que el programa no lee");
+        }
+        return message;
     default: return message;
     }
 }
 
 [[noreturn]] void RaiseEngine(sqlite3* db, bool preparing) {
-    const int code = sqlite3_extended_errcode(db);
+    const int code = FailureCode(db);
     // A damaged page is found when it is read, at start-up or later.
     std::string message = FileProblem(code, sqlite3_errmsg(db));
     long number = kErrFail;
@@ -594,16 +623,56 @@ std::string FileUri(const std::string& path, const char* parameters) {
     return uri + "?" + parameters;
 }
 
+// The engine opens every file without waiting: a FIFO put in the place of
+// the database (or of its log) after it was checked opens at once and reads
+// as no database, instead of holding the program for good. O_NONBLOCK
+// changes nothing for a regular file.
+int OpenWithoutWaiting(const char* path, int flags, int mode) {
+    return ::open(path, flags | O_NONBLOCK, static_cast<mode_t>(mode));
+}
+
+// The system's file layer for the connections that read a file quietly
+// (read-only, alone or through a read-only log index): the database file is
+// held shared from the moment it is open until it is closed, as every
+// station in write-ahead-log mode holds it. While it is held, no station
+// that closes the file can take the log and its index away (that needs the
+// file to itself), nor can a station in rollback-journal mode write into
+// it. Registered once, with the wait-free opening above.
+const char* QuietVfs() {
+    static const char* const name = [] {
+        static sqlite3_vfs* const base = sqlite3_vfs_find("unix");
+        base->xSetSystemCall(base, "open", reinterpret_cast<sqlite3_syscall_ptr>(&OpenWithoutWaiting));
+        static sqlite3_vfs quiet = *base;
+        quiet.pNext = nullptr;
+        quiet.zName = "tarvolin-quiet";
+        quiet.xOpen = [](sqlite3_vfs*, sqlite3_filename file, sqlite3_file* handle, int flags, int* outFlags) {
+            int rc = base->xOpen(base, file, handle, flags, outFlags);
+            if (rc == SQLITE_OK && (flags & SQLITE_OPEN_MAIN_DB) != 0) {
+                rc = handle->pMethods->xLock(handle, SQLITE_LOCK_SHARED);
+                if (rc != SQLITE_OK) {
+                    handle->pMethods->xClose(handle);
+                    handle->pMethods = nullptr;
+                }
+            }
+            return rc;
+        };
+        sqlite3_vfs_register(&quiet, 0);
+        return quiet.zName;
+    }();
+    return name;
+}
+
 // Opens a connection with its busy timeout set before the first read, so
 // that stations opening the file at once wait for each other. A connection
 // is used by one thread only (adodb.h), so SQLite need not lock it on every
 // call.
-std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flags, long commandTimeout) {
+std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flags, long commandTimeout,
+                                             const char* vfs = nullptr) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(target.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(target.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX, vfs);
     if (rc != SQLITE_OK) {
         const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        const int code = db ? FailureCode(db) : rc;
         sqlite3_close_v2(db);
         throw vb::Error(kErrFail, FileProblem(code, message), kSqliteSource, code);
     }
@@ -612,16 +681,230 @@ std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flag
     return engine;
 }
 
-// Opens the file read-only, writing nothing beside it whatever it turns out
-// to be. A write-ahead log beside it (left over, or in use by another
-// station) is read through its index without writing to either; with none,
-// the file is read alone as it stands, since opening a database in WAL mode
-// any other way creates the log and its index.
-std::unique_ptr<SqliteEngine> OpenReadOnly(const std::string& path, long commandTimeout) {
-    const bool log = std::filesystem::exists(path + "-wal") && std::filesystem::exists(path + "-shm");
-    return OpenConnection(FileUri(path, log ? "readonly_shm=1" : "immutable=1"),
-                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout);
+// Why a file cannot be opened, from the system's error number.
+std::string OpeningProblem(int err) {
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR: return "no se pudo abrir el archivo (no existe)";
+    case EACCES:
+    case EPERM: return "no se pudo abrir el archivo (falta permiso para llegar a él)";
+    case ENAMETOOLONG: return "no se pudo abrir el archivo (el nombre es demasiado largo)";
+    default: return "no se pudo abrir el archivo (error del sistema " + std::to_string(err) + ")";
+    }
 }
+
+// Which file a name stands for.
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The database named must be a regular file with something in it, checked
+// before anything opens it: a folder, a FIFO or a device is no database (and
+// opening a FIFO would wait for good); SQLite would take an empty file for
+// an empty database and write to it, and no database of this program is
+// empty, so such a file is left alone.
+FileIdentity RegularFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        throw vb::Error(kErrFail, OpeningProblem(errno), kSqliteSource, SQLITE_CANTOPEN);
+    }
+    if (const std::string kind = vb::NonRegularKind(st.st_mode); !kind.empty()) {
+        throw vb::Error(kErrFail, "no es un archivo sino " + kind, kSqliteSource, SQLITE_CANTOPEN);
+    }
+    if (st.st_size == 0) {
+        throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos", kSqliteSource, SQLITE_NOTADB);
+    }
+    return {st.st_dev, st.st_ino};
+}
+
+// The write-ahead log and its index beside the file, as they are now.
+struct SideFiles {
+    bool log = false;
+    bool index = false;
+    // Another station has the file open (or left its log): it is read
+    // through the log. A log without its index is one a station is setting
+    // up, or taking away after writing it back into the file (the index
+    // goes first).
+    bool Logged() const { return log && index; }
+    bool operator==(const SideFiles&) const = default;
+};
+
+SideFiles SideFilesOf(const std::string& path) {
+    struct stat st {};
+    return {::lstat((path + "-wal").c_str(), &st) == 0, ::lstat((path + "-shm").c_str(), &st) == 0};
+}
+
+// Failures that another station's opening or closing explains, whatever the
+// files beside look like: the file or its log held for a moment, or a log
+// index not yet set up (or being set up anew) that a read-only connection
+// may not set up itself.
+bool Transient(long code) {
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL: return true;
+    default:
+        return code == SQLITE_READONLY_RECOVERY || code == SQLITE_READONLY_CANTINIT ||
+               code == SQLITE_READONLY_CANTLOCK;
+    }
+}
+
+using Clock = std::chrono::steady_clock;
+
+// When waiting on other stations gives up: after the command timeout
+// (never for a timeout of 0 or less, as the busy timeout).
+Clock::time_point Deadline(long seconds) {
+    return seconds <= 0 ? Clock::time_point::max() : Clock::now() + std::chrono::seconds(seconds);
+}
+
+// A short pause before trying again, longer each time up to 50 ms, as the
+// engine's own busy wait.
+void Pause(int attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50)));
+}
+
+[[noreturn]] void RaiseBusy() {
+    throw vb::Error(kErrFail, FileProblem(SQLITE_BUSY, sqlite3_errstr(SQLITE_BUSY)), kSqliteSource, SQLITE_BUSY);
+}
+
+// A connection that read the file quietly.
+struct QuietRead {
+    std::unique_ptr<SqliteEngine> engine;
+    bool logged = false;  // it reads through the log's index, and holds the file
+};
+
+// Opens the file read-only, writing nothing beside it whatever it turns out
+// to be, and runs `read` on that connection: through the log's index,
+// read-only, when the log and its index are beside the file (another
+// station has it open), else on the file alone as it stands (opening a
+// database in WAL mode any other way creates the log and its index). The
+// connection holds the file shared from its opening (QuietVfs): no station
+// can take the log away meanwhile, and a station that starts writing while
+// the file alone is read shows by its log, so that the read, which may have
+// met its checkpoint, is done again. A failure that another station's
+// opening or closing explains is tried again until the command timeout;
+// any other is raised as it is.
+template <class Read>
+QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read) {
+    const Clock::time_point deadline = Deadline(commandTimeout);
+    for (int attempt = 0;; ++attempt) {
+        const FileIdentity file = RegularFile(path);
+        const SideFiles before = SideFilesOf(path);
+        try {
+            auto engine = OpenConnection(FileUri(path, before.Logged() ? "readonly_shm=1" : "immutable=1"),
+                                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout, QuietVfs());
+            if (RegularFile(path) == file && SideFilesOf(path).Logged() == before.Logged()) {
+                read(*engine);
+                if (before.Logged() || !SideFilesOf(path).Logged()) return {std::move(engine), before.Logged()};
+            }
+        } catch (const vb::Error& e) {
+            const bool explained =
+                Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file;
+            if (!explained || Clock::now() >= deadline) throw;
+        }
+        if (Clock::now() >= deadline) RaiseBusy();
+        Pause(attempt);
+    }
+}
+
+// A station that may not write the file (or its folder): each load (a
+// query, a statement) reads the file as it stands at that moment, and
+// nothing is ever created beside it. While no other station has the file
+// open, each load reads the file alone, on a connection of its own that
+// holds the file shared while it reads and is closed after it (a connection
+// that outlived a change of the file would mix the pages it keeps with the
+// new ones). Once another station has the file open, the load reads through
+// the log's index, read-only, on a connection that is kept: it holds the
+// file, so the log and its index stay, and every later load reads the
+// latest state through them. A transaction keeps its connection to its end.
+class ReadOnlyStation final : public Engine {
+public:
+    ReadOnlyStation(std::string path, long commandTimeout, QuietRead first)
+        : path_(std::move(path)), timeout_(commandTimeout) {
+        if (first.logged) logged_ = std::move(first.engine);
+    }
+
+    Dialect GetDialect() const override { return Dialect::Sqlite; }
+    long Execute(const std::string& sql) override {
+        return Load([&](SqliteEngine& e) { return e.Execute(sql); });
+    }
+    long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
+        return Load([&](SqliteEngine& e) { return e.ExecuteBound(sql, values); });
+    }
+    ResultSet Query(const std::string& sql) override {
+        return Load([&](SqliteEngine& e) { return e.Query(sql); });
+    }
+    ResultSet OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) override {
+        return Load([&](SqliteEngine& e) { return e.OpenSchema(schema, restrictions); });
+    }
+    void BeginTrans() override {
+        Load([](SqliteEngine& e) { return e.BeginTrans(), 0; });
+    }
+    void CommitTrans() override {
+        Load([](SqliteEngine& e) { return e.CommitTrans(), 0; });
+    }
+    void RollbackTrans() override {
+        Load([](SqliteEngine& e) { return e.RollbackTrans(), 0; });
+    }
+    bool InTransaction() const override {
+        return (pinned_ && pinned_->InTransaction()) || (logged_ && logged_->InTransaction());
+    }
+    void SetCommandTimeout(long seconds) override {
+        timeout_ = seconds;
+        for (SqliteEngine* e : {pinned_.get(), logged_.get()}) {
+            if (e) e->SetCommandTimeout(seconds);
+        }
+    }
+
+private:
+    template <class F>
+    auto Load(F&& load) -> decltype(load(std::declval<SqliteEngine&>())) {
+        if (pinned_) return InPinned(load);
+        if (logged_) return InLogged(load);
+        std::optional<decltype(load(std::declval<SqliteEngine&>()))> result;
+        QuietRead read = ReadQuietly(path_, timeout_, [&](SqliteEngine& e) {
+            e.PrepareForUse(false);
+            result = load(e);
+        });
+        if (read.logged) logged_ = std::move(read.engine);
+        else if (read.engine->InTransaction()) pinned_ = std::move(read.engine);
+        return std::move(*result);
+    }
+
+    // A transaction begun on a connection of the file alone goes on there.
+    template <class F>
+    auto InPinned(F& load) {
+        struct Unpin {
+            std::unique_ptr<SqliteEngine>& pinned;
+            ~Unpin() {
+                if (!pinned->InTransaction()) pinned.reset();
+            }
+        } unpin{pinned_};
+        return load(*pinned_);
+    }
+
+    // The log's index may be set up anew by a station that opens the file
+    // meanwhile: such a failure is tried again until the command timeout.
+    template <class F>
+    auto InLogged(F& load) {
+        const Clock::time_point deadline = Deadline(timeout_);
+        for (int attempt = 0;; ++attempt) {
+            try {
+                return load(*logged_);
+            } catch (const vb::Error& e) {
+                if (!Transient(e.NativeError()) || logged_->InTransaction() || Clock::now() >= deadline) throw;
+            }
+            Pause(attempt);
+        }
+    }
+
+    std::string path_;
+    long timeout_;
+    std::unique_ptr<SqliteEngine> logged_;  // reads through the log's index
+    std::unique_ptr<SqliteEngine> pinned_;  // the file alone, in a transaction
+};
 
 // The program may write the file, and create its journal or log beside it.
 bool Writable(const std::string& path) {
@@ -629,8 +912,8 @@ bool Writable(const std::string& path) {
     return access(path.c_str(), W_OK) == 0 && access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
-std::unique_ptr<SqliteEngine> OpenChecked(const std::string& path, long commandTimeout,
-                                          const std::vector<std::string>& requiredTables) {
+std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout,
+                                    const std::vector<std::string>& requiredTables) {
     if (path == ":memory:") {
         auto engine = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY,
                                      commandTimeout);
@@ -638,19 +921,19 @@ std::unique_ptr<SqliteEngine> OpenChecked(const std::string& path, long commandT
         engine->PrepareForUse(false);
         return engine;
     }
-    // SQLite would take an empty file for an empty database and write to it;
-    // no database of this program is empty, so such a file is left alone.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
-        throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos", kSqliteSource, SQLITE_NOTADB);
-    }
-    auto engine = OpenReadOnly(path, commandTimeout);
-    engine->CheckFile(requiredTables);
-    // A database the program may not write is used as the checks read it,
-    // so that nothing is ever created beside it.
     const bool writable = Writable(path);
-    if (writable) engine = OpenConnection(path, SQLITE_OPEN_READWRITE, commandTimeout);
-    engine->PrepareForUse(writable);
+    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e) {
+        e.CheckFile(requiredTables);
+        if (!writable) e.PrepareForUse(false);  // the station may go on with this connection
+    });
+    // A database the program may not write is only ever read quietly, so
+    // that nothing is ever created beside it.
+    if (!writable) return std::make_unique<ReadOnlyStation>(path, commandTimeout, std::move(checked));
+    // Closed first: the file turns to WAL mode only with no other connection
+    // of this process on it.
+    checked.engine.reset();
+    auto engine = OpenConnection(path, SQLITE_OPEN_READWRITE, commandTimeout);
+    engine->PrepareForUse(true);
     return engine;
 }
 

@@ -1,7 +1,9 @@
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 
 #include "helpers/helpers.h"
+#include "vb/error.h"
+#include "vb/files.h"
 #include "vb/text.h"
 
 namespace helpers {
@@ -27,12 +29,20 @@ std::filesystem::path Resolve(std::string_view archivo) {
 }  // namespace
 
 // Lines are "[section]", "key=value", or comments starting with ";" or "#".
+// A name that stands for no regular file (a folder, a FIFO) is refused
+// without waiting on it: error 75.
 // The first occurrence of the key in a section of that name wins. A value
 // enclosed in double quotes loses them.
 std::string ClsArchivoIni::LeeIni(std::string_view archivo, std::string_view seccion, std::string_view clave,
                                   std::string_view porDefecto) const {
-    std::ifstream in(Resolve(archivo), std::ios::binary);
-    if (!in) return std::string(porDefecto);
+    std::optional<std::string> contenido;
+    try {
+        contenido = vb::ReadRegularFile(Resolve(archivo).string());
+    } catch (const vb::Error& e) {
+        throw vb::Error(e.Number(), "No se lee la configuración: " + e.Description(), e.Source());
+    }
+    if (!contenido) return std::string(porDefecto);
+    std::istringstream in(*contenido);
     const std::string wantedSection = TrimBlanks(seccion);
     const std::string wantedKey = TrimBlanks(clave);
     bool inSection = false;

@@ -1,16 +1,12 @@
 #include "helpers/error_routine.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 
 #include "helpers/helpers.h"
 #include "ui/msgbox.h"
+#include "vb/files.h"
 #include "vb/text.h"
 
 namespace helpers {
@@ -134,32 +130,12 @@ std::string ErrorLogPath(const std::string& gLogErr) {
 }
 
 bool AppendErrorLog(const std::string& logPath, std::string_view line) {
-    const auto fail = [&](int err) {
-        std::cerr << "Tarvolin: cannot write the error log " << logPath << ": " << std::strerror(err)
-                  << "\nTarvolin: " << line << std::flush;
-        return false;
-    };
-    const int fd = ::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return fail(errno);
-    // The log may hold what the operator saw of the data: a log of our own
-    // is kept owner-only, also one made by an earlier version or by hand.
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0) {
-        ::fchmod(fd, st.st_mode & 0700);
-    }
-    std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(err);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) return fail(errno);
-    return true;
+    // The log may hold what the operator saw of the data: owner-only.
+    const int err = vb::AppendPrivately(logPath, line);
+    if (err == 0) return true;
+    std::cerr << "Tarvolin: cannot write the error log " << logPath << ": " << std::strerror(err)
+              << "\nTarvolin: " << line << std::flush;
+    return false;
 }
 
 int ReportError(const vb::Error& err, std::optional<int> botones, std::optional<std::string> rutina,

@@ -79,7 +79,8 @@ public:
     // The key's value, or the default when the file, section or key is
     // missing. Sections and keys are matched without regard to case; section
     // names may hold "|". A relative file name is looked for in the
-    // application folder.
+    // application folder. A name that stands for no regular file (a
+    // folder, a FIFO, a device) raises error 75 at once, never waiting on it.
     std::string LeeIni(std::string_view archivo, std::string_view seccion,
                        std::string_view clave, std::string_view porDefecto) const;
 };

@@ -21,6 +21,7 @@ inline constexpr long kErrInternal = 51;
 inline constexpr long kErrBadFileMode = 54;
 inline constexpr long kErrPathNotFound = 76;
 inline constexpr long kErrPermissionDenied = 70;
+inline constexpr long kErrPathFileAccess = 75;
 inline constexpr long kErrInvalidUseOfNull = 94;
 
 // Source given to errors that name none.
