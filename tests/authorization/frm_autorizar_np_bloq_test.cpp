@@ -25,6 +25,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -815,6 +816,68 @@ TEST_F(VentanaTest, TheWindowOpensWideEnoughForEveryColumnWithinTheScreen) {
         ASSERT_EQ(ventana.TsDbGrid1().MsFlexGrid().TextMatrix(1, 0), "1011");
         EXPECT_LE(vista->horizontalHeader()->length(), vista->viewport()->width());
         EXPECT_EQ(vista->horizontalScrollBar()->maximum(), 0);
+    }
+}
+
+// Counts the paint events a widget receives.
+class ContadorDePintadas : public QObject {
+public:
+    explicit ContadorDePintadas(QWidget& widget) { widget.installEventFilter(this); }
+    int pintadas = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++pintadas;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Runs the events waiting, until `listo` holds (within a generous bound),
+// and then those that follow at once.
+void ProcesarHasta(const std::function<bool()>& listo) {
+    for (int vuelta = 0; vuelta < 200 && !listo(); ++vuelta) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    for (int vuelta = 0; vuelta < 5; ++vuelta) QCoreApplication::processEvents();
+}
+
+// A page turn, a jump, a sort and a reload each draw the list once, when the
+// page is there; no step of the load draws it on its own.
+TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
+    db_.gCnn.Execute("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, NOMBRE, IMPORTE, BLOQUEADA) "
+                     "WITH RECURSIVE n(i) AS (SELECT 5000 UNION ALL SELECT i + 1 FROM n WHERE i < 5025) "
+                     "SELECT i, 'NP', printf('0002-%08d', i), 'Cliente', i, 1 FROM n");
+    Cargar();  // 40 orders, 4 pages
+    ventana_.show();
+    auto* vista = ventana_.TsDbGrid1().findChild<ui::FlexGridView*>();
+    ContadorDePintadas contador(*vista->viewport());
+    ProcesarHasta([&] { return contador.pintadas > 0; });
+    TsDbGrid& grilla = ventana_.TsDbGrid1();
+    auto boton = [&](const char* nombre) { return [&grilla, nombre] { grilla.findChild<QAbstractButton*>(nombre)->click(); }; };
+    struct Vuelta {
+        const char* nombre;
+        std::function<void()> accion;
+        std::int64_t pagina;  // shown afterwards
+    };
+    const Vuelta vueltas[] = {
+        {"next", boton("cmdSiguiente"), 2},
+        {"previous", boton("cmdAnterior"), 1},
+        {"page selector", [&] { emit grilla.findChild<QComboBox*>("cboPagSelect")->activated(2); }, 3},
+        {"sort", [&] {
+             Grid().MoveToCell(1, 5);
+             ProcesarHasta([] { return true; });
+             contador.pintadas = 0;
+             grilla.findChild<QAbstractButton*>("ImgOrdenAsc")->click();
+         }, 3},
+        {"F1", [&] { EnviaTecla(*vista, Qt::Key_F1); }, 1},
+    };
+    for (const Vuelta& vuelta : vueltas) {
+        SCOPED_TRACE(vuelta.nombre);
+        contador.pintadas = 0;
+        vuelta.accion();
+        ProcesarHasta([&] { return contador.pintadas > 0; });
+        EXPECT_EQ(contador.pintadas, 1);
+        EXPECT_EQ(grilla.PaginaActual(), vuelta.pagina);
     }
 }
 

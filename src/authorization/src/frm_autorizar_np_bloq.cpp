@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cctype>
@@ -526,6 +527,9 @@ void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() {
 }
 
 void FrmAutorizarNPBloq::SetTextoInfoAdic(std::string texto) {
+    // A page load enters a cell several times: the box is laid out again only
+    // when its text is to change (or a person typed into it).
+    if (texto == textoInfoAdic_ && !txtInfoAdic_->document()->isModified()) return;
     textoInfoAdic_ = std::move(texto);
     txtInfoAdic_->setPlainText(Q(vb::Replace(textoInfoAdic_, "\r\n", "\n")));
 }

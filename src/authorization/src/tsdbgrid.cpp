@@ -191,7 +191,9 @@ void TsDbGrid::CrearControles() {
     lblPaginas_->setObjectName("lblPaginas");
     // A person may select the page count and copy it.
     lblPaginas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblPaginas_->setMinimumWidth(lblPaginas_->sizeHint().width());
+    // As wide as its widest text, so that a new page number never lays the
+    // bar out again.
+    lblPaginas_->setFixedSize(lblPaginas_->sizeHint());
     lblPaginas_->setText(Q(TextoPaginas(1, 2)));
     cmdSiguiente_ = BotonImagen(FrmComandos_, "cmdSiguiente", QStyle::SP_MediaSeekForward, "Página Siguiente");
     cmdUltimo_ = BotonImagen(FrmComandos_, "cmdUltimo", QStyle::SP_MediaSkipForward, "Última Página");

@@ -86,7 +86,7 @@ TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
         [this] {
             Pbar_->setRange(0, 100);
             ui::DoEvents();
-            Pbar_->setValue(30);
+            Progreso(30);
             CmdCancel_->setVisible(true);
         },
         [&] {
@@ -96,20 +96,20 @@ TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
             if (busquedaNueva) sinResultados = true;
             else MostrarSinRegistros();
         },
-        [this] { Pbar_->setValue(70); },
+        [this] { Progreso(70); },
         [&] {
             paginas = GridQuery::CantidadPaginas(totalRegistros_, q_.PageSize);
             LlenarSelector(paginas);
         },
         [&] {
-            Pbar_->setValue(90);
+            Progreso(90);
             if (paginaActual_ > paginas) paginaActual_ = paginas;
             ultimaPagina_ = paginas;
             if (paginas_->Count() == 0) paginas_->SetCount(1);
             ui::DoEvents();
         },
         [this] {
-            Pbar_->setValue(100);
+            Progreso(100);
             MostrarPagina();
         },
     };
@@ -138,7 +138,7 @@ TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
 void TsDbGrid::CargaInterrumpida() {
     cargaCancelada_ = false;
     CmdCancel_->setVisible(false);
-    Pbar_->setValue(0);
+    Progreso(0);
     if (paginaMostrada_ > 0) VolverAlEstadoMostrado();
 }
 
@@ -183,6 +183,16 @@ void TsDbGrid::LlenarSelector(std::int64_t paginas) {
     ui::DoEvents();
 }
 
+// QProgressBar repaints at once on a new value, and a repaint draws all else
+// that waits to be drawn with it, the page being filled too. The bar is drawn
+// with the window's next paint instead; before a statement that may wait,
+// the wait cursor's sync draws it as it stands.
+void TsDbGrid::Progreso(int valor) {
+    Pbar_->setUpdatesEnabled(false);
+    Pbar_->setValue(valor);
+    Pbar_->setUpdatesEnabled(true);
+}
+
 // ---- Filling a page -----------------------------------------------------------------------------
 
 std::int64_t TsDbGrid::PaginaDelSelector() const { return indiceSelector_ < 0 ? 1 : indiceSelector_ + 1; }
@@ -194,18 +204,18 @@ void TsDbGrid::CargarGrid() { CargarGridInterno(); }
 bool TsDbGrid::CargarGridInterno() {
     Ocupado ocupado(*this);
     Pbar_->setRange(0, 100);
-    Pbar_->setValue(10);
+    Progreso(10);
     const std::int64_t numero = PaginaDelSelector();
     ConsultaDePagina consulta;
     const bool armada = vb::RunStep(
         [&] {
             consulta = ConsultaParaPagina(foundation::Db(), q_, numero, totalRegistros_);
             panel1_->setText(Q(" Orden: " + q_.OrderBy));
-            Pbar_->setValue(40);
+            Progreso(40);
         },
         ReportarError);
     if (!armada) return false;
-    Pbar_->setValue(50);
+    Progreso(50);
     adodb::Recordset rs;
     vb::RunStep(
         [&] {
@@ -214,10 +224,10 @@ bool TsDbGrid::CargarGridInterno() {
         },
         ReportarError);
     if (rs.State() != adodb::adStateOpen) {
-        Pbar_->setValue(0);
+        Progreso(0);
         return false;
     }
-    Pbar_->setValue(60);
+    Progreso(60);
     using vb::IgnoreErrors;
     IgnoreErrors([&] {
         PaginaLeida pagina = LeerPagina(rs, consulta.invertida);
@@ -232,25 +242,25 @@ bool TsDbGrid::CargarGridInterno() {
     });
     IgnoreErrors([&] { foundation::Db().CierraRecordset(rs); });
     IgnoreErrors([this] {
-        Pbar_->setValue(70);
+        Progreso(70);
         if (!anchoColFijo_) AjustarAnchoColumnas();
     });
     IgnoreErrors([this] {
-        Pbar_->setValue(80);
+        Progreso(80);
         ActualizarControles();
     });
     IgnoreErrors([this] {
-        Pbar_->setValue(90);
+        Progreso(90);
         AsignarOrdinal();
     });
     IgnoreErrors([this] {
-        Pbar_->setValue(100);
+        Progreso(100);
         cargaCancelada_ = false;
         paginaMostrada_ = paginaActual_;
         mostrado_ = {q_.FiltroBusqueda, q_.PageSize, totalRegistros_, ultimaPagina_, paginas_->Count()};
         emit CargarPagina(paginaActual_);
     });
-    Pbar_->setValue(0);
+    Progreso(0);
     return true;
 }
 

@@ -204,6 +204,7 @@ private:
     void Contar();
     void MostrarSinRegistros();
     void LlenarSelector(std::int64_t paginas);
+    void Progreso(int valor);
     void ActualizarControles();
     void AjustarAnchoColumnas();
     std::int64_t PaginaDelSelector() const;
