@@ -50,6 +50,7 @@ void TsDbGrid::LoadTsDBGrid() {
     paginaActual_ = 1;
     ultimaPagina_ = 0;
     paginaMostrada_ = 0;
+    anchosDesdeCero_ = true;
     q_.FiltroBusqueda.clear();
     columnaOrden_ = 0;
     q_.ClausulaWhere.clear();
@@ -308,15 +309,6 @@ void TsDbGrid::AsignarOrdinal() {
         if (grid_.Row() == 0) grid_.SetRow(1);
     });
     MSFlexGrid1_->setFocus();
-}
-
-void TsDbGrid::AjustarAnchoColumnas() {
-    for (int j = 1; j + 1 < grid_.Cols(); ++j) {
-        std::size_t largo = vb::Len(grid_.TextMatrix(0, j));
-        for (int r = 0; r < grid_.Rows(); ++r) largo = std::max(largo, vb::Len(grid_.TextMatrix(r, j)));
-        const long ancho = TextWidth(Equis(largo)) + (largo < 20 ? 500 : -500);
-        grid_.SetColWidth(j, std::max(ancho, 0L));
-    }
 }
 
 }  // namespace authorization

@@ -7,8 +7,10 @@
 // The window opens at its design size, or larger where the font in use needs
 // it: a whole page of the list shows and no caption is cut. Before it first
 // shows, the list's first load widens it (within the screen) until every
-// column of the list shows whole. Its minimum size keeps every caption whole
-// and one row of the list in view.
+// column of the list shows whole, with room for twenty characters in each
+// text column; at that width every column shows on every page (a longer text
+// is cut with "…" and whole in its tip, numbers are never cut). Its minimum
+// size keeps every caption whole and one row of the list in view.
 //
 // The window sees every key before its controls do: F1 reloads, F2
 // authorizes (not while the list loads), F3 opens the order elsewhere (only
