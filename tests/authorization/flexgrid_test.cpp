@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
@@ -332,6 +333,34 @@ TEST_F(FlexGridViewTest, TextTooLongIsCutWithAnEllipsisAndWholeInItsTip) {
     QApplication::processEvents();
     EXPECT_EQ(vista_.ShownText(2, 1).toStdString(), largo);
     EXPECT_FALSE(tip(2).isValid());
+}
+
+// The areas a widget was asked to paint.
+class Pintado : public QObject {
+public:
+    explicit Pintado(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion region;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A new title, of a column or of a row, is drawn again where it stands.
+TEST_F(FlexGridViewTest, ANewTitleIsDrawnAgain) {
+    QApplication::processEvents();
+    QHeaderView& columnas = *vista_.horizontalHeader();
+    QHeaderView& filas = *vista_.verticalHeader();
+    Pintado enColumnas(*columnas.viewport());
+    Pintado enFilas(*filas.viewport());
+    grid_.SetTextMatrix(0, 2, "Otro");
+    grid_.SetTextMatrix(3, 0, "99");
+    QApplication::processEvents();
+    EXPECT_EQ(columnas.model()->headerData(1, Qt::Horizontal).toString(), "Otro");
+    EXPECT_TRUE(enColumnas.region.contains(QPoint(columnas.sectionViewportPosition(1) + 1, 1)));
+    EXPECT_TRUE(enFilas.region.contains(QPoint(1, filas.sectionViewportPosition(2) + 1)));
 }
 
 // A column the user resizes keeps the width in the grid and is named; widths

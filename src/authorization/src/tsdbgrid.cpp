@@ -234,6 +234,12 @@ void TsDbGrid::CrearControles() {
     Pbar_->setRange(0, 100);
     Pbar_->setValue(0);
     Pbar_->setTextVisible(false);
+    // The page selector and label and the progress bar change at every
+    // page: each draws its own background, so that what lies beneath is not
+    // drawn again.
+    for (QWidget* cambia : std::initializer_list<QWidget*>{cboPagSelect_, lblPaginas_, Pbar_}) {
+        cambia->setAutoFillBackground(true);
+    }
     CmdCancel_ = new QPushButton(Q("Cancelar carga..."), this);
     CmdCancel_->setObjectName("CmdCancel");
     CmdCancel_->hide();

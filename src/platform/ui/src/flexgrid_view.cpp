@@ -165,13 +165,25 @@ public:
         if (r >= 0 && c >= 0) {
             emit dataChanged(index(r, c), index(r, c));
         } else if (r == -1 && c >= 0) {
-            emit headerDataChanged(Qt::Horizontal, c, c);
+            RedrawTitle(*view_.horizontalHeader(), c);
         } else if (col == 0 && r >= 0) {
-            emit headerDataChanged(Qt::Vertical, r, r);
+            RedrawTitle(*view_.verticalHeader(), r);
         }
     }
 
 private:
+    // A title's new text is drawn again in place; the sizes of titles are the
+    // grid's. (headerDataChanged would lay the whole table out again, and
+    // draw all of it, at each record number of a page.)
+    static void RedrawTitle(QHeaderView& header, int section) {
+        if (section >= header.count()) return;
+        const int position = header.sectionViewportPosition(section);
+        const int size = header.sectionSize(section);
+        QWidget& area = *header.viewport();
+        if (header.orientation() == Qt::Horizontal) area.update(position, 0, size, area.height());
+        else area.update(0, position, area.width(), size);
+    }
+
     // A fixed column after the row titles: shown, never chosen.
     bool Fixed(const QModelIndex& index) const { return index.column() + FirstShownCol(grid_) < grid_.FixedCols(); }
 
