@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -821,17 +822,26 @@ TEST_F(VentanaTest, TheWindowOpensWideEnoughForEveryColumnWithinTheScreen) {
     }
 }
 
-// Counts the paint events a widget receives.
+// Counts the paint events a widget receives, and runs `alPintar` at each.
 class ContadorDePintadas : public QObject {
 public:
-    explicit ContadorDePintadas(QWidget& widget) { widget.installEventFilter(this); }
+    explicit ContadorDePintadas(QWidget& widget, std::function<void()> alPintar = {})
+        : alPintar_(std::move(alPintar)) {
+        widget.installEventFilter(this);
+    }
     int pintadas = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++pintadas;
+        if (event->type() == QEvent::Paint) {
+            ++pintadas;
+            if (alPintar_) alPintar_();
+        }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    std::function<void()> alPintar_;
 };
 
 // Runs the events waiting, until `listo` holds (within a generous bound),
@@ -844,7 +854,9 @@ void ProcesarHasta(const std::function<bool()>& listo) {
 }
 
 // A page turn, a jump, a sort and a reload each draw the list once, when the
-// page is there; no step of the load draws it on its own.
+// page is there; no step of the load draws it on its own. While the page's
+// statement runs, the wait cursor and the load's progress show, the list
+// not yet drawn.
 TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     db_.gCnn.Execute("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, NOMBRE, IMPORTE, BLOQUEADA) "
                      "WITH RECURSIVE n(i) AS (SELECT 5000 UNION ALL SELECT i + 1 FROM n WHERE i < 5025) "
@@ -855,6 +867,20 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     ContadorDePintadas contador(*vista->viewport());
     ProcesarHasta([&] { return contador.pintadas > 0; });
     TsDbGrid& grilla = ventana_.TsDbGrid1();
+    auto* barra = grilla.findChild<QProgressBar*>("Pbar");
+    int progresoPintado = -1;
+    ContadorDePintadas pintaBarra(*barra, [&] { progresoPintado = barra->value(); });
+    struct Espera {
+        int progreso;
+        bool reloj;
+        int pintadasDeLaLista;
+    };
+    std::vector<Espera> esperas;  // at each page statement
+    db_.gCnn.SetStatementLogger([&](const std::string& sql) {
+        if (sql.find(" AS Paginacion ") == std::string::npos) return;
+        const QCursor* cursor = QApplication::overrideCursor();
+        esperas.push_back({progresoPintado, cursor && cursor->shape() == Qt::WaitCursor, contador.pintadas});
+    });
     auto boton = [&](const char* nombre) { return [&grilla, nombre] { grilla.findChild<QAbstractButton*>(nombre)->click(); }; };
     struct Vuelta {
         const char* nombre;
@@ -876,10 +902,16 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     for (const Vuelta& vuelta : vueltas) {
         SCOPED_TRACE(vuelta.nombre);
         contador.pintadas = 0;
+        esperas.clear();
         vuelta.accion();
         ProcesarHasta([&] { return contador.pintadas > 0; });
         EXPECT_EQ(contador.pintadas, 1);
         EXPECT_EQ(grilla.PaginaActual(), vuelta.pagina);
+        ASSERT_EQ(esperas.size(), 1u);
+        EXPECT_EQ(esperas[0].progreso, 50);
+        EXPECT_TRUE(esperas[0].reloj);
+        EXPECT_EQ(esperas[0].pintadasDeLaLista, 0);
+        EXPECT_EQ(barra->value(), 0);
     }
 }
 
