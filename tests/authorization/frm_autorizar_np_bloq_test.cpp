@@ -544,6 +544,13 @@ TEST_F(VentanaTest, ALoadAsksForTheHistoryOfItsFirstRowOnly) {
     EXPECT_TRUE(vb::EndsWith(historias[0], "IDCOMPROBANTE = '" + numero + "'")) << historias[0];
     EXPECT_EQ(Grid().Row(), 1);
     EXPECT_NE(ventana_.TextoInfoAdic().find(" Alta "), std::string::npos);
+
+    // What a person typed into the box goes at the next cell entered, though
+    // the history is the same.
+    const QString historia = ventana_.txtInfoAdic().toPlainText();
+    ventana_.txtInfoAdic().insertPlainText("escrito");
+    Grid().SetCol(Grid().Col() + 1);
+    EXPECT_EQ(ventana_.txtInfoAdic().toPlainText(), historia);
 }
 
 TEST_F(VentanaTest, AuthorizingAsksForTheHistoryOnceAtTheEndForTheRowThenCurrent) {
