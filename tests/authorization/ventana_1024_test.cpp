@@ -111,6 +111,24 @@ TEST_F(Ventana1024Test, ALongNameNeitherHidesAColumnNorMovesTheLayout) {
     }
 }
 
+// A window shown before its list is loaded caps the list to the width it
+// has, and keeps that width.
+TEST_F(Ventana1024Test, AWindowShownBeforeItsListKeepsEveryColumnInView) {
+    Ordenes(5000, 255);
+    FrmAutorizarNPBloq ventana;
+    ventana.resize(1000, ventana.height());
+    ventana.show();
+    QApplication::processEvents();
+    const int ancho = ventana.width();
+    ventana.CmdCargar_Click();
+    QApplication::processEvents();
+    EXPECT_EQ(ventana.width(), ancho);
+    RevisarPagina(ventana);
+    Boton(ventana, "cmdSiguiente");
+    RevisarPagina(ventana);
+    EXPECT_EQ(vistosLargos_, 1);
+}
+
 // A column the user widens keeps that width on the next pages, even past
 // what the others leave; "Ajustar Columnas" fits the page again.
 TEST_F(Ventana1024Test, AColumnTheUserWidensKeepsTheUsersWidth) {

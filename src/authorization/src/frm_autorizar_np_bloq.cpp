@@ -286,18 +286,20 @@ long FrmAutorizarNPBloq::AltoParaFilas(int filas) const {
 // Before the window first shows, it grows (within the screen) until the list
 // shows every column whole, with room for twenty characters in each text
 // column; from then on the text columns are capped so that every column of
-// any page shows at that width. The person's own size is never changed after.
+// any page shows at that width (at the width it has, when it was shown
+// before its list). The person's own size is never changed after.
 void FrmAutorizarNPBloq::AbrirConTodasLasColumnas() {
-    if (isVisible()) return;
-    // The grid's width as Form_Resize will lay it out.
+    // The grid's width as Form_Resize lays it out.
     const auto anchoGrilla = [this] { return Tw(frameGeometry().width()) - kMargenAnchoGrilla; };
-    const long falta = TsDbGrid1_->AnchoParaAbrir() - anchoGrilla();
-    if (falta > 0) {
+    if (isVisible()) {
+        if (columnasLimitadas_) return;
+    } else if (const long falta = TsDbGrid1_->AnchoParaAbrir() - anchoGrilla(); falta > 0) {
         int ancho = width() + Px(falta);
         if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
         if (ancho > width()) resize(ancho, height());
     }
     TsDbGrid1_->LimitarColumnasAlAncho(anchoGrilla());
+    columnasLimitadas_ = true;
 }
 
 bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
@@ -352,7 +354,10 @@ void FrmAutorizarNPBloq::RecuperarFoco() {
 
 void FrmAutorizarNPBloq::CmdCargar_Click() {
     // Until the window shows, the list's columns take what they need.
-    if (!isVisible()) TsDbGrid1_->LimitarColumnasAlAncho(0);
+    if (!isVisible()) {
+        TsDbGrid1_->LimitarColumnasAlAncho(0);
+        columnasLimitadas_ = false;
+    }
     TsDbGrid1_->SetSQL(kConsultaLista);
     TsDbGrid1_->SetPageSize(kRegistrosPorPagina);
     TsDbGrid1_->SetAnchoColFijo(false);
