@@ -5,10 +5,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support.h"
@@ -110,6 +112,40 @@ TEST(FlexGrid, ColoursWidthsClearAndDataSource) {
     EXPECT_EQ(g.Col(), 1);
 }
 
+// A result of the shape the grid has (the next page of a list) tells its
+// views of the cells that changed only: texts, and colours put back.
+TEST(FlexGrid, AResultOfTheSameShapeReportsOnlyTheCellsThatChanged) {
+    FlexGrid g;
+    g.SetDataSource({"A", "B"}, {{"a1", "b1"}, {"a2", "b2"}});
+    g.SetTextMatrix(1, 0, "1");
+    g.MoveToCell(2, 1);
+    g.SetCellBackColor(ui::RGB(192, 232, 232));
+    int disposiciones = 0;
+    std::vector<std::pair<int, int>> celdas;
+    QObject::connect(&g, &FlexGrid::LayoutChanged, [&] { ++disposiciones; });
+    QObject::connect(&g, &FlexGrid::CellChanged, [&](int r, int c) { celdas.emplace_back(r, c); });
+    g.SetDataSource({"A", "B"}, {{"a1", "b9"}, {"a2", "b2"}});
+    EXPECT_EQ(disposiciones, 0);
+    EXPECT_EQ(celdas, (std::vector<std::pair<int, int>>{{1, 0}, {1, 2}, {2, 1}}));
+    EXPECT_EQ(g.TextMatrix(1, 2), "b9");
+    EXPECT_EQ(g.CellBackColorAt(2, 1), 0u);
+
+    celdas.clear();
+    g.SetDataSource({"A", "B"}, {{"a1", "b1"}});  // another shape: laid out anew
+    EXPECT_EQ(disposiciones, 1);
+    EXPECT_TRUE(celdas.empty());
+    EXPECT_EQ(g.Rows(), 2);
+
+    // A width or alignment set to what it is changes nothing.
+    int columnas = 0;
+    QObject::connect(&g, &FlexGrid::ColumnChanged, [&] { ++columnas; });
+    g.SetColWidth(1, g.ColWidth(1));
+    g.SetColAlignment(1, g.ColAlignment(1));
+    EXPECT_EQ(columnas, 0);
+    g.SetColWidth(1, g.ColWidth(1) + 15);
+    EXPECT_EQ(columnas, 1);
+}
+
 TEST(FlexGrid, KeyCodesOfQtKeys) {
     const std::pair<int, int> casos[] = {
         {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Escape, 27}, {Qt::Key_PageUp, 33},
@@ -164,7 +200,7 @@ TEST_F(FlexGridViewTest, ShowsTitlesAndHidesColumnsOfWidthZero) {
 
 // A figure (number, date, code) shows whole or as "#" marks, never cut into
 // another value: in a column too narrow for it and at the edge of the view.
-// Text with letters shows as the view draws text.
+// Text with letters never shows marks.
 TEST_F(FlexGridViewTest, AFigureShowsWholeOrAsMarksNeverCut) {
     const std::vector<std::string> textos = {"9419", "08/02/2024", "0001-00001201", "7", "Ferreter\xC3\xAD" "a 12"};
     grid_.SetRows(static_cast<int>(textos.size()) + 1);
@@ -186,11 +222,14 @@ TEST_F(FlexGridViewTest, AFigureShowsWholeOrAsMarksNeverCut) {
                 for (int c = 1; c < 4; ++c) {
                     const QString texto = QString::fromUtf8(grid_.TextMatrix(r, c).c_str());
                     const QString visto = vista_.ShownText(r, c);
+                    if (r == static_cast<int>(textos.size())) {
+                        // letters: never marks; whole, or cut with "…"
+                        EXPECT_TRUE(visto == texto || visto.endsWith(QChar(0x2026))) << visto.toStdString();
+                        EXPECT_FALSE(visto.contains(QLatin1Char('#')));
+                        continue;
+                    }
                     EXPECT_TRUE(entero(texto, visto)) << ancho << " " << vista << " " << r << "," << c << ": "
                                                       << visto.toStdString();
-                    if (r == static_cast<int>(textos.size())) {
-                        EXPECT_EQ(visto, texto);  // letters: never marks
-                    }
                     marcas = marcas || (visto != texto && !visto.isEmpty());
                     enteros = enteros || (visto == texto && r == 1);
                 }
@@ -256,6 +295,86 @@ TEST_F(FlexGridViewTest, AFigureCutByTheLeftEdgeIsDrawnWholeInThePartInView) {
     ASSERT_TRUE(vista_.viewport()->rect().contains(entera));
     EXPECT_EQ(vista_.ShownText(2, 1), "08/02/2024");
     EXPECT_EQ(vista_.viewport()->grab(cortada).toImage(), vista_.viewport()->grab(entera).toImage());
+}
+
+// Text too long for its cell is cut with "…", as a cell holding the cut text
+// is drawn, and has its whole text as its tip; so has a figure shown as marks.
+// A cell that shows its whole text has no tip.
+TEST_F(FlexGridViewTest, TextTooLongIsCutWithAnEllipsisAndWholeInItsTip) {
+    const std::string largo = "Distribuidora de Art\xC3\xAD" "culos de Ferreter\xC3\xAD" "a del Litoral Sociedad An\xC3\xB3nima";
+    grid_.SetColAlignment(1, ui::flexAlignLeftCenter);
+    grid_.SetColWidth(1, 1500);  // 100 pixels
+    grid_.SetTextMatrix(2, 1, largo);
+    grid_.SetTextMatrix(3, 1, "Ana");
+    grid_.SetTextMatrix(4, 1, "123456789012345678");
+    QApplication::processEvents();
+    QAbstractItemModel& modelo = *vista_.model();
+    auto tip = [&](int fila) { return modelo.data(modelo.index(fila - 1, 0), Qt::ToolTipRole); };
+
+    const QString visto = vista_.ShownText(2, 1);
+    ASSERT_TRUE(visto.endsWith(QChar(0x2026))) << visto.toStdString();
+    EXPECT_TRUE(QString::fromStdString(largo).startsWith(visto.chopped(1)));
+    EXPECT_EQ(tip(2).toString().toStdString(), largo);
+    EXPECT_EQ(vista_.ShownText(3, 1), "Ana");
+    EXPECT_FALSE(tip(3).isValid());
+    EXPECT_EQ(vista_.ShownText(4, 1).count(QLatin1Char('#')), vista_.ShownText(4, 1).size());
+    EXPECT_EQ(tip(4).toString(), "123456789012345678");
+
+    grid_.SetTextMatrix(5, 1, visto.toStdString());
+    QApplication::processEvents();
+    auto dibujo = [&](int fila) {
+        return vista_.viewport()->grab(vista_.visualRect(modelo.index(fila - 1, 0))).toImage();
+    };
+    EXPECT_EQ(dibujo(2), dibujo(5));
+
+    // Wide enough, the text shows whole (also where the view cuts the
+    // cell) and needs no tip.
+    grid_.SetColWidth(1, 12000);
+    QApplication::processEvents();
+    EXPECT_EQ(vista_.ShownText(2, 1).toStdString(), largo);
+    EXPECT_FALSE(tip(2).isValid());
+}
+
+// The areas a widget was asked to paint.
+class Pintado : public QObject {
+public:
+    explicit Pintado(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion region;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A new title, of a column or of a row, is drawn again where it stands.
+TEST_F(FlexGridViewTest, ANewTitleIsDrawnAgain) {
+    QApplication::processEvents();
+    QHeaderView& columnas = *vista_.horizontalHeader();
+    QHeaderView& filas = *vista_.verticalHeader();
+    Pintado enColumnas(*columnas.viewport());
+    Pintado enFilas(*filas.viewport());
+    grid_.SetTextMatrix(0, 2, "Otro");
+    grid_.SetTextMatrix(3, 0, "99");
+    QApplication::processEvents();
+    EXPECT_EQ(columnas.model()->headerData(1, Qt::Horizontal).toString(), "Otro");
+    EXPECT_TRUE(enColumnas.region.contains(QPoint(columnas.sectionViewportPosition(1) + 1, 1)));
+    EXPECT_TRUE(enFilas.region.contains(QPoint(1, filas.sectionViewportPosition(2) + 1)));
+}
+
+// A column the user resizes keeps the width in the grid and is named; widths
+// the grid sets are not the user's.
+TEST_F(FlexGridViewTest, AColumnTheUserResizesTakesItsWidthInTheGrid) {
+    std::vector<int> columnas;
+    QObject::connect(&vista_, &ui::FlexGridView::ColumnResizedByUser, [&](int c) { columnas.push_back(c); });
+    grid_.SetColWidth(2, 1500);
+    grid_.SetDataSource({"A", "B", "C"}, {{"a", "b", "c"}});
+    EXPECT_TRUE(columnas.empty());
+    vista_.horizontalHeader()->resizeSection(1, 150);  // as a drag of its edge does
+    EXPECT_EQ(columnas, std::vector<int>{2});
+    EXPECT_EQ(grid_.ColWidth(2), 150 * ui::kTwipsPerPixel);
+    EXPECT_EQ(vista_.columnWidth(1), 150);
 }
 
 TEST_F(FlexGridViewTest, ClicksAndShiftSelectARowRange) {

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cctype>
@@ -66,8 +67,6 @@ constexpr long kMargenAltoGrilla = 350;
 // Room in the information panel between its check box and its arrows.
 constexpr long kMargenAnchoPanel = 60;
 
-int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
-long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
 
 // A command button with its picture above a caption that wraps, as the
 // graphical buttons of the toolbar row look. The caption stays exactly the
@@ -285,15 +284,22 @@ long FrmAutorizarNPBloq::AltoParaFilas(int filas) const {
 }
 
 // Before the window first shows, it grows (within the screen) until the list
-// shows every column whole; the person's own size is never changed after.
+// shows every column whole, with room for twenty characters in each text
+// column; from then on the text columns are capped so that every column of
+// any page shows at that width (at the width it has, when it was shown
+// before its list). The person's own size is never changed after.
 void FrmAutorizarNPBloq::AbrirConTodasLasColumnas() {
-    if (isVisible()) return;
-    // The grid's width as Form_Resize will lay it out.
-    const long falta = TsDbGrid1_->AnchoParaColumnas() - (Tw(frameGeometry().width()) - kMargenAnchoGrilla);
-    if (falta <= 0) return;
-    int ancho = width() + Px(falta);
-    if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
-    if (ancho > width()) resize(ancho, height());
+    // The grid's width as Form_Resize lays it out.
+    const auto anchoGrilla = [this] { return Tw(frameGeometry().width()) - kMargenAnchoGrilla; };
+    if (isVisible()) {
+        if (columnasLimitadas_) return;
+    } else if (const long falta = TsDbGrid1_->AnchoParaAbrir() - anchoGrilla(); falta > 0) {
+        int ancho = width() + Px(falta);
+        if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
+        if (ancho > width()) resize(ancho, height());
+    }
+    TsDbGrid1_->LimitarColumnasAlAncho(anchoGrilla());
+    columnasLimitadas_ = true;
 }
 
 bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
@@ -347,6 +353,11 @@ void FrmAutorizarNPBloq::RecuperarFoco() {
 // ---- The list ------------------------------------------------------------------------
 
 void FrmAutorizarNPBloq::CmdCargar_Click() {
+    // Until the window shows, the list's columns take what they need.
+    if (!isVisible()) {
+        TsDbGrid1_->LimitarColumnasAlAncho(0);
+        columnasLimitadas_ = false;
+    }
     TsDbGrid1_->SetSQL(kConsultaLista);
     TsDbGrid1_->SetPageSize(kRegistrosPorPagina);
     TsDbGrid1_->SetAnchoColFijo(false);
@@ -526,6 +537,9 @@ void FrmAutorizarNPBloq::TsDbGrid1_MsFlexGridEnterCell() {
 }
 
 void FrmAutorizarNPBloq::SetTextoInfoAdic(std::string texto) {
+    // A page load enters a cell several times: the box is laid out again only
+    // when its text is to change (or a person typed into it).
+    if (texto == textoInfoAdic_ && !txtInfoAdic_->document()->isModified()) return;
     textoInfoAdic_ = std::move(texto);
     txtInfoAdic_->setPlainText(Q(vb::Replace(textoInfoAdic_, "\r\n", "\n")));
 }

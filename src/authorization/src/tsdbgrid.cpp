@@ -45,8 +45,6 @@ constexpr long kMargenAncho = 100;
 // The page label keeps room for page numbers of this many digits.
 constexpr std::int64_t kPaginaMasAncha = 9999999;
 
-int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(std::max(twips, 0L)) / ui::kTwipsPerPixel)); }
-long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
 
 const char* const kRegistros[] = {"5", "10", "15", "20", "25", "30", "35", "40", "45", "50", "100", "500", "1000", "2000"};
 
@@ -191,7 +189,9 @@ void TsDbGrid::CrearControles() {
     lblPaginas_->setObjectName("lblPaginas");
     // A person may select the page count and copy it.
     lblPaginas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblPaginas_->setMinimumWidth(lblPaginas_->sizeHint().width());
+    // As wide as its widest text, so that a new page number never lays the
+    // bar out again.
+    lblPaginas_->setFixedSize(lblPaginas_->sizeHint());
     lblPaginas_->setText(Q(TextoPaginas(1, 2)));
     cmdSiguiente_ = BotonImagen(FrmComandos_, "cmdSiguiente", QStyle::SP_MediaSeekForward, "Página Siguiente");
     cmdUltimo_ = BotonImagen(FrmComandos_, "cmdUltimo", QStyle::SP_MediaSkipForward, "Última Página");
@@ -234,6 +234,12 @@ void TsDbGrid::CrearControles() {
     Pbar_->setRange(0, 100);
     Pbar_->setValue(0);
     Pbar_->setTextVisible(false);
+    // The page selector and label and the progress bar change at every
+    // page: each draws its own background, so that what lies beneath is not
+    // drawn again.
+    for (QWidget* cambia : std::initializer_list<QWidget*>{cboPagSelect_, lblPaginas_, Pbar_}) {
+        cambia->setAutoFillBackground(true);
+    }
     CmdCancel_ = new QPushButton(Q("Cancelar carga..."), this);
     CmdCancel_->setObjectName("CmdCancel");
     CmdCancel_->hide();
@@ -277,6 +283,7 @@ void TsDbGrid::Relevos() {
         connect(orden[i], &QAction::triggered, this, [this, i] { MenuDeModo(*menuOrden_, i + 1, q_.Order); });
     }
 
+    connect(MSFlexGrid1_, &ui::FlexGridView::ColumnResizedByUser, this, [this](int c) { ColumnaDelUsuario(c); });
     connect(&grid_, &ui::FlexGrid::Click, this, [this] { emit MsFlexGridClick(); });
     connect(&grid_, &ui::FlexGrid::DblClick, this, [this] { emit MsFlexGridDblClick(); });
     connect(&grid_, &ui::FlexGrid::GotFocus, this, [this] { emit MsFlexGridGotFocus(); });
@@ -483,11 +490,15 @@ long TsDbGrid::AnchoMinimo() const {
 }
 
 long TsDbGrid::AnchoParaColumnas() const {
+    return AnchoFueraDeColumnas() + Tw(MSFlexGrid1_->horizontalHeader()->length());
+}
+
+// The grid's frame, room for a vertical scroll bar should the rows not all
+// fit, the record numbers of the last page as AsignarOrdinal sizes them, and
+// the margin of the bars.
+long TsDbGrid::AnchoFueraDeColumnas() const {
     const ui::FlexGridView& vista = *MSFlexGrid1_;
-    // The columns, room for a vertical scroll bar should the rows not all
-    // fit, and the record numbers of the last page as AsignarOrdinal sizes them.
-    int grilla = 2 * vista.frameWidth() + vista.horizontalHeader()->length() +
-                 vista.verticalScrollBar()->sizeHint().width();
+    int grilla = 2 * vista.frameWidth() + vista.verticalScrollBar()->sizeHint().width();
     if (!vista.verticalHeader()->isHidden()) {
         const std::int64_t ultimo =
             std::max<std::int64_t>(totalRegistros_, (paginaActual_ - 1) * q_.PageSize + grid_.Rows());

@@ -50,6 +50,7 @@ void TsDbGrid::LoadTsDBGrid() {
     paginaActual_ = 1;
     ultimaPagina_ = 0;
     paginaMostrada_ = 0;
+    anchosDesdeCero_ = true;
     q_.FiltroBusqueda.clear();
     columnaOrden_ = 0;
     q_.ClausulaWhere.clear();
@@ -86,7 +87,7 @@ TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
         [this] {
             Pbar_->setRange(0, 100);
             ui::DoEvents();
-            Pbar_->setValue(30);
+            Progreso(30);
             CmdCancel_->setVisible(true);
         },
         [&] {
@@ -96,20 +97,20 @@ TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
             if (busquedaNueva) sinResultados = true;
             else MostrarSinRegistros();
         },
-        [this] { Pbar_->setValue(70); },
+        [this] { Progreso(70); },
         [&] {
             paginas = GridQuery::CantidadPaginas(totalRegistros_, q_.PageSize);
             LlenarSelector(paginas);
         },
         [&] {
-            Pbar_->setValue(90);
+            Progreso(90);
             if (paginaActual_ > paginas) paginaActual_ = paginas;
             ultimaPagina_ = paginas;
             if (paginas_->Count() == 0) paginas_->SetCount(1);
             ui::DoEvents();
         },
         [this] {
-            Pbar_->setValue(100);
+            Progreso(100);
             MostrarPagina();
         },
     };
@@ -138,7 +139,7 @@ TsDbGrid::Carga TsDbGrid::CargarPaginasInterno(bool busquedaNueva) {
 void TsDbGrid::CargaInterrumpida() {
     cargaCancelada_ = false;
     CmdCancel_->setVisible(false);
-    Pbar_->setValue(0);
+    Progreso(0);
     if (paginaMostrada_ > 0) VolverAlEstadoMostrado();
 }
 
@@ -183,6 +184,16 @@ void TsDbGrid::LlenarSelector(std::int64_t paginas) {
     ui::DoEvents();
 }
 
+// QProgressBar repaints at once on a new value, and a repaint draws all else
+// that waits to be drawn with it, the page being filled too. The bar is drawn
+// with the window's next paint instead; before a statement that may wait,
+// the wait cursor's sync draws it as it stands.
+void TsDbGrid::Progreso(int valor) {
+    Pbar_->setUpdatesEnabled(false);
+    Pbar_->setValue(valor);
+    Pbar_->setUpdatesEnabled(true);
+}
+
 // ---- Filling a page -----------------------------------------------------------------------------
 
 std::int64_t TsDbGrid::PaginaDelSelector() const { return indiceSelector_ < 0 ? 1 : indiceSelector_ + 1; }
@@ -194,18 +205,18 @@ void TsDbGrid::CargarGrid() { CargarGridInterno(); }
 bool TsDbGrid::CargarGridInterno() {
     Ocupado ocupado(*this);
     Pbar_->setRange(0, 100);
-    Pbar_->setValue(10);
+    Progreso(10);
     const std::int64_t numero = PaginaDelSelector();
     ConsultaDePagina consulta;
     const bool armada = vb::RunStep(
         [&] {
             consulta = ConsultaParaPagina(foundation::Db(), q_, numero, totalRegistros_);
             panel1_->setText(Q(" Orden: " + q_.OrderBy));
-            Pbar_->setValue(40);
+            Progreso(40);
         },
         ReportarError);
     if (!armada) return false;
-    Pbar_->setValue(50);
+    Progreso(50);
     adodb::Recordset rs;
     vb::RunStep(
         [&] {
@@ -214,10 +225,10 @@ bool TsDbGrid::CargarGridInterno() {
         },
         ReportarError);
     if (rs.State() != adodb::adStateOpen) {
-        Pbar_->setValue(0);
+        Progreso(0);
         return false;
     }
-    Pbar_->setValue(60);
+    Progreso(60);
     using vb::IgnoreErrors;
     IgnoreErrors([&] {
         PaginaLeida pagina = LeerPagina(rs, consulta.invertida);
@@ -232,25 +243,25 @@ bool TsDbGrid::CargarGridInterno() {
     });
     IgnoreErrors([&] { foundation::Db().CierraRecordset(rs); });
     IgnoreErrors([this] {
-        Pbar_->setValue(70);
+        Progreso(70);
         if (!anchoColFijo_) AjustarAnchoColumnas();
     });
     IgnoreErrors([this] {
-        Pbar_->setValue(80);
+        Progreso(80);
         ActualizarControles();
     });
     IgnoreErrors([this] {
-        Pbar_->setValue(90);
+        Progreso(90);
         AsignarOrdinal();
     });
     IgnoreErrors([this] {
-        Pbar_->setValue(100);
+        Progreso(100);
         cargaCancelada_ = false;
         paginaMostrada_ = paginaActual_;
         mostrado_ = {q_.FiltroBusqueda, q_.PageSize, totalRegistros_, ultimaPagina_, paginas_->Count()};
         emit CargarPagina(paginaActual_);
     });
-    Pbar_->setValue(0);
+    Progreso(0);
     return true;
 }
 
@@ -298,15 +309,6 @@ void TsDbGrid::AsignarOrdinal() {
         if (grid_.Row() == 0) grid_.SetRow(1);
     });
     MSFlexGrid1_->setFocus();
-}
-
-void TsDbGrid::AjustarAnchoColumnas() {
-    for (int j = 1; j + 1 < grid_.Cols(); ++j) {
-        std::size_t largo = vb::Len(grid_.TextMatrix(0, j));
-        for (int r = 0; r < grid_.Rows(); ++r) largo = std::max(largo, vb::Len(grid_.TextMatrix(r, j)));
-        const long ancho = TextWidth(Equis(largo)) + (largo < 20 ? 500 : -500);
-        grid_.SetColWidth(j, std::max(ancho, 0L));
-    }
 }
 
 }  // namespace authorization

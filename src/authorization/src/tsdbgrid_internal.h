@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "authorization/tsdbgrid.h"
 #include "helpers/helpers.h"
+#include "ui/flexgrid.h"
 #include "vb/error.h"
 
 namespace authorization {
@@ -19,6 +21,10 @@ namespace authorization {
 inline constexpr long kErrIndiceFueraDeRango = 35600;
 // Setting a list index outside the list.
 inline constexpr long kErrValorNoValido = 380;
+
+// Twips to the nearest pixel, and pixels to twips.
+inline int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
+inline long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
 
 inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string Texto(const QString& s) { return s.toStdString(); }

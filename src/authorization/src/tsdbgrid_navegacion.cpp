@@ -178,6 +178,9 @@ void TsDbGrid::Toolbar1_ButtonClick(const std::string& key) {
         cargaCancelada_ = false;
         CargarPaginas();
     } else if (vb::Equals(key, "AJUSTACOL")) {
+        // Fitted to this page alone, the user's widths too.
+        anchosDelUsuario_.clear();
+        anchosDesdeCero_ = true;
         AjustarAnchoColumnas();
         emit AjustarColumnas();
     }

@@ -7,8 +7,10 @@
 // The window opens at its design size, or larger where the font in use needs
 // it: a whole page of the list shows and no caption is cut. Before it first
 // shows, the list's first load widens it (within the screen) until every
-// column of the list shows whole. Its minimum size keeps every caption whole
-// and one row of the list in view.
+// column of the list shows whole, with room for twenty characters in each
+// text column; at that width every column shows on every page (a longer text
+// is cut with "…" and whole in its tip, numbers are never cut). Its minimum
+// size keeps every caption whole and one row of the list in view.
 //
 // The window sees every key before its controls do: F1 reloads, F2
 // authorizes (not while the list loads), F3 opens the order elsewhere (only
@@ -146,6 +148,7 @@ private:
     std::unique_ptr<documents::ClsCmnCptes> cmnCptes_;
     std::string textoInfoAdic_;
     bool historiaEnPausa_ = false;  // while authorizing: a row made current queries no history
+    bool columnasLimitadas_ = false;  // the list's text columns are capped to the opening width
 
     QPushButton* CmdCargar_ = nullptr;
     QPushButton* cmdAplicar_ = nullptr;

@@ -14,8 +14,9 @@
 // (a person may select its text); a host that places the control at a
 // negative left gets its bars moved into view; a bar is never made narrower
 // than its captions need (it is cut at the control's edge instead, its
-// buttons never drawn over its labels). AltoParaFilas, AnchoMinimo and
-// AnchoParaColumnas tell a host how large to make it.
+// buttons never drawn over its labels). AltoParaFilas, AnchoMinimo,
+// AnchoParaColumnas and AnchoParaAbrir tell a host how large to make it;
+// LimitarColumnasAlAncho caps the text columns so that every column shows.
 //
 // User-interface thread only. Loads pump events; while one runs, the
 // navigation, sort and reload commands are ignored, so no load is ever
@@ -27,6 +28,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -155,6 +157,14 @@ public:
     // The width at which the grid shows every column of the page it holds
     // whole, the record numbers with room for those of the last page.
     long AnchoParaColumnas() const;
+    // The same with room for twenty characters in each text column (one
+    // whose longest text is no figure): what a host opens the control at
+    // where the screen allows it.
+    long AnchoParaAbrir() const;
+    // From now on the text columns are capped so that every column of any
+    // page shows at this width of the control (twips); 0 lifts the cap. The
+    // page held is fitted again.
+    void LimitarColumnasAlAncho(long twips);
 
 signals:
     void CargarPagina(std::int64_t& PageNumber);
@@ -204,8 +214,26 @@ private:
     void Contar();
     void MostrarSinRegistros();
     void LlenarSelector(std::int64_t paginas);
+    void Progreso(int valor);
     void ActualizarControles();
+
+    // Column widths
+    struct MedidaColumna {
+        int columna = 0;
+        long actual = 0;   // its width now
+        long piso = 0;     // for its title and figures, never less
+        long deseado = 0;  // for its longest text
+        long ancho = 0;    // the width it gets
+        bool texto = false;       // its longest text is no figure
+        bool delUsuario = false;  // the user set its width
+    };
     void AjustarAnchoColumnas();
+    long AnchoParaLetras(std::size_t largo) const;
+    std::vector<MedidaColumna> MedirColumnas() const;
+    void RepartirEntreTextos(std::vector<MedidaColumna>& medidas, bool desdeCero) const;
+    // The control's width less the columns'.
+    long AnchoFueraDeColumnas() const;
+    void ColumnaDelUsuario(int columna);
     std::int64_t PaginaDelSelector() const;
 
     // Navigation
@@ -262,6 +290,9 @@ private:
     int columnaOrden_ = 0;
     bool sincronizando_ = false;
     bool cargaCancelada_ = false;
+    long anchoLimite_ = 0;          // LimitarColumnasAlAncho; 0: none
+    bool anchosDesdeCero_ = true;   // the next fit forgets the widths of the pages before
+    std::set<std::string> anchosDelUsuario_;  // titles (lower case) of the columns the user resized
     int cargando_ = 0;
     int bajadasEnUltima_ = 0;  // Down presses on the last row
     int subidasEnPrimera_ = 0; // Up presses on row 1

@@ -185,7 +185,9 @@ long FlexGrid::ColWidth(int col) const {
 
 void FlexGrid::SetColWidth(int col, long twips) {
     if (col < 0 || col >= cols_ || twips < 0) throw vb::Error(kErrSubscriptRange, "Subscript out of range");
-    colWidths_[static_cast<std::size_t>(col)] = twips;
+    long& width = colWidths_[static_cast<std::size_t>(col)];
+    if (width == twips) return;
+    width = twips;
     emit ColumnChanged(col);
 }
 
@@ -198,7 +200,9 @@ void FlexGrid::SetColAlignment(int col, int alignment) {
     if (col < 0 || col >= cols_ || alignment < flexAlignLeftTop || alignment > flexAlignGeneral) {
         throw vb::Error(kErrSubscriptRange, "Subscript out of range");
     }
-    colAlignments_[static_cast<std::size_t>(col)] = alignment;
+    int& current = colAlignments_[static_cast<std::size_t>(col)];
+    if (current == alignment) return;
+    current = alignment;
     emit ColumnChanged(col);
 }
 
@@ -233,9 +237,16 @@ void FlexGrid::SetDataSource(const std::vector<std::string>& fieldNames,
                              std::vector<std::vector<std::string>> records) {
     const int cols = fixedCols_ + static_cast<int>(fieldNames.size());
     const int rows = fixedRows_ + static_cast<int>(records.size());
-    texts_.assign(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), std::string());
-    backColors_.assign(texts_.size(), 0);
-    foreColors_.assign(texts_.size(), 0);
+    const std::size_t cells = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+    // A result of the same shape as the one shown (the next page of a list)
+    // changes only the cells that differ; another shape lays the grid out anew.
+    const bool sameShape = rows == rows_ && cols == cols_;
+    std::vector<std::string> texts(cells);
+    std::swap(texts, texts_);
+    std::vector<std::uint32_t> backColors(cells, 0);
+    std::swap(backColors, backColors_);
+    std::vector<std::uint32_t> foreColors(cells, 0);
+    std::swap(foreColors, foreColors_);
     rows_ = rows;
     cols_ = cols;
     colWidths_.resize(static_cast<std::size_t>(cols), kDefaultColWidth);
@@ -255,7 +266,16 @@ void FlexGrid::SetDataSource(const std::vector<std::string>& fieldNames,
     }
     row_ = rowSel_ = std::min(fixedRows_, std::max(rows_ - 1, 0));
     col_ = colSel_ = std::min(fixedCols_, std::max(cols_ - 1, 0));
-    emit LayoutChanged();
+    if (sameShape) {
+        for (int r = 0; r < rows_; ++r) {
+            for (int c = 0; c < cols_; ++c) {
+                const std::size_t i = Index(r, c);
+                if (texts[i] != texts_[i] || backColors[i] != 0 || foreColors[i] != 0) emit CellChanged(r, c);
+            }
+        }
+    } else {
+        emit LayoutChanged();
+    }
     emit SelectionChanged();
 }
 

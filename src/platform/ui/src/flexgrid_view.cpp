@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -53,8 +55,22 @@ int ButtonOf(Qt::MouseButton button) {
     }
 }
 
-// A number, a date or a code: digits, with no letter among them. Cut, such a
-// text would read as another value.
+// The text a cell shows in `width` pixels of room: its own when it fits; a
+// figure that does not fit as "#" marks (as many as fit; none when not even
+// one does), any other text cut at its end with "…" as the style cuts it.
+// Figures are measured unrounded, as the style measures a line it may elide.
+QString TextThatFits(const QString& text, int width, const QFont& font) {
+    if (!IsFigure(text)) return QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+    const QFontMetricsF metrics(font);
+    if (metrics.horizontalAdvance(text) <= width) return text;
+    const double mark = std::max(metrics.horizontalAdvance(QLatin1Char('#')), 1.0);
+    QString marks(static_cast<qsizetype>(std::max(width, 0) / mark), QLatin1Char('#'));
+    while (!marks.isEmpty() && metrics.horizontalAdvance(marks) > width) marks.chop(1);
+    return marks;
+}
+
+}  // namespace
+
 bool IsFigure(const QString& text) {
     bool digit = false;
     for (const QChar c : text) {
@@ -64,32 +80,20 @@ bool IsFigure(const QString& text) {
     return digit;
 }
 
-// The text a cell shows in `width` pixels of room: its own, or "#" marks for
-// a figure that does not fit (as many as fit; none when not even one does).
-// Widths are measured unrounded, as the style measures a line it may elide.
-QString TextThatFits(const QString& text, int width, const QFont& font) {
-    const QFontMetricsF metrics(font);
-    if (!IsFigure(text) || metrics.horizontalAdvance(text) <= width) return text;
-    const double mark = std::max(metrics.horizontalAdvance(QLatin1Char('#')), 1.0);
-    QString marks(static_cast<qsizetype>(std::max(width, 0) / mark), QLatin1Char('#'));
-    while (!marks.isEmpty() && metrics.horizontalAdvance(marks) > width) marks.chop(1);
-    return marks;
-}
-
-}  // namespace
-
 // Draws a cell as the table does, but a figure within the part of the cell
 // in view: whole there, or as "#" marks when it does not fit. A column too
-// narrow, or cut by the edge of the view, never shows another number.
+// narrow, or cut by the edge of the view, never shows another number. Other
+// text the style cuts with "…" to the cell's width.
 class FlexGridView::Delegate : public QStyledItemDelegate {
 public:
     explicit Delegate(FlexGridView& view) : QStyledItemDelegate(&view), view_(view) {}
 
-    // The room for text in a cell rectangle: the part in view, less the
-    // margins the style leaves on each side.
-    QRect TextRoom(const QRect& cell) const {
+    // The room for the text of a cell rectangle: the cell less the margins
+    // the style leaves on each side; for a figure only the part in view.
+    QRect TextRoom(const QRect& cell, const QString& text) const {
         const int margin = view_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view_) + 1;
-        return cell.intersected(view_.viewport()->rect()).adjusted(margin, 0, -margin, 0);
+        const QRect room = IsFigure(text) ? cell.intersected(view_.viewport()->rect()) : cell;
+        return room.adjusted(margin, 0, -margin, 0);
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -97,7 +101,7 @@ public:
         initStyleOption(&cell, index);
         if (IsFigure(cell.text)) {
             // Drawn within the part in view: whole there, or as marks.
-            cell.text = TextThatFits(cell.text, TextRoom(cell.rect).width(), cell.font);
+            cell.text = TextThatFits(cell.text, TextRoom(cell.rect, cell.text).width(), cell.font);
             cell.rect = cell.rect.intersected(view_.viewport()->rect());
         }
         view_.style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, &view_);
@@ -111,7 +115,7 @@ private:
 // row gives the column titles, column 0 (when fixed) the row titles.
 class FlexGridView::Model : public QAbstractTableModel {
 public:
-    Model(FlexGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
+    explicit Model(FlexGridView& view) : QAbstractTableModel(&view), grid_(view.grid_), view_(view) {}
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : std::max(grid_.Rows() - grid_.FixedRows(), 0);
@@ -126,6 +130,11 @@ public:
         const int col = index.column() + FirstShownCol(grid_);
         if (role == Qt::BackgroundRole && Fixed(index) && grid_.CellBackColorAt(row, col) == 0) {
             return QGuiApplication::palette().button();  // a fixed column looks as the titles do
+        }
+        if (role == Qt::ToolTipRole) {
+            // A cell that shows less than its text has it whole in its tip.
+            const QString text = QString::fromStdString(grid_.TextMatrix(row, col));
+            return view_.ShownText(row, col) == text ? QVariant() : QVariant(text);
         }
         return CellData(row, col, role);
     }
@@ -156,13 +165,25 @@ public:
         if (r >= 0 && c >= 0) {
             emit dataChanged(index(r, c), index(r, c));
         } else if (r == -1 && c >= 0) {
-            emit headerDataChanged(Qt::Horizontal, c, c);
+            RedrawTitle(*view_.horizontalHeader(), c);
         } else if (col == 0 && r >= 0) {
-            emit headerDataChanged(Qt::Vertical, r, r);
+            RedrawTitle(*view_.verticalHeader(), r);
         }
     }
 
 private:
+    // A title's new text is drawn again in place; the sizes of titles are the
+    // grid's. (headerDataChanged would lay the whole table out again, and
+    // draw all of it, at each record number of a page.)
+    static void RedrawTitle(QHeaderView& header, int section) {
+        if (section >= header.count()) return;
+        const int position = header.sectionViewportPosition(section);
+        const int size = header.sectionSize(section);
+        QWidget& area = *header.viewport();
+        if (header.orientation() == Qt::Horizontal) area.update(position, 0, size, area.height());
+        else area.update(0, position, area.width(), size);
+    }
+
     // A fixed column after the row titles: shown, never chosen.
     bool Fixed(const QModelIndex& index) const { return index.column() + FirstShownCol(grid_) < grid_.FixedCols(); }
 
@@ -185,10 +206,11 @@ private:
     }
 
     FlexGrid& grid_;
+    const FlexGridView& view_;
 };
 
 FlexGridView::FlexGridView(FlexGrid& grid, QWidget* parent)
-    : QTableView(parent), grid_(grid), model_(new Model(grid, this)), delegate_(new Delegate(*this)) {
+    : QTableView(parent), grid_(grid), model_(new Model(*this)), delegate_(new Delegate(*this)) {
     setModel(model_);
     setItemDelegate(delegate_);
     // The grid owns the selection; the view only shows it.
@@ -203,11 +225,16 @@ FlexGridView::FlexGridView(FlexGrid& grid, QWidget* parent)
 
     connect(&grid_, &FlexGrid::LayoutChanged, this, [this] { ApplyLayout(); });
     connect(&grid_, &FlexGrid::CellChanged, this, [this](int r, int c) { model_->Changed(r, c); });
-    connect(&grid_, &FlexGrid::ColumnChanged, this, [this](int c) {
-        ApplyColumn(c);
-        viewport()->update();
-    });
+    connect(&grid_, &FlexGrid::ColumnChanged, this, [this](int c) { ApplyColumn(c); });
     connect(&grid_, &FlexGrid::SelectionChanged, this, [this] { ApplySelection(); });
+    // The grid's widths reach the header with its signals blocked (ApplyColumn):
+    // a column resized here is one the user resized.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        const int col = section + FirstShownCol(grid_);
+        if (layingOut_ || col >= grid_.Cols() || size <= 0) return;
+        grid_.SetColWidth(col, static_cast<long>(size) * kTwipsPerPixel);
+        emit ColumnResizedByUser(col);
+    });
 
     // A click on a column title selects the column, on a row title the row.
     connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int section) {
@@ -239,6 +266,7 @@ FlexGridView::~FlexGridView() = default;
 
 void FlexGridView::ApplyColumn(int col) {
     if (col < 0 || col >= grid_.Cols()) return;
+    RefreshLater();
     if (col < FirstShownCol(grid_)) {
         const long width = grid_.ColWidth(0);
         verticalHeader()->setVisible(width > 0);
@@ -247,11 +275,30 @@ void FlexGridView::ApplyColumn(int col) {
     }
     const int viewCol = col - FirstShownCol(grid_);
     const long width = grid_.ColWidth(col);
+    // The table would redraw a resized column from a timer of its own, after
+    // the paint that follows the change: the refresh does it before that paint.
+    const QSignalBlocker quiet(horizontalHeader());
     setColumnHidden(viewCol, width == 0);
     if (width > 0) setColumnWidth(viewCol, PixelsOf(width));
 }
 
+// One relayout and one paint for all the changes made until the events are
+// next run (a page's load sets many widths).
+void FlexGridView::RefreshLater() {
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshPending_ = false;
+            updateGeometries();
+            viewport()->update();
+        },
+        Qt::QueuedConnection);
+}
+
 void FlexGridView::ApplyLayout() {
+    const QScopedValueRollback<bool> layingOut(layingOut_, true);
     model_->Reset();
     horizontalHeader()->setVisible(grid_.FixedRows() > 0);
     verticalHeader()->setVisible(grid_.FixedCols() > 0);
@@ -286,8 +333,8 @@ QModelIndex FlexGridView::IndexOf(int row, int col) const {
 QString FlexGridView::ShownText(int row, int col) const {
     const QModelIndex index = IndexOf(row, col);
     if (!index.isValid()) return {};
-    return TextThatFits(QString::fromStdString(grid_.TextMatrix(row, col)),
-                        delegate_->TextRoom(visualRect(index)).width(), font());
+    const QString text = QString::fromStdString(grid_.TextMatrix(row, col));
+    return TextThatFits(text, delegate_->TextRoom(visualRect(index), text).width(), font());
 }
 
 // A fixed column cannot be chosen: a press there reaches the row's first

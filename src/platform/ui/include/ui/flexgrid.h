@@ -121,7 +121,8 @@ public:
     // Shows a result: the last fixed row gets the field names, one row per
     // record follows, the fixed columns stay (empty). Widths of existing
     // columns are kept, cell colours are reset, the current cell goes to the
-    // first data cell without raising cell events.
+    // first data cell without raising cell events. When the shape (rows and
+    // columns) stays, views hear of the cells that changed only.
     void SetDataSource(const std::vector<std::string>& fieldNames,
                        std::vector<std::vector<std::string>> records);
 
@@ -140,7 +141,7 @@ signals:
     void MouseDown(int& Button, int& Shift, float& x, float& y);
 
     // ---- Notifications for views ----
-    void LayoutChanged();  // sizes, fixed rows or columns, or every cell
+    void LayoutChanged();  // sizes, fixed rows or columns, or every cell (Clear)
     void CellChanged(int row, int col);
     void ColumnChanged(int col);  // width or alignment
     void SelectionChanged();      // Row, Col, RowSel or ColSel
@@ -166,6 +167,10 @@ private:
     std::vector<int> colAlignments_;
 };
 
+// A number, a date or a code: digits, with no letter among them. Cut, such a
+// text would read as another value.
+bool IsFigure(const QString& text);
+
 // A window over a FlexGrid. The last fixed row is shown as the column titles
 // and the first fixed column as the row titles; columns of width 0 are
 // hidden. A click makes a cell current, a drag or a Shift+click or
@@ -173,8 +178,11 @@ private:
 // title selects the column, on a row title the row. Keys are reported as
 // KeyDown (key code) and KeyPress (character) before the view moves. A
 // figure (a number, date or code: digits and no letter) that does not fit in
-// the part of its cell in view shows "#" marks instead of a cut value. The
-// grid must outlive its view.
+// the part of its cell in view shows "#" marks instead of a cut value; other
+// text too long for its cell is cut with "…". A cell that shows less than its
+// text has it whole as its tool tip. A column the user resizes takes its new
+// width in the grid (ColumnResizedByUser follows). The grid must outlive its
+// view.
 class FlexGridView : public QTableView {
     Q_OBJECT
 
@@ -186,9 +194,14 @@ public:
     // The table's index of a grid cell; invalid for the fixed rows, for
     // column 0 of a grid with fixed columns, and outside the grid.
     QModelIndex IndexOf(int row, int col) const;
-    // The text a data cell shows now: the grid's, or "#" marks for a figure
-    // that does not fit in the part of the cell in view.
+    // The text a data cell shows now: the grid's, "#" marks for a figure
+    // that does not fit in the part of the cell in view, or other text cut
+    // with "…" to the cell's width.
     QString ShownText(int row, int col) const;
+
+signals:
+    // The user resized grid column `col`; the grid holds its new width.
+    void ColumnResizedByUser(int col);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -206,6 +219,7 @@ private:
     void ApplyColumn(int col);
     void ApplyLayout();
     void ApplySelection();
+    void RefreshLater();
     // The grid cell under a point of the viewport, or {-1, -1}.
     std::pair<int, int> CellAt(const QPoint& pos) const;
     // Moves the current cell, or with `extend` the selection's other corner.
@@ -218,6 +232,8 @@ private:
     Delegate* delegate_;
     bool dragging_ = false;
     bool suppressClick_ = false;
+    bool refreshPending_ = false;
+    bool layingOut_ = false;
 };
 
 }  // namespace ui
