@@ -21,9 +21,9 @@ constexpr auto npos = std::string::npos;
 constexpr int kTipoFecha = adodb::adDBTimeStamp;
 constexpr long kNativoColumnaInexistente = 207;  // SQL Server: invalid column name
 constexpr adodb::Dialect kSqlite = adodb::Dialect::Sqlite;
-// From this many rows to skip on, a page far from the end it is read from
-// takes its keys walking the index alone and then reads only their rows;
-// nearer, LIMIT and OFFSET over the rows costs less than the second step.
+// A page with this many rows or more before it, counted from the end it is
+// read from, takes its keys walking the index alone and then reads their
+// rows; nearer that end, LIMIT and OFFSET over the rows costs less.
 constexpr std::int64_t kSaltoPorClaves = 200;
 
 char MinusculaAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
