@@ -524,7 +524,10 @@ const std::string& GridQuery::ListaPagina() {
     std::string& lista = CamposSel.empty() ? Campos : CamposSel;
     // A list AgregarAlias has rewritten comes back from it unchanged.
     Derivados& d = Derivado();
-    if (lista != d.seleccion) d.seleccion = AgregarAlias(lista);
+    if (lista != d.seleccion) {
+        d.seleccion = AgregarAlias(lista);
+        d.continuaciones.clear();
+    }
     return lista;
 }
 
@@ -665,65 +668,80 @@ ConsultaDePagina GridQuery::DesdeExtremo(bool final, std::int64_t tamano, std::i
 }
 
 // The page after the edge row of Vista in the page order (`siguiente`), or
-// before it, from that row's values as they were read. Its rows are those of
-// a few arms, each bounded on the column it walks: the rows that share the
-// edge row's values up to a term and follow it in that term (the key last),
-// where Null sorts first (before every value going up, after every one going
-// down). One arm is a plain query; more are joined into a compound merged in
-// the page order, which reads only what the page takes of each. nullopt when
-// a term is no column or the edge is unknown.
+// before it, from that row's values as they were read, bound to the query.
+// nullopt when a term is no column or the edge is unknown.
 std::optional<ConsultaDePagina> GridQuery::Continuacion(bool siguiente, std::int64_t tamano) {
     const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
     const Borde& borde = siguiente ? Vista.ultima : Vista.primera;
     if (!terminos || borde.size() != terminos->size() || EsNulo(borde.back())) return std::nullopt;
+    ListaPagina();  // the continuations kept are those of the select list as it is now
+    std::string clave = (siguiente ? "S" : "A") + std::to_string(tamano) + ":";
+    for (const vb::Variant& valor : borde) clave += EsNulo(valor) ? 'N' : 'V';
+    std::map<std::string, Continua>& continuaciones = Derivado().continuaciones;
+    auto it = continuaciones.find(clave);
+    if (it == continuaciones.end()) it = continuaciones.emplace(clave, ArmarContinuacion(siguiente, tamano, borde)).first;
+    ConsultaDePagina c = it->second.consulta;
+    for (const std::size_t marca : it->second.marcas) c.valores.push_back(borde[marca]);
+    return c;
+}
+
+// The rows of a continuation are those of a few arms, each bounded on the
+// column it walks: the rows that share the edge row's values up to a term
+// and follow it in that term (the key last), where Null sorts first (before
+// every value going up, after every one going down). One arm is a plain
+// query; more are joined into a compound merged in the page order, which
+// reads only what the page takes of each.
+GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde) {
+    const std::vector<TerminoContinuo>& terminos = *TerminosContinuos();
     struct Brazo {
         std::string condicion;
-        std::vector<vb::Variant> valores;
+        std::vector<std::size_t> marcas;
     };
     std::vector<Brazo> brazos;
     std::string orden;
-    for (std::size_t i = 0; i < terminos->size(); ++i) {
-        const bool baja = (*terminos)[i].descendente == siguiente;
+    for (std::size_t i = 0; i < terminos.size(); ++i) {
+        const bool baja = terminos[i].descendente == siguiente;
         Agregar(orden, "[TV_ORDEN_" + std::to_string(i) + "]" + (baja ? " DESC" : " ASC"));
     }
-    for (std::size_t i = terminos->size(); i-- > 0;) {
+    for (std::size_t i = terminos.size(); i-- > 0;) {
         Brazo iguales;
         for (std::size_t j = 0; j < i; ++j) {
-            const std::string o = "Paginacion." + (*terminos)[j].columna;
+            const std::string o = "Paginacion." + terminos[j].columna;
             if (EsNulo(borde[j])) {
                 iguales.condicion += o + " IS NULL AND ";
             } else {
                 iguales.condicion += o + " = ? AND ";
-                iguales.valores.push_back(borde[j]);
+                iguales.marcas.push_back(j);
             }
         }
-        const std::string o = "Paginacion." + (*terminos)[i].columna;
-        const bool baja = (*terminos)[i].descendente == siguiente;
+        const std::string o = "Paginacion." + terminos[i].columna;
+        const bool baja = terminos[i].descendente == siguiente;
         if (EsNulo(borde[i])) {
-            if (!baja) brazos.push_back({iguales.condicion + o + " IS NOT NULL", iguales.valores});
+            if (!baja) brazos.push_back({iguales.condicion + o + " IS NOT NULL", iguales.marcas});
             continue;
         }
         Brazo despues = iguales;
         despues.condicion += o + (baja ? " < ?" : " > ?");
-        despues.valores.push_back(borde[i]);
+        despues.marcas.push_back(i);
         brazos.push_back(std::move(despues));
-        const bool clave = i + 1 == terminos->size();
-        if (baja && !clave) brazos.push_back({iguales.condicion + o + " IS NULL", iguales.valores});
+        const bool clave = i + 1 == terminos.size();
+        if (baja && !clave) brazos.push_back({iguales.condicion + o + " IS NULL", iguales.marcas});
     }
     const std::size_t donde = Buscar(ClausulaWhere, "where");
     const std::string condicion = donde == npos ? std::string() : vb::Trim(ClausulaWhere.substr(donde + 5));
     const std::string filtro = " WHERE " + (condicion.empty() ? std::string() : "(" + condicion + ") AND ");
-    ConsultaDePagina c;
-    c.invertida = !siguiente;
+    Continua c;
+    ConsultaDePagina& consulta = c.consulta;
+    consulta.invertida = !siguiente;
     const bool compuesta = brazos.size() > 1;
-    const std::string select = SelectSqlite(c, compuesta);
+    const std::string select = SelectSqlite(consulta, compuesta);
     for (const Brazo& brazo : brazos) {
-        if (!c.texto.empty()) c.texto += " UNION ALL ";
-        c.texto += select + filtro + brazo.condicion;
-        c.valores.insert(c.valores.end(), brazo.valores.begin(), brazo.valores.end());
+        if (!consulta.texto.empty()) consulta.texto += " UNION ALL ";
+        consulta.texto += select + filtro + brazo.condicion;
+        c.marcas.insert(c.marcas.end(), brazo.marcas.begin(), brazo.marcas.end());
     }
-    c.texto += compuesta ? " ORDER BY " + orden : " " + OrdenExterior(!siguiente);
-    c.texto += " LIMIT " + std::to_string(tamano);
+    consulta.texto += compuesta ? " ORDER BY " + orden : " " + OrdenExterior(!siguiente);
+    consulta.texto += " LIMIT " + std::to_string(tamano);
     return c;
 }
 

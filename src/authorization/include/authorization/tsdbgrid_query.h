@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -265,12 +266,22 @@ private:
     std::optional<ConsultaDePagina> Continuacion(bool siguiente, std::int64_t tamano);
     // What the sort, key, query and search give, kept while they stay as they
     // are, since every page turn asks for it.
+    // A continuation's query, without its values: the edge value each of
+    // its markers takes, in order.
+    struct Continua {
+        ConsultaDePagina consulta;
+        std::vector<std::size_t> marcas;
+    };
+    Continua ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde);
     struct Derivados {
         Origen de;
         bool conTerminos = false;
         std::optional<std::vector<TerminoContinuo>> terminos;
         std::string exterior[2];  // OrdenExterior, straight and reversed
         std::string seleccion;    // the select list as AgregarAlias left it
+        // Continuations by direction, page size and which edge values are
+        // Null, for that select list.
+        std::map<std::string, Continua> continuaciones;
     };
     mutable Derivados derivados_;
     Derivados& Derivado() const;
