@@ -264,8 +264,6 @@ private:
     std::string SelectSqlite(ConsultaDePagina& consulta, bool conOrden);
     ConsultaDePagina DesdeExtremo(bool final, std::int64_t tamano, std::int64_t saltar);
     std::optional<ConsultaDePagina> Continuacion(bool siguiente, std::int64_t tamano);
-    // What the sort, key, query and search give, kept while they stay as they
-    // are, since every page turn asks for it.
     // A continuation's query, without its values: the edge value each of
     // its markers takes, in order.
     struct Continua {
@@ -273,6 +271,8 @@ private:
         std::vector<std::size_t> marcas;
     };
     Continua ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde);
+    // What the sort, key, query and search give, kept while they stay as they
+    // are, since every page turn asks for it.
     struct Derivados {
         Origen de;
         bool conTerminos = false;
