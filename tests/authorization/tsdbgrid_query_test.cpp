@@ -125,8 +125,8 @@ TEST(GridQueryTexts, FilteredExampleParenthesizesTheHostConditionOnceEverywhere)
 // The SQLite page statements: each reads only its own page, from the edge of
 // the page shown or from the nearer end, and never asks SQLite to walk the
 // pages before it with an OFFSET that grows with the position. Each reads the
-// edge values of its rows after the grid's columns: here, where TC is held
-// to one value by the condition, only the key.
+// edge values of its rows: here, where TC is held to one value by the
+// condition, only the key, which the grid's last column holds.
 struct CasoSqlite {
     const char* nombre;
     std::int64_t pagina;  // at 10 a page, page 5 shown (keys 17 to 42)
@@ -148,8 +148,7 @@ PaginaLeida PaginaMostrada(std::vector<std::string> claves, Borde primera, Borde
 }
 
 TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd) {
-    const std::string inicio =
-        std::string("SELECT  ") + kLista + ", +Paginacion.ID AS [TV_BORDE_0]  FROM V_MV_CPTE AS Paginacion ";
+    const std::string inicio = std::string("SELECT  ") + kLista + "  FROM V_MV_CPTE AS Paginacion ";
     const std::string orden = "ORDER BY Paginacion.[TC] ASC, Paginacion.ID ";
     const std::string inverso = "ORDER BY Paginacion.[TC] DESC, Paginacion.ID DESC ";
     const std::string donde = "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   ";
@@ -188,7 +187,8 @@ TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd)
         EXPECT_EQ(consulta.texto, inicio + caso.cola);
         EXPECT_EQ(consulta.valores, caso.valores);
         EXPECT_EQ(consulta.invertida, caso.invertida);
-        EXPECT_EQ(consulta.columnasBorde, 1u);
+        EXPECT_TRUE(consulta.conBordes);  // the key, the last of the grid's columns
+        EXPECT_EQ(consulta.columnasBorde, 0u);
         EXPECT_EQ(consulta.columnasOrden, 0u);
     }
 }
@@ -212,8 +212,8 @@ TEST(GridQueryTexts, SqliteContinuesASortByItsColumnsFromTheValuesShownNullsFirs
     const std::string select = std::string("SELECT  ") + kLista +
                                ", Paginacion.[NOMBRE] AS [TV_ORDEN_0], Paginacion.[FECHA] AS [TV_ORDEN_1], "
                                "Paginacion.ID AS [TV_ORDEN_2], +Paginacion.[NOMBRE] AS [TV_BORDE_0], "
-                               "+Paginacion.[FECHA] AS [TV_BORDE_1], +Paginacion.ID AS [TV_BORDE_2]  FROM V_MV_CPTE "
-                               "AS Paginacion  WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND ";
+                               "+Paginacion.[FECHA] AS [TV_BORDE_1]  FROM V_MV_CPTE AS Paginacion  WHERE "
+                               "([BLOQUEADA] = 1 AND TC = 'NP') AND ";
     auto brazos = [&](std::vector<std::string> condiciones, const char* orden) {
         std::string texto;
         for (const std::string& condicion : condiciones) texto += (texto.empty() ? "" : " UNION ALL ") + select + condicion;
@@ -231,7 +231,7 @@ TEST(GridQueryTexts, SqliteContinuesASortByItsColumnsFromTheValuesShownNullsFirs
     EXPECT_EQ(siguiente.valores, (std::vector<vb::Variant>{nombre, fecha, 42, nombre, fecha, nombre, nombre}));
     EXPECT_FALSE(siguiente.invertida);
     EXPECT_EQ(siguiente.columnasOrden, 3u);
-    EXPECT_EQ(siguiente.columnasBorde, 3u);
+    EXPECT_EQ(siguiente.columnasBorde, 2u);
 
     // Before a first row whose name is Null: the Nulls only, the same in the reverse order.
     ASSERT_EQ(q.AccesoPagina(1, 95), Acceso::Anterior);
@@ -266,7 +266,7 @@ TEST(GridQueryTexts, SqliteContinuesASortByItsColumnsFromTheValuesShownNullsFirs
     q.OrderBy = " Order by CONVERT(NVARCHAR,[FECHA],112) Asc ";
     q.RecordarPagina(3, PaginaMostrada({"17", "42"}, {17}, {42}));
     EXPECT_EQ(q.AccesoPagina(4, 95), Acceso::Principio);
-    EXPECT_EQ(q.ConsultaSqlite(Acceso::Siguiente, 4, 95).columnasBorde, 0u);
+    EXPECT_FALSE(q.ConsultaSqlite(Acceso::Siguiente, 4, 95).conBordes);
 }
 
 struct CasoFijas {

@@ -629,21 +629,24 @@ Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
 }
 
 // "SELECT  list" and then, before the FROM part, the sort columns of a
-// compound's order (`conOrden`) and each row's edge values, as stored: a
-// unary plus makes them values of no declared type, read as they are.
+// compound's order (`conOrden`) and each row's sort values, as stored: a
+// unary plus makes them values of no declared type, read as they are. The
+// key, which every list ends with, is read there.
 std::string GridQuery::SelectSqlite(ConsultaDePagina& consulta, bool conOrden) {
     std::string q = "SELECT  " + ListaPagina();
     consulta.columnasOrden = 0;
     consulta.columnasBorde = 0;
+    consulta.conBordes = false;
     if (const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos()) {
         for (std::size_t i = 0; conOrden && i < terminos->size(); ++i) {
             q += ", Paginacion." + (*terminos)[i].columna + " AS [TV_ORDEN_" + std::to_string(i) + "]";
         }
-        for (std::size_t i = 0; i < terminos->size(); ++i) {
+        for (std::size_t i = 0; i + 1 < terminos->size(); ++i) {
             q += ", +Paginacion." + (*terminos)[i].columna + " AS [TV_BORDE_" + std::to_string(i) + "]";
         }
         consulta.columnasOrden = conOrden ? terminos->size() : 0;
-        consulta.columnasBorde = terminos->size();
+        consulta.columnasBorde = terminos->size() - 1;
+        consulta.conBordes = true;
     }
     return q + " " + ArmarConsultaPagina(1, kSqlite);
 }
@@ -946,7 +949,7 @@ PaginaLeida LeerPagina(adodb::Recordset& rs, const ConsultaDePagina& consulta) {
     const std::size_t agregadas = consulta.columnasOrden + consulta.columnasBorde;
     // The unpaged fallback reads none of them.
     const std::size_t propias = todas > agregadas ? todas - agregadas : todas;
-    const std::size_t borde = propias < todas ? consulta.columnasBorde : 0;
+    const bool bordes = consulta.conBordes && propias > 0 && (propias < todas || agregadas == 0);
     for (std::size_t i = 0; i < propias; ++i) pagina.Campos.push_back(rs.FieldInfos()[i].Name);
     pagina.Filas.reserve(static_cast<std::size_t>(std::max(rs.RecordCount(), 0L)));
     while (!rs.EOF()) {
@@ -955,7 +958,10 @@ PaginaLeida LeerPagina(adodb::Recordset& rs, const ConsultaDePagina& consulta) {
         for (std::size_t i = 0; i < propias; ++i) fila.push_back(vb::TextOf(rs.Fields(i).Value()));
         Borde& valores = pagina.Filas.empty() ? pagina.primera : pagina.ultima;
         valores.clear();
-        for (std::size_t i = todas - borde; i < todas; ++i) valores.push_back(rs.Fields(i).Value());
+        if (bordes) {
+            for (std::size_t i = todas - consulta.columnasBorde; i < todas; ++i) valores.push_back(rs.Fields(i).Value());
+            valores.push_back(rs.Fields(propias - 1).Value());  // the key, the grid's last column
+        }
         pagina.Filas.push_back(std::move(fila));
         rs.MoveNext();
     }

@@ -53,14 +53,16 @@ enum class Acceso {
 };
 
 // A page query: its text and the values of its "?" markers, in order;
-// whether its rows come in the reverse of the order shown; and the columns
-// it reads after the grid's own, which the grid never sees: the sort values
-// of a compound's order (columnasOrden), then each row's edge values
-// (columnasBorde, see Borde).
+// whether its rows come in the reverse of the order shown; whether it reads
+// each row's edge values (see Borde), the key being the grid's last column;
+// and the columns it reads after the grid's own, which the grid never sees:
+// the sort values of a compound's order (columnasOrden), then the edge
+// values but the key (columnasBorde).
 struct ConsultaDePagina {
     std::string texto;
     bool invertida = false;
     std::vector<vb::Variant> valores;
+    bool conBordes = false;
     std::size_t columnasOrden = 0;
     std::size_t columnasBorde = 0;
 };
