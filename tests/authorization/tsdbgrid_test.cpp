@@ -384,7 +384,8 @@ TEST_F(TsDbGridTest, EnterInThePageSizeBoxKeepsItWithinOneAnd2000) {
 }
 
 // On SQLite each page statement reads only its own page: the next and the
-// previous page from the edge of the page shown, the last one from the end,
+// previous page from the edge of the page shown (its key bound, as the page
+// read it), the last one from the end,
 // a page picked in the selector from the nearer end; none walks the pages
 // before it with an OFFSET that grows with the position.
 TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
@@ -403,10 +404,10 @@ TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
     auto elegir = [this](int indice) { return [this, indice] { emit Selector()->activated(indice); }; };
     const Paso pasos[] = {
         {"load", [] {}, 1, asc + "10 OFFSET 0"},
-        {"next", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > " + claves[9] + asc + "10"},
-        {"PageDown", [this] { KeyDown(ui::vk::PageDown); }, 3, "Paginacion.ID > " + claves[19] + asc + "10"},
+        {"next", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > ?" + asc + "10 -- " + claves[9]},
+        {"PageDown", [this] { KeyDown(ui::vk::PageDown); }, 3, "Paginacion.ID > ?" + asc + "10 -- " + claves[19]},
         {"last", [this] { Clic("cmdUltimo"); }, 10, desc + "5 OFFSET 0"},
-        {"previous", [this] { Clic("cmdAnterior"); }, 9, "Paginacion.ID < " + claves[90] + desc + "10"},
+        {"previous", [this] { Clic("cmdAnterior"); }, 9, "Paginacion.ID < ?" + desc + "10 -- " + claves[90]},
         {"page 4 picked", elegir(3), 4, asc + "10 OFFSET 30"},
         {"page 7 picked", elegir(6), 7, desc + "10 OFFSET 25"},
         {"first", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},

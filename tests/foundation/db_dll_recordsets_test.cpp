@@ -58,6 +58,24 @@ TEST_F(DbDllRecordsetsTest, AbrirRecordsetClosesAnOpenRecordsetAndOpensTheNewQue
     EXPECT_THAT(operator_.Shown(), IsEmpty());
 }
 
+// A query with values bound opens as any other, and reports its failure the
+// same way.
+TEST_F(DbDllRecordsetsTest, AbrirRecordsetBindsTheValuesOfTheQuerysMarkers) {
+    adodb::Recordset rs;
+    std::string sql = "SELECT NOMBRE FROM PERSONAS WHERE EDAD >= ? AND NOMBRE <> ?";
+    db_.AbrirRecordset(sql, {30, "ana"}, rs);
+    ASSERT_EQ(rs.State(), adodb::adStateOpen);
+    EXPECT_EQ(vb::TextOf(rs.Fields("NOMBRE").Value()), "O'Brien");
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_THAT(operator_.Shown(), IsEmpty());
+
+    operator_.AnswerMsgBox(ui::vbAbort);
+    db_.AbrirRecordset(sql, {30}, rs);
+    EXPECT_EQ(rs.State(), adodb::adStateClosed);
+    ASSERT_EQ(operator_.Shown().size(), 1u);
+    EXPECT_THAT(operator_.Shown()[0].title, HasSubstr("AbrirRecordset"));
+}
+
 TEST_F(DbDllRecordsetsTest, AbrirRecordsetGivesTheCallerTheTextWithSynonymsAndWithoutMarkers) {
     struct Case {
         bool admin;

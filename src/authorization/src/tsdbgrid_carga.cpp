@@ -221,7 +221,7 @@ bool TsDbGrid::CargarGridInterno() {
     vb::RunStep(
         [&] {
             const RelojDeArena reloj;  // a page in an order no index keeps reads the whole list
-            AbrirPagina(foundation::Db(), q_, consulta.texto, rs);
+            AbrirPagina(foundation::Db(), q_, consulta, rs);
         },
         ReportarError);
     if (rs.State() != adodb::adStateOpen) {
@@ -231,7 +231,7 @@ bool TsDbGrid::CargarGridInterno() {
     Progreso(60);
     using vb::IgnoreErrors;
     IgnoreErrors([&] {
-        PaginaLeida pagina = LeerPagina(rs, consulta.invertida);
+        PaginaLeida pagina = LeerPagina(rs, consulta);
         q_.RecordarPagina(numero, pagina);
         if (pagina.Filas.empty()) {
             totalRegistros_ = 0;  // counted again next time, under the same search

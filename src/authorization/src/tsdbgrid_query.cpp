@@ -20,6 +20,11 @@ namespace {
 constexpr auto npos = std::string::npos;
 constexpr int kTipoFecha = adodb::adDBTimeStamp;
 constexpr long kNativoColumnaInexistente = 207;  // SQL Server: invalid column name
+constexpr adodb::Dialect kSqlite = adodb::Dialect::Sqlite;
+// A page with this many rows or more before it, counted from the end it is
+// read from, takes its keys walking the index alone and then reads their
+// rows; nearer that end, LIMIT and OFFSET over the rows costs less.
+constexpr std::int64_t kSaltoPorClaves = 200;
 
 char MinusculaAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
@@ -150,12 +155,7 @@ bool EsDigito(char c) { return c >= '0' && c <= '9'; }
 
 bool EsDescendente(const Termino& termino) { return Iguales(vb::Trim(termino.direccion), "desc"); }
 
-// A whole number as SQL may hold it unquoted: no sign but "-", no leading zero.
-bool EsEnteroSql(std::string_view texto) {
-    const std::string_view cifras = !texto.empty() && texto.front() == '-' ? texto.substr(1) : texto;
-    if (cifras.empty() || cifras.size() > 18 || !std::all_of(cifras.begin(), cifras.end(), EsDigito)) return false;
-    return cifras.size() == 1 || cifras.front() != '0';
-}
+bool EsNulo(const vb::Variant& valor) { return valor.IsNull() || valor.IsEmpty(); }
 
 bool EsLetraDeNombre(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -197,8 +197,8 @@ std::optional<std::vector<std::string>> PartesConY(std::string_view texto) {
     return partes;
 }
 
-// The column of a condition "column = literal" (a number or a quoted text),
-// without brackets; nullopt for any other condition.
+// The column of a condition "column = literal" (a number or a quoted text
+// that reads as no date), without brackets; nullopt for any other condition.
 std::optional<std::string> ColumnaIgualALiteral(std::string_view parte) {
     std::size_t i = 0;
     if (!parte.empty() && parte.front() == '[') {
@@ -217,9 +217,11 @@ std::optional<std::string> ColumnaIgualALiteral(std::string_view parte) {
     const std::string_view literal = parte.substr(i);
     bool valido = false;
     if (literal.size() >= 2 && literal.front() == '\'' && literal.back() == '\'') {
-        // Inside, apostrophes come only in pairs.
+        // Inside, apostrophes come only in pairs. A date is compared as the
+        // date it reads as ('01/01/2024' finds 2024-01-01 with or without
+        // its time), which may be more than one stored text.
         const std::string_view dentro = literal.substr(1, literal.size() - 2);
-        valido = vb::Replace(dentro, "''", "").find('\'') == npos;
+        valido = vb::Replace(dentro, "''", "").find('\'') == npos && !vb::ParseDate(vb::Replace(dentro, "''", "'"));
     } else {
         const std::string_view numero = !literal.empty() && literal.front() == '-' ? literal.substr(1) : literal;
         const std::size_t punto = numero.find('.');
@@ -452,10 +454,14 @@ std::string GridQuery::OrdenPagina() const {
     if (palabra == npos || vb::Trim(std::string_view(OrderBy).substr(palabra + 8)).empty()) {
         return " ORDER BY " + k + " ";
     }
-    for (const std::string& termino : TerminosOrden(std::string_view(OrderBy).substr(palabra + 8))) {
+    const std::vector<std::string> terminos = TerminosOrden(std::string_view(OrderBy).substr(palabra + 8));
+    for (const std::string& termino : terminos) {
         if (Iguales(SinCorchetes(PartirTermino(termino).expresion), SinCorchetes(k))) return vb::RTrim(OrderBy) + " ";
     }
-    return vb::RTrim(OrderBy) + ", " + k + " ";
+    // Ties go by the key in the direction of the last term: an index that
+    // ends with that column (and so with the key) keeps the whole order,
+    // walked either way, and the order reversed is the list reversed.
+    return vb::RTrim(OrderBy) + ", " + k + (EsDescendente(PartirTermino(terminos.back())) ? " DESC " : " ");
 }
 
 std::string GridQuery::OrdenExterior(bool invertido) const {
@@ -513,16 +519,24 @@ std::string GridQuery::ArmarConsultaPagina(std::int64_t pagina, adodb::Dialect d
     return r;
 }
 
+// The select list of the page query, its aliases written back.
+const std::string& GridQuery::ListaPagina() {
+    std::string& lista = CamposSel.empty() ? Campos : CamposSel;
+    // A list AgregarAlias has rewritten comes back from it unchanged.
+    Derivados& d = Derivado();
+    if (lista != d.seleccion) {
+        d.seleccion = AgregarAlias(lista);
+        d.continuaciones.clear();
+    }
+    return lista;
+}
+
 // The page query up to its FROM part; runs ArmarOrden and ArmarWhere.
 std::string GridQuery::SelectYFrom(std::int64_t pagina, adodb::Dialect dialecto) {
     ArmarOrden();
     ArmarWhere();
-    std::string& lista = CamposSel.empty() ? Campos : CamposSel;
-    // A list AgregarAlias has rewritten comes back from it unchanged.
-    Derivados& d = Derivado();
-    if (lista != d.seleccion) d.seleccion = AgregarAlias(lista);
     std::string q = "SELECT ";
-    q.append(" ").append(lista);
+    q.append(" ").append(ListaPagina());
     q.append(" ").append(ArmarConsultaPagina(pagina, dialecto));
     return q;
 }
@@ -605,84 +619,154 @@ Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) cons
 
 Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
     ArmarOrden();
-    if (pagina > 1 && Vista.numero > 0 && Vista.tamano == PageSize && EsOrigenActual(Vista.origen) && TerminosContinuos()) {
-        if (pagina == Vista.numero + 1 && EsEnteroSql(Vista.ultima)) return Acceso::Siguiente;
-        if (pagina == Vista.numero - 1 && EsEnteroSql(Vista.primera)) return Acceso::Anterior;
+    if (Vista.numero > 0 && Vista.tamano == PageSize && EsOrigenActual(Vista.origen)) {
+        const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
+        const bool conBordes = terminos && Vista.primera.size() == terminos->size() && Vista.ultima.size() == terminos->size();
+        if (conBordes && pagina == Vista.numero + 1) return Acceso::Siguiente;
+        if (conBordes && pagina == Vista.numero - 1) return Acceso::Anterior;
     }
     return AccesoPorExtremo(pagina, total);
 }
 
-std::string GridQuery::ConsultaNulos(const std::string& clave) const {
-    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
-    if (!terminos || terminos->size() < 2 || !EsEnteroSql(clave)) return {};
-    std::string columnas;
-    for (std::size_t i = 0; i + 1 < terminos->size(); ++i) Agregar(columnas, "Borde." + (*terminos)[i].columna + " IS NULL");
-    return "SELECT " + columnas + " FROM " + TablaPagina() + " AS Borde WHERE Borde." + Clave() + " = " + clave;
-}
-
-// The rows after the edge row of Vista in the page order (`siguiente`), or
-// before it; each sort value of the edge row is read by its key, and
-// `nulos` says which of them are Null. A leading ascending column is also
-// bounded alone, so that an index on it can serve. nullopt when the order
-// has a term that is no column, or the edge is unknown.
-std::optional<std::string> GridQuery::CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const {
-    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
-    const std::string& clave = siguiente ? Vista.ultima : Vista.primera;
-    if (!terminos || !EsEnteroSql(clave) || nulos.size() + 1 != terminos->size()) return std::nullopt;
-    auto descendente = [&](const TerminoContinuo& t) { return siguiente ? t.descendente : !t.descendente; };
-    const TerminoContinuo& ultimo = terminos->back();
-    std::string resto = "Paginacion." + ultimo.columna + (descendente(ultimo) ? " < " : " > ") + clave;
-    for (std::size_t i = nulos.size(); i-- > 0;) {
-        const TerminoContinuo& t = (*terminos)[i];
-        const std::string o = "Paginacion." + t.columna;
-        const std::string v = "(SELECT Borde." + t.columna + " FROM " + TablaPagina() + " AS Borde WHERE Borde." +
-                              Clave() + " = " + clave + ")";
-        // Null sorts first: after every value going up, before every one going down.
-        if (!descendente(t) && !nulos[i]) {
-            resto = "(" + o + " > " + v + " OR (" + o + " = " + v + " AND " + resto + "))";
-            if (i == 0) resto = o + " >= " + v + " AND " + resto;
-        } else if (!descendente(t)) {
-            resto = "(" + o + " IS NOT NULL OR (" + o + " IS NULL AND " + resto + "))";
-        } else if (!nulos[i]) {
-            resto = "(" + o + " < " + v + " OR " + o + " IS NULL OR (" + o + " = " + v + " AND " + resto + "))";
-        } else {
-            resto = "(" + o + " IS NULL AND " + resto + ")";
+// "SELECT  list" and then, before the FROM part, the sort columns of a
+// compound's order (`conOrden`) and each row's sort values, as stored: a
+// unary plus makes them values of no declared type, read as they are. The
+// key, which every list ends with, is read there.
+std::string GridQuery::SelectSqlite(ConsultaDePagina& consulta, bool conOrden) {
+    std::string q = "SELECT  " + ListaPagina();
+    consulta.columnasOrden = 0;
+    consulta.columnasBorde = 0;
+    consulta.conBordes = false;
+    if (const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos()) {
+        for (std::size_t i = 0; conOrden && i < terminos->size(); ++i) {
+            q += ", Paginacion." + (*terminos)[i].columna + " AS [TV_ORDEN_" + std::to_string(i) + "]";
         }
+        for (std::size_t i = 0; i + 1 < terminos->size(); ++i) {
+            q += ", +Paginacion." + (*terminos)[i].columna + " AS [TV_BORDE_" + std::to_string(i) + "]";
+        }
+        consulta.columnasOrden = conOrden ? terminos->size() : 0;
+        consulta.columnasBorde = terminos->size() - 1;
+        consulta.conBordes = true;
     }
-    return resto;
+    return q + " " + ArmarConsultaPagina(1, kSqlite);
 }
 
-ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total,
-                                           const std::vector<bool>& nulos) {
-    constexpr adodb::Dialect kSqlite = adodb::Dialect::Sqlite;
+// `tamano` rows after the first `saltar` of the list, from its start, or
+// from its end (`final`) in the reverse order.
+ConsultaDePagina GridQuery::DesdeExtremo(bool final, std::int64_t tamano, std::int64_t saltar) {
+    ConsultaDePagina c;
+    c.invertida = final;
+    c.texto = SelectSqlite(c, false);
+    const std::string orden = OrdenExterior(final);
+    const std::string tramo = " LIMIT " + std::to_string(tamano) + " OFFSET " + std::to_string(saltar);
+    if (saltar < kSaltoPorClaves || !EsColumnaSimple(Clave())) {
+        c.texto += ClausulaWhere + " " + orden + tramo;
+        return c;
+    }
+    // The keys of the page, read walking the index alone; then their rows.
+    const std::string clave = "Paginacion." + Clave();
+    c.texto += "WHERE " + clave + " IN (SELECT " + clave + " FROM " + TablaPagina() + " AS Paginacion " +
+               ClausulaWhere + " " + orden + tramo + ")" + orden;
+    return c;
+}
+
+// The page after the edge row of Vista in the page order (`siguiente`), or
+// before it, from that row's values as they were read, bound to the query.
+// nullopt when a term is no column or the edge is unknown.
+std::optional<ConsultaDePagina> GridQuery::Continuacion(bool siguiente, std::int64_t tamano) {
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
+    const Borde& borde = siguiente ? Vista.ultima : Vista.primera;
+    if (!terminos || borde.size() != terminos->size() || EsNulo(borde.back())) return std::nullopt;
+    ListaPagina();  // the continuations kept are those of the select list as it is now
+    std::string clave = (siguiente ? "S" : "A") + std::to_string(tamano) + ":";
+    for (const vb::Variant& valor : borde) clave += EsNulo(valor) ? 'N' : 'V';
+    std::map<std::string, Continua>& continuaciones = Derivado().continuaciones;
+    auto it = continuaciones.find(clave);
+    if (it == continuaciones.end()) it = continuaciones.emplace(clave, ArmarContinuacion(siguiente, tamano, borde)).first;
+    ConsultaDePagina c = it->second.consulta;
+    for (const std::size_t marca : it->second.marcas) c.valores.push_back(borde[marca]);
+    return c;
+}
+
+// The rows of a continuation are those of a few arms, each bounded on the
+// column it walks: the rows that share the edge row's values up to a term
+// and follow it in that term (the key last), where Null sorts first (before
+// every value going up, after every one going down). One arm is a plain
+// query; more are joined into a compound merged in the page order, which
+// reads only what the page takes of each.
+GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde) {
+    const std::vector<TerminoContinuo>& terminos = *TerminosContinuos();
+    struct Brazo {
+        std::string condicion;
+        std::vector<std::size_t> marcas;
+    };
+    std::vector<Brazo> brazos;
+    std::string orden;
+    for (std::size_t i = 0; i < terminos.size(); ++i) {
+        const bool baja = terminos[i].descendente == siguiente;
+        Agregar(orden, "[TV_ORDEN_" + std::to_string(i) + "]" + (baja ? " DESC" : " ASC"));
+    }
+    for (std::size_t i = terminos.size(); i-- > 0;) {
+        Brazo iguales;
+        for (std::size_t j = 0; j < i; ++j) {
+            const std::string o = "Paginacion." + terminos[j].columna;
+            if (EsNulo(borde[j])) {
+                iguales.condicion += o + " IS NULL AND ";
+            } else {
+                iguales.condicion += o + " = ? AND ";
+                iguales.marcas.push_back(j);
+            }
+        }
+        const std::string o = "Paginacion." + terminos[i].columna;
+        const bool baja = terminos[i].descendente == siguiente;
+        if (EsNulo(borde[i])) {
+            if (!baja) brazos.push_back({iguales.condicion + o + " IS NOT NULL", iguales.marcas});
+            continue;
+        }
+        Brazo despues = iguales;
+        despues.condicion += o + (baja ? " < ?" : " > ?");
+        despues.marcas.push_back(i);
+        brazos.push_back(std::move(despues));
+        const bool clave = i + 1 == terminos.size();
+        if (baja && !clave) brazos.push_back({iguales.condicion + o + " IS NULL", iguales.marcas});
+    }
+    const std::size_t donde = Buscar(ClausulaWhere, "where");
+    const std::string condicion = donde == npos ? std::string() : vb::Trim(ClausulaWhere.substr(donde + 5));
+    const std::string filtro = " WHERE " + (condicion.empty() ? std::string() : "(" + condicion + ") AND ");
+    Continua c;
+    ConsultaDePagina& consulta = c.consulta;
+    consulta.invertida = !siguiente;
+    const bool compuesta = brazos.size() > 1;
+    const std::string select = SelectSqlite(consulta, compuesta);
+    for (const Brazo& brazo : brazos) {
+        if (!consulta.texto.empty()) consulta.texto += " UNION ALL ";
+        consulta.texto += select + filtro + brazo.condicion;
+        c.marcas.insert(c.marcas.end(), brazo.marcas.begin(), brazo.marcas.end());
+    }
+    consulta.texto += compuesta ? " ORDER BY " + orden : " " + OrdenExterior(!siguiente);
+    consulta.texto += " LIMIT " + std::to_string(tamano);
+    return c;
+}
+
+ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total) {
+    ArmarOrden();
+    ArmarWhere();
     const auto [tamano, saltar] = TramoPagina(pagina);
-    if (acceso == Acceso::Final) {
-        const std::int64_t fin = std::min(saltar + tamano, total);
-        if (fin <= saltar) return {ConsultaPagina(pagina, kSqlite), false};
-        std::string q = SelectYFrom(pagina, kSqlite) + ClausulaWhere + " " + OrdenExterior(true);
-        q += " LIMIT " + std::to_string(fin - saltar) + " OFFSET " + std::to_string(total - fin);
-        return {q, true};
-    }
     if (acceso == Acceso::Siguiente || acceso == Acceso::Anterior) {
-        const bool siguiente = acceso == Acceso::Siguiente;
-        std::string q = SelectYFrom(pagina, kSqlite);
-        const std::optional<std::string> continuacion = CondicionContinuacion(siguiente, nulos);
-        if (!continuacion) return ConsultaSqlite(AccesoPorExtremo(pagina, total), pagina, total);
-        const std::size_t donde = Buscar(ClausulaWhere, "where");
-        const std::string condicion = donde == npos ? std::string() : vb::Trim(ClausulaWhere.substr(donde + 5));
-        q += " WHERE " + (condicion.empty() ? std::string() : "(" + condicion + ") AND ") + *continuacion;
-        q += " " + OrdenExterior(!siguiente) + " LIMIT " + std::to_string(tamano);
-        return {q, !siguiente};
+        if (std::optional<ConsultaDePagina> c = Continuacion(acceso == Acceso::Siguiente, tamano)) return *c;
+        acceso = AccesoPorExtremo(pagina, total);
     }
-    return {ConsultaPagina(pagina, kSqlite), false};
+    const std::int64_t fin = std::min(saltar + tamano, total);
+    if (acceso == Acceso::Final && fin > saltar) return DesdeExtremo(true, fin - saltar, total - fin);
+    return DesdeExtremo(false, tamano, saltar);
 }
 
 void GridQuery::RecordarPagina(std::int64_t pagina, const PaginaLeida& leida) {
-    if (leida.Filas.empty() || leida.Filas.front().empty() || leida.Filas.back().empty()) {
+    if (leida.Filas.empty() || leida.primera.empty() || leida.ultima.empty()) {
         Vista = {};
         return;
     }
-    Vista = {pagina, leida.Filas.front().back(), leida.Filas.back().back(), OrigenActual(), PageSize};
+    Vista = {pagina, leida.primera, leida.ultima, OrigenActual(), PageSize};
 }
 
 std::string GridQuery::ConsultaSinPaginar() const {
@@ -812,18 +896,6 @@ std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, const std::string
     return campos;
 }
 
-// Which of the edge row's sort values are Null (GridQuery::ConsultaNulos);
-// false when the row is gone.
-bool LeerNulos(foundation::DB_Dll& db, const std::string& texto, std::vector<bool>& nulos) {
-    adodb::Recordset rs;
-    Abrir(db, texto, rs, "No se pudo leer la fila de la página mostrada.");
-    const bool hay = !rs.BOF() && !rs.EOF();
-    nulos.clear();
-    for (std::size_t i = 0; hay && i < rs.FieldCount(); ++i) nulos.push_back(vb::CDbl(rs.Fields(i).Value()) != 0);
-    db.CierraRecordset(rs);
-    return hay;
-}
-
 }  // namespace
 
 adodb::Dialect DialectoPagina(const foundation::DB_Dll& db) {
@@ -849,9 +921,12 @@ std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta) 
     return total;
 }
 
-void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto, adodb::Recordset& rs) {
+void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, const ConsultaDePagina& pagina,
+                 adodb::Recordset& rs) {
     db.gCnn.Errors().Clear();
-    db.AbrirRecordset(texto, rs);
+    std::string texto = pagina.texto;
+    if (pagina.valores.empty()) db.AbrirRecordset(texto, rs);
+    else db.AbrirRecordset(texto, pagina.valores, rs);
     if (rs.State() == adodb::adStateOpen) return;
     if (db.gCnn.Errors().Count() > 0 && db.gCnn.Errors().Item(0).NativeError == kNativoColumnaInexistente) {
         db.gCnn.Errors().Clear();
@@ -862,40 +937,58 @@ void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string 
     throw ErrorDeConexion(db, "No se pudo abrir la página.");
 }
 
-PaginaLeida LeerPagina(adodb::Recordset& rs, bool invertida) {
+void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto, adodb::Recordset& rs) {
+    ConsultaDePagina pagina;
+    pagina.texto = std::move(texto);
+    AbrirPagina(db, consulta, pagina, rs);
+}
+
+PaginaLeida LeerPagina(adodb::Recordset& rs, const ConsultaDePagina& consulta) {
     PaginaLeida pagina;
-    for (const adodb::FieldInfo& campo : rs.FieldInfos()) pagina.Campos.push_back(campo.Name);
+    const std::size_t todas = rs.FieldCount();
+    const std::size_t agregadas = consulta.columnasOrden + consulta.columnasBorde;
+    // The unpaged fallback reads none of them.
+    const std::size_t propias = todas > agregadas ? todas - agregadas : todas;
+    const bool bordes = consulta.conBordes && propias > 0 && (propias < todas || agregadas == 0);
+    for (std::size_t i = 0; i < propias; ++i) pagina.Campos.push_back(rs.FieldInfos()[i].Name);
     pagina.Filas.reserve(static_cast<std::size_t>(std::max(rs.RecordCount(), 0L)));
     while (!rs.EOF()) {
         std::vector<std::string> fila;
-        fila.reserve(pagina.Campos.size());
-        for (std::size_t i = 0; i < pagina.Campos.size(); ++i) fila.push_back(vb::TextOf(rs.Fields(i).Value()));
+        fila.reserve(propias);
+        for (std::size_t i = 0; i < propias; ++i) fila.push_back(vb::TextOf(rs.Fields(i).Value()));
+        Borde& valores = pagina.Filas.empty() ? pagina.primera : pagina.ultima;
+        valores.clear();
+        if (bordes) {
+            for (std::size_t i = todas - consulta.columnasBorde; i < todas; ++i) valores.push_back(rs.Fields(i).Value());
+            valores.push_back(rs.Fields(propias - 1).Value());  // the key, the grid's last column
+        }
         pagina.Filas.push_back(std::move(fila));
         rs.MoveNext();
     }
-    if (invertida) std::reverse(pagina.Filas.begin(), pagina.Filas.end());
+    if (pagina.Filas.size() == 1) pagina.ultima = pagina.primera;
+    if (consulta.invertida) {
+        std::reverse(pagina.Filas.begin(), pagina.Filas.end());
+        std::swap(pagina.primera, pagina.ultima);
+    }
     return pagina;
 }
 
 ConsultaDePagina ConsultaParaPagina(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina,
                                     std::int64_t total) {
     const adodb::Dialect dialecto = DialectoPagina(db);
-    if (dialecto != adodb::Dialect::Sqlite) return {consulta.ConsultaPagina(pagina, dialecto), false};
-    Acceso acceso = consulta.AccesoPagina(pagina, total);
-    std::vector<bool> nulos;
-    if (acceso == Acceso::Siguiente || acceso == Acceso::Anterior) {
-        const std::string& clave = acceso == Acceso::Siguiente ? consulta.Vista.ultima : consulta.Vista.primera;
-        const std::string texto = consulta.ConsultaNulos(clave);
-        if (!texto.empty() && !LeerNulos(db, texto, nulos)) acceso = consulta.AccesoPorExtremo(pagina, total);
+    if (dialecto != kSqlite) {
+        ConsultaDePagina c;
+        c.texto = consulta.ConsultaPagina(pagina, dialecto);
+        return c;
     }
-    return consulta.ConsultaSqlite(acceso, pagina, total, nulos);
+    return consulta.ConsultaSqlite(consulta.AccesoPagina(pagina, total), pagina, total);
 }
 
 PaginaLeida LeerPaginaNumero(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina, std::int64_t total) {
     const ConsultaDePagina texto = ConsultaParaPagina(db, consulta, pagina, total);
     adodb::Recordset rs;
-    AbrirPagina(db, consulta, texto.texto, rs);
-    PaginaLeida leida = LeerPagina(rs, texto.invertida);
+    AbrirPagina(db, consulta, texto, rs);
+    PaginaLeida leida = LeerPagina(rs, texto);
     db.CierraRecordset(rs);
     consulta.RecordarPagina(pagina, leida);
     return leida;

@@ -114,16 +114,26 @@ void DB_Dll::AvisaSeguimientos(const std::string& SentenciaSQL, bool Corrio) {
 void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, adodb::Recordset& Lrcs,
                             adodb::Connection* ConexionActiva, int CursorType, int LockType,
                             long Options, bool ConvOracle) {
+    AbrirRecordsetEn(SentenciaSQL, Lrcs, ConvOracle, [&](const std::string& fuente) {
+        Lrcs.Open(fuente, ConexionActiva != nullptr ? *ConexionActiva : gCnn, CursorType, LockType, Options);
+    });
+}
+
+void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, const std::vector<vb::Variant>& Valores,
+                            adodb::Recordset& Lrcs) {
+    AbrirRecordsetEn(SentenciaSQL, Lrcs, true, [&](const std::string& fuente) { Lrcs.Open(fuente, Valores, gCnn); });
+}
+
+// AbrirRecordset's steps, the open itself given by the caller.
+void DB_Dll::AbrirRecordsetEn(std::string& SentenciaSQL, adodb::Recordset& Lrcs, bool ConvOracle,
+                              const std::function<void(const std::string& fuente)>& abrir) {
     std::string fuente;
     vb::RunSteps(
         {
             [&] { CierraRecordset(Lrcs); },
             [&] { SentenciaSQL = SS_TSinonimos(SentenciaSQL); },
             [&] { fuente = (ConvOracle && EsOracle()) ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL; },
-            [&] {
-                Lrcs.Open(fuente, ConexionActiva != nullptr ? *ConexionActiva : gCnn, CursorType,
-                          LockType, Options);
-            },
+            [&] { abrir(fuente); },
         },
         Manejador("AbrirRecordset"));
 }

@@ -365,6 +365,44 @@ TEST_F(Adodb, BoundValuesAreStoredAsTheirLiteralsAre) {
               (std::vector<vb::Variant>{"'x'", "'x'", "NULL", "NULL", "'\xC3\xB1" "and\xC3\xBA'", "'\xC3\xB1" "and\xC3\xBA'"}));
 }
 
+// A query takes bound values as a statement does; run again with others it
+// reads the rows they select, and the log shows them. What it cost SQLite is
+// counted for that run alone: a scan of the whole table and a sort show,
+// a lookup by an index reads a few rows.
+TEST_F(Adodb, BoundQueriesReadTheRowsTheirValuesSelectAndCountTheirCost) {
+    cn().Execute("CREATE TABLE Q (K INTEGER PRIMARY KEY, N VARCHAR(20) COLLATE NOCASE, F DATETIME, M MONEY)");
+    cn().Execute("CREATE INDEX IX_Q_N ON Q (N)");
+    for (int k = 1; k <= 200; ++k) {
+        long filas = 0;
+        cn().Execute("INSERT INTO Q VALUES (?, ?, ?, ?)",
+                     {k, "n" + std::to_string(k % 20), k % 2 ? "2024-01-01" : "2024-01-01 00:00:00", 0.1 * k}, filas);
+    }
+    std::vector<std::string> seen;
+    cn().SetStatementLogger([&](const std::string& sql) { seen.push_back(sql); });
+    const std::string porNombre = "SELECT K, +F, +M FROM Q WHERE N = ? AND K > ? ORDER BY K";
+    Recordset rs;
+    rs.Open(porNombre, {"N7", 100}, cn());
+    ASSERT_EQ(rs.RecordCount(), 5);
+    EXPECT_EQ(rs.Fields(std::size_t{0}).Value(), vb::Variant(107));
+    // Values of no declared type come as stored.
+    EXPECT_EQ(rs.Fields(std::size_t{1}).Value(), vb::Variant("2024-01-01"));
+    EXPECT_EQ(rs.Fields(std::size_t{2}).Value(), vb::Variant(0.1 * 107));
+    const adodb::QueryCost buscada = cn().LastQueryCost();
+    EXPECT_EQ(buscada.fullScanSteps, 0);
+    EXPECT_EQ(buscada.sorts, 0);
+    EXPECT_GT(buscada.steps, 0);
+    // Counted afresh at each run: the same again, then fewer rows.
+    EXPECT_EQ(cn().Query(porNombre, {"N7", 100}).rows.size(), 5u);
+    EXPECT_EQ(cn().LastQueryCost().steps, buscada.steps);
+    EXPECT_EQ(cn().Query(porNombre, {"n19", 180}).rows.size(), 1u);
+    EXPECT_LT(cn().LastQueryCost().steps, buscada.steps);
+    cn().Query("SELECT K FROM Q WHERE M > ? ORDER BY F DESC", {vb::Currency::FromTicks(150000)});
+    EXPECT_GE(cn().LastQueryCost().fullScanSteps, 199);
+    EXPECT_EQ(cn().LastQueryCost().sorts, 1);
+    EXPECT_EQ(seen.front(), porNombre + " -- 'N7', 100");
+    EXPECT_THROW(cn().Query(porNombre, {"N7"}), vb::Error);
+}
+
 // Each marker takes one value, and values go to one statement only;
 // otherwise nothing runs.
 TEST_F(Adodb, MarkersAndValuesMustMatch) {

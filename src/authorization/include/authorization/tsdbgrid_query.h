@@ -9,22 +9,28 @@
 // rows. Text searches ignore letter case.
 //
 // On SQLite a page is read from wherever it costs least: the next and the
-// previous page continue from the edge row of the page shown (its key, and
-// its sort values read by that key), any other page from the nearer end of
-// the list, the last one from the end in the reverse order. All of them give
-// the rows the SQL Server form gives, since the order is total.
+// previous page continue from the edge row of the page shown, from its sort
+// values and key as they were read with that page (an edit or deletion of
+// that row since then does not move the continuation), any other page from
+// the nearer end of the list, the last one from the end in the reverse
+// order. Each reads about a page of an index that keeps the sort's order,
+// where the file has one. All of them give the rows the SQL Server form
+// gives, since the order is total: ties are broken by the key, in the
+// direction of the last sort term.
 //
 // The free functions at the end run those texts through a DB_Dll; they need
 // no window either, and raise vb::Error when the database refuses a query.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "db/adodb.h"
+#include "vb/variant.h"
 
 namespace foundation {
 class DB_Dll;
@@ -46,16 +52,33 @@ enum class Acceso {
     Anterior,   // right before the first row of the page shown, in the reverse order
 };
 
-// A page query, and whether its rows come in the reverse of the order shown.
+// A page query: its text and the values of its "?" markers, in order;
+// whether its rows come in the reverse of the order shown; whether it reads
+// each row's edge values (see Borde), the key being the grid's last column;
+// and the columns it reads after the grid's own, which the grid never sees:
+// the sort values of a compound's order (columnasOrden), then the edge
+// values but the key (columnasBorde).
 struct ConsultaDePagina {
     std::string texto;
     bool invertida = false;
+    std::vector<vb::Variant> valores;
+    bool conBordes = false;
+    std::size_t columnasOrden = 0;
+    std::size_t columnasBorde = 0;
 };
 
-// A page read into texts: the field names and one row of texts per record.
+// A row's values in the order pages continue by, as stored (Null kept apart
+// from an empty text, numbers exact): each sort column that orders the rows,
+// then the key.
+using Borde = std::vector<vb::Variant>;
+
+// A page read into texts: the field names and one row of texts per record;
+// and the edge values of its first and last rows when the query read them.
 struct PaginaLeida {
     std::vector<std::string> Campos;
     std::vector<std::vector<std::string>> Filas;
+    Borde primera;
+    Borde ultima;
 };
 
 class GridQuery {
@@ -89,12 +112,12 @@ public:
     };
 
     // The page shown, which the next and the previous page continue from:
-    // its number (0: none), the keys of its first and last rows, and the
-    // order, condition and page size it was read with.
+    // its number (0: none), the edge values of its first and last rows as
+    // they were read, and the order, condition and page size it was read with.
     struct PaginaVista {
         std::int64_t numero = 0;
-        std::string primera;
-        std::string ultima;
+        Borde primera;
+        Borde ultima;
         Origen origen;
         long tamano = 0;
     };
@@ -156,23 +179,22 @@ public:
     // ---- Reading a page on SQLite ----
     // How page `pagina` of `total` records is reached: the next or previous
     // page of Vista from its edge (when the order, condition and page size
-    // are still those it was read with, and every sort term is a column),
-    // else from the nearer end. Runs ArmarOrden.
+    // are still those it was read with, every sort term is a column and the
+    // page was read with its edge values), else from the nearer end. Runs
+    // ArmarOrden.
     Acceso AccesoPagina(std::int64_t pagina, std::int64_t total);
     // From the nearer end of `total` records: Principio or Final.
     Acceso AccesoPorExtremo(std::int64_t pagina, std::int64_t total) const;
-    // The query telling which sort values of the edge row keyed `clave` are
-    // Null, one column per sort term before the key; "" when the order
-    // needs none (every other term is fixed by the condition).
-    std::string ConsultaNulos(const std::string& clave) const;
-    // The page query of `acceso`. For Siguiente and Anterior, `nulos` is the
-    // row ConsultaNulos read for the edge row.
-    ConsultaDePagina ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total,
-                                    const std::vector<bool>& nulos = {});
+    // The page query of `acceso`, reading each row's edge values after the
+    // grid's columns. Siguiente and Anterior continue from Vista's edge, its
+    // values bound to the query's markers.
+    ConsultaDePagina ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total);
     // Keeps page `pagina`, read in display order, as Vista.
     void RecordarPagina(std::int64_t pagina, const PaginaLeida& leida);
-    // The columns the condition holds to one value (a top-level "column =
-    // literal" joined by AND), which therefore cannot order the rows.
+    // The columns the condition holds to one stored value (a top-level
+    // "column = literal" joined by AND), which therefore cannot order the
+    // rows. A literal that reads as a date holds none: a day-first date is
+    // compared as the date, which more than one stored text may be.
     std::vector<std::string> ColumnasFijas() const;
     // The host's own query, unpaged, with the key column as its last column.
     std::string ConsultaSinPaginar() const;
@@ -226,6 +248,7 @@ private:
     std::string TablaPagina() const;
     std::string CondicionHost() const;
     std::string ItemFecha(const std::string& nombre, bool mayusculas) const;
+    const std::string& ListaPagina();
     std::string SelectYFrom(std::int64_t pagina, adodb::Dialect dialecto);
     Origen OrigenActual() const;
     bool EsOrigenActual(const Origen& origen) const;
@@ -239,6 +262,17 @@ private:
     const std::optional<std::vector<TerminoContinuo>>& TerminosContinuos() const;
     std::optional<std::vector<TerminoContinuo>> LeerTerminosContinuos() const;
     std::string ArmarOrdenExterior(bool invertido) const;
+    // The SQLite page queries (ConsultaSqlite).
+    std::string SelectSqlite(ConsultaDePagina& consulta, bool conOrden);
+    ConsultaDePagina DesdeExtremo(bool final, std::int64_t tamano, std::int64_t saltar);
+    std::optional<ConsultaDePagina> Continuacion(bool siguiente, std::int64_t tamano);
+    // A continuation's query, without its values: the edge value each of
+    // its markers takes, in order.
+    struct Continua {
+        ConsultaDePagina consulta;
+        std::vector<std::size_t> marcas;
+    };
+    Continua ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde);
     // What the sort, key, query and search give, kept while they stay as they
     // are, since every page turn asks for it.
     struct Derivados {
@@ -247,10 +281,12 @@ private:
         std::optional<std::vector<TerminoContinuo>> terminos;
         std::string exterior[2];  // OrdenExterior, straight and reversed
         std::string seleccion;    // the select list as AgregarAlias left it
+        // Continuations by direction, page size and which edge values are
+        // Null, for that select list.
+        std::map<std::string, Continua> continuaciones;
     };
     mutable Derivados derivados_;
     Derivados& Derivado() const;
-    std::optional<std::string> CondicionContinuacion(bool siguiente, const std::vector<bool>& nulos) const;
 };
 
 // The dialect the page query is written in on `db`'s connection (SQL
@@ -268,20 +304,23 @@ std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const G
 std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta);
 
 // The query of page `pagina` of `total` records in the connection's
-// dialect; on SQLite from where it costs least (reads the Null sort values
-// of the edge row when the page continues from one).
+// dialect; on SQLite from where it costs least.
 ConsultaDePagina ConsultaParaPagina(foundation::DB_Dll& db, GridQuery& consulta, std::int64_t pagina,
                                     std::int64_t total);
 
-// Opens `texto` (a page query) into `rs`. When SQL Server answers that a
-// column does not exist (native error 207), opens the unpaged query instead.
-// Raises the connection's error when nothing could be opened.
-void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto,
+// Opens `pagina` (a page query, its values bound) into `rs`. When SQL Server
+// answers that a column does not exist (native error 207), opens the
+// unpaged query instead. Raises the connection's error when nothing could be
+// opened.
+void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, const ConsultaDePagina& pagina,
                  adodb::Recordset& rs);
+void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, std::string texto, adodb::Recordset& rs);
 
-// The recordset's rows from the current one on, as texts (Null as "");
-// `invertida`: they came last first, and are given back in display order.
-PaginaLeida LeerPagina(adodb::Recordset& rs, bool invertida = false);
+// The recordset's rows from the current one on, as texts (Null as ""), in
+// display order (`pagina.invertida`: they came last first), without the
+// columns the page query reads after the grid's; the edge values of the
+// first and last rows kept apart.
+PaginaLeida LeerPagina(adodb::Recordset& rs, const ConsultaDePagina& pagina = {});
 
 // Page `pagina` of `total` records, queried, opened and read in display
 // order, and kept as the page shown.

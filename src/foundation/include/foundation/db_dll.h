@@ -57,6 +57,11 @@ public:
                         int CursorType = adodb::adOpenForwardOnly,
                         int LockType = adodb::adLockReadOnly, long Options = -1,
                         bool ConvOracle = true);
+    // The same on gCnn for a query whose "?" markers take Valores in order,
+    // bound through the connection's parameterised call (forward-only,
+    // read-only, the Oracle rewriting on).
+    void AbrirRecordset(std::string& SentenciaSQL, const std::vector<vb::Variant>& Valores,
+                        adodb::Recordset& Lrcs);
     void CierraRecordset(adodb::Recordset& LRCSTEMP);
     // Runs a statement or batch that returns no rows. Returns whether it ran.
     bool EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected);
@@ -139,6 +144,8 @@ private:
     std::vector<ExplicaRechazo> explicaciones_;
     std::vector<SigueSentencia> seguimientos_;
     void AvisaSeguimientos(const std::string& SentenciaSQL, bool Corrio);
+    void AbrirRecordsetEn(std::string& SentenciaSQL, adodb::Recordset& Lrcs, bool ConvOracle,
+                          const std::function<void(const std::string& fuente)>& abrir);
     std::string DescartaSentenciaOracle(std::string& Sentencia);
     std::string EjecutaScriptOracle(std::string& script, long& RecordsAffected);
 };

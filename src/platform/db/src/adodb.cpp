@@ -80,6 +80,14 @@ long Engine::ExecuteBound(const std::string& sql, const std::vector<vb::Variant>
     return Execute(sql);
 }
 
+ResultSet Engine::QueryBound(const std::string& sql, const std::vector<vb::Variant>& values) {
+    if (!values.empty()) {
+        throw vb::Error(3251, "Object or provider is not capable of performing requested operation.",
+                        kConnectionSource);
+    }
+    return Query(sql);
+}
+
 // ---- Errors -------------------------------------------------------------------
 
 const ProviderError& Errors::Item(std::size_t index) const {
@@ -190,6 +198,15 @@ ResultSet Connection::Query(const std::string& sql) {
     });
 }
 
+ResultSet Connection::Query(const std::string& sql, const std::vector<vb::Variant>& values) {
+    return Guard(logger_ ? LoggedStatement(sql, values) : std::string(), [&] {
+        if (!engine_) RaiseClosed(kConnectionSource);
+        return engine_->QueryBound(sql, values);
+    });
+}
+
+QueryCost Connection::LastQueryCost() const { return engine_ ? engine_->LastQueryCost() : QueryCost{}; }
+
 Recordset Connection::OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) {
     return Guard({}, [&] {
         if (!engine_) RaiseClosed(kConnectionSource);
@@ -228,8 +245,13 @@ std::string FailureReason(const vb::Error& error) {
 
 void Recordset::Open(const std::string& source, Connection& connection, int cursorType, int lockType,
                      long /*options*/) {
+    Open(source, {}, connection, cursorType, lockType);
+}
+
+void Recordset::Open(const std::string& source, const std::vector<vb::Variant>& values, Connection& connection,
+                     int cursorType, int lockType) {
     if (open_) RaiseOpen(kRecordsetSource);
-    ResultSet result = connection.Query(source);
+    ResultSet result = values.empty() ? connection.Query(source) : connection.Query(source, values);
     // A statement that returns no rows leaves the recordset closed.
     if (result.fields.empty()) return;
     OpenResult(std::move(result), cursorType, lockType);

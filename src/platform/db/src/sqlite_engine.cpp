@@ -300,13 +300,17 @@ public:
         return Run(*batch, nullptr, values);
     }
 
-    ResultSet Query(const std::string& sql) override {
+    ResultSet Query(const std::string& sql) override { return QueryBound(sql, {}); }
+
+    ResultSet QueryBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
         const std::shared_ptr<const Batch> batch = Adapt(sql);
-        CheckMarkers(*batch, {});
+        CheckMarkers(*batch, values);
         ResultSet result;
-        Run(*batch, &result, {});
+        Run(*batch, &result, values);
         return result;
     }
+
+    QueryCost LastQueryCost() const override { return lastCost_; }
 
     void BeginTrans() override { Exec(sqlite3_db_readonly(db_, "main") == 1 ? "BEGIN" : "BEGIN IMMEDIATE"); }
     void CommitTrans() override { Exec("COMMIT"); }
@@ -504,8 +508,16 @@ private:
     void Keep(const std::string& sql, Statement st) {
         sqlite3_reset(st.get());
         sqlite3_clear_bindings(st.get());
+        Cost(st.get());  // counted afresh at its next run
         if (kept_.size() >= kKeptSize) kept_.clear();
         kept_.emplace(sql, std::move(st));
+    }
+
+    // The statement's counters since they were last read, which resets them.
+    static QueryCost Cost(sqlite3_stmt* st) {
+        return {sqlite3_stmt_status(st, SQLITE_STMTSTATUS_VM_STEP, 1),
+                sqlite3_stmt_status(st, SQLITE_STMTSTATUS_FULLSCAN_STEP, 1),
+                sqlite3_stmt_status(st, SQLITE_STMTSTATUS_SORT, 1)};
     }
 
     void Collect(sqlite3_stmt* st, ResultSet& result) {
@@ -547,6 +559,7 @@ private:
                 default: f.Type = adVarWChar, f.DefinedSize = std::max(longest[c], 1L); break;
             }
         }
+        lastCost_ = Cost(st);
     }
 
     ResultSet SchemaTables(const std::vector<vb::Variant>& restrictions) {
@@ -600,6 +613,7 @@ private:
     static constexpr std::size_t kKeptSize = 32;
     sqlite3* db_;
     bool utf8_ = false;  // the file keeps its texts in UTF-8
+    QueryCost lastCost_;
     std::unordered_map<std::string, std::shared_ptr<const Batch>> cache_;
     std::unordered_map<std::string, std::optional<std::vector<TableColumn>>> columns_;
     std::unordered_map<std::string, Statement> kept_;  // reset, ready to run again

@@ -139,6 +139,15 @@ struct ResultSet {
     std::vector<std::vector<vb::Variant>> rows;
 };
 
+// What the last query cost the engine that ran it, where the engine counts
+// it (SQLite; zero elsewhere): virtual-machine steps, rows stepped through in
+// a full scan of a table, and sorts.
+struct QueryCost {
+    long long steps = 0;
+    long long fullScanSteps = 0;
+    long long sorts = 0;
+};
+
 // One database engine behind a Connection.
 class Engine {
 public:
@@ -152,6 +161,10 @@ public:
     virtual long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values);
     // Runs a query and returns its first result set.
     virtual ResultSet Query(const std::string& sql) = 0;
+    // The same with its "?" markers bound, in order, to `values`, as
+    // ExecuteBound binds them. An engine that cannot bind raises 3251 for values.
+    virtual ResultSet QueryBound(const std::string& sql, const std::vector<vb::Variant>& values);
+    virtual QueryCost LastQueryCost() const { return {}; }
     virtual void BeginTrans() = 0;
     virtual void CommitTrans() = 0;
     virtual void RollbackTrans() = 0;
@@ -192,6 +205,11 @@ public:
     bool InTransaction() const;
 
     ResultSet Query(const std::string& sql);
+    // A query whose "?" markers take `values` in order, as the parameterised
+    // Execute binds them.
+    ResultSet Query(const std::string& sql, const std::vector<vb::Variant>& values);
+    // What the last query cost the engine (QueryCost).
+    QueryCost LastQueryCost() const;
     Recordset OpenSchema(int schema, const std::vector<vb::Variant>& restrictions = {});
 
     class Errors& Errors() { return errors_; }
@@ -256,6 +274,9 @@ public:
     // the recordset closed and throws.
     void Open(const std::string& source, Connection& connection, int cursorType = adOpenForwardOnly,
               int lockType = adLockReadOnly, long options = -1);
+    // The same for a query whose "?" markers take `values` in order.
+    void Open(const std::string& source, const std::vector<vb::Variant>& values, Connection& connection,
+              int cursorType = adOpenForwardOnly, int lockType = adLockReadOnly);
     // A recordset over rows already fetched (schema rowsets, tests).
     void OpenResult(ResultSet result, int cursorType = adOpenStatic, int lockType = adLockReadOnly);
     void Close();  // idempotent
