@@ -411,6 +411,11 @@ TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
         {"page 4 picked", elegir(3), 4, asc + "10 OFFSET 30"},
         {"page 7 picked", elegir(6), 7, desc + "10 OFFSET 25"},
         {"first", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
+        {"next again", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > ?" + asc + "10 -- " + claves[9]},
+        // First and last read the list's ends even beside the page shown.
+        {"first from page 2", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
+        {"page 9 picked", elegir(8), 9, desc + "10 OFFSET 5"},
+        {"last from page 9", [this] { Clic("cmdUltimo"); }, 10, desc + "5 OFFSET 0"},
     };
     for (const Paso& paso : pasos) {
         SCOPED_TRACE(paso.nombre);

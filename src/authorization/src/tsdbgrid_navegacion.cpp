@@ -87,6 +87,7 @@ void TsDbGrid::cboPagSelect_Click(int indice) {
 void TsDbGrid::cmdPrimero_Click() {
     if (Cargando() || paginaActual_ <= 1) return;
     paginaActual_ = 1;
+    q_.Vista = {};  // the list's own start, not the rows before the page shown
     MostrarPagina();
 }
 
@@ -105,6 +106,7 @@ void TsDbGrid::cmdSiguiente_Click() {
 void TsDbGrid::cmdUltimo_Click() {
     if (Cargando() || paginaActual_ >= ultimaPagina_) return;
     paginaActual_ = ultimaPagina_;
+    q_.Vista = {};  // the list's own end, not the rows after the page shown
     MostrarPagina();
 }
 
