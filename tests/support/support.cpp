@@ -41,7 +41,7 @@ ScopedEnv::~ScopedEnv() {
 
 std::filesystem::path SourceDir() {
     if (const char* dir = std::getenv("TARVOLIN_SOURCE_DIR")) return dir;
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    return TARVOLIN_TEST_SOURCE_DIR;
 }
 
 long ErrorNumberOf(const std::function<void()>& call) {
