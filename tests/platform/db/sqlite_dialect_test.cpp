@@ -254,6 +254,8 @@ TEST_P(Dialect, SearchConditionsOfTheGrid) {
         {"( CONVERT(NVARCHAR,[TC]) LIKE '%fc%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%abc%') ", {31, 32, 33, 34, 35}},
         {"( CONVERT(NVARCHAR,[TC]) LIKE '%zz%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%cliente 1_%') ",
          {10, 11, 12, 13, 14, 15, 16, 17, 18, 19}},
+        {"( [TC] LIKE '%fc%' or  [NOMBRE] LIKE '%abc%') ", {31, 32, 33, 34, 35}},
+        {"( [TC] LIKE '%zz%' or  [NOMBRE] LIKE '%cliente 1_%') ", {10, 11, 12, 13, 14, 15, 16, 17, 18, 19}},
         {" [FECHA] = '15/03/05 10:20:30'", {15}},
         {" [FECHAESTFIN] = '15/04/05'", {15}},
         {" FECHAESTFIN = '15/04/2005' AND TC = 'NP'", {15}},
@@ -307,6 +309,22 @@ TEST_P(Dialect, LikeFoldsTheCaseOfEveryLetter) {
         {"'a' LIKE 'a!' ESCAPE '!'", 0},
         {"'\xC3\x91' LIKE '\xC3\xB1\xC3\xB1' ESCAPE '\xC3\xB1'", 1},
         {"'Ana' NOT LIKE 'ANA'", 0},
+        // An ASCII value is compared byte by byte, any other letter by letter:
+        // the same answers either way.
+        {"'\xE2\x84\xAA' LIKE 'k'", 1},  // the Kelvin sign folds to "k"
+        {"'k' LIKE '\xE2\x84\xAA'", 1},
+        {"'\xC5\xBF' LIKE 'S'", 1},  // so does the long s to "s"
+        {"'pena' LIKE 'pe\xC3\xB1" "a'", 0},
+        {"'Ab\xC3\xB1' LIKE 'a_'", 0},
+        {"'Ab\xC3\xB1' LIKE 'a__'", 1},
+        {"'Ab' LIKE 'a__'", 0},
+        {"'x\xC3\xA9' LIKE 'X%'", 1},
+        {"'X\xC3\xA9z' LIKE '%\xC3\x89_'", 1},
+        {"CAST(X'41C3' AS TEXT) LIKE 'a_'", 1},  // a byte that starts no letter is one
+        {"1234.5 LIKE '%34.5'", 1},
+        {"'a%B' LIKE 'A!%b' ESCAPE '!'", 1},
+        {"'a%B' LIKE 'A!_b' ESCAPE '!'", 0},
+        {"'zK' LIKE '%' || char(0x212A)", 1},
         {"NULL LIKE '%'", vb::Null},
         {"'a' LIKE NULL", vb::Null},
         {"'a' LIKE 'a' ESCAPE NULL", vb::Null},

@@ -453,9 +453,24 @@ const std::vector<char32_t>& FoldedChars(std::string_view text) {
     return chars;
 }
 
+bool IsAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+// An ASCII text as the characters compared: one a byte, folded as read.
+struct AsciiFolded {
+    std::string_view text;
+    std::size_t size() const { return text.size(); }
+    char32_t operator[](std::size_t i) const { return Folded(static_cast<unsigned char>(text[i])); }
+};
+
 // "%" matches any run of characters, "_" one; the last "%" passed is where a
 // failed match goes on from, which is enough for these two wildcards.
-bool Matches(const std::vector<char32_t>& pattern, const std::vector<char32_t>& text) {
+template <class Text>
+bool Matches(const std::vector<char32_t>& pattern, const Text& text) {
     std::size_t p = 0, t = 0;
     std::size_t starP = std::string::npos, starT = 0;
     while (t < text.size()) {
@@ -475,6 +490,13 @@ bool Matches(const std::vector<char32_t>& pattern, const std::vector<char32_t>& 
     return p == pattern.size();
 }
 
+// Whether `value` matches: an ASCII value byte by byte (each of its
+// characters one byte, folded as read), any other decoded first.
+bool Matches(const LikePattern& pattern, std::string_view value) {
+    if (IsAscii(value)) return Matches(pattern.items, AsciiFolded{value});
+    return Matches(pattern.items, FoldedChars(value));
+}
+
 // like(pattern, value[, escape]): the LIKE operator, comparing the case
 // folding of every letter (SQLite's own folds only A to Z), as the server's
 // case-insensitive collations compare.
@@ -489,20 +511,20 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             if (p < end) escape = NextChar(p, end);
             if (!escape || p != end) throw FunctionError("ESCAPE expression must be a single character");
         }
-        const std::string_view patternText = TextArg(argv[0]);
-        const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-        if (patternText.size() > static_cast<std::size_t>(limit)) {
-            throw FunctionError("LIKE or GLOB pattern too complex");
-        }
         // The pattern is a constant of the statement: read once.
         LikePattern read;
         const auto* pattern = static_cast<const LikePattern*>(sqlite3_get_auxdata(ctx, 0));
         if (!pattern || pattern->escape != escape) {
+            const std::string_view patternText = TextArg(argv[0]);
+            const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+            if (patternText.size() > static_cast<std::size_t>(limit)) {
+                throw FunctionError("LIKE or GLOB pattern too complex");
+            }
             read = ReadPattern(patternText, escape);
             pattern = &read;
             sqlite3_set_auxdata(ctx, 0, new LikePattern(read), [](void* p) { delete static_cast<LikePattern*>(p); });
         }
-        sqlite3_result_int(ctx, Matches(pattern->items, FoldedChars(TextArg(argv[1]))) ? 1 : 0);
+        sqlite3_result_int(ctx, Matches(*pattern, TextArg(argv[1])) ? 1 : 0);
     });
 }
 
