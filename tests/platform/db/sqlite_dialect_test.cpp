@@ -298,6 +298,13 @@ TEST_P(Dialect, LikeFoldsTheCaseOfEveryLetter) {
         {"'mississippi' LIKE '%ISS%IPP%'", 1},
         {"'mississippi' LIKE '%iss%ipx%'", 0},
         {"'aXbXc' LIKE '%x%x_'", 1},
+        {"'abcabd' LIKE '%ABD'", 1},  // a partial match tried again further on
+        {"'aab' LIKE '%ab'", 1},
+        {"'abab' LIKE '%b_'", 0},
+        {"'Xab' LIKE '%_B'", 1},
+        {"'\xC3\xB1" "a\xC3\xB1" "b' LIKE '%\xC3\x91" "B'", 1},
+        {"'ab' LIKE 'a%%%'", 1},
+        {"'ab' LIKE 'ab_%'", 0},
         {"'abc' LIKE 'a%b'", 0},
         {"'' LIKE '%'", 1},
         {"'x' LIKE ''", 0},

@@ -3,10 +3,12 @@
 #include <QChar>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
@@ -418,10 +420,13 @@ constexpr char32_t kAnySequence = 0x110000;
 constexpr char32_t kAnyChar = 0x110001;
 constexpr char32_t kNothing = 0x110002;
 
-// A LIKE pattern read once per statement: folded characters and wildcards.
+// A LIKE pattern read once per statement: folded characters and wildcards,
+// and how many characters a value needs at least to match (every item but
+// "%" takes one).
 struct LikePattern {
     std::vector<char32_t> items;
     std::optional<char32_t> escape;
+    std::size_t shortest = 0;
 };
 
 LikePattern ReadPattern(std::string_view text, std::optional<char32_t> escape) {
@@ -440,6 +445,8 @@ LikePattern ReadPattern(std::string_view text, std::optional<char32_t> escape) {
             pattern.items.push_back(Folded(c));
         }
     }
+    pattern.shortest = static_cast<std::size_t>(
+        std::count_if(pattern.items.begin(), pattern.items.end(), [](char32_t c) { return c != kAnySequence; }));
     return pattern;
 }
 
@@ -454,8 +461,14 @@ const std::vector<char32_t>& FoldedChars(std::string_view text) {
 }
 
 bool IsAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, text.data() + i, 8);
+        if (eight & 0x8080808080808080u) return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
     }
     return true;
 }
@@ -467,21 +480,32 @@ struct AsciiFolded {
     char32_t operator[](std::size_t i) const { return Folded(static_cast<unsigned char>(text[i])); }
 };
 
-// "%" matches any run of characters, "_" one; the last "%" passed is where a
-// failed match goes on from, which is enough for these two wildcards.
+// The first place from `t` on where `item` can match: a character is looked
+// for; a wildcard can match anywhere.
+template <class Text>
+std::size_t NextCandidate(char32_t item, const Text& text, std::size_t t) {
+    if (item >= kAnySequence) return t;
+    while (t < text.size() && text[t] != item) ++t;
+    return t;
+}
+
+// "%" matches any run of characters, "_" one. After the last "%" passed, a
+// failed match goes on from the next place the item after it matches, which
+// is enough for these two wildcards.
 template <class Text>
 bool Matches(const std::vector<char32_t>& pattern, const Text& text) {
     std::size_t p = 0, t = 0;
-    std::size_t starP = std::string::npos, starT = 0;
+    std::size_t afterStar = std::string::npos, starT = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == kAnyChar || pattern[p] == text[t])) {
+        if (p < pattern.size() && pattern[p] == kAnySequence) {
+            afterStar = ++p;
+            if (p == pattern.size()) return true;  // a last "%" takes the rest
+            t = starT = NextCandidate(pattern[p], text, t);
+        } else if (p < pattern.size() && (pattern[p] == kAnyChar || pattern[p] == text[t])) {
             ++p, ++t;
-        } else if (p < pattern.size() && pattern[p] == kAnySequence) {
-            starP = p++;
-            starT = t;
-        } else if (starP != std::string::npos) {
-            p = starP + 1;
-            t = ++starT;
+        } else if (afterStar != std::string::npos) {
+            p = afterStar;
+            t = starT = NextCandidate(pattern[p], text, starT + 1);
         } else {
             return false;
         }
@@ -491,8 +515,10 @@ bool Matches(const std::vector<char32_t>& pattern, const Text& text) {
 }
 
 // Whether `value` matches: an ASCII value byte by byte (each of its
-// characters one byte, folded as read), any other decoded first.
+// characters one byte, folded as read), any other decoded first. A value of
+// fewer bytes than the pattern needs characters has fewer characters too.
 bool Matches(const LikePattern& pattern, std::string_view value) {
+    if (value.size() < pattern.shortest) return false;
     if (IsAscii(value)) return Matches(pattern.items, AsciiFolded{value});
     return Matches(pattern.items, FoldedChars(value));
 }
