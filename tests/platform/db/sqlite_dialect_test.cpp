@@ -332,6 +332,8 @@ TEST_P(Dialect, LikeFoldsTheCaseOfEveryLetter) {
         {"'a%B' LIKE 'A!%b' ESCAPE '!'", 1},
         {"'a%B' LIKE 'A!_b' ESCAPE '!'", 0},
         {"'zK' LIKE '%' || char(0x212A)", 1},
+        // One pattern with and without an escape in one statement.
+        {"('abc' LIKE 'A!_C' ESCAPE '!') || ('a!bc' LIKE 'A!_C') || ('a_c' LIKE 'A!_C' ESCAPE '!')", "011"},
         {"NULL LIKE '%'", vb::Null},
         {"'a' LIKE NULL", vb::Null},
         {"'a' LIKE 'a' ESCAPE NULL", vb::Null},
@@ -343,6 +345,8 @@ TEST_P(Dialect, LikeFoldsTheCaseOfEveryLetter) {
     const std::vector<vb::Variant> ids =
         Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE CONVERT(NVARCHAR,[NOMBRE]) LIKE '%CLIENTE 3_%' ORDER BY ID");
     EXPECT_EQ(ids.size(), 6u);  // 30 to 35
+    // Two patterns on every row.
+    EXPECT_EQ(Column(cn(), "SELECT ID FROM V_MV_CPTE WHERE NOMBRE LIKE '%CLIENTE 3_%' AND NOMBRE LIKE '%5'").size(), 1u);
     for (const char* expression : {"'a' LIKE 'a' ESCAPE 'ab'", "'a' LIKE 'a' ESCAPE ''"}) {
         const vb::Error e = ErrorOf([&] { Scalar(cn(), std::string("SELECT ") + expression); });
         EXPECT_EQ(e.Number(), adodb::kErrFail) << expression;

@@ -35,6 +35,40 @@ void ResultText(sqlite3_context* ctx, std::string_view text) {
     sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+// What a function reads from its first argument, a constant of the
+// statement (a CONVERT's type, a LIKE's pattern), with `extra` what else it
+// was read with (a LIKE's escape): read once per statement and kept with it.
+// The one last read on this thread is also kept aside, with what it was read
+// from: the calls of one statement mostly ask for that one, which is then
+// found without a look through the statement's kept data.
+template <class T, class Read>
+const T& ReadOnce(sqlite3_context* ctx, sqlite3_value* arg, std::string_view extra, Read&& read) {
+    struct Kept {
+        std::string extra;
+        T value;
+    };
+    struct Last {
+        sqlite3* db = nullptr;
+        std::string text;
+        Kept kept;
+    };
+    thread_local Last last;
+    sqlite3* db = sqlite3_context_db_handle(ctx);
+    const std::string_view text = TextArg(arg);
+    if (last.db == db && last.text == text && last.kept.extra == extra) return last.kept.value;
+    const auto* kept = static_cast<const Kept*>(sqlite3_get_auxdata(ctx, 0));
+    Kept fresh;
+    if (!kept || kept->extra != extra) {
+        fresh = {std::string(extra), read(text)};
+        kept = &fresh;
+        sqlite3_set_auxdata(ctx, 0, new Kept(fresh), [](void* p) { delete static_cast<Kept*>(p); });
+    }
+    last.db = db;
+    last.text.assign(text);
+    last.kept = *kept;
+    return last.kept.value;
+}
+
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -308,15 +342,7 @@ void Convert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             sqlite3_result_null(ctx);
             return;
         }
-        // The type is a constant of the statement: parsed once.
-        auto* cached = static_cast<TargetType*>(sqlite3_get_auxdata(ctx, 0));
-        if (!cached) {
-            cached = new TargetType(ParseType(TextArg(argv[0])));
-            sqlite3_set_auxdata(ctx, 0, cached, [](void* p) { delete static_cast<TargetType*>(p); });
-            cached = static_cast<TargetType*>(sqlite3_get_auxdata(ctx, 0));
-            if (!cached) throw FunctionError("out of memory");
-        }
-        const TargetType& target = *cached;
+        const TargetType& target = ReadOnce<TargetType>(ctx, argv[0], {}, ParseType);
         std::optional<int> style;
         if (argc > 2 && sqlite3_value_type(argv[2]) != SQLITE_NULL) style = sqlite3_value_int(argv[2]);
         if (IsTextType(target.base)) ConvertToText(ctx, value, target, style);
@@ -530,27 +556,19 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Guarded(ctx, [&] {
         if (NullIfAnyNull(ctx, argc, argv)) return;
         std::optional<char32_t> escape;
+        const std::string_view escapeText = argc > 2 ? TextArg(argv[2]) : std::string_view();
         if (argc > 2) {
-            const std::string_view text = TextArg(argv[2]);
-            auto* p = reinterpret_cast<const unsigned char*>(text.data());
-            const auto* end = p + text.size();
+            auto* p = reinterpret_cast<const unsigned char*>(escapeText.data());
+            const auto* end = p + escapeText.size();
             if (p < end) escape = NextChar(p, end);
             if (!escape || p != end) throw FunctionError("ESCAPE expression must be a single character");
         }
-        // The pattern is a constant of the statement: read once.
-        LikePattern read;
-        const auto* pattern = static_cast<const LikePattern*>(sqlite3_get_auxdata(ctx, 0));
-        if (!pattern || pattern->escape != escape) {
-            const std::string_view patternText = TextArg(argv[0]);
+        const LikePattern& pattern = ReadOnce<LikePattern>(ctx, argv[0], escapeText, [&](std::string_view text) {
             const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-            if (patternText.size() > static_cast<std::size_t>(limit)) {
-                throw FunctionError("LIKE or GLOB pattern too complex");
-            }
-            read = ReadPattern(patternText, escape);
-            pattern = &read;
-            sqlite3_set_auxdata(ctx, 0, new LikePattern(read), [](void* p) { delete static_cast<LikePattern*>(p); });
-        }
-        sqlite3_result_int(ctx, Matches(*pattern, TextArg(argv[1])) ? 1 : 0);
+            if (text.size() > static_cast<std::size_t>(limit)) throw FunctionError("LIKE or GLOB pattern too complex");
+            return ReadPattern(text, escape);
+        });
+        sqlite3_result_int(ctx, Matches(pattern, TextArg(argv[1])) ? 1 : 0);
     });
 }
 
