@@ -85,7 +85,7 @@ Lista& CincoMillones() {
         std::cerr << "Opening " << kCincoMillones << " listed orders (built once)..." << std::endl;
         static OrdersFile archivo(kCincoMillones, OrdersFile::Kept{});
         static foundation::DB_Dll db;
-        db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo.Path());
+        AbrirSesion(db, archivo.Path());
         static Lista creada{archivo, db, ConsultaPrincipal(db)};
         return creada;
     }();
