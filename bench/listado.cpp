@@ -9,16 +9,22 @@
 
 namespace bench {
 
+void AbrirSesion(foundation::DB_Dll& db, const std::string& ruta) {
+    // Errors go to a log of the benchmark's own, never next to the program.
+    static const std::filesystem::path home = [] {
+        const std::filesystem::path carpeta = std::filesystem::temp_directory_path() / "tarvolin-bench-home";
+        std::filesystem::create_directories(carpeta);
+        setenv("TARVOLIN_HOME", carpeta.c_str(), 1);
+        return carpeta;
+    }();
+    db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + ruta);
+    foundation::gUsuarioLogeado = "bench";
+}
+
 OrdersFile& Listado() {
     static OrdersFile* file = [] {
-        // Errors go to a log of the benchmark's own, never next to the program.
-        static const std::filesystem::path home = std::filesystem::temp_directory_path() / "tarvolin-bench-home";
-        std::filesystem::create_directories(home);
-        setenv("TARVOLIN_HOME", home.c_str(), 1);
         static OrdersFile built(kListadas);
-        foundation::DB_Dll& db = foundation::Db();
-        db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + built.Path());
-        foundation::gUsuarioLogeado = "bench";
+        AbrirSesion(foundation::Db(), built.Path());
         return &built;
     }();
     return *file;

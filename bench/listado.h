@@ -1,7 +1,8 @@
 // The benchmarks' database: 1,000,000 blocked orders of type NP, every one
 // listed by the main window, in a WAL file that the program's connection
 // (foundation::Db()) and a raw SQLite connection both have open; and the
-// registry of cases, whose medians main prints and hands to scripts/bench.
+// registry of cases, whose medians CorrerCasos (tabla.h) prints and hands to
+// scripts/bench.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,12 +14,20 @@
 
 #include "orders_file.h"
 
+namespace foundation {
+class DB_Dll;
+}
+
 namespace bench {
 
 inline constexpr int kListadas = 1000000;
 
 // Copies the file and opens the program's connection on it, on first use.
 OrdersFile& Listado();
+
+// Opens `db` on the orders file at `ruta` as the benchmarks' user, with the
+// program's files (its error log) in a folder of the benchmark's own.
+void AbrirSesion(foundation::DB_Dll& db, const std::string& ruta);
 
 // A quick run (scripts/bench --quick, which sets TARVOLIN_BENCH_QUICK=1)
 // leaves out the cases on 5,000,000 orders.
@@ -28,7 +37,7 @@ bool Rapido();
 std::vector<int> TamanosGrandes();
 
 // Registers a case as "<caso>/program" and "<caso>/reference" (in
-// milliseconds), which main prints side by side, in the order registered.
+// milliseconds), which CorrerCasos prints side by side, in the order registered.
 using Medida = std::function<void(benchmark::State&)>;
 std::array<benchmark::internal::Benchmark*, 2> RegistrarCaso(const std::string& caso, Medida programa,
                                                              Medida referencia);

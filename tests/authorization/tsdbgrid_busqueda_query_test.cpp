@@ -16,7 +16,8 @@ namespace {
 using adodb::FieldInfo;
 
 // The main window's query as the grid holds it: TC, NUMERO, FECHA,
-// VENCIMIENTO, CLIENTE, IMPORTE, OBSERVACIONES; FECHA and VENCIMIENTO dates.
+// VENCIMIENTO, CLIENTE, IMPORTE, OBSERVACIONES; FECHA and VENCIMIENTO dates,
+// IMPORTE a number, the others texts.
 GridQuery ConsultaPrincipal() {
     GridQuery q;
     q.SQL = "SELECT TC, IDCOMPROBANTE AS NUMERO,FECHA,FECHAESTFIN AS VENCIMIENTO,NOMBRE AS CLIENTE,IMPORTE,"
@@ -24,6 +25,7 @@ GridQuery ConsultaPrincipal() {
     q.CargarAlias();
     q.LeerTablaConsulta();
     q.ColumnasFecha = "|2||3|";
+    q.ColumnasTexto = "|0||1||4||6|";
     return q;
 }
 
@@ -33,11 +35,13 @@ TEST(GridSearchTexts, ExamplesOfEveryForm) {
     GridQuery dos;
     dos.SQL = "SELECT TC, NOMBRE AS CLIENTE FROM T  ";
     dos.CargarAlias();
+    dos.ColumnasTexto = "|1|";
     EXPECT_EQ(dos.CondicionTodos({"TC", "CLIENTE"}, "abc"),
-              " ( CONVERT(NVARCHAR,[TC]) LIKE '%abc%' or  CONVERT(NVARCHAR,[NOMBRE]) LIKE '%abc%') ");
+              " ( CONVERT(NVARCHAR,[TC]) LIKE '%abc%' or  [NOMBRE] LIKE '%abc%') ");
 
     GridQuery q = ConsultaPrincipal();
-    EXPECT_EQ(q.ClausulaBusqueda("CLIENTE", 4, "abc"), " CONVERT(NVARCHAR,[NOMBRE]) LIKE '%abc%'");
+    EXPECT_EQ(q.ClausulaBusqueda("CLIENTE", 4, "abc"), " [NOMBRE] LIKE '%abc%'");
+    EXPECT_EQ(q.ClausulaBusqueda("IMPORTE", 5, "abc"), " CONVERT(NVARCHAR,[IMPORTE]) LIKE '%abc%'");
     EXPECT_EQ(q.ClausulaBusqueda("FECHA", 2, "15/03/05"), " [FECHA] = '15/03/05'");
     EXPECT_EQ(q.ClausulaBusqueda("VENCIMIENTO", 3, "15/03/05"), " [FECHAESTFIN] = '15/03/05'");
     EXPECT_EQ(q.ClausulaBusqueda("FECHA", 2, "abc"), std::nullopt);
@@ -51,11 +55,11 @@ struct CasoTexto {
 // Whatever is typed stays inside the literal; "%" keeps its LIKE meaning.
 TEST(GridSearchTexts, TypedTextNeverEndsTheLiteral) {
     const CasoTexto casos[] = {
-        {"O'Brien", " CONVERT(NVARCHAR,[NOMBRE]) LIKE '%O''Brien%'"},
-        {"x' OR '1'='1", " CONVERT(NVARCHAR,[NOMBRE]) LIKE '%x'' OR ''1''=''1%'"},
-        {"''", " CONVERT(NVARCHAR,[NOMBRE]) LIKE '%''''%'"},
-        {"a%b", " CONVERT(NVARCHAR,[NOMBRE]) LIKE '%a%b%'"},
-        {"a*b", " CONVERT(NVARCHAR,[NOMBRE]) LIKE '%a*b%'"},
+        {"O'Brien", " [NOMBRE] LIKE '%O''Brien%'"},
+        {"x' OR '1'='1", " [NOMBRE] LIKE '%x'' OR ''1''=''1%'"},
+        {"''", " [NOMBRE] LIKE '%''''%'"},
+        {"a%b", " [NOMBRE] LIKE '%a%b%'"},
+        {"a*b", " [NOMBRE] LIKE '%a*b%'"},
     };
     const GridQuery q = ConsultaPrincipal();
     for (const CasoTexto& caso : casos) {
@@ -99,9 +103,8 @@ TEST(GridSearchTexts, AllColumnsTakeTheDateColumnsOnlyForADate) {
     const GridQuery q = ConsultaPrincipal();
     const std::string texto = q.CondicionTodos(kTitulos, "ana");
     EXPECT_EQ(texto,
-              " ( CONVERT(NVARCHAR,[TC]) LIKE '%ana%' or  CONVERT(NVARCHAR,[IDCOMPROBANTE]) LIKE '%ana%' or  "
-              "CONVERT(NVARCHAR,[NOMBRE]) LIKE '%ana%' or  CONVERT(NVARCHAR,[IMPORTE]) LIKE '%ana%' or  "
-              "CONVERT(NVARCHAR,[OBSERVACIONES]) LIKE '%ana%') ");
+              " ( [TC] LIKE '%ana%' or  [IDCOMPROBANTE] LIKE '%ana%' or  [NOMBRE] LIKE '%ana%' or  "
+              "CONVERT(NVARCHAR,[IMPORTE]) LIKE '%ana%' or  [OBSERVACIONES] LIKE '%ana%') ");
     const std::string fecha = q.CondicionTodos(kTitulos, "01/01/2024");
     EXPECT_NE(fecha.find("or  [FECHA] = '01/01/2024' or  [FECHAESTFIN] = '01/01/2024' or "), std::string::npos)
         << fecha;
@@ -137,6 +140,7 @@ TEST(GridColumnChoice, ChosenFieldsMakeTheListsAndTheDateColumns) {
     EXPECT_EQ(e.CamposSel, "[TC], CONVERT(NVARCHAR,[FECHA],103) AS [FECHA], ID");
     EXPECT_EQ(e.ListaCamposSel, "[TC], [FECHA], ID");
     EXPECT_EQ(e.ColumnasFecha, "|1|");
+    EXPECT_EQ(e.ColumnasTexto, "|0|");
 
     // A date first, an alias of a date, another key and style.
     q.PrimaryKey = "CLAVE";
@@ -149,6 +153,7 @@ TEST(GridColumnChoice, ChosenFieldsMakeTheListsAndTheDateColumns) {
               "[FECHA], CLAVE");
     EXPECT_EQ(f.ListaCamposSel, "[VENCIMIENTO], [CLIENTE], [FECHA], CLAVE");
     EXPECT_EQ(f.ColumnasFecha, "|0||2|");
+    EXPECT_EQ(f.ColumnasTexto, "|1|");
 }
 
 TEST(GridColumnChoice, NoColumnIsAnError) {

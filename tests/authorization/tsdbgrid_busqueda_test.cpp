@@ -30,10 +30,10 @@ constexpr const char* kFechaInvalida = "Debe Ingresar un Formato de Fecha Válid
 constexpr std::uint32_t kResaltado = ui::RGB(192, 232, 232);
 
 // The condition of a search for "ana" in every column of the main window's query.
+// Texts are compared as they are; the amount, a number, as text.
 constexpr const char* kCondicionAna =
-    " ( CONVERT(NVARCHAR,[TC]) LIKE '%ana%' or  CONVERT(NVARCHAR,[IDCOMPROBANTE]) LIKE '%ana%' or  "
-    "CONVERT(NVARCHAR,[NOMBRE]) LIKE '%ana%' or  CONVERT(NVARCHAR,[IMPORTE]) LIKE '%ana%' or  "
-    "CONVERT(NVARCHAR,[OBSERVACIONES]) LIKE '%ana%') ";
+    " ( [TC] LIKE '%ana%' or  [IDCOMPROBANTE] LIKE '%ana%' or  [NOMBRE] LIKE '%ana%' or  "
+    "CONVERT(NVARCHAR,[IMPORTE]) LIKE '%ana%' or  [OBSERVACIONES] LIKE '%ana%') ";
 
 std::string Etiqueta(int pagina, int ultima) {
     return "        Página        " + std::to_string(pagina) + " de " + std::to_string(ultima);
@@ -120,7 +120,7 @@ TEST_F(BusquedaTest, ASearchFiltersEveryPageASecondOneNarrowsItAndRefreshClearsI
 
     Buscar("1007", "NUMERO");
     EXPECT_EQ(grid_.FiltroBusqueda(),
-              std::string(kCondicionAna) + " and  CONVERT(NVARCHAR,[IDCOMPROBANTE]) LIKE '%1007%'");
+              std::string(kCondicionAna) + " and  [IDCOMPROBANTE] LIKE '%1007%'");
     EXPECT_EQ(Columna("NUMERO"), std::vector<std::string>{"0001-00001007"});
     EXPECT_EQ(grid_.TotalRegistros(), 1);
 
@@ -165,6 +165,59 @@ TEST_F(BusquedaTest, ApostrophesAreSearchedForAndPercentMatchesAnything) {
             EXPECT_EQ(Columna("CLIENTE"), caso.clientes);
             EXPECT_TRUE(operator_.Shown().empty());
         }
+        Clic("ACTUALIZAR");
+    }
+}
+
+struct CasoTodos {
+    const char* texto;
+    std::vector<std::string> numeros;  // of the orders found, in the list's order
+};
+
+// A search in every column finds a text, however its letters are written, in
+// the text columns and an amount in the number column; accents count, "_" is
+// one letter however many bytes it takes, and empty cells match nothing.
+TEST_F(BusquedaTest, EveryColumnSearchFindsTextsAndNumbersLetterByLetter) {
+    struct Fila {
+        int id;
+        const char* numero;
+        const char* nombre;
+        const char* importe;
+        const char* observaciones;
+    };
+    const Fila filas[] = {
+        {601, "0002-00000601", "Pe\xC3\xB1" "a \xC3\x81lvarez", "1234.5", "NULL"},
+        {602, "0002-00000602", "\xC3\x91" "AND\xC3\x9A SA", "77", "'entrega 10%'"},
+        {603, "0002-00000603", "\xE2\x84\xAA" "iosco", "78", "NULL"},  // a Kelvin sign first
+        {604, "0002-00000604", "Distribuidora de insumos del litoral Norte", "79", "'a_b'"},
+        {605, "0002-00000605", "NULL", "80", "'Pena'"},
+    };
+    for (const Fila& f : filas) {
+        const std::string nombre = std::string(f.nombre) == "NULL" ? "NULL" : "'" + std::string(f.nombre) + "'";
+        db_.gCnn.Execute("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, IMPORTE, "
+                         "OBSERVACIONES, BLOQUEADA) VALUES (" + std::to_string(f.id) + ", 'NP', '" + f.numero +
+                         "', '2024-02-02 00:00:00', '2024-03-10 00:00:00', " + nombre + ", " + f.importe + ", " +
+                         f.observaciones + ", 1)");
+    }
+    Cargar();
+    const CasoTodos casos[] = {
+        {"pe\xC3\xB1" "a", {"0002-00000601"}},
+        {"PE\xC3\x91" "A \xC3\x81LV", {"0002-00000601"}},
+        {"pena", {"0002-00000605"}},  // not "Peña"; a Null name beside it
+        {"\xC3\xB1" "and\xC3\xBA", {"0002-00000602"}},
+        {"_AND\xC3\x9A", {"0002-00000602"}},
+        {"KIOSCO", {"0002-00000603"}},
+        {"litoral norte", {"0002-00000604"}},  // past the 30th letter
+        {"1234.5", {"0002-00000601"}},
+        {"34.5", {"0002-00000601"}},
+        {"entrega 1_%", {"0002-00000602"}},
+        {"a_b", {"0002-00000604"}},
+    };
+    for (const CasoTodos& caso : casos) {
+        SCOPED_TRACE(caso.texto);
+        Buscar(caso.texto);
+        EXPECT_TRUE(operator_.Shown().empty());
+        EXPECT_EQ(Columna("NUMERO"), caso.numeros);
         Clic("ACTUALIZAR");
     }
 }

@@ -489,12 +489,14 @@ TEST(GridQueryFields, FieldListsSkipLongColumnsButCountTheirPositions) {
     GridQuery q = ConsultaPrincipal();
     EXPECT_EQ(q.ListaCampos, "[TC], [NUMERO], [FECHA], [VENCIMIENTO], [CLIENTE], [IMPORTE], [OBSERVACIONES], ID");
     EXPECT_EQ(q.ColumnasFecha, "|2||3|");
+    EXPECT_EQ(q.ColumnasTexto, "|0||1||4||6|");  // not IMPORTE, a number
 
     const std::vector<std::string> entradas = q.CargarCampos(
         {{"TC", adodb::adVarWChar}, {"NOTAS", adodb::adLongVarWChar}, {"FECHA", adodb::adDBTimeStamp},
          {"FOTO", adodb::adLongVarBinary}, {"VENCIMIENTO", adodb::adDBTimeStamp}});
     EXPECT_EQ(entradas, (std::vector<std::string>{"Todos", "TC", "FECHA", "VENCIMIENTO"}));
     EXPECT_EQ(q.ColumnasFecha, "|2||4|");
+    EXPECT_EQ(q.ColumnasTexto, "|0|");
     EXPECT_EQ(q.Campos, "[TC], CONVERT(NVARCHAR,[FECHA],103) AS [FECHA], CONVERT(NVARCHAR,[FECHAESTFIN],103) AS "
                         "[VENCIMIENTO], ID");
     EXPECT_EQ(q.ListaCampos, "[TC], [FECHA], [VENCIMIENTO], ID");
@@ -505,6 +507,7 @@ TEST(GridQueryFields, FieldListsSkipLongColumnsButCountTheirPositions) {
     const std::vector<std::string> elegidas = q.CargarCampos({{"TC", adodb::adVarWChar}, {"FECHA", adodb::adDBTimeStamp}});
     EXPECT_EQ(elegidas, (std::vector<std::string>{"Todos", "TC", "FECHA"}));
     EXPECT_EQ(q.ColumnasFecha, "|2||4|");  // not rebuilt
+    EXPECT_EQ(q.ColumnasTexto, "|0|");
     EXPECT_EQ(q.Campos, "[TC],convert(nvarchar,[FECHA],103) as [FECHA], ID");
 }
 

@@ -123,6 +123,7 @@ void TsDbGrid::cmdColumnas_Click() {
     q_.CamposSel = eleccion->CamposSel;
     q_.ListaCamposSel = eleccion->ListaCamposSel;
     q_.ColumnasFecha = eleccion->ColumnasFecha;  // the date columns of the new column order
+    q_.ColumnasTexto = eleccion->ColumnasTexto;
     ordinalSel_ = chooser.gOrdinalSel;
     q_.Campos = chooser.gCamposOrden;
     CargarCampos();

@@ -55,6 +55,7 @@ void TsDbGrid::LoadTsDBGrid() {
     columnaOrden_ = 0;
     q_.ClausulaWhere.clear();
     q_.ColumnasFecha.clear();
+    q_.ColumnasTexto.clear();
     CargarCampos();
     cargaCancelada_ = false;
     CargarPaginas();

@@ -19,6 +19,23 @@ namespace {
 
 constexpr auto npos = std::string::npos;
 constexpr int kTipoFecha = adodb::adDBTimeStamp;
+// Types whose values LIKE compares as they are, without CONVERT.
+bool EsTipoTexto(int tipo) {
+    switch (tipo) {
+        case adodb::adBSTR:
+        case adodb::adChar:
+        case adodb::adWChar:
+        case adodb::adVarChar:
+        case adodb::adVarWChar:
+        case adodb::adLongVarChar:
+        case adodb::adLongVarWChar: return true;
+        default: return false;
+    }
+}
+
+// A field position as ColumnasFecha and ColumnasTexto hold it.
+std::string MarcaPosicion(long long posicion) { return "|" + std::to_string(posicion) + "|"; }
+
 constexpr long kNativoColumnaInexistente = 207;  // SQL Server: invalid column name
 constexpr adodb::Dialect kSqlite = adodb::Dialect::Sqlite;
 // A page with this many rows or more before it, counted from the end it is
@@ -348,7 +365,10 @@ std::vector<std::string> GridQuery::CargarCampos(const std::vector<adodb::FieldI
     const bool todas = vb::Trim(CamposSel).empty();
     ListaCampos.clear();
     Campos.clear();
-    if (todas) ColumnasFecha.clear();
+    if (todas) {
+        ColumnasFecha.clear();
+        ColumnasTexto.clear();
+    }
     NombresCampos.clear();
     for (std::size_t i = 0; i < campos.size(); ++i) {
         const adodb::FieldInfo& campo = campos[i];
@@ -356,9 +376,10 @@ std::vector<std::string> GridQuery::CargarCampos(const std::vector<adodb::FieldI
         if (campo.Type == adodb::adLongVarWChar || campo.Type == adodb::adLongVarBinary) continue;
         Agregar(ListaCampos, "[" + campo.Name + "]");
         if (todas) entradas.push_back(campo.Name);
+        if (todas && EsTipoTexto(campo.Type)) ColumnasTexto += MarcaPosicion(static_cast<long long>(i));
         if (campo.Type == kTipoFecha) {
             if (todas) {
-                ColumnasFecha += "|" + std::to_string(i) + "|";
+                ColumnasFecha += MarcaPosicion(static_cast<long long>(i));
                 Campos += (Campos.empty() ? " " : ", ") + ItemFecha(campo.Name, true);
             } else {
                 Campos += (Campos.empty() ? "" : ",") + ItemFecha(campo.Name, false);
@@ -807,7 +828,11 @@ std::int64_t GridQuery::CantidadPaginas(std::int64_t total, long pageSize) {
 // ---- Search ----------------------------------------------------------------------------
 
 bool GridQuery::EsColumnaFecha(int posicion) const {
-    return vb::Contains(ColumnasFecha, "|" + std::to_string(posicion) + "|");
+    return vb::Contains(ColumnasFecha, MarcaPosicion(posicion));
+}
+
+bool GridQuery::EsColumnaTexto(int posicion) const {
+    return vb::Contains(ColumnasTexto, MarcaPosicion(posicion));
 }
 
 std::optional<std::string> GridQuery::TextoFecha(std::string_view texto) {
@@ -830,7 +855,11 @@ std::optional<std::string> GridQuery::TextoFecha(std::string_view texto) {
 std::optional<std::string> GridQuery::ClausulaBusqueda(const std::string& nombre, int posicion,
                                                        const std::string& texto) const {
     const std::string campo = EquiCampo("[" + nombre + "]", false);
-    if (!EsColumnaFecha(posicion)) return " CONVERT(NVARCHAR," + campo + ") LIKE " + foundation::SqlText("%" + texto + "%");
+    const std::string patron = foundation::SqlText("%" + texto + "%");
+    // A text is compared as it is: CONVERT would only cost, and on SQL Server
+    // cut it to 30 characters. A number needs it there.
+    if (EsColumnaTexto(posicion)) return " " + campo + " LIKE " + patron;
+    if (!EsColumnaFecha(posicion)) return " CONVERT(NVARCHAR," + campo + ") LIKE " + patron;
     const std::optional<std::string> fecha = TextoFecha(texto);
     if (!fecha) return std::nullopt;
     return " " + campo + " = " + foundation::SqlText(*fecha);
@@ -864,8 +893,9 @@ GridQuery::Eleccion GridQuery::ColumnasElegidas(const std::vector<adodb::FieldIn
     for (std::size_t i = 0; i + 1 < campos.size(); ++i) {
         const std::string& nombre = campos[i].Name;
         Agregar(eleccion.ListaCamposSel, "[" + nombre + "]");
+        if (EsTipoTexto(campos[i].Type)) eleccion.ColumnasTexto += MarcaPosicion(static_cast<long long>(i));
         if (campos[i].Type == kTipoFecha) {
-            eleccion.ColumnasFecha += "|" + std::to_string(i) + "|";
+            eleccion.ColumnasFecha += MarcaPosicion(static_cast<long long>(i));
             eleccion.CamposSel += (eleccion.CamposSel.empty() ? " " : ", ") + ItemFecha(nombre, true);
         } else {
             Agregar(eleccion.CamposSel, "[" + nombre + "]");

@@ -100,6 +100,7 @@ public:
     std::string ListaCampos;
     std::string ListaCamposSel;
     std::string ColumnasFecha;
+    std::string ColumnasTexto;  // the text columns, as ColumnasFecha: "|2||4|"
     std::vector<ParAlias> TablaAlias{ParAlias{}};  // always ends with one empty pair
     std::vector<std::string> NombresCampos;        // field names of the last field list read
 
@@ -139,7 +140,7 @@ public:
 
     // The query whose field list CargarCampos reads (one row at most).
     std::string ConsultaCampos() const;
-    // Builds Campos, ListaCampos and ColumnasFecha from the query's fields;
+    // Builds Campos, ListaCampos, ColumnasFecha and ColumnasTexto from the query's fields;
     // returns the entries of the search-field box ("Todos" first). A date
     // column is converted from its own expression, under its alias.
     std::vector<std::string> CargarCampos(const std::vector<adodb::FieldInfo>& campos);
@@ -205,9 +206,12 @@ public:
     // ---- Search ----
     // True when ColumnasFecha holds the 0-based field position `posicion`.
     bool EsColumnaFecha(int posicion) const;
+    // True when ColumnasTexto holds it.
+    bool EsColumnaTexto(int posicion) const;
     // The condition of a search for `texto` in the column titled `nombre`,
-    // at field position `posicion`: " CONVERT(NVARCHAR,F) LIKE '%texto%'",
-    // or for a date column " F = 'date'", F being the column's expression.
+    // at field position `posicion`: for a text column " F LIKE '%texto%'",
+    // for a date column " F = 'date'", for another (a number) " CONVERT(NVARCHAR,F)
+    // LIKE '%texto%'", F being the column's expression.
     // The text enters the literal with its apostrophes doubled ("%" keeps its
     // LIKE meaning). nullopt for a date column when `texto` is no date.
     std::optional<std::string> ClausulaBusqueda(const std::string& nombre, int posicion,
@@ -229,12 +233,14 @@ public:
     // key"), each alias written back as its expression. Raises error 5 when
     // no column was chosen.
     std::string ConsultaColumnas(std::string elegidas) const;
-    // CamposSel, ListaCamposSel and ColumnasFecha as the fields of that query
-    // make them (the grid then shows those columns in that order).
+    // CamposSel, ListaCamposSel, ColumnasFecha and ColumnasTexto as the
+    // fields of that query make them (the grid then shows those columns in
+    // that order).
     struct Eleccion {
         std::string CamposSel;
         std::string ListaCamposSel;
         std::string ColumnasFecha;
+        std::string ColumnasTexto;
     };
     Eleccion ColumnasElegidas(const std::vector<adodb::FieldInfo>& campos) const;
 

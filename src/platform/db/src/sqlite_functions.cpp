@@ -3,10 +3,12 @@
 #include <QChar>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
@@ -31,6 +33,40 @@ std::string_view TextArg(sqlite3_value* v) {
 
 void ResultText(sqlite3_context* ctx, std::string_view text) {
     sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+// What a function reads from its first argument, a constant of the
+// statement (a CONVERT's type, a LIKE's pattern), with `extra` what else it
+// was read with (a LIKE's escape): read once per statement and kept with it.
+// The one last read on this thread is also kept aside, with what it was read
+// from: the calls of one statement mostly ask for that one, which is then
+// found without a look through the statement's kept data.
+template <class T, class Read>
+const T& ReadOnce(sqlite3_context* ctx, sqlite3_value* arg, std::string_view extra, Read&& read) {
+    struct Kept {
+        std::string extra;
+        T value;
+    };
+    struct Last {
+        sqlite3* db = nullptr;
+        std::string text;
+        Kept kept;
+    };
+    thread_local Last last;
+    sqlite3* db = sqlite3_context_db_handle(ctx);
+    const std::string_view text = TextArg(arg);
+    if (last.db == db && last.text == text && last.kept.extra == extra) return last.kept.value;
+    const auto* kept = static_cast<const Kept*>(sqlite3_get_auxdata(ctx, 0));
+    Kept fresh;
+    if (!kept || kept->extra != extra) {
+        fresh = {std::string(extra), read(text)};
+        kept = &fresh;
+        sqlite3_set_auxdata(ctx, 0, new Kept(fresh), [](void* p) { delete static_cast<Kept*>(p); });
+    }
+    last.db = db;
+    last.text.assign(text);
+    last.kept = *kept;
+    return last.kept.value;
 }
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -306,15 +342,7 @@ void Convert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             sqlite3_result_null(ctx);
             return;
         }
-        // The type is a constant of the statement: parsed once.
-        auto* cached = static_cast<TargetType*>(sqlite3_get_auxdata(ctx, 0));
-        if (!cached) {
-            cached = new TargetType(ParseType(TextArg(argv[0])));
-            sqlite3_set_auxdata(ctx, 0, cached, [](void* p) { delete static_cast<TargetType*>(p); });
-            cached = static_cast<TargetType*>(sqlite3_get_auxdata(ctx, 0));
-            if (!cached) throw FunctionError("out of memory");
-        }
-        const TargetType& target = *cached;
+        const TargetType& target = ReadOnce<TargetType>(ctx, argv[0], {}, ParseType);
         std::optional<int> style;
         if (argc > 2 && sqlite3_value_type(argv[2]) != SQLITE_NULL) style = sqlite3_value_int(argv[2]);
         if (IsTextType(target.base)) ConvertToText(ctx, value, target, style);
@@ -418,10 +446,13 @@ constexpr char32_t kAnySequence = 0x110000;
 constexpr char32_t kAnyChar = 0x110001;
 constexpr char32_t kNothing = 0x110002;
 
-// A LIKE pattern read once per statement: folded characters and wildcards.
+// A LIKE pattern read once per statement: folded characters and wildcards,
+// and how many characters a value needs at least to match (every item but
+// "%" takes one).
 struct LikePattern {
     std::vector<char32_t> items;
     std::optional<char32_t> escape;
+    std::size_t shortest = 0;
 };
 
 LikePattern ReadPattern(std::string_view text, std::optional<char32_t> escape) {
@@ -440,6 +471,8 @@ LikePattern ReadPattern(std::string_view text, std::optional<char32_t> escape) {
             pattern.items.push_back(Folded(c));
         }
     }
+    pattern.shortest = static_cast<std::size_t>(
+        std::count_if(pattern.items.begin(), pattern.items.end(), [](char32_t c) { return c != kAnySequence; }));
     return pattern;
 }
 
@@ -453,26 +486,67 @@ const std::vector<char32_t>& FoldedChars(std::string_view text) {
     return chars;
 }
 
-// "%" matches any run of characters, "_" one; the last "%" passed is where a
-// failed match goes on from, which is enough for these two wildcards.
-bool Matches(const std::vector<char32_t>& pattern, const std::vector<char32_t>& text) {
+bool IsAscii(std::string_view text) {
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, text.data() + i, 8);
+        if (eight & 0x8080808080808080u) return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    }
+    return true;
+}
+
+// An ASCII text as the characters compared: one a byte, folded as read.
+struct AsciiFolded {
+    std::string_view text;
+    std::size_t size() const { return text.size(); }
+    char32_t operator[](std::size_t i) const { return Folded(static_cast<unsigned char>(text[i])); }
+};
+
+// The first place from `t` on where `item` can match: a character is looked
+// for; a wildcard can match anywhere.
+template <class Text>
+std::size_t NextCandidate(char32_t item, const Text& text, std::size_t t) {
+    if (item >= kAnySequence) return t;
+    while (t < text.size() && text[t] != item) ++t;
+    return t;
+}
+
+// "%" matches any run of characters, "_" one. After the last "%" passed, a
+// failed match goes on from the next place the item after it matches, which
+// is enough for these two wildcards.
+template <class Text>
+bool Matches(const std::vector<char32_t>& pattern, const Text& text) {
     std::size_t p = 0, t = 0;
-    std::size_t starP = std::string::npos, starT = 0;
+    std::size_t afterStar = std::string::npos, starT = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == kAnyChar || pattern[p] == text[t])) {
+        if (p < pattern.size() && pattern[p] == kAnySequence) {
+            afterStar = ++p;
+            if (p == pattern.size()) return true;  // a last "%" takes the rest
+            t = starT = NextCandidate(pattern[p], text, t);
+        } else if (p < pattern.size() && (pattern[p] == kAnyChar || pattern[p] == text[t])) {
             ++p, ++t;
-        } else if (p < pattern.size() && pattern[p] == kAnySequence) {
-            starP = p++;
-            starT = t;
-        } else if (starP != std::string::npos) {
-            p = starP + 1;
-            t = ++starT;
+        } else if (afterStar != std::string::npos) {
+            p = afterStar;
+            t = starT = NextCandidate(pattern[p], text, starT + 1);
         } else {
             return false;
         }
     }
     while (p < pattern.size() && pattern[p] == kAnySequence) ++p;
     return p == pattern.size();
+}
+
+// Whether `value` matches: an ASCII value byte by byte (each of its
+// characters one byte, folded as read), any other decoded first. A value of
+// fewer bytes than the pattern needs characters has fewer characters too.
+bool Matches(const LikePattern& pattern, std::string_view value) {
+    if (value.size() < pattern.shortest) return false;
+    if (IsAscii(value)) return Matches(pattern.items, AsciiFolded{value});
+    return Matches(pattern.items, FoldedChars(value));
 }
 
 // like(pattern, value[, escape]): the LIKE operator, comparing the case
@@ -482,27 +556,19 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Guarded(ctx, [&] {
         if (NullIfAnyNull(ctx, argc, argv)) return;
         std::optional<char32_t> escape;
+        const std::string_view escapeText = argc > 2 ? TextArg(argv[2]) : std::string_view();
         if (argc > 2) {
-            const std::string_view text = TextArg(argv[2]);
-            auto* p = reinterpret_cast<const unsigned char*>(text.data());
-            const auto* end = p + text.size();
+            auto* p = reinterpret_cast<const unsigned char*>(escapeText.data());
+            const auto* end = p + escapeText.size();
             if (p < end) escape = NextChar(p, end);
             if (!escape || p != end) throw FunctionError("ESCAPE expression must be a single character");
         }
-        const std::string_view patternText = TextArg(argv[0]);
-        const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-        if (patternText.size() > static_cast<std::size_t>(limit)) {
-            throw FunctionError("LIKE or GLOB pattern too complex");
-        }
-        // The pattern is a constant of the statement: read once.
-        LikePattern read;
-        const auto* pattern = static_cast<const LikePattern*>(sqlite3_get_auxdata(ctx, 0));
-        if (!pattern || pattern->escape != escape) {
-            read = ReadPattern(patternText, escape);
-            pattern = &read;
-            sqlite3_set_auxdata(ctx, 0, new LikePattern(read), [](void* p) { delete static_cast<LikePattern*>(p); });
-        }
-        sqlite3_result_int(ctx, Matches(pattern->items, FoldedChars(TextArg(argv[1]))) ? 1 : 0);
+        const LikePattern& pattern = ReadOnce<LikePattern>(ctx, argv[0], escapeText, [&](std::string_view text) {
+            const int limit = sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+            if (text.size() > static_cast<std::size_t>(limit)) throw FunctionError("LIKE or GLOB pattern too complex");
+            return ReadPattern(text, escape);
+        });
+        sqlite3_result_int(ctx, Matches(pattern, TextArg(argv[1])) ? 1 : 0);
     });
 }
 
