@@ -862,8 +862,8 @@ void ProcesarHasta(const std::function<bool()>& listo) {
 
 // A page turn, a jump, a sort and a reload each draw the list once, when the
 // page is there; no step of the load draws it on its own. While the page's
-// statement runs, the wait cursor and the load's progress show, the list
-// not yet drawn.
+// statement runs, the wait cursor shows and nothing of the turn is drawn
+// yet: the list, its label and the progress are drawn once, after it.
 TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     db_.gCnn.Execute("INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, NOMBRE, IMPORTE, BLOQUEADA) "
                      "WITH RECURSIVE n(i) AS (SELECT 5000 UNION ALL SELECT i + 1 FROM n WHERE i < 5025) "
@@ -893,29 +893,32 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
         const char* nombre;
         std::function<void()> accion;
         std::int64_t pagina;  // shown afterwards
+        int progresoAntes;    // the bar as drawn when the page's statement runs (-1: not drawn)
     };
     const Vuelta vueltas[] = {
-        {"next", boton("cmdSiguiente"), 2},
-        {"previous", boton("cmdAnterior"), 1},
-        {"page selector", [&] { emit grilla.findChild<QComboBox*>("cboPagSelect")->activated(2); }, 3},
+        {"next", boton("cmdSiguiente"), 2, -1},
+        {"previous", boton("cmdAnterior"), 1, -1},
+        {"page selector", [&] { emit grilla.findChild<QComboBox*>("cboPagSelect")->activated(2); }, 3, -1},
         {"sort", [&] {
              Grid().MoveToCell(1, 5);
              ProcesarHasta([] { return true; });
              contador.pintadas = 0;
              grilla.findChild<QAbstractButton*>("ImgOrdenAsc")->click();
-         }, 3},
-        {"F1", [&] { EnviaTecla(*vista, Qt::Key_F1); }, 1},
+         }, 3, -1},
+        // The count before it pumps events at its steps, which draw the bar.
+        {"F1", [&] { EnviaTecla(*vista, Qt::Key_F1); }, 1, 90},
     };
     for (const Vuelta& vuelta : vueltas) {
         SCOPED_TRACE(vuelta.nombre);
         contador.pintadas = 0;
+        progresoPintado = -1;
         esperas.clear();
         vuelta.accion();
         ProcesarHasta([&] { return contador.pintadas > 0; });
         EXPECT_EQ(contador.pintadas, 1);
         EXPECT_EQ(grilla.PaginaActual(), vuelta.pagina);
         ASSERT_EQ(esperas.size(), 1u);
-        EXPECT_EQ(esperas[0].progreso, 50);
+        EXPECT_EQ(esperas[0].progreso, vuelta.progresoAntes);
         EXPECT_TRUE(esperas[0].reloj);
         EXPECT_EQ(esperas[0].pintadasDeLaLista, 0);
         EXPECT_EQ(barra->value(), 0);

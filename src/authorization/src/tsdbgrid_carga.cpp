@@ -187,8 +187,8 @@ void TsDbGrid::LlenarSelector(std::int64_t paginas) {
 
 // QProgressBar repaints at once on a new value, and a repaint draws all else
 // that waits to be drawn with it, the page being filled too. The bar is drawn
-// with the window's next paint instead; before a statement that may wait,
-// the wait cursor's sync draws it as it stands.
+// with the window's next paint instead: after a page's statement, or at an
+// event pump of the count's steps.
 void TsDbGrid::Progreso(int valor) {
     Pbar_->setUpdatesEnabled(false);
     Pbar_->setValue(valor);

@@ -181,10 +181,10 @@ void ShowModal(QWidget& form) { CurrentOperator().ShowModal(form); }
 
 void DoEvents() { CurrentOperator().DoEvents(); }
 
-WaitCursor::WaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) QGuiApplication::sync();
-}
+// The display gets the new pointer at once (the platform sends it as it is
+// set); nothing else waiting to be drawn is drawn for it, so that a window
+// changed before a statement is drawn once, when the statement is done.
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
 

@@ -74,8 +74,8 @@ void ShowModal(QWidget& form);
 void DoEvents();
 
 // The wait cursor over every window of the program for its scope, shown at
-// once (also before a statement blocks the event loop). Boxes shown meanwhile
-// have the normal pointer.
+// once (also before a statement blocks the event loop), without drawing
+// anything else first. Boxes shown meanwhile have the normal pointer.
 class WaitCursor {
 public:
     WaitCursor();
