@@ -200,6 +200,23 @@ TEST_F(TsDbGridTest, LoadShowsTheFirstPageWithTitlesNumbersAndAHiddenKey) {
     }
 }
 
+// The page label is plain text until a person presses on it; from then on
+// its text can be selected (and copied), also after the next page.
+TEST_F(TsDbGridTest, ThePageLabelTurnsSelectableWhenPressed) {
+    Cargar(25);
+    auto* etiqueta = Control<QLabel>("lblPaginas");
+    EXPECT_FALSE(etiqueta->textInteractionFlags() & Qt::TextSelectableByMouse);
+    const QPointF punto(5, etiqueta->height() / 2.0);
+    QMouseEvent pulsar(QEvent::MouseButtonPress, punto, etiqueta->mapToGlobal(punto), Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QApplication::sendEvent(etiqueta, &pulsar);
+    EXPECT_TRUE(etiqueta->textInteractionFlags() & Qt::TextSelectableByMouse);
+    Clic("cmdSiguiente");
+    EXPECT_EQ(TextoEtiqueta(), Etiqueta(2, 3));
+    etiqueta->setSelection(0, static_cast<int>(etiqueta->text().size()));
+    EXPECT_EQ(etiqueta->selectedText(), etiqueta->text());
+}
+
 // Fitted widths: a longest text of 19 characters gets 500 twips more than
 // its "X" width, one of 20 characters 500 less.
 TEST_F(TsDbGridTest, FittedWidthsTurnAtTwentyCharacters) {

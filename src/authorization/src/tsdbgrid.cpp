@@ -187,8 +187,10 @@ void TsDbGrid::CrearControles() {
     cmdAnterior_ = BotonImagen(FrmComandos_, "cmdAnterior", QStyle::SP_MediaSeekBackward, "Página Anterior");
     lblPaginas_ = new QLabel(Q(TextoPaginas(kPaginaMasAncha, kPaginaMasAncha)), FrmComandos_);
     lblPaginas_->setObjectName("lblPaginas");
-    // A person may select the page count and copy it.
-    lblPaginas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A person may select the page count and copy it. Selectable text costs
+    // a page turn several times what plain text does, so the label turns
+    // selectable when a person first presses on it (eventFilter).
+    lblPaginas_->installEventFilter(this);
     // As wide as its widest text, so that a new page number never lays the
     // bar out again.
     lblPaginas_->setFixedSize(lblPaginas_->sizeHint());
@@ -588,6 +590,13 @@ void TsDbGrid::UserControl_Resize() {
 // ---- The edit box's and the page-size box's keys ----------------------------------------------
 
 bool TsDbGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblPaginas_) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            lblPaginas_->removeEventFilter(this);
+            lblPaginas_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the press then starts a selection
+        }
+        return false;
+    }
     if (watched == txtEdit1_) {
         switch (event->type()) {
         case QEvent::MouseButtonRelease: emit txtEditClick(); break;
