@@ -59,6 +59,11 @@ std::array<benchmark::internal::Benchmark*, 2> RegistrarCaso(const std::string& 
     return registrados;
 }
 
+benchmark::internal::Benchmark* RegistrarPar(const std::string& caso, Medida par) {
+    LosCasos().push_back(caso);
+    return benchmark::RegisterBenchmark((caso + "/pair").c_str(), std::move(par))->Unit(benchmark::kMillisecond);
+}
+
 const std::vector<std::string>& Casos() { return LosCasos(); }
 
 }  // namespace bench

@@ -41,6 +41,10 @@ std::vector<int> TamanosGrandes();
 using Medida = std::function<void(benchmark::State&)>;
 std::array<benchmark::internal::Benchmark*, 2> RegistrarCaso(const std::string& caso, Medida programa,
                                                              Medida referencia);
+// Registers a case as "<caso>/pair", each repetition of which times the
+// program and its reference back to back, in random order, and sets the
+// counters "program" and "reference" (milliseconds) that CorrerCasos prints.
+benchmark::internal::Benchmark* RegistrarPar(const std::string& caso, Medida par);
 const std::vector<std::string>& Casos();
 
 void RegistrarPaginas();

@@ -24,6 +24,15 @@ public:
             const std::size_t barra = nombre.rfind('/');
             if (barra == std::string::npos) continue;
             Medianas& m = casos_[nombre.substr(0, barra)];
+            if (nombre.compare(barra + 1, std::string::npos, "pair") == 0) {
+                // Both sides timed in each repetition: the medians of their counters.
+                const auto programa = run.counters.find("program");
+                const auto referencia = run.counters.find("reference");
+                if (programa == run.counters.end() || referencia == run.counters.end()) continue;
+                m.programa = programa->second.value;
+                m.referencia = referencia->second.value;
+                continue;
+            }
             (nombre.compare(barra + 1, std::string::npos, "program") == 0 ? m.programa : m.referencia) =
                 run.GetAdjustedRealTime();
         }

@@ -9,7 +9,8 @@
 // press until the page is painted and the display server has drawn it.
 //
 // Beside each, the smallest Qt window that shows the same page: a table of
-// the rows, the page label and the history box, filled by hand-written raw
+// the rows titled with their numbers in the list, the page label and the
+// history box, filled by hand-written raw
 // SQLite on its own connection to the same file (statements prepared once,
 // values bound) that reads about a page of the sort column's index: the rows
 // of one value of the sort column after or before a key, ordered by the key,
@@ -19,6 +20,8 @@
 // of the first row; timed to the same point. A case fails when the window's
 // rows (their keys, in order) are not the reference's.
 //
+// Each repetition presses once in the window and once in the reference, in
+// random order, so that whatever else the machine does weighs on both alike.
 // Before each press, untimed, the window is given the case's order (when it
 // has another) and the page the action starts from (the middle page for next
 // and previous, page 3 for the first page, page 1 for the last page and the
@@ -31,6 +34,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,6 +48,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <random>
 #include <memory>
 #include <string>
 #include <vector>
@@ -239,82 +244,63 @@ std::shared_ptr<sqlite3_value> LeerValor(sqlite3_stmt* st) {
 }
 
 // The statements that walk one order: the rows of one value of the sort
-// column, after or before a key, by the key; the value next to one, above or
+// column after or before a key, by the key; the value next to one, above or
 // below; the lowest and highest; the keys at a position, the index alone
-// walked.
+// walked. An order breaks its ties by the key in its own direction, so a
+// descending order is the ascending one read backwards.
 class Recorrido {
 public:
     Recorrido(sqlite3* db, const Orden& orden)
         : orden_(orden),
-          grupoAdelante_(db, SelectLista(orden.columna, std::string(" AND ") + orden.columna +
-                                                      " = ?1 AND ID > ?2 ORDER BY ID LIMIT ?3 OFFSET ?4")),
-          grupoAtras_(db, SelectLista(orden.columna, std::string(" AND ") + orden.columna +
-                                                   " = ?1 AND ID < ?2 ORDER BY ID DESC LIMIT ?3 OFFSET ?4")),
+          grupoSube_(db, SelectLista(orden.columna, std::string(" AND ") + orden.columna +
+                                                    " = ?1 AND ID > ?2 ORDER BY ID LIMIT ?3")),
+          grupoBaja_(db, SelectLista(orden.columna, std::string(" AND ") + orden.columna +
+                                                    " = ?1 AND ID < ?2 ORDER BY ID DESC LIMIT ?3")),
           mayor_(db, DeLaLista(orden.columna, std::string(" AND ") + orden.columna + " > ?1 ORDER BY " +
                                                    orden.columna + " LIMIT 1")),
           menor_(db, DeLaLista(orden.columna, std::string(" AND ") + orden.columna + " < ?1 ORDER BY " +
                                                    orden.columna + " DESC LIMIT 1")),
           minimo_(db, DeLaLista(orden.columna, std::string(" ORDER BY ") + orden.columna + " LIMIT 1")),
           maximo_(db, DeLaLista(orden.columna, std::string(" ORDER BY ") + orden.columna + " DESC LIMIT 1")),
-          claves_(db, DeLaLista("ID", std::string(" ORDER BY ") + orden.columna + ", ID LIMIT ?2 OFFSET ?1")),
-          valorEn_(db, DeLaLista(orden.columna, std::string(" ORDER BY ") + orden.columna + " DESC LIMIT 1 OFFSET ?1")),
-          antes_(db, DeLaLista("COUNT(*)", std::string(" AND ") + orden.columna + " > ?1")),
+          claves_(db, DeLaLista("ID", std::string(" ORDER BY ") + orden.columna +
+                                          (orden.descendente ? " DESC, ID DESC" : ", ID") + " LIMIT ?2 OFFSET ?1")),
           porClave_(db, SelectLista(orden.columna, " AND ID = ?1")) {}
 
     // `n` rows after `desde` in the order shown (`adelante`), or before it,
-    // or from the start (the end) of the order; in the order shown. The first
-    // `saltar` rows of `desde`'s value are passed over.
-    std::vector<Fila> Caminar(const Fila* desde, int n, bool adelante, long long saltar = 0) {
-        const long long fuera = adelante ? LLONG_MIN : LLONG_MAX;  // a key before every other
+    // or from the start (the end) of the order; in the order shown.
+    std::vector<Fila> Caminar(const Fila* desde, int n, bool adelante) {
+        const bool sube = adelante != orden_.descendente;
+        const long long fuera = sube ? LLONG_MIN : LLONG_MAX;  // a key before every other
         std::shared_ptr<sqlite3_value> valor = desde ? desde->orden : Extremo(adelante);
         long long clave = desde ? desde->id : fuera;
         std::vector<Fila> filas;
         while (valor && static_cast<int>(filas.size()) < n) {
-            sqlite3_stmt* st = *(adelante ? grupoAdelante_ : grupoAtras_);
+            sqlite3_stmt* st = *(sube ? grupoSube_ : grupoBaja_);
             sqlite3_bind_value(st, 1, valor.get());
             sqlite3_bind_int64(st, 2, clave);
             sqlite3_bind_int(st, 3, n - static_cast<int>(filas.size()));
-            sqlite3_bind_int64(st, 4, saltar);
             for (Fila& f : LeerFilas(st)) filas.push_back(std::move(f));
-            saltar = 0;
             if (static_cast<int>(filas.size()) < n) valor = Vecino(*valor, adelante), clave = fuera;
         }
         if (!adelante) std::reverse(filas.begin(), filas.end());
         return filas;
     }
 
-    // Page `pagina`, reached from the start of the order: in an ascending
-    // order the index alone gives its keys; in a descending one it gives the
-    // value at the page's first position, then the rows above that value are
-    // counted on the index, and the page is read in that value's rows.
+    // Page `pagina`, reached from the start of the order: the index alone
+    // gives its keys, then their rows are read.
     std::vector<Fila> Pagina(std::int64_t pagina) {
-        const long long posicion = (pagina - 1) * kPorPagina;
-        if (!orden_.descendente) {
-            sqlite3_stmt* st = *claves_;
-            sqlite3_bind_int64(st, 1, posicion);
-            sqlite3_bind_int(st, 2, kPorPagina);
-            std::vector<long long> ids;
-            while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
-            std::vector<Fila> filas;
-            for (const long long id : ids) {
-                sqlite3_stmt* fila = *porClave_;
-                sqlite3_bind_int64(fila, 1, id);
-                for (Fila& f : LeerFilas(fila)) filas.push_back(std::move(f));
-            }
-            return filas;
+        sqlite3_stmt* st = *claves_;
+        sqlite3_bind_int64(st, 1, (pagina - 1) * kPorPagina);
+        sqlite3_bind_int(st, 2, kPorPagina);
+        std::vector<long long> ids;
+        while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
+        std::vector<Fila> filas;
+        for (const long long id : ids) {
+            sqlite3_stmt* fila = *porClave_;
+            sqlite3_bind_int64(fila, 1, id);
+            for (Fila& f : LeerFilas(fila)) filas.push_back(std::move(f));
         }
-        sqlite3_stmt* st = *valorEn_;
-        sqlite3_bind_int64(st, 1, posicion);
-        const std::shared_ptr<sqlite3_value> valor = LeerValor(st);
-        if (!valor) return {};
-        sqlite3_stmt* cuenta = *antes_;
-        sqlite3_bind_value(cuenta, 1, valor.get());
-        Check(sqlite3_step(cuenta), sqlite3_db_handle(cuenta));
-        const long long antes = sqlite3_column_int64(cuenta, 0);
-        Fila inicio;
-        inicio.orden = valor;
-        inicio.id = LLONG_MIN;
-        return Caminar(&inicio, kPorPagina, true, posicion - antes);
+        return filas;
     }
 
 private:
@@ -330,7 +316,7 @@ private:
     }
 
     const Orden& orden_;
-    Sentencia grupoAdelante_, grupoAtras_, mayor_, menor_, minimo_, maximo_, claves_, valorEn_, antes_, porClave_;
+    Sentencia grupoSube_, grupoBaja_, mayor_, menor_, minimo_, maximo_, claves_, porClave_;
 };
 
 // The smallest window showing a page: the rows, the page label and the history box.
@@ -345,10 +331,12 @@ public:
         tabla_->setHorizontalHeaderLabels(
             {"TC", "NUMERO", "FECHA", "VENCIMIENTO", "CLIENTE", "IMPORTE", "OBSERVACIONES"});
         for (int r = 0; r < kPorPagina; ++r) {
+            tabla_->setVerticalHeaderItem(r, new QTableWidgetItem);
             for (int c = 0; c < kColumnasMostradas; ++c) tabla_->setItem(r, c, new QTableWidgetItem);
         }
         etiqueta_ = new QLabel(&ventana_);
         historiaTexto_ = new QPlainTextEdit(&ventana_);
+        historiaTexto_->setFixedHeight(60);  // so that every row of the page is in view
         auto* columna = new QVBoxLayout(&ventana_);
         columna->addWidget(historiaTexto_);
         columna->addWidget(tabla_, 1);
@@ -380,6 +368,7 @@ public:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QGuiApplication::sync();
         filas = leer();
+        TitularFilas(pagina);
         for (int r = 0; r < kPorPagina; ++r) {
             for (int c = 0; c < kColumnasMostradas; ++c) {
                 const std::size_t i = static_cast<std::size_t>(r);
@@ -400,6 +389,23 @@ public:
     }
 
 private:
+    // Each row titled with its number in the list, as the window does: the
+    // titles written quietly, their column as wide as the numbers need, then
+    // drawn once.
+    void TitularFilas(std::int64_t pagina) {
+        QHeaderView& titulos = *tabla_->verticalHeader();
+        {
+            const QSignalBlocker quieto(tabla_->model());
+            for (int r = 0; r < kPorPagina; ++r) {
+                tabla_->verticalHeaderItem(r)->setText(QString::number((pagina - 1) * kPorPagina + r + 1));
+            }
+        }
+        const QString mayor = QString::number(pagina * kPorPagina) + QLatin1Char('9');
+        const int ancho = titulos.fontMetrics().horizontalAdvance(mayor);
+        if (ancho != titulos.width()) titulos.setFixedWidth(ancho);
+        titulos.viewport()->update();
+    }
+
     static void RawRowsOf(sqlite3_stmt* st, std::string& texto) {
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0; c < sqlite3_column_count(st); ++c) {
@@ -464,30 +470,31 @@ std::vector<long long> Claves(const std::vector<Fila>& filas) {
     return ids;
 }
 
-void Referencia(benchmark::State& state, Caso caso) {
+// One press of the reference: the page the action starts from on the display
+// first (untimed), as in the window; then the action, timed. Its error, or "".
+std::string PulsarReferencia(const Caso& caso, double& segundos) {
     const Esperado& esperado = EsperadoDe(caso);
     Recorrido& r = Minima().De(*caso.orden);
-    for (auto _ : state) {
-        // The page the action starts from on the display first, as in the window.
-        std::vector<Fila> filas;
-        Minima().Mostrar(PaginaDeInicio(caso.accion), [&] { return esperado.inicio; }, filas, false);
-        const Reloj::time_point inicio = Reloj::now();
-        const bool pintada = Minima().Mostrar(
-            PaginaDestino(caso.accion), [&] { return LeerAccion(r, caso.accion, esperado.inicio); }, filas);
-        state.SetIterationTime(Segundos(inicio));
-        if (!pintada) state.SkipWithError("the page was not painted");
-        if (Claves(filas) != Claves(esperado.destino)) state.SkipWithError("the reference's rows changed");
-    }
+    std::vector<Fila> filas;
+    Minima().Mostrar(PaginaDeInicio(caso.accion), [&] { return esperado.inicio; }, filas, false);
+    const Reloj::time_point inicio = Reloj::now();
+    const bool pintada = Minima().Mostrar(
+        PaginaDestino(caso.accion), [&] { return LeerAccion(r, caso.accion, esperado.inicio); }, filas);
+    segundos = Segundos(inicio);
+    if (!pintada) return "the page was not painted";
+    if (Claves(filas) != Claves(esperado.destino)) return "the reference's rows changed";
+    return {};
 }
 
 // ---- The program's window -----------------------------------------------------------------------
 
 class VentanaPrograma {
 public:
+    // Loaded before it shows, as the program opens it (its session is open).
     VentanaPrograma() {
+        ventana_.CmdCargar_Click();
         ventana_.move(0, 0);
         ventana_.show();
-        ventana_.CmdCargar_Click();
         QCoreApplication::processEvents();
         vista_ = ventana_.findChild<QAbstractItemView*>("MSFlexGrid1");
         pinturas_ = std::make_unique<Pinturas>(vista_->viewport());
@@ -605,24 +612,49 @@ VentanaPrograma& Programa() {
     return *gPrograma;
 }
 
-void Programa(benchmark::State& state, Caso caso) {
+// One press in the window: its order and the page the action starts from
+// first (untimed), then the action, timed. Its error, or "".
+std::string PulsarPrograma(const Caso& caso, double& segundos) {
+    const Esperado& esperado = EsperadoDe(caso);
+    VentanaPrograma& v = Programa();
+    v.Ordenar(*caso.orden);
+    v.Ir(PaginaDeInicio(caso.accion));
+    v.HuboMensaje();
+    const Reloj::time_point inicio = Reloj::now();
+    const bool pintada = v.Hacer(caso.accion);
+    segundos = Segundos(inicio);
+    if (pintada && !v.HuboMensaje() && v.Claves() == Claves(esperado.destino)) return {};
+    v.Olvidar();
+    return pintada ? "the window's rows differ from the reference's" : "the page was not painted";
+}
+
+// Each repetition presses in the window and in the reference, one after the
+// other in random order, so that whatever else the machine does weighs on
+// both alike.
+void Par(benchmark::State& state, const Caso& caso) {
     if (QGuiApplication::platformName() != "xcb") {
         state.SkipWithError("needs a real X display: QT_QPA_PLATFORM=xcb with DISPLAY set (Xvfb)");
         return;
     }
-    const Esperado& esperado = EsperadoDe(caso);
-    VentanaPrograma& v = Programa();
+    static std::mt19937 azar(std::random_device{}());
     for (auto _ : state) {
-        v.Ordenar(*caso.orden);
-        v.Ir(PaginaDeInicio(caso.accion));
-        v.HuboMensaje();
-        const Reloj::time_point inicio = Reloj::now();
-        const bool pintada = v.Hacer(caso.accion);
-        state.SetIterationTime(Segundos(inicio));
-        if (!pintada || v.HuboMensaje() || v.Claves() != Claves(esperado.destino)) {
-            v.Olvidar();
-            state.SkipWithError(pintada ? "the window's rows differ from the reference's" : "the page was not painted");
+        double programa = 0;
+        double referencia = 0;
+        std::string error;
+        if (azar() % 2 == 0) {
+            error = PulsarPrograma(caso, programa);
+            if (error.empty()) error = PulsarReferencia(caso, referencia);
+        } else {
+            error = PulsarReferencia(caso, referencia);
+            if (error.empty()) error = PulsarPrograma(caso, programa);
         }
+        state.SetIterationTime(programa + referencia);
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        state.counters["program"] = programa * 1e3;
+        state.counters["reference"] = referencia * 1e3;
     }
 }
 
@@ -640,11 +672,7 @@ void RegistrarVentana() {
             const Caso caso{&orden, accion};
             const std::string nombre =
                 std::string("window: ") + NombreAccion(accion) + ", " + orden.nombre + ", " + tamano;
-            for (benchmark::internal::Benchmark* b :
-                 RegistrarCaso(nombre, [caso](benchmark::State& s) { Programa(s, caso); },
-                               [caso](benchmark::State& s) { Referencia(s, caso); })) {
-                b->UseManualTime()->Iterations(1);
-            }
+            RegistrarPar(nombre, [caso](benchmark::State& s) { Par(s, caso); })->UseManualTime()->Iterations(1);
         }
     }
 }
@@ -670,13 +698,11 @@ int main(int argc, char** argv) {
     lista.archivo = bench::KeptOrders(static_cast<int>(ordenes));
     lista.total = ordenes;
     bench::AbrirSesion(foundation::Db(), lista.archivo);
-    // Fewer repetitions than the statements' cases, each one press on the
-    // display; each case's repetitions together, the program's then the
-    // reference's, in the order registered (an order at a time): so the
-    // window is set up for a case once, and between its repetitions only
-    // goes back to the page the action starts from.
+    // Each case's repetitions together, in the order registered (an order at
+    // a time): so the window is set up for a case once, and between its
+    // repetitions only goes back to the page the action starts from.
     std::vector<char*> args{resto.front()};
-    std::string repeticiones = "--benchmark_repetitions=9";
+    std::string repeticiones = "--benchmark_repetitions=15";
     std::string seguidas = "--benchmark_enable_random_interleaving=false";
     args.push_back(repeticiones.data());
     args.push_back(seguidas.data());
