@@ -292,14 +292,13 @@ void FrmAutorizarNPBloq::AbrirConTodasLasColumnas() {
     // The grid's width as Form_Resize lays it out.
     const auto anchoGrilla = [this] { return Tw(frameGeometry().width()) - kMargenAnchoGrilla; };
     if (isVisible()) {
-        if (columnasLimitadas_) return;
+        if (TsDbGrid1_->ColumnasLimitadas()) return;
     } else if (const long falta = TsDbGrid1_->AnchoParaAbrir() - anchoGrilla(); falta > 0) {
         int ancho = width() + Px(falta);
         if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
         if (ancho > width()) resize(ancho, height());
     }
     TsDbGrid1_->LimitarColumnasAlAncho(anchoGrilla());
-    columnasLimitadas_ = true;
 }
 
 bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
@@ -354,10 +353,7 @@ void FrmAutorizarNPBloq::RecuperarFoco() {
 
 void FrmAutorizarNPBloq::CmdCargar_Click() {
     // Until the window shows, the list's columns take what they need.
-    if (!isVisible()) {
-        TsDbGrid1_->LimitarColumnasAlAncho(0);
-        columnasLimitadas_ = false;
-    }
+    if (!isVisible()) TsDbGrid1_->LimitarColumnasAlAncho(0);
     TsDbGrid1_->SetSQL(kConsultaLista);
     TsDbGrid1_->SetPageSize(kRegistrosPorPagina);
     TsDbGrid1_->SetAnchoColFijo(false);

@@ -45,6 +45,9 @@ constexpr long kMargenAncho = 100;
 // The page label keeps room for page numbers of this many digits.
 constexpr std::int64_t kPaginaMasAncha = 9999999;
 
+// Twips to pixels for a place or size in a control too small for its
+// layout: nothing goes left of or above its edge.
+int PxAlMenosCero(long twips) { return Px(std::max(twips, 0L)); }
 
 const char* const kRegistros[] = {"5", "10", "15", "20", "25", "30", "35", "40", "45", "50", "100", "500", "1000", "2000"};
 
@@ -491,10 +494,6 @@ long TsDbGrid::AnchoMinimo() const {
     return Tw(barras) + kMargenAncho;
 }
 
-long TsDbGrid::AnchoParaColumnas() const {
-    return AnchoFueraDeColumnas() + Tw(MSFlexGrid1_->horizontalHeader()->length());
-}
-
 // The grid's frame, room for a vertical scroll bar should the rows not all
 // fit, the record numbers of the last page as AsignarOrdinal sizes them, and
 // the margin of the bars.
@@ -504,7 +503,7 @@ long TsDbGrid::AnchoFueraDeColumnas() const {
     if (!vista.verticalHeader()->isHidden()) {
         const std::int64_t ultimo =
             std::max<std::int64_t>(totalRegistros_, (paginaActual_ - 1) * q_.PageSize + grid_.Rows());
-        const int numeros = Px(TextWidth(std::string(std::to_string(ultimo).size() + 1, 'X')));
+        const int numeros = Px(TextWidth(Equis(std::to_string(ultimo).size() + 1)));
         grilla += std::max(vista.verticalHeader()->width(), numeros);
     }
     return Tw(grilla) + kMargenAncho;
@@ -535,16 +534,16 @@ void TsDbGrid::UserControl_Resize() {
     // outside the window.
     const int dentro = std::clamp(-mapTo(window(), QPoint(0, 0)).x(), 0, Px(kMargenAncho));
     const long alto = Tw(StatusBar1_->height());
-    StatusBar1_->setGeometry(dentro, Px(h - alto), width() - dentro, Px(alto));
+    StatusBar1_->setGeometry(dentro, PxAlMenosCero(h - alto), width() - dentro, Px(alto));
     const long altoGrilla = h - AltoSinGrilla() - alto;
     const long anchoGrilla = w - kMargenAncho;
     // A bar narrower than its captions need would draw its buttons over its
     // labels: it keeps that width and is cut at the control's edge.
     const auto anchoBarra = [&](const QFrame* barra) {
-        return std::max(Px(anchoGrilla), barra->minimumSizeHint().width());
+        return std::max(PxAlMenosCero(anchoGrilla), barra->minimumSizeHint().width());
     };
     auto medirGrilla = [&] {
-        MSFlexGrid1_->resize(Px(anchoGrilla), Px(altoGrilla));
+        MSFlexGrid1_->resize(PxAlMenosCero(anchoGrilla), PxAlMenosCero(altoGrilla));
         MSFlexGrid1_->move(dentro, MSFlexGrid1_->y());
     };
     switch (alignCommandBar_) {
@@ -583,8 +582,8 @@ void TsDbGrid::UserControl_Resize() {
     Shape1_->setGeometry(0, StatusBar1_->y() - 1, width(), 1);
     const long pbarTop = Tw(StatusBar1_->y()) + 60;
     const long pbarLeft = w - Tw(Pbar_->width()) - 100;
-    Pbar_->move(Px(pbarLeft), Px(pbarTop));
-    CmdCancel_->move(Px(pbarLeft - (Tw(Pbar_->width()) + 100)), Px(pbarTop));
+    Pbar_->move(PxAlMenosCero(pbarLeft), PxAlMenosCero(pbarTop));
+    CmdCancel_->move(PxAlMenosCero(pbarLeft - (Tw(Pbar_->width()) + 100)), PxAlMenosCero(pbarTop));
 }
 
 // ---- The edit box's and the page-size box's keys ----------------------------------------------

@@ -99,7 +99,7 @@ void Repartir(std::vector<Ajustable>& columnas, int espacio, bool llenar) {
 
 // The fitting's width for a longest text of `largo` characters.
 long TsDbGrid::AnchoParaLetras(std::size_t largo) const {
-    return std::max(TextWidth(std::string(largo, 'X')) + (largo < 20 ? 500 : -500), 0L);
+    return std::max(TextWidth(Equis(largo)) + (largo < kLetrasDeTexto ? 500 : -500), 0L);
 }
 
 std::vector<TsDbGrid::MedidaColumna> TsDbGrid::MedirColumnas() const {

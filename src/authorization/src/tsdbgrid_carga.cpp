@@ -25,8 +25,6 @@ namespace {
 // The hourglass for a scope.
 using RelojDeArena = ui::WaitCursor;
 
-std::string Equis(std::size_t n) { return std::string(n, 'X'); }
-
 }  // namespace
 
 // ---- Loading a query ---------------------------------------------------------------------

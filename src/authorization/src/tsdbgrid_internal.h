@@ -26,6 +26,9 @@ inline constexpr long kErrValorNoValido = 380;
 inline int Px(long twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / ui::kTwipsPerPixel)); }
 inline long Tw(int pixels) { return static_cast<long>(pixels) * ui::kTwipsPerPixel; }
 
+// A text of `n` wide letters, to measure a column by.
+inline std::string Equis(std::size_t n) { return std::string(n, 'X'); }
+
 inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string Texto(const QString& s) { return s.toStdString(); }
 

@@ -148,7 +148,6 @@ private:
     std::unique_ptr<documents::ClsCmnCptes> cmnCptes_;
     std::string textoInfoAdic_;
     bool historiaEnPausa_ = false;  // while authorizing: a row made current queries no history
-    bool columnasLimitadas_ = false;  // the list's text columns are capped to the opening width
 
     QPushButton* CmdCargar_ = nullptr;
     QPushButton* cmdAplicar_ = nullptr;

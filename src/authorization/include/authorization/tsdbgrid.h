@@ -14,8 +14,8 @@
 // (a person may select its text); a host that places the control at a
 // negative left gets its bars moved into view; a bar is never made narrower
 // than its captions need (it is cut at the control's edge instead, its
-// buttons never drawn over its labels). AltoParaFilas, AnchoMinimo,
-// AnchoParaColumnas and AnchoParaAbrir tell a host how large to make it;
+// buttons never drawn over its labels). AltoParaFilas, AnchoMinimo and
+// AnchoParaAbrir tell a host how large to make it;
 // LimitarColumnasAlAncho caps the text columns so that every column shows.
 //
 // User-interface thread only. Loads pump events; while one runs, the
@@ -155,16 +155,16 @@ public:
     // label counted with room for seven-digit page numbers).
     long AnchoMinimo() const;
     // The width at which the grid shows every column of the page it holds
-    // whole, the record numbers with room for those of the last page.
-    long AnchoParaColumnas() const;
-    // The same with room for twenty characters in each text column (one
-    // whose longest text is no figure): what a host opens the control at
-    // where the screen allows it.
+    // whole, with room for twenty characters in each text column (one whose
+    // longest text is no figure) and for the record numbers of the last
+    // page: what a host opens the control at where the screen allows it.
     long AnchoParaAbrir() const;
     // From now on the text columns are capped so that every column of any
     // page shows at this width of the control (twips); 0 lifts the cap. The
     // page held is fitted again.
     void LimitarColumnasAlAncho(long twips);
+    // Whether such a cap holds.
+    bool ColumnasLimitadas() const { return anchoLimite_ > 0; }
 
 signals:
     void CargarPagina(std::int64_t& PageNumber);
