@@ -433,6 +433,10 @@ TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
         {"first from page 2", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
         {"page 9 picked", elegir(8), 9, desc + "10 OFFSET 5"},
         {"last from page 9", [this] { Clic("cmdUltimo"); }, 10, desc + "5 OFFSET 0"},
+        // A page picked beside the page shown is read from the list too.
+        {"page 9 picked beside page 10", elegir(8), 9, desc + "10 OFFSET 5"},
+        {"first again", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
+        {"page 2 picked beside page 1", elegir(1), 2, asc + "10 OFFSET 10"},
     };
     for (const Paso& paso : pasos) {
         SCOPED_TRACE(paso.nombre);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include "authorization/tsdbgrid.h"
@@ -57,6 +58,9 @@ void TsDbGrid::SeleccionarPagina(std::int64_t indice) {
 // cboPagSelect_Click: the selected entry becomes the current page and, unless
 // the control is setting its page size, is loaded.
 void TsDbGrid::PaginaElegida() {
+    // Only the next and previous page go on from the rows shown; any other
+    // page is read from the list as it stands.
+    if (!siguePagina_) q_.Vista = {};
     paginaActual_ = indiceSelector_ + 1;
     MostrarPagina();
     if (sincronizando_) return;
@@ -87,26 +91,26 @@ void TsDbGrid::cboPagSelect_Click(int indice) {
 void TsDbGrid::cmdPrimero_Click() {
     if (Cargando() || paginaActual_ <= 1) return;
     paginaActual_ = 1;
-    q_.Vista = {};  // the list's own start, not the rows before the page shown
     MostrarPagina();
 }
 
 void TsDbGrid::cmdAnterior_Click() {
     if (Cargando() || paginaActual_ <= 1) return;
     paginaActual_ -= 1;
+    const QScopedValueRollback<bool> sigue(siguePagina_, true);
     MostrarPagina();
 }
 
 void TsDbGrid::cmdSiguiente_Click() {
     if (Cargando() || paginaActual_ >= ultimaPagina_) return;
     paginaActual_ += 1;
+    const QScopedValueRollback<bool> sigue(siguePagina_, true);
     MostrarPagina();
 }
 
 void TsDbGrid::cmdUltimo_Click() {
     if (Cargando() || paginaActual_ >= ultimaPagina_) return;
     paginaActual_ = ultimaPagina_;
-    q_.Vista = {};  // the list's own end, not the rows after the page shown
     MostrarPagina();
 }
 

@@ -19,19 +19,13 @@ namespace {
 
 constexpr auto npos = std::string::npos;
 constexpr int kTipoFecha = adodb::adDBTimeStamp;
-// Types whose values LIKE compares as they are, without CONVERT.
-bool EsTipoTexto(int tipo) {
-    switch (tipo) {
-        case adodb::adBSTR:
-        case adodb::adChar:
-        case adodb::adWChar:
-        case adodb::adVarChar:
-        case adodb::adVarWChar:
-        case adodb::adLongVarChar:
-        case adodb::adLongVarWChar: return true;
-        default: return false;
-    }
-}
+// Types whose values LIKE compares as they are, without CONVERT: the
+// session's text types, and fixed-length text.
+bool EsTipoTexto(int tipo) { return foundation::DB_Dll::ADOText(tipo) || tipo == adodb::adChar; }
+
+// The name a compound's select list gives its `i`th sort column, by which
+// the compound is ordered.
+std::string ColumnaOrden(std::size_t i) { return "[TV_ORDEN_" + std::to_string(i) + "]"; }
 
 // A field position as ColumnasFecha and ColumnasTexto hold it.
 std::string MarcaPosicion(long long posicion) { return "|" + std::to_string(posicion) + "|"; }
@@ -660,7 +654,7 @@ std::string GridQuery::SelectSqlite(ConsultaDePagina& consulta, bool conOrden) {
     consulta.conBordes = false;
     if (const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos()) {
         for (std::size_t i = 0; conOrden && i < terminos->size(); ++i) {
-            q += ", Paginacion." + (*terminos)[i].columna + " AS [TV_ORDEN_" + std::to_string(i) + "]";
+            q += ", Paginacion." + (*terminos)[i].columna + " AS " + ColumnaOrden(i);
         }
         for (std::size_t i = 0; i + 1 < terminos->size(); ++i) {
             q += ", +Paginacion." + (*terminos)[i].columna + " AS [TV_BORDE_" + std::to_string(i) + "]";
@@ -725,7 +719,7 @@ GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t ta
     std::string orden;
     for (std::size_t i = 0; i < terminos.size(); ++i) {
         const bool baja = terminos[i].descendente == siguiente;
-        Agregar(orden, "[TV_ORDEN_" + std::to_string(i) + "]" + (baja ? " DESC" : " ASC"));
+        Agregar(orden, ColumnaOrden(i) + (baja ? " DESC" : " ASC"));
     }
     for (std::size_t i = terminos.size(); i-- > 0;) {
         Brazo iguales;
@@ -955,8 +949,7 @@ void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, const Consul
                  adodb::Recordset& rs) {
     db.gCnn.Errors().Clear();
     std::string texto = pagina.texto;
-    if (pagina.valores.empty()) db.AbrirRecordset(texto, rs);
-    else db.AbrirRecordset(texto, pagina.valores, rs);
+    db.AbrirRecordset(texto, pagina.valores, rs);
     if (rs.State() == adodb::adStateOpen) return;
     if (db.gCnn.Errors().Count() > 0 && db.gCnn.Errors().Item(0).NativeError == kNativoColumnaInexistente) {
         db.gCnn.Errors().Clear();

@@ -289,6 +289,7 @@ private:
     std::int64_t indiceSelector_ = -1;  // the page selector's ListIndex
     int columnaOrden_ = 0;
     bool sincronizando_ = false;
+    bool siguePagina_ = false;  // the page loading goes on from the edge of the page shown
     bool cargaCancelada_ = false;
     long anchoLimite_ = 0;          // LimitarColumnasAlAncho; 0: none
     bool anchosDesdeCero_ = true;   // the next fit forgets the widths of the pages before
