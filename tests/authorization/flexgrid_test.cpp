@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "pintadas.h"
 #include "support.h"
 
 #include "vb/error.h"
@@ -335,26 +335,13 @@ TEST_F(FlexGridViewTest, TextTooLongIsCutWithAnEllipsisAndWholeInItsTip) {
     EXPECT_FALSE(tip(2).isValid());
 }
 
-// The areas a widget was asked to paint.
-class Pintado : public QObject {
-public:
-    explicit Pintado(QWidget& widget) { widget.installEventFilter(this); }
-    QRegion region;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 // A new title, of a column or of a row, is drawn again where it stands.
 TEST_F(FlexGridViewTest, ANewTitleIsDrawnAgain) {
     QApplication::processEvents();
     QHeaderView& columnas = *vista_.horizontalHeader();
     QHeaderView& filas = *vista_.verticalHeader();
-    Pintado enColumnas(*columnas.viewport());
-    Pintado enFilas(*filas.viewport());
+    testsupport::Pintadas enColumnas(*columnas.viewport());
+    testsupport::Pintadas enFilas(*filas.viewport());
     grid_.SetTextMatrix(0, 2, "Otro");
     grid_.SetTextMatrix(3, 0, "99");
     QApplication::processEvents();

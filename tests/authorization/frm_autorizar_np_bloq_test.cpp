@@ -34,6 +34,7 @@
 #include "foundation/session.h"
 #include "grid_fixture.h"
 #include "helpers/helpers.h"
+#include "pintadas.h"
 #include "ui/flexgrid.h"
 #include "vb/datetime.h"
 #include "vb/text.h"
@@ -829,28 +830,6 @@ TEST_F(VentanaTest, TheWindowOpensWideEnoughForEveryColumnWithinTheScreen) {
     }
 }
 
-// Counts the paint events a widget receives, and runs `alPintar` at each.
-class ContadorDePintadas : public QObject {
-public:
-    explicit ContadorDePintadas(QWidget& widget, std::function<void()> alPintar = {})
-        : alPintar_(std::move(alPintar)) {
-        widget.installEventFilter(this);
-    }
-    int pintadas = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++pintadas;
-            if (alPintar_) alPintar_();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> alPintar_;
-};
-
 // Runs the events waiting, until `listo` holds (within a generous bound),
 // and then those that follow at once.
 void ProcesarHasta(const std::function<bool()>& listo) {
@@ -871,12 +850,12 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     Cargar();  // 40 orders, 4 pages
     ventana_.show();
     auto* vista = ventana_.TsDbGrid1().findChild<ui::FlexGridView*>();
-    ContadorDePintadas contador(*vista->viewport());
-    ProcesarHasta([&] { return contador.pintadas > 0; });
+    testsupport::Pintadas contador(*vista->viewport());
+    ProcesarHasta([&] { return contador.cuantas > 0; });
     TsDbGrid& grilla = ventana_.TsDbGrid1();
     auto* barra = grilla.findChild<QProgressBar*>("Pbar");
     int progresoPintado = -1;
-    ContadorDePintadas pintaBarra(*barra, [&] { progresoPintado = barra->value(); });
+    testsupport::Pintadas pintaBarra(*barra, [&] { progresoPintado = barra->value(); });
     struct Espera {
         int progreso;
         bool reloj;
@@ -886,7 +865,7 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     db_.gCnn.SetStatementLogger([&](const std::string& sql) {
         if (sql.find(" AS Paginacion ") == std::string::npos) return;
         const QCursor* cursor = QApplication::overrideCursor();
-        esperas.push_back({progresoPintado, cursor && cursor->shape() == Qt::WaitCursor, contador.pintadas});
+        esperas.push_back({progresoPintado, cursor && cursor->shape() == Qt::WaitCursor, contador.cuantas});
     });
     auto boton = [&](const char* nombre) { return [&grilla, nombre] { grilla.findChild<QAbstractButton*>(nombre)->click(); }; };
     struct Vuelta {
@@ -902,7 +881,7 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
         {"sort", [&] {
              Grid().MoveToCell(1, 5);
              ProcesarHasta([] { return true; });
-             contador.pintadas = 0;
+             contador.cuantas = 0;
              grilla.findChild<QAbstractButton*>("ImgOrdenAsc")->click();
          }, 3, -1},
         // The count before it pumps events at its steps, which draw the bar.
@@ -910,12 +889,12 @@ TEST_F(VentanaTest, APageTurnPaintsTheListOnce) {
     };
     for (const Vuelta& vuelta : vueltas) {
         SCOPED_TRACE(vuelta.nombre);
-        contador.pintadas = 0;
+        contador.cuantas = 0;
         progresoPintado = -1;
         esperas.clear();
         vuelta.accion();
-        ProcesarHasta([&] { return contador.pintadas > 0; });
-        EXPECT_EQ(contador.pintadas, 1);
+        ProcesarHasta([&] { return contador.cuantas > 0; });
+        EXPECT_EQ(contador.cuantas, 1);
         EXPECT_EQ(grilla.PaginaActual(), vuelta.pagina);
         ASSERT_EQ(esperas.size(), 1u);
         EXPECT_EQ(esperas[0].progreso, vuelta.progresoAntes);

@@ -657,6 +657,11 @@ void Ordenar(GridQuery& q, int sentido, const char* titulo) {
     q.ArmarOrdenColumna(titulo);
 }
 
+// A click on the column titled `titulo` and the sort button of `sentido`.
+std::function<void(GridQuery&)> Clic(int sentido, const char* titulo) {
+    return [=](GridQuery& q) { Ordenar(q, sentido, titulo); };
+}
+
 struct ModoOrden {
     const char* nombre;
     long pageSize;
@@ -687,29 +692,23 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
             ordenes[i].fecha.clear();
         }
     }
-    auto clic = [](int sentido, const char* titulo) {
-        return [=](GridQuery& q) {
-            q.OrdenSent = sentido;
-            q.ArmarOrdenColumna(titulo);
-        };
-    };
     auto todas = [](const Orden&) { return true; };
     auto porClave = [](const Orden& a, const Orden& b) { return a.id < b.id; };
     auto porNombre = [](const Orden& a, const Orden& b) { return std::tie(a.nombre, a.id) < std::tie(b.nombre, b.id); };
     const ModoOrden modos[] = {
         {"mode 0 (every TC equal: only the key orders)", 10, [](GridQuery& q) { q.OrdenSent = 0; }, todas, porClave},
-        {"ascending by an alias", 10, clic(1, "CLIENTE"), todas, porNombre},
-        {"descending by a date", 7, clic(2, "FECHA"), todas,
+        {"ascending by an alias", 10, Clic(1, "CLIENTE"), todas, porNombre},
+        {"descending by a date", 7, Clic(2, "FECHA"), todas,
          [](const Orden& a, const Orden& b) { return a.fecha != b.fecha ? a.fecha > b.fecha : a.id > b.id; }},
-        {"descending by a due date every order shares", 9, clic(2, "VENCIMIENTO"), todas,
+        {"descending by a due date every order shares", 9, Clic(2, "VENCIMIENTO"), todas,
          [](const Orden& a, const Orden& b) { return a.id > b.id; }},
-        {"ascending by a number, three a page", 3, clic(1, "NUMERO"), todas,
+        {"ascending by a number, three a page", 3, Clic(1, "NUMERO"), todas,
          [](const Orden& a, const Orden& b) { return a.numero < b.numero; }},
         {"cumulative", 10,
          [&](GridQuery& q) {
              q.Order = 2;
-             clic(1, "CLIENTE")(q);
-             clic(2, "FECHA")(q);
+             Clic(1, "CLIENTE")(q);
+             Clic(2, "FECHA")(q);
          },
          todas,
          [](const Orden& a, const Orden& b) {
@@ -725,7 +724,7 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
          [](const Orden& a, const Orden& b) { return a.nombre != b.nombre ? a.nombre > b.nombre : a.id > b.id; }},
         {"a search over every page", 4,
          [&](GridQuery& q) {
-             clic(1, "CLIENTE")(q);
+             Clic(1, "CLIENTE")(q);
              q.AgregarFiltro(q.CondicionTodos({"TC", "NUMERO", "FECHA", "VENCIMIENTO", "CLIENTE"}, "a"));
          },
          [](const Orden& o) { return vb::Contains(o.nombre, "a", vb::Compare::Text); }, porNombre},
@@ -734,7 +733,7 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
              q.AgregarFiltro(q.CondicionTodos({"TC", "NUMERO", "FECHA", "VENCIMIENTO", "CLIENTE"}, "04/02/2024"));
          },
          [](const Orden& o) { return o.fecha == "2024-02-04 00:00:00"; }, porClave},
-        {"one record a page", 1, clic(2, "NUMERO"), todas,
+        {"one record a page", 1, Clic(2, "NUMERO"), todas,
          [](const Orden& a, const Orden& b) { return a.numero > b.numero; }},
         {"the key descending", 10,
          [](GridQuery& q) {
@@ -752,11 +751,7 @@ TEST_F(GridQueryDbTest, BothPageFormsReturnTheSameRowsOnEveryPageInEverySortMode
     };
     for (const ModoOrden& modo : modos) {
         SCOPED_TRACE(modo.nombre);
-        GridQuery q;
-        q.SQL = std::string(kConsultaPrincipal) + "  ";
-        q.PageSize = modo.pageSize;
-        q.CargarAlias();
-        q.CargarCampos(LeerCampos(db_, q));
+        GridQuery q = Principal(modo.pageSize);
         modo.ordenar(q);
         std::vector<long> claves;
         std::vector<Orden> esperado;
@@ -1017,28 +1012,27 @@ TEST_F(GridDosEstacionesTest, RandomWritesBetweenTurnsNeverSkipNorRepeatAnUntouc
         const char* nombre;
         std::function<void(GridQuery&)> ordenar;
     };
-    auto clic = [](int sentido, const char* titulo) { return [=](GridQuery& q) { Ordenar(q, sentido, titulo); }; };
     const Modo modos[] = {
         {"the query's own order", [](GridQuery&) {}},
-        {"number ascending", clic(1, "NUMERO")},
-        {"number descending", clic(2, "NUMERO")},
-        {"date ascending", clic(1, "FECHA")},
-        {"date descending", clic(2, "FECHA")},
-        {"due date ascending", clic(1, "VENCIMIENTO")},
-        {"due date descending", clic(2, "VENCIMIENTO")},
-        {"customer ascending", clic(1, "CLIENTE")},
-        {"customer descending", clic(2, "CLIENTE")},
-        {"amount ascending", clic(1, "IMPORTE")},
-        {"amount descending", clic(2, "IMPORTE")},
+        {"number ascending", Clic(1, "NUMERO")},
+        {"number descending", Clic(2, "NUMERO")},
+        {"date ascending", Clic(1, "FECHA")},
+        {"date descending", Clic(2, "FECHA")},
+        {"due date ascending", Clic(1, "VENCIMIENTO")},
+        {"due date descending", Clic(2, "VENCIMIENTO")},
+        {"customer ascending", Clic(1, "CLIENTE")},
+        {"customer descending", Clic(2, "CLIENTE")},
+        {"amount ascending", Clic(1, "IMPORTE")},
+        {"amount descending", Clic(2, "IMPORTE")},
         {"customer ascending, then date descending",
          [&](GridQuery& q) {
              q.Order = 2;
-             clic(1, "CLIENTE")(q);
-             clic(2, "FECHA")(q);
+             Clic(1, "CLIENTE")(q);
+             Clic(2, "FECHA")(q);
          }},
         {"a search, by due date",
          [&](GridQuery& q) {
-             clic(1, "VENCIMIENTO")(q);
+             Clic(1, "VENCIMIENTO")(q);
              q.AgregarFiltro(*q.ClausulaBusqueda("CLIENTE", 4, "a"));
          }},
     };
@@ -1086,11 +1080,7 @@ TEST_F(GridDosEstacionesTest, RandomWritesBetweenTurnsNeverSkipNorRepeatAnUntouc
 
 TEST_F(GridQueryDbTest, CountIsOneCountStatementAndPagesShowConvertedDates) {
     AgregarOrdenes(25);
-    GridQuery q;
-    q.SQL = std::string(kConsultaPrincipal) + "  ";
-    q.PageSize = 10;
-    q.CargarAlias();
-    q.CargarCampos(LeerCampos(db_, q));
+    GridQuery q = Principal(10);
     TomarSentencias();
     EXPECT_EQ(ContarRegistros(db_, q), 25);
     EXPECT_EQ(TomarSentencias(),
