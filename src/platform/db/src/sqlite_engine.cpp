@@ -847,9 +847,15 @@ public:
     long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
         return Load([&](SqliteEngine& e) { return e.ExecuteBound(sql, values); });
     }
-    ResultSet Query(const std::string& sql) override {
-        return Load([&](SqliteEngine& e) { return e.Query(sql); });
+    ResultSet Query(const std::string& sql) override { return QueryBound(sql, {}); }
+    ResultSet QueryBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
+        return Load([&](SqliteEngine& e) {
+            ResultSet result = e.QueryBound(sql, values);
+            lastCost_ = e.LastQueryCost();  // the connection may close after the load
+            return result;
+        });
     }
+    QueryCost LastQueryCost() const override { return lastCost_; }
     ResultSet OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) override {
         return Load([&](SqliteEngine& e) { return e.OpenSchema(schema, restrictions); });
     }
@@ -918,6 +924,7 @@ private:
     long timeout_;
     std::unique_ptr<SqliteEngine> logged_;  // reads through the log's index
     std::unique_ptr<SqliteEngine> pinned_;  // the file alone, in a transaction
+    QueryCost lastCost_;
 };
 
 // The program may write the file, and create its journal or log beside it.
