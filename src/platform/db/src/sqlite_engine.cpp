@@ -894,6 +894,10 @@ private:
     }
 
     // A transaction begun on a connection of the file alone goes on there.
+    // Once another station has the file through its log, its checkpoint may
+    // have overwritten pages under the read: the load fails as ReadQuietly
+    // fails, rather than return what it read (a load that ended the
+    // transaction read nothing).
     template <class F>
     auto InPinned(F& load) {
         struct Unpin {
@@ -902,7 +906,9 @@ private:
                 if (!pinned->InTransaction()) pinned.reset();
             }
         } unpin{pinned_};
-        return load(*pinned_);
+        auto result = load(*pinned_);
+        if (pinned_->InTransaction() && SideFilesOf(path_).Logged()) RaiseBusy();
+        return result;
     }
 
     // The log's index may be set up anew by a station that opens the file
