@@ -170,18 +170,33 @@ int FailureCode(sqlite3* db) {
     return code;
 }
 
+// What a person is told, in Spanish, of the failures a file and a failed
+// change tell alike; null for any other code.
+const char* Reason(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_FULL: return "disco lleno";
+    case SQLITE_IOERR: return "error de lectura o escritura en el disco";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "la base está bloqueada por otro usuario";
+    default: return nullptr;
+    }
+}
+
+// A file that could not be opened, and why.
+std::string CannotOpen(const std::string& why) { return "no se pudo abrir el archivo (" + why + ")"; }
+
 // What a person is told of a file that cannot be read or written, in
 // Spanish, with the engine's own words after it; other failures keep the
 // engine's message.
 std::string FileProblem(int code, const std::string& message) {
     const auto told = [&](const char* problem) { return std::string(problem) + " (" + message + ")"; };
     switch (code & 0xFF) {
-    case SQLITE_CANTOPEN: return told("no se pudo abrir el archivo");
+    case SQLITE_CANTOPEN: return CannotOpen(message);
     case SQLITE_NOTADB: return told("el archivo no es una base de datos");
     case SQLITE_CORRUPT: return told("la base de datos está dañada");
-    case SQLITE_FULL: return told("disco lleno");
-    case SQLITE_IOERR: return told("error de lectura o escritura en el disco");
-    case SQLITE_BUSY: return told("la base está bloqueada por otro usuario");
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_BUSY: return told(Reason(code));
     case SQLITE_ERROR:
         // A database written in a format newer than the engine reads.
         if (message == "unsupported file format") {
@@ -699,11 +714,11 @@ std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flag
 std::string OpeningProblem(int err) {
     switch (err) {
     case ENOENT:
-    case ENOTDIR: return "no se pudo abrir el archivo (no existe)";
+    case ENOTDIR: return CannotOpen("no existe");
     case EACCES:
-    case EPERM: return "no se pudo abrir el archivo (falta permiso para llegar a él)";
-    case ENAMETOOLONG: return "no se pudo abrir el archivo (el nombre es demasiado largo)";
-    default: return "no se pudo abrir el archivo (error del sistema " + std::to_string(err) + ")";
+    case EPERM: return CannotOpen("falta permiso para llegar a él");
+    case ENAMETOOLONG: return CannotOpen("el nombre es demasiado largo");
+    default: return CannotOpen("error del sistema " + std::to_string(err));
     }
 }
 
@@ -724,8 +739,8 @@ FileIdentity RegularFile(const std::string& path) {
     if (::stat(path.c_str(), &st) != 0) {
         throw vb::Error(kErrFail, OpeningProblem(errno), kSqliteSource, SQLITE_CANTOPEN);
     }
-    if (const std::string kind = vb::NonRegularKind(st.st_mode); !kind.empty()) {
-        throw vb::Error(kErrFail, "no es un archivo sino " + kind, kSqliteSource, SQLITE_CANTOPEN);
+    if (std::string reason = vb::NonRegularReason(st.st_mode); !reason.empty()) {
+        throw vb::Error(kErrFail, std::move(reason), kSqliteSource, SQLITE_CANTOPEN);
     }
     if (st.st_size == 0) {
         throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos", kSqliteSource, SQLITE_NOTADB);
@@ -968,13 +983,13 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
 
 std::optional<std::string> SqliteFailureReason(const ProviderError& error) {
     switch (error.NativeError & 0xFF) {
-    case SQLITE_FULL: return "disco lleno";
+    case SQLITE_FULL:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR: return Reason(static_cast<int>(error.NativeError & 0xFF));
     case SQLITE_READONLY: return "la base es de sólo lectura";
     case SQLITE_PERM:
     case SQLITE_AUTH: return "no hay permiso para escribir en la base";
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return "la base está bloqueada por otro usuario";
-    case SQLITE_IOERR: return "error de lectura o escritura en el disco";
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: return "la base de datos está dañada";
     case SQLITE_CANTOPEN: return "no se pudo abrir el archivo de la base";
