@@ -798,6 +798,24 @@ void Pause(int attempt) {
     throw vb::Error(kErrFail, FileProblem(SQLITE_BUSY, sqlite3_errstr(SQLITE_BUSY)), kSqliteSource, SQLITE_BUSY);
 }
 
+// Runs `attempt` until it gives a result, pausing between tries, for as
+// long as the command timeout: an attempt that gives nothing is tried again
+// (the file raised as busy once the time is up), and so is one that fails
+// where `again` holds for its error (the error raised once the time is up).
+template <class Attempt, class Again>
+auto Retrying(long commandTimeout, Attempt&& attempt, Again&& again) {
+    const Clock::time_point deadline = Deadline(commandTimeout);
+    for (int n = 0;; ++n) {
+        try {
+            if (auto result = attempt()) return std::move(*result);
+        } catch (const vb::Error& e) {
+            if (!again(e) || Clock::now() >= deadline) throw;
+        }
+        if (Clock::now() >= deadline) RaiseBusy();
+        Pause(n);
+    }
+}
+
 // A connection that read the file quietly.
 struct QuietRead {
     std::unique_ptr<SqliteEngine> engine;
@@ -817,25 +835,27 @@ struct QuietRead {
 // any other is raised as it is.
 template <class Read>
 QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read) {
-    const Clock::time_point deadline = Deadline(commandTimeout);
-    for (int attempt = 0;; ++attempt) {
-        const FileIdentity file = RegularFile(path);
-        const SideFiles before = SideFilesOf(path);
-        try {
+    FileIdentity file{};
+    SideFiles before;
+    bool checked = false;  // the file and the files beside it were looked at: a failure may be explained
+    return Retrying(
+        commandTimeout,
+        [&]() -> std::optional<QuietRead> {
+            checked = false;
+            file = RegularFile(path);
+            before = SideFilesOf(path);
+            checked = true;
             auto engine = OpenConnection(FileUri(path, before.Logged() ? "readonly_shm=1" : "immutable=1"),
                                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout, QuietVfs());
             if (RegularFile(path) == file && SideFilesOf(path).Logged() == before.Logged()) {
                 read(*engine);
-                if (before.Logged() || !SideFilesOf(path).Logged()) return {std::move(engine), before.Logged()};
+                if (before.Logged() || !SideFilesOf(path).Logged()) return QuietRead{std::move(engine), before.Logged()};
             }
-        } catch (const vb::Error& e) {
-            const bool explained =
-                Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file;
-            if (!explained || Clock::now() >= deadline) throw;
-        }
-        if (Clock::now() >= deadline) RaiseBusy();
-        Pause(attempt);
-    }
+            return std::nullopt;
+        },
+        [&](const vb::Error& e) {
+            return checked && (Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file);
+        });
 }
 
 // A station that may not write the file (or its folder): each load (a
@@ -930,15 +950,9 @@ private:
     // meanwhile: such a failure is tried again until the command timeout.
     template <class F>
     auto InLogged(F& load) {
-        const Clock::time_point deadline = Deadline(timeout_);
-        for (int attempt = 0;; ++attempt) {
-            try {
-                return load(*logged_);
-            } catch (const vb::Error& e) {
-                if (!Transient(e.NativeError()) || logged_->InTransaction() || Clock::now() >= deadline) throw;
-            }
-            Pause(attempt);
-        }
+        return Retrying(
+            timeout_, [&] { return std::optional(load(*logged_)); },
+            [&](const vb::Error& e) { return Transient(e.NativeError()) && !logged_->InTransaction(); });
     }
 
     std::string path_;
