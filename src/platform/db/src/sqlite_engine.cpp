@@ -666,12 +666,21 @@ int OpenWithoutWaiting(const char* path, int flags, int mode) {
 // station in write-ahead-log mode holds it. While it is held, no station
 // that closes the file can take the log and its index away (that needs the
 // file to itself), nor can a station in rollback-journal mode write into
-// it. Registered once, with the wait-free opening above.
+// it. Registered once, with the wait-free opening above; a failure to set
+// it up raises, and the next opening tries again.
 const char* QuietVfs() {
+    static sqlite3_vfs* base = nullptr;
+    static sqlite3_vfs quiet{};
     static const char* const name = [] {
-        static sqlite3_vfs* const base = sqlite3_vfs_find("unix");
-        base->xSetSystemCall(base, "open", reinterpret_cast<sqlite3_syscall_ptr>(&OpenWithoutWaiting));
-        static sqlite3_vfs quiet = *base;
+        const auto raise = [](int rc) {
+            throw vb::Error(kErrFail, CannotOpen(std::string("capa de archivos del sistema: ") + sqlite3_errstr(rc)),
+                            kSqliteSource, rc);
+        };
+        base = sqlite3_vfs_find("unix");
+        if (!base || base->iVersion < 3 || !base->xSetSystemCall) raise(SQLITE_NOTFOUND);
+        const int set = base->xSetSystemCall(base, "open", reinterpret_cast<sqlite3_syscall_ptr>(&OpenWithoutWaiting));
+        if (set != SQLITE_OK) raise(set);
+        quiet = *base;
         quiet.pNext = nullptr;
         quiet.zName = "tarvolin-quiet";
         quiet.xOpen = [](sqlite3_vfs*, sqlite3_filename file, sqlite3_file* handle, int flags, int* outFlags) {
@@ -685,7 +694,7 @@ const char* QuietVfs() {
             }
             return rc;
         };
-        sqlite3_vfs_register(&quiet, 0);
+        if (const int registered = sqlite3_vfs_register(&quiet, 0); registered != SQLITE_OK) raise(registered);
         return quiet.zName;
     }();
     return name;
