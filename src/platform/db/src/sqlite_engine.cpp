@@ -841,7 +841,8 @@ struct QuietRead {
 // the file alone is read shows by its log, so that the read, which may have
 // met its checkpoint, is done again. A failure that another station's
 // opening or closing explains is tried again until the command timeout;
-// any other is raised as it is.
+// any other is raised as it is. `read` is told whether the connection reads
+// through the log's index: such a read is the one returned.
 template <class Read>
 QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read) {
     FileIdentity file{};
@@ -857,7 +858,7 @@ QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read)
             auto engine = OpenConnection(FileUri(path, before.Logged() ? "readonly_shm=1" : "immutable=1"),
                                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout, QuietVfs());
             if (RegularFile(path) == file && SideFilesOf(path).Logged() == before.Logged()) {
-                read(*engine);
+                read(*engine, before.Logged());
                 if (before.Logged() || !SideFilesOf(path).Logged()) return QuietRead{std::move(engine), before.Logged()};
             }
             return std::nullopt;
@@ -928,7 +929,7 @@ private:
         if (pinned_) return InPinned(load);
         if (logged_) return InLogged(load);
         std::optional<decltype(load(std::declval<SqliteEngine&>()))> result;
-        QuietRead read = ReadQuietly(path_, timeout_, [&](SqliteEngine& e) {
+        QuietRead read = ReadQuietly(path_, timeout_, [&](SqliteEngine& e, bool) {
             e.PrepareForUse(false);
             result = load(e);
         });
@@ -987,9 +988,9 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
         return engine;
     }
     const bool writable = Writable(path);
-    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e) {
+    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e, bool logged) {
         e.CheckFile(requiredTables);
-        if (!writable) e.PrepareForUse(false);  // the station may go on with this connection
+        if (!writable && logged) e.PrepareForUse(false);  // the station goes on with this connection
     });
     // A database the program may not write is only ever read quietly, so
     // that nothing is ever created beside it.
