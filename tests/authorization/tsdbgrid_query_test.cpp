@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -14,6 +16,8 @@
 #include <tuple>
 
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "grid_fixture.h"
 #include "support.h"
@@ -1075,6 +1079,56 @@ TEST_F(GridDosEstacionesTest, RandomWritesBetweenTurnsNeverSkipNorRepeatAnUntouc
                 CadaIntactaUnaVezEnOrden(q, claves, intactas);
             }
         }
+    }
+}
+
+// A station that may not write the file walks the list forward and back
+// (the next and previous pages bind the edge of the page shown), while
+// another station has the file open and once nobody has: it shows what the
+// station that wrote the orders shows. It runs in a process of its own, as
+// a user other than the file's owner (nobody, when the tests run as root).
+TEST_F(GridDosEstacionesTest, AStationThatMayNotWriteWalksTheListForwardAndBack) {
+    AgregarOrdenes(35);
+    GridQuery escrita = Principal(10);
+    const std::vector<long> claves = Caminar(escrita, true, [](const PaginaLeida&) {});
+    ASSERT_EQ(Caminar(escrita, false, [](const PaginaLeida&) {}), claves);
+    ASSERT_GT(claves.size(), 30u);
+    const std::string archivo = home_.File("empresa.db");
+    db_.gCnn.Close();
+    using std::filesystem::perms;
+    std::filesystem::permissions(archivo, perms::owner_read | perms::group_read | perms::others_read);
+    std::filesystem::permissions(home_.Path(), perms::all);
+    for (const bool otraAbierta : {true, false}) {
+        SCOPED_TRACE(otraAbierta ? "another station has the file open" : "nobody else has the file open");
+        if (!otraAbierta) otra_.Close();
+        std::fflush(nullptr);
+        const pid_t lectora = fork();
+        if (lectora == 0) {
+            bool ok = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+            try {
+                db_.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo);
+                GridQuery q = Principal(10);
+                for (const bool adelante : {true, false}) {
+                    const std::vector<long> vistas = Caminar(q, adelante, [](const PaginaLeida&) {});
+                    if (vistas != claves) {
+                        std::fprintf(stderr, "walking %s: %zu orders shown of %zu\n", adelante ? "forward" : "back",
+                                     vistas.size(), claves.size());
+                        ok = false;
+                    }
+                }
+            } catch (const vb::Error& e) {
+                std::fprintf(stderr, "%s\n", e.Description().c_str());
+                ok = false;
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                ok = false;
+            }
+            _exit(ok ? 0 : 1);  // the process never returns to the tests
+        }
+        int estado = 0;
+        ASSERT_GT(lectora, 0);
+        ASSERT_EQ(waitpid(lectora, &estado, 0), lectora);
+        EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
     }
 }
 

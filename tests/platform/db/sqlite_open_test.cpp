@@ -27,6 +27,7 @@
 
 #include "db_test_support.h"
 #include "db/adodb.h"
+#include "vb/conv.h"
 #include "vb/variant.h"
 
 namespace {
@@ -313,6 +314,63 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
     sqlite3_close(otra);
     EXPECT_TRUE(leyo);
     ExpectNothingOfAnotherUser(dir.Path());
+}
+
+// A station that may not write the file runs queries with bound values (the
+// list's next and previous pages bind the edge of the page shown), as a
+// connection and as a recordset, and tells what each cost: while nobody else
+// has the file open, and while another station has it open with rows only
+// in its log.
+TEST(AbrirSqlite, AStationThatMayNotWriteBindsValuesAndTellsTheCost) {
+    for (const bool otraAbierta : {false, true}) {
+        SCOPED_TRACE(otraAbierta ? "another station has the file open" : "nobody else has the file open");
+        const testsupport::TempDir dir;
+        const std::string path = dir.File("empresa.db");
+        ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT, NOMBRE VARCHAR(20));"
+                         "INSERT INTO V_MV_CPTE VALUES (1, 'uno'), (2, 'dos'), (3, 'tres');");
+        sqlite3* otra = nullptr;
+        if (otraAbierta) {
+            ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (4, 'cuatro');",
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+        }
+        MakeReadOnly(path, dir.Path());
+        const long long filas = otraAbierta ? 4 : 3;
+        const bool leyo = AsAnotherUser([&] {
+            Connection cn;
+            cn.RequireTables({"V_MV_CPTE"});
+            cn.Open(Url(path));
+            bool ok = true;
+            // Twice each: the second run steps the statement kept from the first.
+            for (int vez = 0; vez < 2; ++vez) {
+                const adodb::ResultSet siguientes =
+                    cn.Query("SELECT ID FROM V_MV_CPTE WHERE ID > ? ORDER BY ID", {vb::Variant(1)});
+                std::vector<vb::Variant> ids;
+                for (const auto& fila : siguientes.rows) ids.push_back(fila.at(0));
+                std::vector<vb::Variant> esperados;
+                for (long long id = 2; id <= filas; ++id) esperados.push_back(vb::Variant(id));
+                const long long pasos = cn.LastQueryCost().steps;
+                if (ids != esperados || pasos <= 0) {
+                    std::fprintf(stderr, "query %d: %zu rows, %lld steps\n", vez, ids.size(), pasos);
+                    ok = false;
+                }
+                adodb::Recordset rs;
+                rs.Open("SELECT NOMBRE FROM V_MV_CPTE WHERE ID = ?", {vb::Variant(filas)}, cn);
+                const bool nombre =
+                    !rs.EOF() && rs.Fields("NOMBRE").Value() == vb::Variant(otraAbierta ? "cuatro" : "tres");
+                if (!nombre || cn.LastQueryCost().steps <= 0) {
+                    std::fprintf(stderr, "recordset %d: name %d, %lld steps\n", vez, nombre,
+                                 cn.LastQueryCost().steps);
+                    ok = false;
+                }
+            }
+            return ok;
+        });
+        if (otra) sqlite3_close(otra);
+        EXPECT_TRUE(leyo);
+        ExpectNothingOfAnotherUser(dir.Path());
+    }
 }
 
 // Whether a process sleeps between two tries, as one that waits for a
@@ -616,6 +674,59 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsWhatOthersWrite) {
     ExpectNothingOfAnotherUser(dir.Path());
 }
 
+
+// A transaction begun by a station that may not write the file, while
+// nobody else had it open, reads the file alone; once another station opens
+// the file and writes through its log (whose pages may go back into the
+// file under the reads), a read in that transaction fails as the file being
+// busy instead of returning what it read. Once the transaction is rolled
+// back, the new row shows.
+TEST(AbrirSqlite, AStationThatMayNotWriteFailsAReadInATransactionOnceAnotherWrites) {
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
+    int empezada[2], escrita[2];
+    for (int* p : {empezada, escrita}) ASSERT_EQ(pipe(p), 0);
+    MakeReadOnly(path, dir.Path());
+    const pid_t lectora = InProcessAsAnotherUser([&] {
+        close(empezada[0]);
+        close(escrita[1]);
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        cn.BeginTrans();
+        bool ok = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(1);
+        Send(empezada[1]);
+        if (!Receive(escrita[0])) return false;
+        try {
+            const vb::Variant leida = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE");
+            std::fprintf(stderr, "the read in the transaction returned %s\n", vb::CStr(leida).c_str());
+            ok = false;
+        } catch (const vb::Error& e) {
+            if ((e.NativeError() & 0xFF) != SQLITE_BUSY) {
+                std::fprintf(stderr, "%s\n", e.Description().c_str());
+                ok = false;
+            }
+        }
+        cn.RollbackTrans();
+        return ok && !cn.InTransaction() && Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(2);
+    });
+    close(empezada[1]);
+    close(escrita[0]);
+    sqlite3* otra = nullptr;
+    if (Receive(empezada[0])) {
+        EXPECT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (2);", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        Send(escrita[1]);
+    }
+    close(escrita[1]);
+    EXPECT_TRUE(EndedWell(lectora));
+    close(empezada[0]);
+    sqlite3_close(otra);
+    ExpectNothingOfAnotherUser(dir.Path());
+}
 
 // Mounts a small file system of this process's own (a mount namespace of
 // its own, inside a user namespace when not root) on `dir`; false where the

@@ -170,18 +170,33 @@ int FailureCode(sqlite3* db) {
     return code;
 }
 
+// What a person is told, in Spanish, of the failures a file and a failed
+// change tell alike; null for any other code.
+const char* Reason(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_FULL: return "disco lleno";
+    case SQLITE_IOERR: return "error de lectura o escritura en el disco";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "la base está bloqueada por otro usuario";
+    default: return nullptr;
+    }
+}
+
+// A file that could not be opened, and why.
+std::string CannotOpen(const std::string& why) { return "no se pudo abrir el archivo (" + why + ")"; }
+
 // What a person is told of a file that cannot be read or written, in
 // Spanish, with the engine's own words after it; other failures keep the
 // engine's message.
 std::string FileProblem(int code, const std::string& message) {
     const auto told = [&](const char* problem) { return std::string(problem) + " (" + message + ")"; };
     switch (code & 0xFF) {
-    case SQLITE_CANTOPEN: return told("no se pudo abrir el archivo");
+    case SQLITE_CANTOPEN: return CannotOpen(message);
     case SQLITE_NOTADB: return told("el archivo no es una base de datos");
     case SQLITE_CORRUPT: return told("la base de datos está dañada");
-    case SQLITE_FULL: return told("disco lleno");
-    case SQLITE_IOERR: return told("error de lectura o escritura en el disco");
-    case SQLITE_BUSY: return told("la base está bloqueada por otro usuario");
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_BUSY: return told(Reason(code));
     case SQLITE_ERROR:
         // A database written in a format newer than the engine reads.
         if (message == "unsupported file format") {
@@ -651,12 +666,21 @@ int OpenWithoutWaiting(const char* path, int flags, int mode) {
 // station in write-ahead-log mode holds it. While it is held, no station
 // that closes the file can take the log and its index away (that needs the
 // file to itself), nor can a station in rollback-journal mode write into
-// it. Registered once, with the wait-free opening above.
+// it. Registered once, with the wait-free opening above; a failure to set
+// it up raises, and the next opening tries again.
 const char* QuietVfs() {
+    static sqlite3_vfs* base = nullptr;
+    static sqlite3_vfs quiet{};
     static const char* const name = [] {
-        static sqlite3_vfs* const base = sqlite3_vfs_find("unix");
-        base->xSetSystemCall(base, "open", reinterpret_cast<sqlite3_syscall_ptr>(&OpenWithoutWaiting));
-        static sqlite3_vfs quiet = *base;
+        const auto raise = [](int rc) {
+            throw vb::Error(kErrFail, CannotOpen(std::string("capa de archivos del sistema: ") + sqlite3_errstr(rc)),
+                            kSqliteSource, rc);
+        };
+        base = sqlite3_vfs_find("unix");
+        if (!base || base->iVersion < 3 || !base->xSetSystemCall) raise(SQLITE_NOTFOUND);
+        const int set = base->xSetSystemCall(base, "open", reinterpret_cast<sqlite3_syscall_ptr>(&OpenWithoutWaiting));
+        if (set != SQLITE_OK) raise(set);
+        quiet = *base;
         quiet.pNext = nullptr;
         quiet.zName = "tarvolin-quiet";
         quiet.xOpen = [](sqlite3_vfs*, sqlite3_filename file, sqlite3_file* handle, int flags, int* outFlags) {
@@ -670,7 +694,7 @@ const char* QuietVfs() {
             }
             return rc;
         };
-        sqlite3_vfs_register(&quiet, 0);
+        if (const int registered = sqlite3_vfs_register(&quiet, 0); registered != SQLITE_OK) raise(registered);
         return quiet.zName;
     }();
     return name;
@@ -699,11 +723,11 @@ std::unique_ptr<SqliteEngine> OpenConnection(const std::string& target, int flag
 std::string OpeningProblem(int err) {
     switch (err) {
     case ENOENT:
-    case ENOTDIR: return "no se pudo abrir el archivo (no existe)";
+    case ENOTDIR: return CannotOpen("no existe");
     case EACCES:
-    case EPERM: return "no se pudo abrir el archivo (falta permiso para llegar a él)";
-    case ENAMETOOLONG: return "no se pudo abrir el archivo (el nombre es demasiado largo)";
-    default: return "no se pudo abrir el archivo (error del sistema " + std::to_string(err) + ")";
+    case EPERM: return CannotOpen("falta permiso para llegar a él");
+    case ENAMETOOLONG: return CannotOpen("el nombre es demasiado largo");
+    default: return CannotOpen("error del sistema " + std::to_string(err));
     }
 }
 
@@ -724,8 +748,8 @@ FileIdentity RegularFile(const std::string& path) {
     if (::stat(path.c_str(), &st) != 0) {
         throw vb::Error(kErrFail, OpeningProblem(errno), kSqliteSource, SQLITE_CANTOPEN);
     }
-    if (const std::string kind = vb::NonRegularKind(st.st_mode); !kind.empty()) {
-        throw vb::Error(kErrFail, "no es un archivo sino " + kind, kSqliteSource, SQLITE_CANTOPEN);
+    if (std::string reason = vb::NonRegularReason(st.st_mode); !reason.empty()) {
+        throw vb::Error(kErrFail, std::move(reason), kSqliteSource, SQLITE_CANTOPEN);
     }
     if (st.st_size == 0) {
         throw vb::Error(kErrFail, "el archivo está vacío, no es una base de datos", kSqliteSource, SQLITE_NOTADB);
@@ -783,6 +807,24 @@ void Pause(int attempt) {
     throw vb::Error(kErrFail, FileProblem(SQLITE_BUSY, sqlite3_errstr(SQLITE_BUSY)), kSqliteSource, SQLITE_BUSY);
 }
 
+// Runs `attempt` until it gives a result, pausing between tries, for as
+// long as the command timeout: an attempt that gives nothing is tried again
+// (the file raised as busy once the time is up), and so is one that fails
+// where `again` holds for its error (the error raised once the time is up).
+template <class Attempt, class Again>
+auto Retrying(long commandTimeout, Attempt&& attempt, Again&& again) {
+    const Clock::time_point deadline = Deadline(commandTimeout);
+    for (int n = 0;; ++n) {
+        try {
+            if (auto result = attempt()) return std::move(*result);
+        } catch (const vb::Error& e) {
+            if (!again(e) || Clock::now() >= deadline) throw;
+        }
+        if (Clock::now() >= deadline) RaiseBusy();
+        Pause(n);
+    }
+}
+
 // A connection that read the file quietly.
 struct QuietRead {
     std::unique_ptr<SqliteEngine> engine;
@@ -799,28 +841,31 @@ struct QuietRead {
 // the file alone is read shows by its log, so that the read, which may have
 // met its checkpoint, is done again. A failure that another station's
 // opening or closing explains is tried again until the command timeout;
-// any other is raised as it is.
+// any other is raised as it is. `read` is told whether the connection reads
+// through the log's index: such a read is the one returned.
 template <class Read>
 QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read) {
-    const Clock::time_point deadline = Deadline(commandTimeout);
-    for (int attempt = 0;; ++attempt) {
-        const FileIdentity file = RegularFile(path);
-        const SideFiles before = SideFilesOf(path);
-        try {
+    FileIdentity file{};
+    SideFiles before;
+    bool checked = false;  // the file and the files beside it were looked at: a failure may be explained
+    return Retrying(
+        commandTimeout,
+        [&]() -> std::optional<QuietRead> {
+            checked = false;
+            file = RegularFile(path);
+            before = SideFilesOf(path);
+            checked = true;
             auto engine = OpenConnection(FileUri(path, before.Logged() ? "readonly_shm=1" : "immutable=1"),
                                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout, QuietVfs());
             if (RegularFile(path) == file && SideFilesOf(path).Logged() == before.Logged()) {
-                read(*engine);
-                if (before.Logged() || !SideFilesOf(path).Logged()) return {std::move(engine), before.Logged()};
+                read(*engine, before.Logged());
+                if (before.Logged() || !SideFilesOf(path).Logged()) return QuietRead{std::move(engine), before.Logged()};
             }
-        } catch (const vb::Error& e) {
-            const bool explained =
-                Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file;
-            if (!explained || Clock::now() >= deadline) throw;
-        }
-        if (Clock::now() >= deadline) RaiseBusy();
-        Pause(attempt);
-    }
+            return std::nullopt;
+        },
+        [&](const vb::Error& e) {
+            return checked && (Transient(e.NativeError()) || SideFilesOf(path) != before || RegularFile(path) != file);
+        });
 }
 
 // A station that may not write the file (or its folder): each load (a
@@ -847,9 +892,15 @@ public:
     long ExecuteBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
         return Load([&](SqliteEngine& e) { return e.ExecuteBound(sql, values); });
     }
-    ResultSet Query(const std::string& sql) override {
-        return Load([&](SqliteEngine& e) { return e.Query(sql); });
+    ResultSet Query(const std::string& sql) override { return QueryBound(sql, {}); }
+    ResultSet QueryBound(const std::string& sql, const std::vector<vb::Variant>& values) override {
+        return Load([&](SqliteEngine& e) {
+            ResultSet result = e.QueryBound(sql, values);
+            lastCost_ = e.LastQueryCost();  // the connection may close after the load
+            return result;
+        });
     }
+    QueryCost LastQueryCost() const override { return lastCost_; }
     ResultSet OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) override {
         return Load([&](SqliteEngine& e) { return e.OpenSchema(schema, restrictions); });
     }
@@ -878,7 +929,7 @@ private:
         if (pinned_) return InPinned(load);
         if (logged_) return InLogged(load);
         std::optional<decltype(load(std::declval<SqliteEngine&>()))> result;
-        QuietRead read = ReadQuietly(path_, timeout_, [&](SqliteEngine& e) {
+        QuietRead read = ReadQuietly(path_, timeout_, [&](SqliteEngine& e, bool) {
             e.PrepareForUse(false);
             result = load(e);
         });
@@ -888,6 +939,10 @@ private:
     }
 
     // A transaction begun on a connection of the file alone goes on there.
+    // Once another station has the file through its log, its checkpoint may
+    // have overwritten pages under the read: the load fails as ReadQuietly
+    // fails, rather than return what it read (a load that ended the
+    // transaction read nothing).
     template <class F>
     auto InPinned(F& load) {
         struct Unpin {
@@ -896,28 +951,25 @@ private:
                 if (!pinned->InTransaction()) pinned.reset();
             }
         } unpin{pinned_};
-        return load(*pinned_);
+        auto result = load(*pinned_);
+        if (pinned_->InTransaction() && SideFilesOf(path_).Logged()) RaiseBusy();
+        return result;
     }
 
     // The log's index may be set up anew by a station that opens the file
     // meanwhile: such a failure is tried again until the command timeout.
     template <class F>
     auto InLogged(F& load) {
-        const Clock::time_point deadline = Deadline(timeout_);
-        for (int attempt = 0;; ++attempt) {
-            try {
-                return load(*logged_);
-            } catch (const vb::Error& e) {
-                if (!Transient(e.NativeError()) || logged_->InTransaction() || Clock::now() >= deadline) throw;
-            }
-            Pause(attempt);
-        }
+        return Retrying(
+            timeout_, [&] { return std::optional(load(*logged_)); },
+            [&](const vb::Error& e) { return Transient(e.NativeError()) && !logged_->InTransaction(); });
     }
 
     std::string path_;
     long timeout_;
     std::unique_ptr<SqliteEngine> logged_;  // reads through the log's index
     std::unique_ptr<SqliteEngine> pinned_;  // the file alone, in a transaction
+    QueryCost lastCost_;
 };
 
 // The program may write the file, and create its journal or log beside it.
@@ -936,9 +988,9 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
         return engine;
     }
     const bool writable = Writable(path);
-    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e) {
+    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e, bool logged) {
         e.CheckFile(requiredTables);
-        if (!writable) e.PrepareForUse(false);  // the station may go on with this connection
+        if (!writable && logged) e.PrepareForUse(false);  // the station goes on with this connection
     });
     // A database the program may not write is only ever read quietly, so
     // that nothing is ever created beside it.
@@ -955,13 +1007,13 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
 
 std::optional<std::string> SqliteFailureReason(const ProviderError& error) {
     switch (error.NativeError & 0xFF) {
-    case SQLITE_FULL: return "disco lleno";
+    case SQLITE_FULL:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR: return Reason(static_cast<int>(error.NativeError & 0xFF));
     case SQLITE_READONLY: return "la base es de sólo lectura";
     case SQLITE_PERM:
     case SQLITE_AUTH: return "no hay permiso para escribir en la base";
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return "la base está bloqueada por otro usuario";
-    case SQLITE_IOERR: return "error de lectura o escritura en el disco";
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: return "la base de datos está dañada";
     case SQLITE_CANTOPEN: return "no se pudo abrir el archivo de la base";

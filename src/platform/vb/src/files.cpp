@@ -19,6 +19,11 @@ std::string NonRegularKind(unsigned mode) {
     return "un archivo especial";
 }
 
+std::string NonRegularReason(unsigned mode) {
+    const std::string kind = NonRegularKind(mode);
+    return kind.empty() ? kind : "no es un archivo sino " + kind;
+}
+
 std::optional<std::string> ReadRegularFile(const std::string& path) {
     // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -26,15 +31,15 @@ std::optional<std::string> ReadRegularFile(const std::string& path) {
         // A socket cannot be opened at all; it is refused as any other non-file.
         struct stat st {};
         if (errno == ENXIO && ::stat(path.c_str(), &st) == 0) {
-            throw Error(kErrPathFileAccess, path + " no es un archivo sino " + NonRegularKind(st.st_mode));
+            throw Error(kErrPathFileAccess, path + " " + NonRegularReason(st.st_mode));
         }
         return std::nullopt;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const std::string kind = NonRegularKind(st.st_mode);
+        const std::string reason = NonRegularReason(st.st_mode);
         ::close(fd);
-        throw Error(kErrPathFileAccess, path + " no es un archivo sino " + kind);
+        throw Error(kErrPathFileAccess, path + " " + reason);
     }
     std::string content;
     char buffer[8192];

@@ -15,6 +15,10 @@ namespace vb {
 // archivo especial"; empty for a regular file.
 std::string NonRegularKind(unsigned mode);
 
+// Why a name of that mode is refused: "no es un archivo sino <kind>"; empty
+// for a regular file.
+std::string NonRegularReason(unsigned mode);
+
 // The whole content of a regular file; nullopt when nothing by that name
 // exists (or it cannot be read). A name that stands for anything else raises
 // error 75 (path/file access), "<path> no es un archivo sino <kind>", without
