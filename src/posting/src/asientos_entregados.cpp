@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "foundation/db_dll.h"
+#include "numbering/ast.h"
 #include "posteo_interno.h"
+#include "vb/conv.h"
+#include "vb/format.h"
 #include "vb/text.h"
 
 namespace posting::detail {
@@ -135,6 +138,21 @@ bool DocumentoEntregado(const std::string& documento) {
     const std::deque<Registro>& registros = Registros();
     return std::any_of(registros.begin(), registros.end(),
                        [&](const Registro& r) { return r.entregado.documento == documento; });
+}
+
+std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Sucursal, std::string& Letra,
+                                         std::string* agotados) {
+    const std::string numero = numbering::AsignarNumeroComprobante(TC, Sucursal, Letra, agotados);
+    if (vb::Trim(numero).empty()) return {};
+    const std::string suc = vb::Mid(numero, 1, 4);
+    std::string nro = vb::Mid(numero, 5, 8);
+    const std::string letra = vb::Mid(numero, 13, 1);
+    while (DocumentoEntregado(ClaveDocumento(TC, suc, nro, letra))) {
+        const double siguiente = vb::Val(nro) + 1;
+        if (siguiente > 99999999) return {};
+        nro = vb::Format(siguiente, "00000000");
+    }
+    return suc + nro + letra;
 }
 
 }  // namespace posting::detail

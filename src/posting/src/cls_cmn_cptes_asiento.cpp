@@ -140,16 +140,11 @@ std::string CondicionAsiento(const AsientoAbierto& a) {
 // and one handed out on this connection for statements not run yet is
 // passed over. False when there is none.
 bool NumeroCMV(std::string& Suc, std::string& Nro, std::string& Letra) {
-    const std::string numero = numbering::AsignarNumeroComprobante("CMV", Suc, Letra);
-    if (vb::Trim(numero).empty()) return false;
+    const std::string numero = NumeroComprobanteSinEntregar("CMV", Suc, Letra);
+    if (numero.empty()) return false;
     Suc = vb::Mid(numero, 1, 4);
     Nro = vb::Mid(numero, 5, 8);
     Letra = vb::Mid(numero, 13, 1);
-    while (DocumentoEntregado(ClaveDocumento("CMV", Suc, Nro, Letra))) {
-        const double siguiente = vb::Val(Nro) + 1;
-        if (siguiente > 99999999) return false;
-        Nro = vb::Format(siguiente, "00000000");
-    }
     return true;
 }
 

@@ -713,6 +713,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         unidad.reset();
         if (!conUnidad) DevuelveNumeros(p);
         if (p.asientoAbierto) Retira(p.asiento.documento, p.asiento.numero);
+        RetiraDescargas(p);
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;

@@ -215,6 +215,9 @@ bool EsLinea(const Posteo& p);
 // The discharge of the inputs of the posted articles as a "PE" document.
 // SegundaTransferencia: the second run of a transfer.
 void DescargaInsumos(Posteo& p, bool SegundaTransferencia);
+// Drops the records of the "PE" numbers the discharge handed out (its
+// posting was abandoned, its statements given back).
+void RetiraDescargas(const Posteo& p);
 
 // GeneraAsientoStock under the open entry `asiento`, booked as `modo` says
 // (SoloRegistro only chooses the rows). When the document cannot be booked
@@ -268,5 +271,12 @@ void Retira(const std::string& documento, std::int32_t numero);
 std::int32_t NumeroSinEntregar(const AsientoAbierto& asiento, std::int32_t desde);
 // Whether something was handed out for the document.
 bool DocumentoEntregado(const std::string& documento);
+// A new number of a document type (AsignarNumeroComprobante: branch, number
+// and letter, 13 characters) that no document handed out on the connection
+// holds: a type without ranges is numbered after the stored documents,
+// unrecorded, and would give documents built into one batch the same number.
+// "" when there is none (`agotados` as AsignarNumeroComprobante takes it).
+std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Sucursal, std::string& Letra,
+                                         std::string* agotados = nullptr);
 
 }  // namespace posting::detail
