@@ -202,10 +202,17 @@ void DescargaFila(Posteo& p, Descarga& d) {
 
 // Queues the recording of the "PE" number used; run by the caller with its
 // batch. A caller without a batch has it run at once. A number that cannot
-// be recorded (the numbering told the user why) refuses the document, but
-// for a type without any range, whose numbers are never recorded: its
-// document goes on, as it always did.
+// be recorded (the numbering told the user why) refuses the document. A type
+// without any range has its numbers never recorded: its document goes on, as
+// it always did, and the numbering's notice waits for the posting's unit to
+// end, so that no station waits on the box.
 void RegistraNumero(Posteo& p, const Descarga& d) {
+    bool conTalonarios = true;
+    Paso(p, [&] { conTalonarios = numbering::TieneTalonarios(kTipoPE); });
+    if (!conTalonarios) {
+        p.sinTalonariosPE = true;
+        return;
+    }
     std::string sentencia;
     bool registrado = false;
     Paso(p, [&] {
@@ -215,9 +222,6 @@ void RegistraNumero(Posteo& p, const Descarga& d) {
                                                           std::to_string(siguiente), letra, true, sentencia, false);
     });
     const std::string pe = "su descarga de insumos " + NombrePE(d.idComprobante);
-    bool sinTalonarios = false;
-    if (!registrado) Paso(p, [&] { sinTalonarios = !numbering::TieneTalonarios(kTipoPE); });
-    if (sinTalonarios) return;
     if (!registrado) {
         RechazaDocumento(p, "no se pudo registrar el número de " + pe + ".");
         throw PosteoAbandonado{};

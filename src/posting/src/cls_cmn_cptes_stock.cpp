@@ -437,6 +437,17 @@ void EntregaDocumento(const Posteo& p, const std::string& parte) {
              .explica = true});
 }
 
+// The numbering's notice kept for after the posting's unit: the discharge
+// type has no range to record its number in.
+void AvisaSinTalonariosPE(const Posteo& p) {
+    if (!p.sinTalonariosPE) return;
+    try {
+        numbering::AvisaSinTalonarios();
+    } catch (const vb::Error&) {
+        // No box could be shown; the document is not concerned.
+    }
+}
+
 // Tells the user, and the error log, why the document was not recorded.
 void AvisaRechazo(const Posteo& p) {
     if (p.rechazo.empty()) return;
@@ -705,6 +716,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         NroAsientoStock_ = p.asiento.numero;
         CpteAsientoStock_ = p.asiento.documento;
         SecuenciaAsientoStock_ = p.asiento.secuencia;
+        AvisaSinTalonariosPE(p);
     } catch (const PosteoAbandonado&) {
         // Nothing of an abandoned posting stays: the unit rolls back (its
         // lock released with it), numbers taken outside a unit go back, and
@@ -717,6 +729,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;
+        AvisaSinTalonariosPE(p);
         AvisaRechazo(p);
     }
 }

@@ -127,6 +127,9 @@ struct Posteo {
     // The "PE" numbers the discharge took: given back when the posting is
     // abandoned outside a unit that would undo them.
     std::vector<std::string> numerosPE{};
+    // The discharge type has no range to record its number in: the
+    // numbering's notice is shown once the posting's unit is done.
+    bool sinTalonariosPE = false;
 };
 
 // Runs one step under the error convention of the posting (routine
