@@ -413,12 +413,29 @@ void AsientoDelDocumento(Posteo& p) {
     ui::DoEvents();
 }
 
+// One line of the posting in the error log.
+void AnotaEnElRegistro(const std::string& texto, int respuesta) {
+    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
+                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", texto, respuesta));
+}
+
 // The "PE" numbers an abandoned posting took go back to their ranges, the
 // latest first, where no unit undoes them (a batch built outside a
-// transaction); a number another station passed meanwhile stays unused.
+// transaction); a number another station passed meanwhile stays unused. A
+// number that could not go back (a busy database) is left unused, and the
+// error log says so.
 void DevuelveNumeros(const Posteo& p) {
     for (auto numero = p.numerosPE.rbegin(); numero != p.numerosPE.rend(); ++numero) {
-        vb::IgnoreErrors([&] { numbering::DevuelveNumeroComprobante("PE", *numero); });
+        try {
+            numbering::DevuelveNumeroComprobante("PE", *numero);
+        } catch (...) {
+            const vb::Error error = vb::CurrentError();
+            AnotaEnElRegistro("No se devolvió a su talonario el número de " +
+                                  NombreComprobante("PE", vb::Mid(*numero, 1, 4), vb::Mid(*numero, 5, 8),
+                                                    vb::Mid(*numero, 13, 1)) +
+                                  ": " + error.Description(),
+                              0);
+        }
     }
 }
 
@@ -457,8 +474,7 @@ void AvisaRechazo(const Posteo& p) {
     } catch (const vb::Error&) {
         // No box could be shown; the log line below still records the refusal.
     }
-    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
-                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", p.rechazo, respuesta));
+    AnotaEnElRegistro(p.rechazo, respuesta);
 }
 
 }  // namespace
