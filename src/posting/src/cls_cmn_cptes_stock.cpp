@@ -489,8 +489,12 @@ std::string RechazoDeLaBase(Posteo& p, const std::string& que, bool esAsiento) {
     if (esAsiento && repetido) {
         if (std::string tomado = AsientoTomado(p.asiento); !tomado.empty()) return tomado;
     }
+    return TextoRechazoDeLaBase(que, repetido) + " No se guardó nada del comprobante.";
+}
+
+std::string TextoRechazoDeLaBase(const std::string& que, bool repetido) {
     return "la base de datos rechazó " + que + (repetido ? " por repetir datos ya grabados" : "") +
-           " (el detalle quedó en el registro de errores). No se guardó nada del comprobante.";
+           " (el detalle quedó en el registro de errores).";
 }
 
 bool Ejecuta(Posteo& p, std::string sentencia, const std::string& que, bool esAsiento) {

@@ -243,6 +243,11 @@ std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento);
 // Why the database refused the open entry's lines, when another document
 // holds its number ("" otherwise).
 std::string AsientoTomado(const AsientoAbierto& asiento);
+// "<asiento> ya lo había tomado otra estación para el comprobante <otro>."
+std::string AsientoTomadoPorOtra(const std::string& asiento, const std::string& otro);
+// "la base de datos rechazó <que>", " por repetir datos ya grabados" when
+// `repetido`, and " (el detalle quedó en el registro de errores)."
+std::string TextoRechazoDeLaBase(const std::string& que, bool repetido);
 
 // ---- What was handed out for statements not run yet ----------------------------
 //
