@@ -2,6 +2,7 @@
 // and lot, the row's own line on a per-cent row, and the recording of the
 // number left to the caller's batch.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <map>
 #include <set>
@@ -212,6 +213,66 @@ TEST_F(InsumosTest, WithoutAnyRangeTheDischargeIsNumberedUnrecorded) {
     EXPECT_EQ(LineasPE(), (std::vector<LineaPE>{{"I2", "-6", "<null>"}, {"I2", "-6", "<null>"}}));
     EXPECT_EQ(Valor("SELECT group_concat(IDCOMPROBANTE) FROM V_MV_STOCK WHERE TC = 'PE'"),
               "000100000001X,000100000002X");
+}
+
+// The "PE" number of a document refused in a batch goes back to its range;
+// one that cannot go back (the database refuses the change) stays unused,
+// no box shows for it and the error log names it.
+TEST_F(InsumosTest, ANumberThatCannotGoBackIsNamedInTheErrorLog) {
+    // On a file, so that a connection of its own sets up the refusal.
+    const std::string archivo = (home_.Path() / "devolucion.db").string();
+    EnArchivo(archivo);
+    Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+            "VALUES ('A2', 'I2', 'KG', 2)");
+    Configura("AsientosXStock", "SI");
+    Configura("MotivoStockRemito", "REM");
+    auto g = Grilla(1);
+    Linea(*g, 1, "A2", "1", {{kColAuxCosto, "5"}});
+    Llamada primero{.numero = "000100000050X"};
+    Postea(*g, primero);
+    ASSERT_FALSE(primero.hayError);
+    const auto devoluciones = [&] {
+        const std::string registro = testsupport::ReadFile(home_.Path() / "TSERR.LOG");
+        std::vector<std::string> lineas;
+        for (std::size_t desde = registro.find("No se devolvi"); desde != std::string::npos;
+             desde = registro.find("No se devolvi", desde + 1)) {
+            lineas.push_back(registro.substr(desde, registro.find('\r', desde) - desde));
+        }
+        return lineas;
+    };
+    struct Caso {
+        const char* nombre;
+        bool rechazaDevolucion;
+        std::string contador;  // the PE range's counter afterwards
+    };
+    for (const Caso& caso : std::vector<Caso>{{"given back", false, "2"}, {"refused to go back", true, "3"}}) {
+        SCOPED_TRACE(caso.nombre);
+        if (caso.rechazaDevolucion) {
+            sqlite3* otra = nullptr;
+            ASSERT_EQ(sqlite3_open(archivo.c_str(), &otra), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(otra,
+                                   "CREATE TRIGGER TR_PRUEBA BEFORE UPDATE ON V_TA_CPTE "
+                                   "WHEN NEW.X_ULTIMO_NRO < OLD.X_ULTIMO_NRO BEGIN SELECT RAISE(ABORT, 'base ocupada'); END;",
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(otra);
+        }
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        Llamada segundo{.numero = "000100000050X", .lote = true, .sql = "PREVIO"};
+        Postea(*g, segundo);
+        EXPECT_TRUE(segundo.hayError);
+        EXPECT_EQ(segundo.sql, "PREVIO");
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_TRUE(operador_.Shown()[0].prompt.starts_with(
+            "No se grabó el stock del comprobante RM 0001-00000050-X: ya tiene el asiento"))
+            << operador_.Shown()[0].prompt;
+        EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), caso.contador);
+    }
+    const std::vector<std::string> lineas = devoluciones();
+    ASSERT_EQ(lineas.size(), 1u);
+    EXPECT_TRUE(lineas[0].starts_with("No se devolvió a su talonario el número de PE 0001-00000002-X: ")) << lineas[0];
+    EXPECT_NE(lineas[0].find("base ocupada"), std::string::npos) << lineas[0];
 }
 
 // A document without a number (its numbering gave none) is never stored.

@@ -515,8 +515,9 @@ private:
 };
 
 // A refused posting is undone, and its lock released, before its box shows:
-// another station writing meanwhile never waits on the box. Building a
-// batch takes no lock at all.
+// another station writing meanwhile never waits on the box; a notice of the
+// numbering met while posting waits for the document to be stored. Building
+// a batch takes no lock at all.
 TEST_F(ActualizaStockTest, NoStationWaitsWhileARefusalIsShown) {
     const std::string archivo = (home_.Path() / "estaciones.db").string();
     EnArchivo(archivo);
@@ -577,6 +578,23 @@ TEST_F(ActualizaStockTest, NoStationWaitsWhileARefusalIsShown) {
         EXPECT_NE(c.sql.find("INSERT INTO V_MV_STOCK"), std::string::npos);
         EXPECT_EQ(operador.esperasMientrasPostea, 0);
         EXPECT_TRUE(operador.Shown().empty());
+    }
+    {
+        SCOPED_TRACE("the notice of a discharge type without ranges shows once the document is stored");
+        Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+        OperadorConOtraEstacion operador(archivo);
+        operador.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A1", "1");
+        Llamada c{.tc = "RM"};
+        Postea(*g, c);
+        EXPECT_FALSE(c.hayError);
+        ASSERT_EQ(operador.Shown().size(), 1u);
+        EXPECT_EQ(operador.Shown()[0].prompt,
+                  "Error en grabación del Comprobante, no se ha encontrado el comprobante configurado");
+        EXPECT_EQ(operador.escrituras, std::vector<std::string>{"escribió"});
+        EXPECT_EQ(operador.movimientos, std::vector<int>{1});
+        EXPECT_GT(operador.esperasMientrasPostea, 0);
     }
 }
 

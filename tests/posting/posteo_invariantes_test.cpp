@@ -794,6 +794,81 @@ TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchAreBookedUnderNumbersO
     EXPECT_EQ(operador_.PendingAnswers(), 0u);
 }
 
+// Documents built into one caller's batch, through two objects, each take a
+// number of their own of a document type without ranges, numbered after the
+// stored documents and never recorded: the cost-of-sales document of a sale
+// and the inputs discharge of a delivery note alike.
+TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchNeverShareANumberOfATypeWithoutRanges) {
+    Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+            "VALUES ('A2', 'I2', 'KG', 2)");
+    Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('MV1', 'Venta')");
+    Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('MV1', '4.1.01')");
+    using Construye = std::function<std::string(documents::ClsCmnCptes&, int, std::string&)>;
+    struct Caso {
+        std::string tipo;
+        // Builds document `i` into the batch; the number of the type it handed out.
+        Construye construye;
+        // The stored numbers of the type, and the distinct pairs of a number and its origin.
+        std::string numeros;
+        std::string pares;
+    };
+    const Construye costoDeVentas = [&](documents::ClsCmnCptes& cmn, int i, std::string& lote) {
+        auto g = Grilla(1);
+        Linea(*g, 1, "A1", "3", {{kColAuxCosto, "10"}});
+        std::string motivo = "MV1";
+        std::string tc = "FC";
+        std::string suc = "0001";
+        std::string nro = vb::Format(20 + i, "00000000");
+        std::string letra = "X";
+        std::string fecha = "05/03/2024";
+        bool esDebito = true;
+        int secuencia = 1;
+        lote += cmn.GeneraAsientoStock(*g, motivo, tc, suc, nro, letra, fecha, esDebito, 99, 0, &secuencia);
+        EXPECT_EQ(tc, "CMV");
+        return suc + nro + letra;
+    };
+    const Construye descarga = [&](documents::ClsCmnCptes& cmn, int i, std::string& lote) {
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3", {{kColAuxCosto, "5"}});
+        operador_.AnswerMsgBox(ui::vbOK);  // the numbering has no range to record the number in
+        Llamada c{.tc = "RM", .numero = "0001" + vb::Format(70 + i, "00000000") + "X", .lote = true, .sql = lote};
+        Postea(*g, c, &cmn);
+        EXPECT_FALSE(c.hayError);
+        const std::string parte = c.sql.substr(lote.size());
+        lote = c.sql;
+        for (const std::string& s : Sentencias(parte)) {
+            if (s.starts_with("INSERT") && s.find("'PE  '") != std::string::npos) {
+                return vb::Replace(MapaInsert(s).at("IdComprobante"), "'", "");
+            }
+        }
+        return std::string();
+    };
+    const std::vector<Caso> casos = {
+        {"CMV", costoDeVentas, "SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'",
+         "SELECT COUNT(DISTINCT NUMERO || CPTE_ORIGEN) FROM MV_ASIENTOS WHERE TC = 'CMV'"},
+        {"PE", descarga, "SELECT COUNT(DISTINCT IDCOMPROBANTE) FROM V_MV_STOCK WHERE TC = 'PE'",
+         "SELECT COUNT(DISTINCT IDCOMPROBANTE || IDCOMPROBANTE_ORIGEN) FROM V_MV_STOCK WHERE TC = 'PE'"},
+    };
+    constexpr int kDocumentos = 3;
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.tipo);
+        Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = '" + caso.tipo + "'");
+        documents::ClsCmnCptes uno;
+        documents::ClsCmnCptes dos;
+        std::string lote;
+        std::set<std::string> entregados;
+        for (int i = 0; i < kDocumentos; ++i) {
+            const std::string numero = caso.construye(i % 2 == 0 ? uno : dos, i, lote);
+            EXPECT_EQ(numero.size(), 13u) << numero;
+            EXPECT_TRUE(entregados.insert(numero).second) << numero << " handed out twice";
+        }
+        EXPECT_TRUE(db_.EjecutaConsultaSQL(lote));
+        EXPECT_EQ(Valor(caso.numeros), std::to_string(kDocumentos));
+        EXPECT_EQ(Valor(caso.pares), std::to_string(kDocumentos));
+    }
+    EXPECT_EQ(operador_.PendingAnswers(), 0u);
+}
+
 // Random sequences of documents, each posted at once or built into the
 // caller's batch of its round, through several objects, now and then a
 // document posted again: every batch is booked whole, every document kept

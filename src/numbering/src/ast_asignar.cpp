@@ -60,12 +60,8 @@ bool Propone(const std::string& TC, std::string& Sucursal, std::string& Letra, s
     bool existe = false;
     return vb::RunSteps(
         {
-            // A type without ranges gives "1" and "1": the key is still built of a 4-digit
-            // branch and an 8-digit number, so that the look-up and the repair below see it.
-            [&] {
-                Sucursal = vb::Format(vb::Val(Sucursal), "0000");
-                p.numero = vb::Format(vb::Val(p.numero), "00000000");
-            },
+            // ProximoNumero gives a 4-digit branch and an 8-digit number, for a type without
+            // ranges too.
             [&] {
                 const double n = vb::Val(p.numero);
                 if (conRango && (n < p.rango.desde || n > p.rango.hasta)) return;

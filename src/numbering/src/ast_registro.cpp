@@ -240,6 +240,8 @@ bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdCompr
     return detail::EjecutaContando(r.Devolucion()) == 1;
 }
 
+void AvisaSinTalonarios() { ui::MsgBox(kSinTalonarios, ui::vbOKOnly | ui::vbCritical, "ATENCION"); }
+
 bool TieneTalonarios(const std::string& TC) {
     adodb::Recordset rs;
     AbreRangos("SELECT TALONARIO FROM " + std::string(kRangos) + " WHERE CODIGO = " +
@@ -277,8 +279,7 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
                         ": no se registró");
             break;
         case Resultado::SinTalonarios:
-            ui::MsgBox("Error en grabación del Comprobante, no se ha encontrado el comprobante configurado",
-                       ui::vbOKOnly | ui::vbCritical, "ATENCION");
+            AvisaSinTalonarios();
             break;
     }
     return false;

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "foundation/db_dll.h"
+#include "numbering/ast.h"
 #include "posteo_interno.h"
+#include "vb/conv.h"
+#include "vb/format.h"
 #include "vb/text.h"
 
 namespace posting::detail {
@@ -52,10 +55,6 @@ std::string Enumera(const std::vector<std::string>& nombres) {
     return lista;
 }
 
-constexpr const char* kRechazoDelLote =
-    "la base de datos rechazó el lote que %s llevaba por repetir datos ya grabados (el detalle quedó en el registro "
-    "de errores).";
-
 // The documents of a refused statement, in the order it holds them, told in
 // the user's words; "" when it holds none handed to a caller.
 std::string ExplicaRechazo(const std::string& sentencia) {
@@ -68,22 +67,23 @@ std::string ExplicaRechazo(const std::string& sentencia) {
     std::sort(rechazados.begin(), rechazados.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     if (rechazados.size() == 1) {
         const Entregado& e = *rechazados.front().second;
-        const std::string tomado = AsientoTomado(e.asiento);
-        if (!tomado.empty()) return "No se grabó el comprobante " + e.comprobante + ": " + tomado;
-        return "No se grabó el comprobante " + e.comprobante + ": " +
-               vb::Replace(kRechazoDelLote, "%s", "lo") + " No se guardó nada del comprobante; vuelva a grabarlo.";
+        std::string motivo = AsientoTomado(e.asiento);
+        if (motivo.empty()) {
+            motivo = TextoRechazoDeLaBase("el lote que lo llevaba", true) +
+                     " No se guardó nada del comprobante; vuelva a grabarlo.";
+        }
+        return "No se grabó el comprobante " + e.comprobante + ": " + motivo;
     }
     std::vector<std::string> nombres;
     std::string tomados;
     for (const auto& [posicion, e] : rechazados) {
         nombres.push_back(e->comprobante);
         if (const std::string otro = OtroComprobanteDelAsiento(e->asiento); !otro.empty()) {
-            tomados += " El " + NombreAsiento(e->asiento) + " de " + e->comprobante +
-                       " ya lo había tomado otra estación para el comprobante " + otro + ".";
+            tomados += " " + AsientoTomadoPorOtra("El " + NombreAsiento(e->asiento) + " de " + e->comprobante, otro);
         }
     }
-    return "No se grabaron los comprobantes " + Enumera(nombres) + ": " + vb::Replace(kRechazoDelLote, "%s", "los") +
-           tomados + " No se guardó nada de ellos; vuelva a grabarlos.";
+    return "No se grabaron los comprobantes " + Enumera(nombres) + ": " +
+           TextoRechazoDeLaBase("el lote que los llevaba", true) + tomados + " No se guardó nada de ellos; vuelva a grabarlos.";
 }
 
 // A statement that ran or failed takes its records with it.
@@ -135,6 +135,21 @@ bool DocumentoEntregado(const std::string& documento) {
     const std::deque<Registro>& registros = Registros();
     return std::any_of(registros.begin(), registros.end(),
                        [&](const Registro& r) { return r.entregado.documento == documento; });
+}
+
+std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Sucursal, std::string& Letra,
+                                         std::string* agotados) {
+    const std::string numero = numbering::AsignarNumeroComprobante(TC, Sucursal, Letra, agotados);
+    if (vb::Trim(numero).empty()) return {};
+    const std::string suc = vb::Mid(numero, 1, 4);
+    std::string nro = vb::Mid(numero, 5, 8);
+    const std::string letra = vb::Mid(numero, 13, 1);
+    while (DocumentoEntregado(ClaveDocumento(TC, suc, nro, letra))) {
+        const double siguiente = vb::Val(nro) + 1;
+        if (siguiente > 99999999) return {};
+        nro = vb::Format(siguiente, "00000000");
+    }
+    return suc + nro + letra;
 }
 
 }  // namespace posting::detail

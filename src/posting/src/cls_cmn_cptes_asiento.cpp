@@ -140,16 +140,11 @@ std::string CondicionAsiento(const AsientoAbierto& a) {
 // and one handed out on this connection for statements not run yet is
 // passed over. False when there is none.
 bool NumeroCMV(std::string& Suc, std::string& Nro, std::string& Letra) {
-    const std::string numero = numbering::AsignarNumeroComprobante("CMV", Suc, Letra);
-    if (vb::Trim(numero).empty()) return false;
+    const std::string numero = NumeroComprobanteSinEntregar("CMV", Suc, Letra);
+    if (numero.empty()) return false;
     Suc = vb::Mid(numero, 1, 4);
     Nro = vb::Mid(numero, 5, 8);
     Letra = vb::Mid(numero, 13, 1);
-    while (DocumentoEntregado(ClaveDocumento("CMV", Suc, Nro, Letra))) {
-        const double siguiente = vb::Val(Nro) + 1;
-        if (siguiente > 99999999) return false;
-        Nro = vb::Format(siguiente, "00000000");
-    }
     return true;
 }
 
@@ -188,11 +183,15 @@ std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento) {
     return otro;
 }
 
+std::string AsientoTomadoPorOtra(const std::string& asiento, const std::string& otro) {
+    return asiento + " ya lo había tomado otra estación para el comprobante " + otro + ".";
+}
+
 std::string AsientoTomado(const AsientoAbierto& asiento) {
     const std::string otro = OtroComprobanteDelAsiento(asiento);
     if (otro.empty()) return {};
-    return "su " + NombreAsiento(asiento) + " ya lo había tomado otra estación para el comprobante " + otro +
-           ". No se guardó nada del comprobante; vuelva a grabarlo.";
+    return AsientoTomadoPorOtra("su " + NombreAsiento(asiento), otro) +
+           " No se guardó nada del comprobante; vuelva a grabarlo.";
 }
 
 std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asiento, const ModoAsiento& modo,
@@ -282,6 +281,9 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
     const std::string tipoReg = numbering::ObtieneTipoRegCont(TC);
     if (tipoReg.empty()) return {};
     const int mes = vb::CDate(Fecha).Parts().month;
+    asiento.mes = mes;
+    asiento.periodo = periodo;
+    asiento.tipoReg = tipoReg;
 
     // The row goes on under the open entry when it is its document's. A new
     // entry starts at sequence 1 whatever the caller passes, so that two
@@ -308,16 +310,10 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
         // one handed out on this connection to another document whose
         // statements have not run yet (they may go in the same batch).
         asiento.documento = ClaveDocumento(TC, Suc, Nro, Letra);
-        asiento.mes = mes;
-        asiento.periodo = periodo;
-        asiento.tipoReg = tipoReg;
         const std::int32_t libre = numbering::ValidaTCRegistraciones(mes, periodo, tipoReg);
         if (libre <= 0) return rechaza("no se pudo leer el número de su asiento.");
         asiento.numero = NumeroSinEntregar(asiento, asiento.numero != 0 ? std::max(asiento.numero + 1, libre) : libre);
     }
-    asiento.mes = mes;
-    asiento.periodo = periodo;
-    asiento.tipoReg = tipoReg;
 
     // 11-13. Amounts by article, then by account.
     std::vector<Importe> articulos;

@@ -32,6 +32,7 @@ struct Descarga {
     std::string sucursal = "0001";
     std::string letra = "X";
     std::string idComprobante{};  // the "PE" number, drawn at the first row with inputs
+    bool entregado = false;       // its number is recorded as handed out
     std::string articulo{};     // the current row's article
     bool porcentaje = false;    // the row's inputs are given per cent
 };
@@ -49,6 +50,20 @@ struct LineaInsumo {
 std::string NombrePE(const std::string& idComprobante) {
     return NombreComprobante(kTipoPE, vb::Mid(idComprobante, 1, 4), vb::Mid(idComprobante, 5, 8),
                              vb::Mid(idComprobante, 13, 1));
+}
+
+// The key of the "PE" document.
+std::string ClavePE(const std::string& idComprobante) {
+    return ClaveDocumento(kTipoPE, vb::Mid(idComprobante, 1, 4), vb::Mid(idComprobante, 5, 8),
+                          vb::Mid(idComprobante, 13, 1));
+}
+
+// The "PE" number's first line records it as handed out until that line
+// runs, so that no other discharge on the connection takes it meanwhile.
+void EntregaPE(Descarga& d, const std::string& sentencia) {
+    if (d.entregado) return;
+    Entrega({.documento = ClavePE(d.idComprobante), .comprobante = NombrePE(d.idComprobante), .marcas = {sentencia}});
+    d.entregado = true;
 }
 
 std::string DatoArticulo(const std::string& codigo, const char* campo, const char* columnaClave) {
@@ -125,11 +140,12 @@ void ArmaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
     if (p.tcOrigenPorLinea) p.TcOrigen = LiteralTexto(vb::Trim(vb::Left(Celda(p, kColAuxCpteOrigen), 4)));
 }
 
-void GrabaLineaInsumo(Posteo& p, const Descarga& d, const LineaInsumo& l) {
+void GrabaLineaInsumo(Posteo& p, Descarga& d, const LineaInsumo& l) {
     std::string sentencia = "INSERT INTO V_MV_STOCK";
     Paso(p, [&] { IncrementaSecuencia(p); });
     PasoConNumeros(p, [&] { ArmaLineaInsumo(p, d, l); });
     Paso(p, [&] { foundation::ArmaInsert(sentencia, foundation::gCamposInsert, true); });
+    EntregaPE(d, sentencia);
     Paso(p, [&] { EjecutaOAgrega(p, sentencia, "su descarga de insumos " + NombrePE(d.idComprobante)); });
 }
 
@@ -153,7 +169,7 @@ void DescargaFila(Posteo& p, Descarga& d) {
             // empty or made-up number. Ranges used up are told once, in the
             // refusal; any other failure the numbering told the user.
             std::string agotados;
-            d.idComprobante = numbering::AsignarNumeroComprobante(kTipoPE, d.sucursal, d.letra, &agotados);
+            d.idComprobante = NumeroComprobanteSinEntregar(kTipoPE, d.sucursal, d.letra, &agotados);
             if (!vb::Trim(d.idComprobante).empty()) p.numerosPE.push_back(d.idComprobante);
             if (vb::Trim(d.idComprobante).empty()) {
                 RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE)." +
@@ -186,10 +202,17 @@ void DescargaFila(Posteo& p, Descarga& d) {
 
 // Queues the recording of the "PE" number used; run by the caller with its
 // batch. A caller without a batch has it run at once. A number that cannot
-// be recorded (the numbering told the user why) refuses the document, but
-// for a type without any range, whose numbers are never recorded: its
-// document goes on, as it always did.
+// be recorded (the numbering told the user why) refuses the document. A type
+// without any range has its numbers never recorded: its document goes on, as
+// it always did, and the numbering's notice waits for the posting's unit to
+// end, so that no station waits on the box.
 void RegistraNumero(Posteo& p, const Descarga& d) {
+    bool conTalonarios = true;
+    Paso(p, [&] { conTalonarios = numbering::TieneTalonarios(kTipoPE); });
+    if (!conTalonarios) {
+        p.sinTalonariosPE = true;
+        return;
+    }
     std::string sentencia;
     bool registrado = false;
     Paso(p, [&] {
@@ -199,9 +222,6 @@ void RegistraNumero(Posteo& p, const Descarga& d) {
                                                           std::to_string(siguiente), letra, true, sentencia, false);
     });
     const std::string pe = "su descarga de insumos " + NombrePE(d.idComprobante);
-    bool sinTalonarios = false;
-    if (!registrado) Paso(p, [&] { sinTalonarios = !numbering::TieneTalonarios(kTipoPE); });
-    if (sinTalonarios) return;
     if (!registrado) {
         RechazaDocumento(p, "no se pudo registrar el número de " + pe + ".");
         throw PosteoAbandonado{};
@@ -223,8 +243,8 @@ void DescargaInsumos(Posteo& p, bool SegundaTransferencia) {
                    !vb::Equals(p.TC, "OP");
     });
     if (!descarga) return;
-    // A transfer's second run goes on numbering after the first: in a batch
-    // both runs draw the same "PE" number.
+    // A transfer's second run, under a "PE" number of its own, goes on
+    // numbering the sequence after the first.
     if (!SegundaTransferencia) p.Secuencia = 0;
 
     int filas = 0;
@@ -235,6 +255,10 @@ void DescargaInsumos(Posteo& p, bool SegundaTransferencia) {
         if (postea) DescargaFila(p, d);
     }
     if (p.Secuencia > 0 && !vb::Trim(d.idComprobante).empty()) RegistraNumero(p, d);
+}
+
+void RetiraDescargas(const Posteo& p) {
+    for (const std::string& numero : p.numerosPE) Retira(ClavePE(numero), 0);
 }
 
 }  // namespace posting::detail

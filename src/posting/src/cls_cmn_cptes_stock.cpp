@@ -413,12 +413,29 @@ void AsientoDelDocumento(Posteo& p) {
     ui::DoEvents();
 }
 
+// One line of the posting in the error log.
+void AnotaEnElRegistro(const std::string& texto, int respuesta) {
+    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
+                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", texto, respuesta));
+}
+
 // The "PE" numbers an abandoned posting took go back to their ranges, the
 // latest first, where no unit undoes them (a batch built outside a
-// transaction); a number another station passed meanwhile stays unused.
+// transaction); a number another station passed meanwhile stays unused. A
+// number that could not go back (a busy database) is left unused, and the
+// error log says so.
 void DevuelveNumeros(const Posteo& p) {
     for (auto numero = p.numerosPE.rbegin(); numero != p.numerosPE.rend(); ++numero) {
-        vb::IgnoreErrors([&] { numbering::DevuelveNumeroComprobante("PE", *numero); });
+        try {
+            numbering::DevuelveNumeroComprobante("PE", *numero);
+        } catch (...) {
+            const vb::Error error = vb::CurrentError();
+            AnotaEnElRegistro("No se devolvió a su talonario el número de " +
+                                  NombreComprobante("PE", vb::Mid(*numero, 1, 4), vb::Mid(*numero, 5, 8),
+                                                    vb::Mid(*numero, 13, 1)) +
+                                  ": " + error.Description(),
+                              0);
+        }
     }
 }
 
@@ -437,6 +454,17 @@ void EntregaDocumento(const Posteo& p, const std::string& parte) {
              .explica = true});
 }
 
+// The numbering's notice kept for after the posting's unit: the discharge
+// type has no range to record its number in.
+void AvisaSinTalonariosPE(const Posteo& p) {
+    if (!p.sinTalonariosPE) return;
+    try {
+        numbering::AvisaSinTalonarios();
+    } catch (const vb::Error&) {
+        // No box could be shown; the document is not concerned.
+    }
+}
+
 // Tells the user, and the error log, why the document was not recorded.
 void AvisaRechazo(const Posteo& p) {
     if (p.rechazo.empty()) return;
@@ -446,8 +474,7 @@ void AvisaRechazo(const Posteo& p) {
     } catch (const vb::Error&) {
         // No box could be shown; the log line below still records the refusal.
     }
-    helpers::AppendErrorLog(helpers::ErrorLogPath(foundation::Db().gLogErr),
-                            helpers::ErrorLogLine(vb::Now().Parts(), " - ActualizaStock", p.rechazo, respuesta));
+    AnotaEnElRegistro(p.rechazo, respuesta);
 }
 
 }  // namespace
@@ -462,8 +489,12 @@ std::string RechazoDeLaBase(Posteo& p, const std::string& que, bool esAsiento) {
     if (esAsiento && repetido) {
         if (std::string tomado = AsientoTomado(p.asiento); !tomado.empty()) return tomado;
     }
+    return TextoRechazoDeLaBase(que, repetido) + " No se guardó nada del comprobante.";
+}
+
+std::string TextoRechazoDeLaBase(const std::string& que, bool repetido) {
     return "la base de datos rechazó " + que + (repetido ? " por repetir datos ya grabados" : "") +
-           " (el detalle quedó en el registro de errores). No se guardó nada del comprobante.";
+           " (el detalle quedó en el registro de errores).";
 }
 
 bool Ejecuta(Posteo& p, std::string sentencia, const std::string& que, bool esAsiento) {
@@ -705,6 +736,7 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         NroAsientoStock_ = p.asiento.numero;
         CpteAsientoStock_ = p.asiento.documento;
         SecuenciaAsientoStock_ = p.asiento.secuencia;
+        AvisaSinTalonariosPE(p);
     } catch (const PosteoAbandonado&) {
         // Nothing of an abandoned posting stays: the unit rolls back (its
         // lock released with it), numbers taken outside a unit go back, and
@@ -713,9 +745,11 @@ void ClsCmnCptes::ActualizaStock(ui::FlexGrid& MSFlexGrid2, std::string TC, std:
         unidad.reset();
         if (!conUnidad) DevuelveNumeros(p);
         if (p.asientoAbierto) Retira(p.asiento.documento, p.asiento.numero);
+        RetiraDescargas(p);
         helpers::gCartel().CierraCartel();
         p.SQLTemp = loteInicial;
         hayError = true;
+        AvisaSinTalonariosPE(p);
         AvisaRechazo(p);
     }
 }

@@ -127,6 +127,9 @@ struct Posteo {
     // The "PE" numbers the discharge took: given back when the posting is
     // abandoned outside a unit that would undo them.
     std::vector<std::string> numerosPE{};
+    // The discharge type has no range to record its number in: the
+    // numbering's notice is shown once the posting's unit is done.
+    bool sinTalonariosPE = false;
 };
 
 // Runs one step under the error convention of the posting (routine
@@ -215,6 +218,9 @@ bool EsLinea(const Posteo& p);
 // The discharge of the inputs of the posted articles as a "PE" document.
 // SegundaTransferencia: the second run of a transfer.
 void DescargaInsumos(Posteo& p, bool SegundaTransferencia);
+// Drops the records of the "PE" numbers the discharge handed out (its
+// posting was abandoned, its statements given back).
+void RetiraDescargas(const Posteo& p);
 
 // GeneraAsientoStock under the open entry `asiento`, booked as `modo` says
 // (SoloRegistro only chooses the rows). When the document cannot be booked
@@ -237,6 +243,11 @@ std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento);
 // Why the database refused the open entry's lines, when another document
 // holds its number ("" otherwise).
 std::string AsientoTomado(const AsientoAbierto& asiento);
+// "<asiento> ya lo había tomado otra estación para el comprobante <otro>."
+std::string AsientoTomadoPorOtra(const std::string& asiento, const std::string& otro);
+// "la base de datos rechazó <que>", " por repetir datos ya grabados" when
+// `repetido`, and " (el detalle quedó en el registro de errores)."
+std::string TextoRechazoDeLaBase(const std::string& que, bool repetido);
 
 // ---- What was handed out for statements not run yet ----------------------------
 //
@@ -268,5 +279,12 @@ void Retira(const std::string& documento, std::int32_t numero);
 std::int32_t NumeroSinEntregar(const AsientoAbierto& asiento, std::int32_t desde);
 // Whether something was handed out for the document.
 bool DocumentoEntregado(const std::string& documento);
+// A new number of a document type (AsignarNumeroComprobante: branch, number
+// and letter, 13 characters) that no document handed out on the connection
+// holds: a type without ranges is numbered after the stored documents,
+// unrecorded, and would give documents built into one batch the same number.
+// "" when there is none (`agotados` as AsignarNumeroComprobante takes it).
+std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Sucursal, std::string& Letra,
+                                         std::string* agotados = nullptr);
 
 }  // namespace posting::detail

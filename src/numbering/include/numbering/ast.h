@@ -76,6 +76,13 @@ bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdCompr
 // it has nothing to record them in. Errors propagate to the caller.
 bool TieneTalonarios(const std::string& TC);
 
+// What RegistraNumeroComprobante tells the operator when the type has no range at all.
+inline constexpr const char* kSinTalonarios =
+    "Error en grabación del Comprobante, no se ha encontrado el comprobante configurado";
+// Shows kSinTalonarios in the box RegistraNumeroComprobante shows it in, for a caller that
+// checked TieneTalonarios itself and tells it when it chooses.
+void AvisaSinTalonarios();
+
 // The type whose numbering TC shares (EQU_<TC> configuration key), TC itself for a few types,
 // or "" when none.
 std::string ObtieneTCEquivalente(const std::string& TC);
