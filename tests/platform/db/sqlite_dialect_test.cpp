@@ -1,6 +1,7 @@
 // Statements in SQL Server's dialect run on SQLite through the adapter and
 // give the rows the server would: on a database file and in memory.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -351,6 +352,75 @@ TEST_P(Dialect, LikeFoldsTheCaseOfEveryLetter) {
         const vb::Error e = ErrorOf([&] { Scalar(cn(), std::string("SELECT ") + expression); });
         EXPECT_EQ(e.Number(), adodb::kErrFail) << expression;
     }
+}
+
+// Bytes that are no valid UTF-8 are read as SQLite's own LIKE reads them:
+// an over-long form, a surrogate or a lead byte without its continuation is
+// one replacement character (never the letter or the wildcard its bits
+// spell), a value past the last code point is a character of its own, a
+// lone continuation byte is one character. Every case has no letter that
+// differs from the pattern's but in case, so SQLite's LIKE answers alike.
+TEST_P(Dialect, LikeReadsInvalidUtf8AsSqliteDoes) {
+    struct Case {
+        const char* value;  // hexadecimal bytes
+        const char* pattern;
+        const char* escape;  // none when null
+    };
+    const Case cases[] = {
+        {"C181", "61", nullptr},            // over-long "a"
+        {"C181", "41", nullptr},
+        {"C181", "5F", nullptr},
+        {"C181", "5F5F", nullptr},
+        {"C181", "EFBFBD", nullptr},        // the replacement character itself
+        {"C181", "C0A1", nullptr},          // another over-long form
+        {"61", "C181", nullptr},
+        {"616263", "F4908080", nullptr},    // past the last code point: not "%"
+        {"61", "F4908081", nullptr},        // nor "_"
+        {"", "F4908080", nullptr},
+        {"F4908080", "F4908080", nullptr},
+        {"F4908080", "F4908081", nullptr},
+        {"F4908080", "EFBFBD", nullptr},
+        {"F4908080", "25", nullptr},
+        {"F4908080", "5F", nullptr},
+        {"78F490808079", "25F490808079", nullptr},
+        {"E08080", "00", nullptr},
+        {"E08080", "5F", nullptr},
+        {"EDA080", "EFBFBD", nullptr},      // a surrogate
+        {"EFBFBE", "EFBFBD", nullptr},      // U+FFFE
+        {"F888808080", "5F", nullptr},      // five bytes
+        {"F888808080", "5F5F", nullptr},
+        {"C28080808080808080808080", "5F", nullptr},  // continuation bytes beyond any length
+        {"80", "5F", nullptr},              // a lone continuation byte
+        {"8081", "5F", nullptr},
+        {"8081", "5F5F", nullptr},
+        {"C341", "5F61", nullptr},          // a lead byte without its continuation
+        {"C341", "5F", nullptr},
+        {"C3", "EFBFBD", nullptr},
+        {"FF", "EFBFBD", nullptr},
+        {"2541", "C18125", "C181"},         // an escape of invalid bytes
+        {"2541", "EFBFBD25", "C181"},
+        {"78C1817A", "25C1817A", nullptr},
+        {"78C1817A", "25617A", nullptr},
+        {"C1817A", "25C181", nullptr},
+    };
+    sqlite3* reference = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &reference), SQLITE_OK);
+    for (const Case& c : cases) {
+        const auto text = [](const std::string& hex) { return "CAST(X'" + hex + "' AS TEXT)"; };
+        std::string expression = text(c.value) + " LIKE " + text(c.pattern);
+        if (c.escape) expression += " ESCAPE " + text(c.escape);
+        sqlite3_stmt* st = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(reference, ("SELECT " + expression).c_str(), -1, &st, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        const long long expected = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        EXPECT_EQ(Text(Scalar(cn(), "SELECT " + expression)), std::to_string(expected)) << expression;
+    }
+    sqlite3_close(reference);
+    // The faults seen, as SQLite answers them.
+    EXPECT_EQ(Scalar(cn(), "SELECT CAST(X'C181' AS TEXT) LIKE 'a'"), vb::Variant(0));
+    EXPECT_EQ(Scalar(cn(), "SELECT 'abc' LIKE CAST(X'F4908080' AS TEXT)"), vb::Variant(0));
+    EXPECT_EQ(Scalar(cn(), "SELECT 'a' LIKE CAST(X'F4908081' AS TEXT)"), vb::Variant(0));
 }
 
 TEST_P(Dialect, TopBecomesLimitOfTheSameSelect) {

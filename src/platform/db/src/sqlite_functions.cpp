@@ -414,23 +414,25 @@ void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
 
 // ---- LIKE without regard to case, for every letter ---------------------------------------
 
-// One character of a UTF-8 text, read at p (which moves past it). A byte
-// that starts no valid sequence stands for itself, as SQLite reads it.
+// The value of a lead byte's own bits in a sequence, for the bytes C0 to FF.
+constexpr unsigned char kLeadBits[64] = {
+    0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f,
+    0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1a, 0x1b, 0x1c, 0x1d, 0x1e, 0x1f,
+    0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f,
+    0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x00, 0x01, 0x02, 0x03, 0x00, 0x01, 0x00, 0x00,
+};
+
+// One character of a UTF-8 text, read at p (which moves past it), exactly
+// as SQLite's own LIKE reads it: a byte below C0 is a character of its own;
+// a byte from C0 on takes every continuation byte after it; an over-long
+// form, a surrogate, U+FFFE and U+FFFF read as U+FFFD. A value past U+10FFFF
+// stays as read, a character no valid text holds.
 char32_t NextChar(const unsigned char*& p, const unsigned char* end) {
-    const unsigned char lead = *p++;
-    if (lead < 0x80) return lead;
-    int more = 0;
-    char32_t c = 0;
-    if (lead >= 0xF0 && lead < 0xF8) more = 3, c = lead & 0x07;
-    else if (lead >= 0xE0) more = 2, c = lead & 0x0F;
-    else if (lead >= 0xC0) more = 1, c = lead & 0x1F;
-    else return lead;
-    const unsigned char* q = p;
-    for (int i = 0; i < more; ++i, ++q) {
-        if (q == end || (*q & 0xC0) != 0x80) return lead;
-        c = (c << 6) | (*q & 0x3F);
-    }
-    p = q;
+    char32_t c = *p++;
+    if (c < 0xC0) return c;
+    c = kLeadBits[c - 0xC0];
+    while (p < end && (*p & 0xC0) == 0x80) c = (c << 6) + (*p++ & 0x3F);
+    if (c < 0x80 || (c & 0xFFFFF800) == 0xD800 || (c & 0xFFFFFFFE) == 0xFFFE) c = 0xFFFD;
     return c;
 }
 
@@ -440,11 +442,11 @@ char32_t Folded(char32_t c) {
     return QChar::toCaseFolded(c);
 }
 
-// Pattern items beyond the last code point: "%", "_", and a trailing escape,
-// which matches nothing.
-constexpr char32_t kAnySequence = 0x110000;
-constexpr char32_t kAnyChar = 0x110001;
-constexpr char32_t kNothing = 0x110002;
+// Pattern items that no character reads as (a surrogate reads as U+FFFD):
+// "%", "_", and a trailing escape, which matches nothing.
+constexpr char32_t kAnySequence = 0xD800;
+constexpr char32_t kAnyChar = 0xD801;
+constexpr char32_t kNothing = 0xD802;
 
 // A LIKE pattern read once per statement: folded characters and wildcards,
 // and how many characters a value needs at least to match (every item but
@@ -510,7 +512,7 @@ struct AsciiFolded {
 // for; a wildcard can match anywhere.
 template <class Text>
 std::size_t NextCandidate(char32_t item, const Text& text, std::size_t t) {
-    if (item >= kAnySequence) return t;
+    if (item >= kAnySequence && item <= kNothing) return t;
     while (t < text.size() && text[t] != item) ++t;
     return t;
 }
