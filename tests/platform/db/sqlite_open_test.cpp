@@ -27,6 +27,7 @@
 
 #include "db_test_support.h"
 #include "db/adodb.h"
+#include "engines.h"
 #include "vb/conv.h"
 #include "vb/variant.h"
 
@@ -726,6 +727,224 @@ TEST(AbrirSqlite, AStationThatMayNotWriteFailsAReadInATransactionOnceAnotherWrit
     close(empezada[0]);
     sqlite3_close(otra);
     ExpectNothingOfAnotherUser(dir.Path());
+}
+
+// A station's view of the file in one statement: the blocked orders, and the
+// count the same transaction keeps of them.
+std::vector<vb::Variant> Blocked(Connection& cn) {
+    return dbtest::Column(cn, "SELECT COUNT(*) FROM V_MV_CPTE WHERE BLOQUEADA = 1 UNION ALL "
+                              "SELECT BLOQUEADAS FROM CONTROL");
+}
+
+// 2,000 blocked orders, in rollback-journal mode.
+constexpr const char* kBlockedOrders =
+    "CREATE TABLE V_MV_CPTE (ID INTEGER PRIMARY KEY, BLOQUEADA INT, NOMBRE TEXT, TEXTO TEXT);"
+    "CREATE TABLE CONTROL (BLOQUEADAS INT);"
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+    "INSERT INTO V_MV_CPTE SELECT i, 1, 'bloqueada', printf('%0200d', i) FROM n;"
+    "INSERT INTO CONTROL VALUES (2000);";
+
+constexpr const char* kUnblockAll =
+    "UPDATE V_MV_CPTE SET BLOQUEADA = 0, NOMBRE = 'desbloqueada'; UPDATE CONTROL SET BLOQUEADAS = 0;";
+
+// A writer in rollback-journal mode killed in the middle of unblocking every
+// order, after a small cache made it write pages of the change into the file.
+void KillWriterHalfWay(const std::string& path) {
+    const std::string before = testsupport::ReadFile(path);
+    const pid_t writer = InProcess([&] {
+        sqlite3* db = nullptr;
+        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
+            sqlite3_exec(db, (std::string("PRAGMA cache_size=5; BEGIN;") + kUnblockAll).c_str(), nullptr, nullptr,
+                         nullptr) != SQLITE_OK) {
+            return false;
+        }
+        std::raise(SIGKILL);
+        return false;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
+    ASSERT_NE(testsupport::ReadFile(path), before);  // pages of the change are in the file
+}
+
+// A write-ahead log that holds every order unblocked, committed, left
+// beside the file without its index (a copy, or a deletion from outside).
+void LeaveLogWithoutIndex(const std::string& path) {
+    WithLeftOverLog(path, kUnblockAll);
+    std::filesystem::remove(path + "-shm");
+    ASSERT_GT(std::filesystem::file_size(path + "-wal"), 0u);
+}
+
+// A station that may not write the file never shows a change that was not
+// committed, and never shows an older state as if it were the latest: when
+// it cannot read the committed state (a journal left by a writer killed half
+// way, which only a station that may write can undo; a log without its
+// index), every load and every opening says so, in Spanish, and never calls
+// the file damaged. Once a station that may write has opened the file, the
+// station shows its committed state. Each case has a station that opened
+// the file before and one that opens it after.
+TEST(AbrirSqlite, AStationThatMayNotWriteShowsOnlyTheCommittedState) {
+    struct Case {
+        const char* name;
+        const char* setup;
+        void (*leave)(const std::string&);
+        long long committed;  // the blocked orders once a station that may write opened the file
+    };
+    const Case cases[] = {
+        {"a journal left half way", "", KillWriterHalfWay, 2000},
+        {"a log without its index", "PRAGMA journal_mode=WAL;", LeaveLogWithoutIndex, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::TempDir dir;
+        const std::string path = dir.File("empresa.db");
+        ExecDirect(path, std::string(c.setup) + kBlockedOrders);
+        MakeReadOnly(path, dir.Path());
+        int abierta[2], dejada[2], vista[2], reparada[2];
+        for (int* p : {abierta, dejada, vista, reparada}) ASSERT_EQ(pipe(p), 0);
+        const pid_t lectora = InProcessAsAnotherUser([&] {
+            for (const int fd : {abierta[0], dejada[1], vista[0], reparada[1]}) close(fd);
+            const auto refused = [](const std::function<void()>& load) {
+                const vb::Error e = ErrorOf(load);
+                const std::string& text = e.Description();
+                const bool ok = text.find("una estación que pueda escribir la base debe abrirla primero") !=
+                                    std::string::npos &&
+                                text.find("dañada") == std::string::npos;
+                if (!ok) std::fprintf(stderr, "refusal: %s\n", text.c_str());
+                return ok;
+            };
+            Connection antes;
+            antes.RequireTables({"V_MV_CPTE"});
+            antes.Open(Url(path));
+            const std::vector<vb::Variant> todas{vb::Variant(2000), vb::Variant(2000)};
+            bool ok = Blocked(antes) == todas;
+            Send(abierta[1]);
+            if (!Receive(dejada[0])) return false;
+            for (int carga = 0; carga < 2; ++carga) ok = refused([&] { Blocked(antes); }) && ok;
+            Connection despues;
+            despues.RequireTables({"V_MV_CPTE"});
+            ok = refused([&] { despues.Open(Url(path)); }) && ok;
+            ok = despues.State() == adodb::adStateClosed && ok;
+            Send(vista[1]);
+            if (!Receive(reparada[0])) return false;
+            despues.Open(Url(path));
+            const std::vector<vb::Variant> committed{vb::Variant(c.committed), vb::Variant(c.committed)};
+            for (Connection* cn : {&antes, &despues}) {
+                const std::vector<vb::Variant> seen = Blocked(*cn);
+                if (seen != committed) {
+                    std::fprintf(stderr, "after a station that may write opened it: %s blocked, %s counted\n",
+                                 vb::CStr(seen.at(0)).c_str(), vb::CStr(seen.at(1)).c_str());
+                    ok = false;
+                }
+            }
+            return ok;
+        });
+        for (const int fd : {abierta[1], dejada[0], vista[1], reparada[0]}) close(fd);
+        if (Receive(abierta[0])) {
+            c.leave(path);
+            Send(dejada[1]);
+            if (Receive(vista[0])) {
+                // A station that may write opens the file: it undoes the change left half way, or reads the log.
+                sqlite3* db = nullptr;
+                ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+                EXPECT_EQ(sqlite3_exec(db, "PRAGMA integrity_check", nullptr, nullptr, nullptr), SQLITE_OK);
+                sqlite3_close(db);
+                Send(reparada[1]);
+            }
+        }
+        for (const int fd : {abierta[0], dejada[1], vista[0], reparada[1]}) close(fd);
+        EXPECT_TRUE(EndedWell(lectora));
+        ExpectNothingOfAnotherUser(dir.Path());
+    }
+}
+
+// A station that may not write the file reads it again when another station
+// opens, closes or starts writing it at the moments that matter: a station
+// that closes the file once the files beside it were looked at (its log and
+// index go away before the connection opens); one that opens it and writes
+// at that moment (the file alone no longer holds the latest state); one that
+// does so once the file alone was read. Each time the station shows the
+// latest state, and it did read again.
+TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhenAnotherStationActsMeanwhile) {
+    enum class Act { Close, OpenAndWrite };
+    struct Case {
+        const char* name;
+        bool openAtStart;  // another station has the file open, a row in its log
+        bool duringOpening;  // the station acts while the file is opened, else during a load
+        adodb::QuietMoment moment;
+        Act act;
+    };
+    using adodb::QuietMoment;
+    const Case cases[] = {
+        {"closes once the files beside were looked at", true, true, QuietMoment::Looked, Act::Close},
+        {"opens and writes once the files beside were looked at", false, false, QuietMoment::Looked,
+         Act::OpenAndWrite},
+        {"opens and writes once the file alone was read", false, false, QuietMoment::Read, Act::OpenAndWrite},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::TempDir dir;
+        const std::string path = dir.File("empresa.db");
+        ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
+        sqlite3* otra = nullptr;
+        const auto writes = [&] {
+            ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (2);", nullptr,
+                                   nullptr, nullptr),
+                      SQLITE_OK);
+        };
+        if (c.openAtStart) writes();
+        MakeReadOnly(path, dir.Path());
+        int pedido[2], hecho[2];
+        for (int* p : {pedido, hecho}) ASSERT_EQ(pipe(p), 0);
+        const pid_t lectora = InProcessAsAnotherUser([&] {
+            close(pedido[0]);
+            close(hecho[1]);
+            int vistas = 0;
+            bool pedida = false;
+            const auto hook = [&](QuietMoment moment) {
+                if (moment == QuietMoment::Looked) ++vistas;
+                if (moment == c.moment && !pedida) {
+                    pedida = true;
+                    Send(pedido[1]);
+                    Receive(hecho[0]);
+                }
+            };
+            Connection cn;
+            cn.RequireTables({"V_MV_CPTE"});
+            if (c.duringOpening) adodb::SetQuietReadHook(hook);
+            cn.Open(Url(path));
+            if (!c.duringOpening) {
+                vistas = 0;
+                adodb::SetQuietReadHook(hook);
+            }
+            const vb::Variant filas = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE");
+            adodb::SetQuietReadHook(nullptr);
+            if (!pedida || vistas < 2 || filas != vb::Variant(2)) {
+                std::fprintf(stderr, "asked %d, looked %d times, %s rows\n", pedida, vistas, vb::CStr(filas).c_str());
+                return false;
+            }
+            return true;
+        });
+        close(pedido[1]);
+        close(hecho[0]);
+        if (Receive(pedido[0])) {
+            if (c.act == Act::Close) {
+                ASSERT_EQ(sqlite3_close(otra), SQLITE_OK);
+                otra = nullptr;
+                ASSERT_FALSE(std::filesystem::exists(path + "-wal"));
+            } else {
+                writes();
+            }
+            Send(hecho[1]);
+        }
+        close(pedido[0]);
+        close(hecho[1]);
+        EXPECT_TRUE(EndedWell(lectora));
+        if (otra) sqlite3_close(otra);
+        ExpectNothingOfAnotherUser(dir.Path());
+    }
 }
 
 // Mounts a small file system of this process's own (a mount namespace of

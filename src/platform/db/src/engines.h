@@ -1,6 +1,7 @@
 // Factories of the two engines behind adodb::Connection.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,15 @@ namespace adodb {
 // it stands at that moment.
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
                                          const std::vector<std::string>& requiredTables = {});
+
+// The moments at which a station that may not write reads the file again
+// when another station opened, closed or began writing it meanwhile: the
+// files beside it were looked at, before the connection opens (Looked); the
+// file alone was read (Read). A test hook called there (none by default)
+// lets another station act at that very moment.
+enum class QuietMoment { Looked, Read };
+using QuietReadHook = std::function<void(QuietMoment)>;
+void SetQuietReadHook(QuietReadHook hook);
 
 // Opens an ODBC connection with a ready ODBC connection string
 // ("Driver=...;Server=...;" or "DSN=...;"). The dialect is the caller's

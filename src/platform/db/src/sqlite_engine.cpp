@@ -305,6 +305,18 @@ public:
         ReadEncoding();
     }
 
+    // Whether a station holds the file reserved for writing; true when it
+    // cannot be told.
+    bool ReservedByAStation() const {
+        sqlite3_file* file = nullptr;
+        int reserved = 0;
+        if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+            !file->pMethods || file->pMethods->xCheckReservedLock(file, &reserved) != SQLITE_OK) {
+            return true;
+        }
+        return reserved != 0;
+    }
+
     Dialect GetDialect() const override { return Dialect::Sqlite; }
 
     long Execute(const std::string& sql) override { return ExecuteBound(sql, {}); }
@@ -774,6 +786,58 @@ SideFiles SideFilesOf(const std::string& path) {
     return {::lstat((path + "-wal").c_str(), &st) == 0, ::lstat((path + "-shm").c_str(), &st) == 0};
 }
 
+// The first bytes of a regular file, fewer when it is shorter, none when it
+// cannot be read.
+std::string FirstBytes(const std::string& path, std::size_t count) {
+    const int fd = OpenWithoutWaiting(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return {};
+    std::string bytes(count, '\0');
+    struct stat st {};
+    ssize_t n = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) n = ::pread(fd, bytes.data(), count, 0);
+    ::close(fd);
+    bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return bytes;
+}
+
+// A rollback journal beside the file that holds pages to put back: it
+// begins with the journal's mark, written only once pages of the change may
+// go into the file. Unless a station holds the file reserved for writing,
+// the station that wrote it ended in the middle of its change, and the file
+// alone holds pages that were never committed.
+bool JournalWithPages(const std::string& path) {
+    static const std::string kMark("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+    return FirstBytes(path + "-journal", kMark.size()) == kMark;
+}
+
+// A write-ahead log beside the file that holds frames: its header bears the
+// log's mark and its first frame the header's salt. A log of no frames adds
+// nothing to the file.
+bool LogWithFrames(const std::string& path) {
+    constexpr std::size_t kHeader = 32, kFrameHeader = 24;
+    const std::string head = FirstBytes(path + "-wal", kHeader + kFrameHeader);
+    if (head.size() < kHeader + kFrameHeader) return false;
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(head[i])); };
+    const std::uint32_t mark = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+    return (mark & 0xFFFFFFFEu) == 0x377F0682u && head.compare(16, 8, head, kHeader + 8, 8) == 0;
+}
+
+// Why a station that may not write cannot read the file's committed state,
+// in Spanish, with the engine's code for it.
+struct HiddenState {
+    const char* why;
+    int code;
+};
+
+constexpr HiddenState kHalfWritten{
+    "la base tiene un cambio que quedó a medio grabar y esta estación, que no puede escribirla, no puede "
+    "deshacerlo; una estación que pueda escribir la base debe abrirla primero",
+    SQLITE_READONLY_ROLLBACK};
+constexpr HiddenState kLogWithoutIndex{
+    "la base tiene cambios en su registro (-wal) sin el índice de ese registro (-shm) y esta estación, que no "
+    "puede escribirla, no puede leerlos; una estación que pueda escribir la base debe abrirla primero",
+    SQLITE_READONLY};
+
 // Failures that another station's opening or closing explains, whatever the
 // files beside look like: the file or its log held for a moment, or a log
 // index not yet set up (or being set up anew) that a read-only connection
@@ -831,6 +895,33 @@ struct QuietRead {
     bool logged = false;  // it reads through the log's index, and holds the file
 };
 
+// Test hook, called at the moments of a quiet read where another station's
+// opening, closing or writing makes it read again.
+QuietReadHook& Hook() {
+    static QuietReadHook hook;
+    return hook;
+}
+
+void At(QuietMoment moment) {
+    if (Hook()) Hook()(moment);
+}
+
+// Why the committed state cannot be read on a connection that holds the
+// file shared (no station can write pages into it meanwhile), reading it as
+// `before` tells: a journal of a change ended half-way, which only a station
+// that may write can undo, or, where the file is read alone, a log with
+// frames whose index is missing.
+const HiddenState* Hidden(const std::string& path, const SqliteEngine& engine, const SideFiles& before) {
+    if (JournalWithPages(path) && !engine.ReservedByAStation()) return &kHalfWritten;
+    if (!before.Logged() && LogWithFrames(path)) return &kLogWithoutIndex;
+    return nullptr;
+}
+
+// How long a station that may not write waits for a hidden committed state
+// to show (a station opening the file sets up the log's index a moment after
+// the log) before it says so.
+constexpr auto kHiddenWait = std::chrono::seconds(1);
+
 // Opens the file read-only, writing nothing beside it whatever it turns out
 // to be, and runs `read` on that connection: through the log's index,
 // read-only, when the log and its index are beside the file (another
@@ -841,13 +932,18 @@ struct QuietRead {
 // the file alone is read shows by its log, so that the read, which may have
 // met its checkpoint, is done again. A failure that another station's
 // opening or closing explains is tried again until the command timeout;
-// any other is raised as it is. `read` is told whether the connection reads
-// through the log's index: such a read is the one returned.
+// any other is raised as it is. Unless the station `mayWrite` (it reads
+// only to check the file, and the writing connection undoes what it finds),
+// nothing is read while the committed state is hidden: that is raised, in
+// Spanish, once it stays so for a moment. `read` is told whether the
+// connection reads through the log's index: such a read is the one returned.
 template <class Read>
-QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read) {
+QuietRead ReadQuietly(const std::string& path, long commandTimeout, bool mayWrite, Read&& read) {
     FileIdentity file{};
     SideFiles before;
     bool checked = false;  // the file and the files beside it were looked at: a failure may be explained
+    const Clock::time_point deadline = Deadline(commandTimeout);
+    std::optional<Clock::time_point> hiddenSince;
     return Retrying(
         commandTimeout,
         [&]() -> std::optional<QuietRead> {
@@ -855,12 +951,21 @@ QuietRead ReadQuietly(const std::string& path, long commandTimeout, Read&& read)
             file = RegularFile(path);
             before = SideFilesOf(path);
             checked = true;
+            At(QuietMoment::Looked);
             auto engine = OpenConnection(FileUri(path, before.Logged() ? "readonly_shm=1" : "immutable=1"),
                                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout, QuietVfs());
-            if (RegularFile(path) == file && SideFilesOf(path).Logged() == before.Logged()) {
-                read(*engine, before.Logged());
-                if (before.Logged() || !SideFilesOf(path).Logged()) return QuietRead{std::move(engine), before.Logged()};
+            if (RegularFile(path) != file || SideFilesOf(path).Logged() != before.Logged()) return std::nullopt;
+            if (const HiddenState* hidden = mayWrite ? nullptr : Hidden(path, *engine, before)) {
+                const Clock::time_point now = Clock::now();
+                if (!hiddenSince) hiddenSince = now;
+                if (now - *hiddenSince >= kHiddenWait || now >= deadline) {
+                    throw vb::Error(kErrFail, hidden->why, kSqliteSource, hidden->code);
+                }
+                return std::nullopt;
             }
+            read(*engine, before.Logged());
+            At(QuietMoment::Read);
+            if (before.Logged() || !SideFilesOf(path).Logged()) return QuietRead{std::move(engine), before.Logged()};
             return std::nullopt;
         },
         [&](const vb::Error& e) {
@@ -929,7 +1034,7 @@ private:
         if (pinned_) return InPinned(load);
         if (logged_) return InLogged(load);
         std::optional<decltype(load(std::declval<SqliteEngine&>()))> result;
-        QuietRead read = ReadQuietly(path_, timeout_, [&](SqliteEngine& e, bool) {
+        QuietRead read = ReadQuietly(path_, timeout_, false, [&](SqliteEngine& e, bool) {
             e.PrepareForUse(false);
             result = load(e);
         });
@@ -988,7 +1093,7 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
         return engine;
     }
     const bool writable = Writable(path);
-    QuietRead checked = ReadQuietly(path, commandTimeout, [&](SqliteEngine& e, bool logged) {
+    QuietRead checked = ReadQuietly(path, commandTimeout, writable, [&](SqliteEngine& e, bool logged) {
         e.CheckFile(requiredTables);
         if (!writable && logged) e.PrepareForUse(false);  // the station goes on with this connection
     });
@@ -1004,6 +1109,8 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
 }
 
 }  // namespace
+
+void SetQuietReadHook(QuietReadHook hook) { Hook() = std::move(hook); }
 
 std::optional<std::string> SqliteFailureReason(const ProviderError& error) {
     switch (error.NativeError & 0xFF) {
