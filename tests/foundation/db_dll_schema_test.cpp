@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "db_dll_fixture.h"
@@ -343,6 +346,27 @@ TEST(DbDllStatementLog, OnlyItsOwnerMayReadIt) {
         EXPECT_EQ(testsupport::ReadFile(logPath), "CREATE TABLE T (A INT)\n");
     }
     umask(umaskAnterior);
+}
+
+// A statement log that cannot be written stops nothing: the statements run,
+// and stderr says so once, naming the file and why.
+TEST(DbDllStatementLog, ALogThatCannotBeWrittenIsSaidOnceOnStderr) {
+    testsupport::TempDir home;
+    testsupport::ScopedEnv homeEnv("TARVOLIN_HOME", home.Path().string());
+    const std::string logPath = home.File("carpeta");
+    std::filesystem::create_directory(logPath);  // a folder is no file to append to
+    testsupport::ScopedEnv sqlLog("TARVOLIN_SQL_LOG", logPath);
+    ui::ScriptedOperator op;
+    DB_Dll db;
+    db.gCnn.Open("Provider=SQLOLEDB;Data Source=:memory:");
+    ::testing::internal::CaptureStderr();
+    db.gCnn.Execute("CREATE TABLE T (A INT)");
+    db.gCnn.Execute("INSERT INTO T VALUES (1)");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "Tarvolin: cannot write the statement log " + logPath + ": " + std::strerror(EISDIR) + "\n");
+    adodb::Recordset rs;
+    rs.Open("SELECT COUNT(*) FROM T", db.gCnn);
+    EXPECT_EQ(rs.Fields(std::size_t{0}).Value(), vb::Variant(1));
 }
 
 // ---- Name helpers ------------------------------------------------------------------------------
