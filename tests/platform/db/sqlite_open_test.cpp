@@ -859,6 +859,55 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsOnlyTheCommittedState) {
     }
 }
 
+// A station that may not write the file reads the committed state beside a
+// writer in the middle of a change in rollback-journal mode: its journal
+// bears the journal's mark (it does not wait for the disk, so the mark is
+// written at once), but the writer holds the file reserved and has written
+// nothing into it. Once the writer commits, the change shows.
+TEST(AbrirSqlite, AStationThatMayNotWriteReadsBesideAWriterInTheMiddleOfAChange) {
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, kBlockedOrders);
+    sqlite3* escritora = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &escritora), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(escritora, (std::string("PRAGMA synchronous=OFF; BEGIN;") + kUnblockAll).c_str(), nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
+    MakeReadOnly(path, dir.Path());
+    int leida[2], confirmada[2];
+    for (int* p : {leida, confirmada}) ASSERT_EQ(pipe(p), 0);
+    const pid_t lectora = InProcessAsAnotherUser([&] {
+        close(leida[0]);
+        close(confirmada[1]);
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        const std::vector<vb::Variant> antes = Blocked(cn);
+        Send(leida[1]);
+        if (!Receive(confirmada[0])) return false;
+        const std::vector<vb::Variant> despues = Blocked(cn);
+        const bool ok = antes == std::vector<vb::Variant>{vb::Variant(2000), vb::Variant(2000)} &&
+                        despues == std::vector<vb::Variant>{vb::Variant(0), vb::Variant(0)};
+        if (!ok) {
+            std::fprintf(stderr, "during the change: %s blocked; after it: %s blocked\n",
+                         vb::CStr(antes.at(0)).c_str(), vb::CStr(despues.at(0)).c_str());
+        }
+        return ok;
+    });
+    close(leida[1]);
+    close(confirmada[0]);
+    if (Receive(leida[0])) {
+        EXPECT_EQ(sqlite3_exec(escritora, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        Send(confirmada[1]);
+    }
+    close(leida[0]);
+    close(confirmada[1]);
+    EXPECT_TRUE(EndedWell(lectora));
+    sqlite3_close(escritora);
+    ExpectNothingOfAnotherUser(dir.Path());
+}
+
 // A station that may not write the file reads it again when another station
 // opens, closes or starts writing it at the moments that matter: a station
 // that closes the file once the files beside it were looked at (its log and
