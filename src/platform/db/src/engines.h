@@ -22,7 +22,9 @@ namespace adodb {
 // the file meanwhile are waited for, up to the command timeout. A file the
 // program may not write (or whose folder it may not write) is used
 // read-only, with nothing created beside it, each query reading the file as
-// it stands at that moment.
+// it stands at that moment; where it cannot read the committed state (a
+// journal of a change left half way, a write-ahead log without its index),
+// the opening or the query fails saying so, and nothing is read.
 std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTimeoutSeconds,
                                          const std::vector<std::string>& requiredTables = {});
 

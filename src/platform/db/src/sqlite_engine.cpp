@@ -932,11 +932,12 @@ constexpr auto kHiddenWait = std::chrono::seconds(1);
 // the file alone is read shows by its log, so that the read, which may have
 // met its checkpoint, is done again. A failure that another station's
 // opening or closing explains is tried again until the command timeout;
-// any other is raised as it is. Unless the station `mayWrite` (it reads
-// only to check the file, and the writing connection undoes what it finds),
-// nothing is read while the committed state is hidden: that is raised, in
-// Spanish, once it stays so for a moment. `read` is told whether the
-// connection reads through the log's index: such a read is the one returned.
+// any other is raised as it is. Unless the station `mayWrite` (its check
+// reads the file as it stands; its writing connection then undoes a change
+// left half way, or reads the log), nothing is read while the committed
+// state is hidden: that is raised, in Spanish, once it stays so for a
+// moment. `read` is told whether the connection reads through the log's
+// index: such a read is the one returned.
 template <class Read>
 QuietRead ReadQuietly(const std::string& path, long commandTimeout, bool mayWrite, Read&& read) {
     FileIdentity file{};
@@ -983,6 +984,9 @@ QuietRead ReadQuietly(const std::string& path, long commandTimeout, bool mayWrit
 // the log's index, read-only, on a connection that is kept: it holds the
 // file, so the log and its index stay, and every later load reads the
 // latest state through them. A transaction keeps its connection to its end.
+// A load that cannot read the committed state (a change left half way by a
+// writer that ended, a log without its index) reads nothing and fails,
+// saying so.
 class ReadOnlyStation final : public Engine {
 public:
     ReadOnlyStation(std::string path, long commandTimeout, QuietRead first)
