@@ -42,6 +42,17 @@ enum class Resultado {
     SinTalonarios,  // the type has no range at all
 };
 
+// "RAISERROR('Otra estación tomó el número ... : no se grabó', 16, 1)", which fails a batch with
+// that text; RAISERROR reads "%" as a format.
+std::string RaiseTomado(const std::string& TC, double sucursal, double numero, const std::string& letra) {
+    const std::string texto =
+        vb::Replace("Otra estación tomó el número " + vb::Format(numero, "00000000") + " del comprobante " +
+                        vb::Trim(TC) + " (sucursal " + vb::Format(sucursal, "0000") + ", letra " + letra +
+                        ") antes de que se grabara este comprobante: no se grabó",
+                    "%", "%%");
+    return "RAISERROR(" + foundation::SqlText(texto) + ", 16, 1)";
+}
+
 // Opens range rows the way the recording reads them.
 void AbreRangos(std::string sql, adodb::Recordset& rs) {
     foundation::DB_Dll& db = foundation::Db();
@@ -156,15 +167,10 @@ private:
         return sql + Condicion(tabla);
     }
 
-    // The check that the UPDATE before it changed the row; RAISERROR reads "%" as a format.
+    // The check that the UPDATE before it changed the row.
     std::string Chequeo() const {
-        const std::string texto = vb::Replace(
-            "Otra estación tomó el número " + vb::Format(destino.numero, "00000000") + " del comprobante " +
-                vb::Trim(TC) + " (sucursal " +
-                vb::Format(helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(), "0000") + ", letra " +
-                destino.letra + ") antes de que se grabara este comprobante: no se grabó",
-            "%", "%%");
-        return "IF @@ROWCOUNT = 0 RAISERROR(" + foundation::SqlText(texto) + ", 16, 1)";
+        return "IF @@ROWCOUNT = 0 " +
+               RaiseTomado(TC, helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(), destino.numero, destino.letra);
     }
 
     // The control row of the number used, for "Contable" ranges, when forced, and for "OC".
@@ -238,6 +244,20 @@ bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdCompr
     r.destino = {detail::CodigoTC(TC), *rango.talonario, detail::LetraVisible(letra), numero};
     if (gReservado == r.destino) gReservado.reset();
     return detail::EjecutaContando(r.Devolucion()) == 1;
+}
+
+std::string ChequeoNumeroLibre(const std::string& TC, const std::string& IdComprobante) {
+    using foundation::SqlText;
+    // The script runner of Oracle knows no IF EXISTS ... RAISERROR.
+    if (foundation::Db().EsOracle()) return {};
+    const std::string sucursal = vb::Mid(IdComprobante, 1, 4);
+    const std::string numero = vb::Mid(IdComprobante, 5, 8);
+    const std::string letra = vb::Mid(IdComprobante, 13, 1);
+    const std::string tc = SqlText(detail::CodigoTC(TC));
+    return "IF EXISTS (SELECT * FROM V_MV_STOCK WHERE TC = " + tc + " AND IDCOMPROBANTE = " +
+           SqlText(IdComprobante) + ") OR EXISTS (SELECT * FROM MV_ASIENTOS WHERE TC = " + tc +
+           " AND SUCURSAL = " + SqlText(sucursal) + " AND NUMERO = " + SqlText(numero) + " AND LETRA = " +
+           SqlText(letra) + ") " + RaiseTomado(TC, vb::Val(sucursal), vb::Val(numero), detail::LetraVisible(letra));
 }
 
 void AvisaSinTalonarios() { ui::MsgBox(kSinTalonarios, ui::vbOKOnly | ui::vbCritical, "ATENCION"); }
