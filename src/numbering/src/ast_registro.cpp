@@ -1,5 +1,6 @@
 // Recording a used document number.
 #include <utility>
+#include <vector>
 
 #include "ast_internal.h"
 #include "foundation/comunes.h"
@@ -246,18 +247,43 @@ bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdCompr
     return detail::EjecutaContando(r.Devolucion()) == 1;
 }
 
-std::string ChequeoNumeroLibre(const std::string& TC, const std::string& IdComprobante) {
+namespace {
+
+// The queries of a document's stored rows: its stock movements, its accounting entry.
+std::vector<std::string> ConsultasDelComprobante(const std::string& TC, const std::string& IdComprobante) {
     using foundation::SqlText;
+    const std::string tc = SqlText(detail::CodigoTC(TC));
+    return {"SELECT * FROM V_MV_STOCK WHERE TC = " + tc + " AND IDCOMPROBANTE = " + SqlText(IdComprobante),
+            "SELECT * FROM MV_ASIENTOS WHERE TC = " + tc + " AND SUCURSAL = " + SqlText(vb::Mid(IdComprobante, 1, 4)) +
+                " AND NUMERO = " + SqlText(vb::Mid(IdComprobante, 5, 8)) + " AND LETRA = " +
+                SqlText(vb::Mid(IdComprobante, 13, 1))};
+}
+
+}  // namespace
+
+std::string ChequeoNumeroLibre(const std::string& TC, const std::string& IdComprobante) {
     // The script runner of Oracle knows no IF EXISTS ... RAISERROR.
     if (foundation::Db().EsOracle()) return {};
-    const std::string sucursal = vb::Mid(IdComprobante, 1, 4);
-    const std::string numero = vb::Mid(IdComprobante, 5, 8);
-    const std::string letra = vb::Mid(IdComprobante, 13, 1);
-    const std::string tc = SqlText(detail::CodigoTC(TC));
-    return "IF EXISTS (SELECT * FROM V_MV_STOCK WHERE TC = " + tc + " AND IDCOMPROBANTE = " +
-           SqlText(IdComprobante) + ") OR EXISTS (SELECT * FROM MV_ASIENTOS WHERE TC = " + tc +
-           " AND SUCURSAL = " + SqlText(sucursal) + " AND NUMERO = " + SqlText(numero) + " AND LETRA = " +
-           SqlText(letra) + ") " + RaiseTomado(TC, vb::Val(sucursal), vb::Val(numero), detail::LetraVisible(letra));
+    std::string condicion;
+    for (const std::string& consulta : ConsultasDelComprobante(TC, IdComprobante)) {
+        condicion += (condicion.empty() ? "IF EXISTS (" : " OR EXISTS (") + consulta + ")";
+    }
+    return condicion + " " +
+           RaiseTomado(TC, vb::Val(vb::Mid(IdComprobante, 1, 4)), vb::Val(vb::Mid(IdComprobante, 5, 8)),
+                       detail::LetraVisible(vb::Mid(IdComprobante, 13, 1)));
+}
+
+bool ComprobanteGuardado(const std::string& TC, const std::string& IdComprobante) {
+    foundation::DB_Dll& db = foundation::Db();
+    for (std::string consulta : ConsultasDelComprobante(TC, IdComprobante)) {
+        adodb::Recordset rs;
+        db.AbrirRecordset(consulta, rs);
+        if (rs.State() != adodb::adStateOpen) vb::Raise(vb::kErrInternal, "No se pudo leer si el comprobante existe");
+        const bool hay = !rs.EOF();
+        db.CierraRecordset(rs);
+        if (hay) return true;
+    }
+    return false;
 }
 
 void AvisaSinTalonarios() { ui::MsgBox(kSinTalonarios, ui::vbOKOnly | ui::vbCritical, "ATENCION"); }

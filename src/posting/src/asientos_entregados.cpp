@@ -160,7 +160,13 @@ std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Suc
     const std::string suc = vb::Mid(numero, 1, 4);
     std::string nro = vb::Mid(numero, 5, 8);
     const std::string letra = vb::Mid(numero, 13, 1);
-    while (DocumentoEntregado(ClaveDocumento(TC, suc, nro, letra))) {
+    // Passed over: a number handed out here, and, without a range, one another
+    // station stored meanwhile (the next after the highest stored may be far).
+    const auto ocupado = [&] {
+        return DocumentoEntregado(ClaveDocumento(TC, suc, nro, letra)) ||
+               (sinTalonarios && numbering::ComprobanteGuardado(TC, suc + nro + letra));
+    };
+    while (ocupado()) {
         const double siguiente = vb::Val(nro) + 1;
         if (siguiente > 99999999) return {};
         nro = vb::Format(siguiente, "00000000");

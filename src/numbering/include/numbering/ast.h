@@ -79,6 +79,10 @@ bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdCompr
 // runner has no such test.
 std::string ChequeoNumeroLibre(const std::string& TC, const std::string& IdComprobante);
 
+// Whether a stock movement or an accounting entry of the document IdComprobante (13 characters)
+// of type TC is stored. Errors propagate to the caller.
+bool ComprobanteGuardado(const std::string& TC, const std::string& IdComprobante);
+
 // True when V_TA_CPTE holds a range of the type. A type without any range numbers its
 // documents unrecorded (AsignarNumeroComprobante), and RegistraNumeroComprobante reports that
 // it has nothing to record them in. Errors propagate to the caller.
