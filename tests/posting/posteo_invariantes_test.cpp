@@ -8,6 +8,7 @@
 // transaction.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QLineEdit>
 #include <QTimer>
@@ -946,6 +947,74 @@ TEST_F(AsientosInvariantesTest, ABatchWhoseNumberWithoutARangeAnotherStationStor
     ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
     EXPECT_EQ(Valor("SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'"), std::to_string(kVentas + 1));
     EXPECT_EQ(Valor("SELECT COUNT(DISTINCT CPTE_ORIGEN) FROM MV_ASIENTOS WHERE TC = 'CMV'"), std::to_string(kVentas));
+}
+
+// A refusal says what the database refused: a trigger's own text, or a
+// value the batch held twice where nothing stored held it; and names the
+// documents nothing was kept of.
+TEST_F(AsientosInvariantesTest, ARefusalSaysWhatTheDatabaseRefused) {
+    // On a file, so that a connection of its own adds the trigger.
+    const std::string archivo = (home_.Path() / "rechazos.db").string();
+    EnArchivo(archivo);
+    Configura("AsientosXStock", "SI");
+    Configura("MotivoStockRemito", "REM");
+    sqlite3* otra = nullptr;
+    ASSERT_EQ(sqlite3_open(archivo.c_str(), &otra), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(otra,
+                           "CREATE TRIGGER TR_CERRADO BEFORE INSERT ON V_MV_STOCK WHEN NEW.IDCOMPROBANTE IN "
+                           "('000100000151X', '000100000170X') BEGIN SELECT RAISE(ABORT, 'depósito cerrado'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(otra);
+    // Postings into one batch, each through an object of its own.
+    const auto lote = [&](const std::vector<std::string>& numeros) {
+        std::vector<documents::ClsCmnCptes> objetos(numeros.size());
+        std::string sql;
+        for (std::size_t i = 0; i < numeros.size(); ++i) {
+            Llamada c{.tc = "RM", .numero = "0001" + numeros[i] + "X", .lote = true, .sql = sql};
+            Postea(*Documento(false), c, &objetos[i]);
+            EXPECT_FALSE(c.hayError);
+            sql = c.sql;
+        }
+        return sql;
+    };
+    struct Caso {
+        const char* nombre;
+        std::vector<std::string> numeros;
+        std::string aviso;
+    };
+    const std::vector<Caso> casos = {
+        {"a trigger refuses the batch",
+         {"00000150", "00000151"},
+         "No se grabaron los comprobantes RM 0001-00000150-X y RM 0001-00000151-X: la base de datos rechazó el lote "
+         "que los llevaba con el aviso \"depósito cerrado\" (el detalle quedó en el registro de errores). No se guardó "
+         "nada de ellos; vuelva a grabarlos."},
+        {"one document twice in one batch",
+         {"00000160", "00000160"},
+         "No se grabó el comprobante RM 0001-00000160-X: la base de datos rechazó el lote que lo llevaba por llevar "
+         "dos veces, en el mismo lote, datos que no pueden repetirse (el detalle quedó en el registro de errores). No "
+         "se guardó nada del comprobante; vuelva a grabarlo."},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        EXPECT_EQ(LoteRechazado(lote(caso.numeros)), caso.aviso);
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "0");
+    }
+    {
+        SCOPED_TRACE("a trigger refuses a posting at once");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        Llamada c{.tc = "RM", .numero = "000100000170X"};
+        Postea(*Documento(false), c);
+        EXPECT_TRUE(c.hayError);
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "No se grabó el stock del comprobante RM 0001-00000170-X: la base de datos rechazó el movimiento de "
+                  "stock de la línea 1 (artículo A1) con el aviso \"depósito cerrado\" (el detalle quedó en el "
+                  "registro de errores). No se guardó nada del comprobante.");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "0");
+    }
 }
 
 // Random sequences of documents, each posted at once or built into the
