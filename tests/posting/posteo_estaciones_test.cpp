@@ -22,6 +22,7 @@
 
 #include "db/adodb.h"
 #include "helpers/helpers.h"
+#include "numbering/ast.h"
 #include "support.h"
 #include "vb/currency.h"
 #include "vb/format.h"
@@ -64,8 +65,9 @@ protected:
         return archivo;
     }
 
-    std::vector<Posteo> Estaciones(int cuantas, int documentos) {
-        const std::string archivo = Prepara("posteo.db", kHastaPE);
+    // `hastaPE` 0: "PE" without a range.
+    std::vector<Posteo> Estaciones(int cuantas, int documentos, int hastaPE = kHastaPE) {
+        const std::string archivo = Prepara("posteo.db", hastaPE);
         std::vector<FILE*> tubos;
         for (int i = 1; i <= cuantas; ++i) {
             const std::string orden = Orden({ESTACION_POSTEADORA, "postea", archivo, std::to_string(i),
@@ -81,7 +83,10 @@ protected:
             while (std::fgets(linea, sizeof linea, tubo) != nullptr) {
                 std::string texto(linea);
                 if (!texto.empty() && texto.back() == '\n') texto.pop_back();
-                if (texto.starts_with("M ")) avisos.push_back(texto.substr(2));
+                // The numbering's notice of a type without ranges goes with every discharge.
+                if (texto.starts_with("M ") && texto.substr(2) != numbering::kSinTalonarios) {
+                    avisos.push_back(texto.substr(2));
+                }
                 if (!texto.starts_with("D ")) continue;
                 std::istringstream partes(texto.substr(2));
                 Posteo p;
@@ -98,16 +103,37 @@ protected:
         return posteos;
     }
 
+public:
     std::vector<std::vector<vb::Variant>> Filas(const std::string& sql) { return cn_.Query(sql).rows; }
 
+protected:
     testsupport::TempDir dir_;
     testsupport::ScopedEnv home_{"TARVOLIN_HOME", dir_.Path().string()};
     adodb::Connection cn_;
 };
 
+// Every document kept has its stock and an entry booking exactly it under a
+// number of its own; every "PE" number went to one kept document (with a
+// range: inside it, recorded there); every refusal was told naming its
+// document and left nothing.
+void Comprueba(EstacionesPosteoTest& t, const std::vector<Posteo>& posteos, bool conRango);
+
 TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLeavesNothing) {
     const std::vector<Posteo> posteos = Estaciones(3, 10);
     ASSERT_EQ(posteos.size(), 30u);
+    Comprueba(*this, posteos, true);
+}
+
+// The same with "PE" numbered without a range, each number the next after
+// the highest stored, taken by several stations at once.
+TEST_F(EstacionesPosteoTest, WithoutARangeEveryDischargeNumberGoesToOneKeptDocument) {
+    const std::vector<Posteo> posteos = Estaciones(3, 10, 0);
+    ASSERT_EQ(posteos.size(), 30u);
+    Comprueba(*this, posteos, false);
+}
+
+void Comprueba(EstacionesPosteoTest& t, const std::vector<Posteo>& posteos, bool conRango) {
+    const auto Filas = [&](const std::string& sql) { return t.Filas(sql); };
 
     std::map<std::string, const Posteo*> guardados;  // "TC key"
     for (const Posteo& p : posteos) {
@@ -143,7 +169,8 @@ TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLe
                     .empty());
 
     // Each PE number: one kept document's, inside the range, recorded there.
-    const vb::Currency contador = Cantidad(Filas("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'")[0][0]);
+    const auto rango = Filas("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+    ASSERT_EQ(rango.size(), conRango ? 1u : 0u);
     std::map<std::string, std::set<std::string>> origenes;
     for (const auto& fila : Filas("SELECT IDCOMPROBANTE, TC_ORIGEN, IDCOMPROBANTE_ORIGEN FROM V_MV_STOCK WHERE TC = 'PE'")) {
         origenes[vb::TextOf(fila[0])].insert(vb::Trim(vb::TextOf(fila[1])) + " " + vb::TextOf(fila[2]));
@@ -152,10 +179,11 @@ TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLe
         SCOPED_TRACE(pe);
         EXPECT_EQ(documentos.size(), 1u);
         EXPECT_TRUE(guardados.contains(*documentos.begin()));
+        if (!conRango) continue;
         const int n = std::stoi(pe.substr(4, 8));
         EXPECT_GE(n, 1);
         EXPECT_LE(n, kHastaPE);
-        EXPECT_GT(contador, vb::Currency::FromTicks(n * 10000LL));
+        EXPECT_GT(Cantidad(rango[0][0]), vb::Currency::FromTicks(n * 10000LL));
     }
 
     // Each entry number books one document; each document kept, exactly its stock on each side.
