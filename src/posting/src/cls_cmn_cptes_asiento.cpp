@@ -3,7 +3,8 @@
 // on one side, the articles' stock accounts (cuentacontableC) on the other;
 // the statements come back as one text (CR LF before each) and nothing is
 // run here, but for the number of a cost-of-sales document, recorded as it
-// is taken. Errors reach the caller.
+// is taken; one of a type without ranges, recorded nowhere, is checked to be
+// still free by a statement that comes first. Errors reach the caller.
 //
 // Each document is booked under an entry number of its own, never one booked
 // meanwhile nor one handed out on the same connection for statements that

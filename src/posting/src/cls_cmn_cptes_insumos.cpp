@@ -1,6 +1,8 @@
 // The discharge of article inputs: after a document's lines are posted, the
 // inputs (bill of materials) of its articles leave stock as a document of
 // their own, type "PE", split over the input's lots in the document's depot.
+// In a batch, a "PE" number of a type without ranges comes after a check that
+// fails the batch when another station stored it first.
 #include <string>
 #include <vector>
 
