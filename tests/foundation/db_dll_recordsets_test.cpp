@@ -195,7 +195,7 @@ TEST_F(DbDllRecordsetsTest, EjecutaConsultaSQLReturnsWhetherTheStatementRan) {
 // A constraint refusal is told in the words of whoever built the statement,
 // when it recognises the text as its own; the log keeps the engine's text.
 TEST_F(DbDllRecordsetsTest, AConstraintRefusalIsToldByWhoeverBuiltTheStatement) {
-    db_.AgregaExplicacionRechazo([](const std::string& sql) {
+    db_.AgregaExplicacionRechazo([](const std::string& sql, const vb::Error&) {
         return sql.find("'otro'") != std::string::npos ? std::string("No se grabó el otro: su clave ya existe.")
                                                        : std::string();
     });
@@ -231,7 +231,7 @@ TEST_F(DbDllRecordsetsTest, FollowersLearnWhetherEachStatementRan) {
     std::string sql = "INSERT INTO T_CLAVES VALUES (1, 'uno')";
     EXPECT_TRUE(db_.EjecutaConsultaSQL(sql));
     operator_.AnswerMsgBox(ui::vbOK);
-    db_.AgregaExplicacionRechazo([](const std::string&) { return std::string("No se grabó: su clave ya existe."); });
+    db_.AgregaExplicacionRechazo([](const std::string&, const vb::Error&) { return std::string("No se grabó: su clave ya existe."); });
     sql = "INSERT INTO T_CLAVES VALUES (1, 'otro')";
     EXPECT_FALSE(db_.EjecutaConsultaSQL(sql));
     EXPECT_EQ(seguidos, (std::vector<std::pair<std::string, bool>>{{"INSERT INTO T_CLAVES VALUES (1, 'uno')", true},

@@ -275,6 +275,75 @@ TEST_F(InsumosTest, ANumberThatCannotGoBackIsNamedInTheErrorLog) {
     EXPECT_NE(lineas[0].find("base ocupada"), std::string::npos) << lineas[0];
 }
 
+// A transfer refused in batch mode after both its discharges gives both "PE"
+// numbers back, the latest first, so that each goes back (a counter goes back
+// only from the number right after): the range's counter stands where it
+// stood, and the next transfer takes the same two numbers.
+TEST_F(InsumosTest, ARefusedTransferGivesBackBothDischargeNumbers) {
+    Configura("AsientosXStock", "SI");
+    auto g = Grilla(1);
+    Linea(*g, 1, "A2", "3", {{kColAuxCosto, "5"}});
+    const auto transferencia = [&](const std::string& numero, bool lote) {
+        Llamada c{.tc = "TR", .numero = numero, .destino = "09", .transferencia = true, .lote = lote, .sql = "PREVIO"};
+        Postea(*g, c);
+        return c;
+    };
+    ASSERT_FALSE(transferencia("000100000060X", false).hayError);
+    const std::string contador = Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+    ASSERT_EQ(contador, "3");
+
+    // Posted again into a batch: refused once discharged twice, as it is already booked.
+    operador_.AnswerMsgBox(ui::vbOK);
+    const Llamada otraVez = transferencia("000100000060X", true);
+    EXPECT_TRUE(otraVez.hayError);
+    EXPECT_EQ(otraVez.sql, "PREVIO");
+    EXPECT_EQ(Valor("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'"), contador);
+
+    const Llamada siguiente = transferencia("000100000061X", true);
+    ASSERT_FALSE(siguiente.hayError);
+    const std::vector<std::map<std::string, std::string>> pe = InsertsPE(siguiente.sql);
+    ASSERT_EQ(pe.size(), 2u);
+    EXPECT_EQ(pe[0].at("IdComprobante"), "'000100000003X'");
+    EXPECT_EQ(pe[1].at("IdComprobante"), "'000100000004X'");
+}
+
+// Without a range a discharge number is the next after the highest stored,
+// never past 99999999: a document that would need a ninth digit is refused
+// and leaves the batch as it came; the one before it keeps the last number.
+TEST_F(InsumosTest, WithoutARangeNoDischargeNumberPassesEightDigits) {
+    Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, IDARTICULO, CANTIDAD) VALUES "
+            "('PE  ', '000100000001X', 'I2', 1), ('PE  ', '000199999998X', 'I2', 1)");
+    std::string lote;
+    for (const std::string numero : {"000100000070X", "000100000071X"}) {
+        SCOPED_TRACE(numero);
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        auto g = Grilla(1);
+        Linea(*g, 1, "A2", "3");
+        Llamada c{.numero = numero, .lote = true, .sql = lote};
+        Postea(*g, c);
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        if (numero == "000100000070X") {
+            ASSERT_FALSE(c.hayError);
+            ASSERT_EQ(InsertsPE(c.sql.substr(lote.size())).size(), 1u);
+            EXPECT_EQ(InsertsPE(c.sql.substr(lote.size()))[0].at("IdComprobante"), "'000199999999X'");
+        } else {
+            EXPECT_TRUE(c.hayError);
+            EXPECT_EQ(c.sql, lote);
+            EXPECT_EQ(operador_.Shown()[0].prompt,
+                      "No se grabó el stock del comprobante RM 0001-00000071-X: no se pudo numerar su descarga de "
+                      "insumos (PE).");
+        }
+        lote = c.sql;
+    }
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(lote));
+    EXPECT_EQ(Valor("SELECT group_concat(DISTINCT IDCOMPROBANTE_ORIGEN) FROM V_MV_STOCK WHERE TC = 'PE' AND "
+                    "IDCOMPROBANTE = '000199999999X'"),
+              "000100000070X");
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK WHERE LENGTH(IDCOMPROBANTE) <> 13"), "0");
+}
+
 // A document without a number (its numbering gave none) is never stored.
 TEST_F(InsumosTest, ADocumentWithoutANumberIsNeverStored) {
     for (const bool lote : {false, true}) {

@@ -15,6 +15,13 @@
 //     (the amount the entry books when the posting is kept), after one line
 //     per box it showed, "M <text>" (a refused batch's box goes with each of
 //     its documents).
+//   estacion_posteadora lote <archivo.db> <estacion> <CMV|PE> <documentos> <carpeta>
+//     builds one batch of that many documents through three objects: the
+//     cost-of-sales entries of sales, or delivery notes of A2 whose inputs are
+//     discharged; prints "N <number>" for each number of the type handed out,
+//     writes <carpeta>/listo-<estacion> and waits for <carpeta>/corre-<estacion>;
+//     then runs the batch and prints "R OK" or "R REF", and "M <text>" per box.
+//   With <hasta PE> 0, "prepara" gives "PE" no range; "CMV" never has one.
 #include <QApplication>
 
 #include <chrono>
@@ -22,7 +29,9 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <filesystem>
 #include <random>
+#include <regex>
 #include <sqlite3.h>
 #include <sstream>
 #include <string>
@@ -59,8 +68,12 @@ void Prepara(const std::string& archivo, const std::string& esquema, const std::
     cn.Execute("INSERT INTO V_TA_CPTE (CODIGO, TALONARIO, SISTEMA, ES, UNEGOCIO, Letras, X_ULTIMO_NRO, X_NRO_DESDE, "
                "X_NRO_HASTA, X_SUC_DEFAULT) VALUES ('RM', 1, 'STOCK', 'S', NULL, NULL, NULL, NULL, NULL, NULL),"
                "('IR', 1, 'STOCK', 'E', NULL, NULL, NULL, NULL, NULL, NULL),"
-               "('TR', 1, 'STOCK', NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
-               "('PE', 1, 'STOCK', NULL, '   1', 'X', " + ultimo + ", 1, " + hasta + ", 1)");
+               "('TR', 1, 'STOCK', NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+    if (hasta != "0") {
+        cn.Execute("INSERT INTO V_TA_CPTE (CODIGO, TALONARIO, SISTEMA, ES, UNEGOCIO, Letras, X_ULTIMO_NRO, "
+                   "X_NRO_DESDE, X_NRO_HASTA, X_SUC_DEFAULT) VALUES ('PE', 1, 'STOCK', NULL, '   1', 'X', " +
+                   ultimo + ", 1, " + hasta + ", 1)");
+    }
     cn.Execute("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, Costo) VALUES "
                "('A1', 'Tornillo', 'UN', '1.1.01', 10), ('A2', 'Tuerca', 'UN', '1.1.02', 5), "
                "('I2', 'Insumo', 'KG', '1.1.09', 3)");
@@ -70,7 +83,9 @@ void Prepara(const std::string& archivo, const std::string& esquema, const std::
                "('M01', 'Ajuste', '5.1.01'), ('REM', 'Remito', '5.1.02')");
     cn.Execute("INSERT INTO MA_SUBDIARIOS (CODIGO, DESCRIPCION) VALUES ('ST', 'Stock')");
     cn.Execute("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('RM', 'ST'), ('IR', 'ST'), "
-               "('TR', 'ST')");
+               "('TR', 'ST'), ('CMV', 'ST')");
+    cn.Execute("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('MV1', 'Venta')");
+    cn.Execute("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('MV1', '4.1.01')");
     cn.Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('AsientosXStock', 'SI'), "
                "('MotivoStockRemito', 'REM')");
     cn.Close();
@@ -115,14 +130,19 @@ std::vector<std::string> Avisos(ui::ScriptedOperator& operador) {
     return avisos;
 }
 
-int Postea(const std::string& archivo, int estacion, unsigned semilla, int documentos) {
-    ui::ScriptedOperator operador;
-    foundation::DB_Dll& db = foundation::Db();
-    db.gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo);
+// The session of a station on the file.
+void AbreEstacion(const std::string& archivo, int estacion) {
+    foundation::Db().gCnn.Open("Provider=SQLOLEDB;Data Source=" + archivo);
     foundation::gCaja = "1";
     foundation::gPeriodo = 2024;
     foundation::gUNegocio = "   1";
     foundation::gUsuarioLogeado = "estacion" + std::to_string(estacion);
+}
+
+int Postea(const std::string& archivo, int estacion, unsigned semilla, int documentos) {
+    ui::ScriptedOperator operador;
+    foundation::DB_Dll& db = foundation::Db();
+    AbreEstacion(archivo, estacion);
     std::mt19937 azar(semilla);
     const auto entre = [&](int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(azar); };
     documents::ClsCmnCptes objetos[2];
@@ -203,6 +223,76 @@ int Postea(const std::string& archivo, int estacion, unsigned semilla, int docum
     return 0;
 }
 
+// A grid of one line of the article.
+void UnaLinea(ui::FlexGrid& g, const std::string& articulo) {
+    g.setObjectName("GrillaArticulos");
+    g.SetCols(kColsArticulos);
+    g.SetRows(3);
+    g.SetFixedRows(1);
+    g.SetTextMatrix(1, kColCodigo, articulo);
+    g.SetTextMatrix(1, kColDescripcion, "Desc " + articulo);
+    g.SetTextMatrix(1, kColCantidad, "2");
+    g.SetTextMatrix(1, kColUnidad, "UN");
+    g.SetTextMatrix(1, kColAuxCosto, "5");
+    for (int columna : {kColAuxPideSerie, kColAuxesperecedero, kColAuxPideTalle, kColAuxInsumosPorPorcentaje,
+                        kColAuxPesable}) {
+        g.SetTextMatrix(1, columna, "0");
+    }
+}
+
+int Lote(const std::string& archivo, int estacion, const std::string& tipo, int documentos,
+         const std::filesystem::path& carpeta) {
+    ui::ScriptedOperator operador;
+    AbreEstacion(archivo, estacion);
+    documents::ClsCmnCptes objetos[3];
+    std::string sql;
+    for (int i = 0; i < documentos; ++i) {
+        ui::FlexGrid g;
+        const std::string numero = vb::Format(estacion * 10000 + i, "00000000");
+        for (int k = 0; k < 4; ++k) operador.AnswerMsgBox(ui::vbOK);
+        if (tipo == "CMV") {
+            UnaLinea(g, "A1");
+            std::string motivo = "MV1";
+            std::string tc = "FC";
+            std::string suc = "0001";
+            std::string nro = numero;
+            std::string letra = "X";
+            std::string fecha = "05/03/2024";
+            bool esDebito = true;
+            int secuencia = 1;
+            sql += objetos[i % 3].GeneraAsientoStock(g, motivo, tc, suc, nro, letra, fecha, esDebito, 99, 0, &secuencia);
+            std::cout << "N " << suc << nro << letra << "\n";
+        } else {
+            UnaLinea(g, "A2");
+            std::string deposito = "01", destino, motivo = "M01", tcOrigen, cpteOrigen;
+            bool hayError = false;
+            const std::size_t antes = sql.size();
+            objetos[i % 3].ActualizaStock(g, "RM", "0001" + numero + "X", "0", "05/03/2024", &deposito, &destino,
+                                          &motivo, &tcOrigen, &cpteOrigen, false, "PorDefault", true, &sql, &hayError,
+                                          "Null", "", "", "", 0, false, "");
+            if (hayError) return 3;
+            static const std::regex kPE("'PE  ','([0-9]{12}[A-Z])'");
+            std::smatch pe;
+            const std::string parte = sql.substr(antes);
+            if (std::regex_search(parte, pe, kPE)) std::cout << "N " << pe[1] << "\n";
+        }
+        Avisos(operador);
+    }
+    std::cout.flush();
+    std::ofstream(carpeta / ("listo-" + std::to_string(estacion))).put('1');
+    const auto hasta = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!std::filesystem::exists(carpeta / ("corre-" + std::to_string(estacion)))) {
+        if (std::chrono::steady_clock::now() > hasta) return 4;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (int k = 0; k < 4; ++k) operador.AnswerMsgBox(ui::vbOK);
+    const bool corrio = foundation::Db().EjecutaConsultaSQL(sql);
+    std::cout << "R " << (corrio ? "OK" : "REF") << "\n";
+    for (const std::string& aviso : Avisos(operador)) std::cout << "M " << aviso << "\n";
+    foundation::Db().gCnn.Close();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,8 +307,12 @@ int main(int argc, char** argv) {
         if (args.size() == 5 && args[0] == "postea") {
             return Postea(args[1], std::stoi(args[2]), static_cast<unsigned>(std::stoul(args[3])), std::stoi(args[4]));
         }
+        if (args.size() == 6 && args[0] == "lote") {
+            return Lote(args[1], std::stoi(args[2]), args[3], std::stoi(args[4]), args[5]);
+        }
         std::cerr << "uso: estacion_posteadora prepara <archivo.db> <esquema.sql> <ultimo PE> <hasta PE>\n"
-                     "     estacion_posteadora postea <archivo.db> <estacion> <semilla> <documentos>\n";
+                     "     estacion_posteadora postea <archivo.db> <estacion> <semilla> <documentos>\n"
+                     "     estacion_posteadora lote <archivo.db> <estacion> <CMV|PE> <documentos> <carpeta>\n";
         return 2;
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

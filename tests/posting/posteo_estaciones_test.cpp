@@ -9,17 +9,23 @@
 // naming its document, and no stored code holds a list separator.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/adodb.h"
 #include "helpers/helpers.h"
+#include "numbering/ast.h"
 #include "support.h"
 #include "vb/currency.h"
+#include "vb/format.h"
 #include "vb/text.h"
 
 namespace posting::testing {
@@ -48,13 +54,20 @@ vb::Currency Cantidad(const vb::Variant& valor) {
 
 class EstacionesPosteoTest : public ::testing::Test {
 protected:
-    std::vector<Posteo> Estaciones(int cuantas, int documentos) {
-        const std::string archivo = dir_.File("posteo.db");
+    // A new database file; "PE" numbered 1 to `hastaPE` (0: without a range).
+    std::string Prepara(const std::string& nombre, int hastaPE) {
+        const std::string archivo = dir_.File(nombre);
         EXPECT_EQ(std::system(Orden({ESTACION_POSTEADORA, "prepara", archivo,
                                      (testsupport::SourceDir() / "db" / "schema.sql").string(), "20",
-                                     std::to_string(kHastaPE)})
+                                     std::to_string(hastaPE)})
                                   .c_str()),
                   0);
+        return archivo;
+    }
+
+    // `hastaPE` 0: "PE" without a range.
+    std::vector<Posteo> Estaciones(int cuantas, int documentos, int hastaPE = kHastaPE) {
+        const std::string archivo = Prepara("posteo.db", hastaPE);
         std::vector<FILE*> tubos;
         for (int i = 1; i <= cuantas; ++i) {
             const std::string orden = Orden({ESTACION_POSTEADORA, "postea", archivo, std::to_string(i),
@@ -70,7 +83,10 @@ protected:
             while (std::fgets(linea, sizeof linea, tubo) != nullptr) {
                 std::string texto(linea);
                 if (!texto.empty() && texto.back() == '\n') texto.pop_back();
-                if (texto.starts_with("M ")) avisos.push_back(texto.substr(2));
+                // The numbering's notice of a type without ranges goes with every discharge.
+                if (texto.starts_with("M ") && texto.substr(2) != numbering::kSinTalonarios) {
+                    avisos.push_back(texto.substr(2));
+                }
                 if (!texto.starts_with("D ")) continue;
                 std::istringstream partes(texto.substr(2));
                 Posteo p;
@@ -87,16 +103,37 @@ protected:
         return posteos;
     }
 
+public:
     std::vector<std::vector<vb::Variant>> Filas(const std::string& sql) { return cn_.Query(sql).rows; }
 
+protected:
     testsupport::TempDir dir_;
     testsupport::ScopedEnv home_{"TARVOLIN_HOME", dir_.Path().string()};
     adodb::Connection cn_;
 };
 
+// Every document kept has its stock and an entry booking exactly it under a
+// number of its own; every "PE" number went to one kept document (with a
+// range: inside it, recorded there); every refusal was told naming its
+// document and left nothing.
+void Comprueba(EstacionesPosteoTest& t, const std::vector<Posteo>& posteos, bool conRango);
+
 TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLeavesNothing) {
     const std::vector<Posteo> posteos = Estaciones(3, 10);
     ASSERT_EQ(posteos.size(), 30u);
+    Comprueba(*this, posteos, true);
+}
+
+// The same with "PE" numbered without a range, each number the next after
+// the highest stored, taken by several stations at once.
+TEST_F(EstacionesPosteoTest, WithoutARangeEveryDischargeNumberGoesToOneKeptDocument) {
+    const std::vector<Posteo> posteos = Estaciones(3, 10, 0);
+    ASSERT_EQ(posteos.size(), 30u);
+    Comprueba(*this, posteos, false);
+}
+
+void Comprueba(EstacionesPosteoTest& t, const std::vector<Posteo>& posteos, bool conRango) {
+    const auto Filas = [&](const std::string& sql) { return t.Filas(sql); };
 
     std::map<std::string, const Posteo*> guardados;  // "TC key"
     for (const Posteo& p : posteos) {
@@ -132,7 +169,8 @@ TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLe
                     .empty());
 
     // Each PE number: one kept document's, inside the range, recorded there.
-    const vb::Currency contador = Cantidad(Filas("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'")[0][0]);
+    const auto rango = Filas("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = 'PE'");
+    ASSERT_EQ(rango.size(), conRango ? 1u : 0u);
     std::map<std::string, std::set<std::string>> origenes;
     for (const auto& fila : Filas("SELECT IDCOMPROBANTE, TC_ORIGEN, IDCOMPROBANTE_ORIGEN FROM V_MV_STOCK WHERE TC = 'PE'")) {
         origenes[vb::TextOf(fila[0])].insert(vb::Trim(vb::TextOf(fila[1])) + " " + vb::TextOf(fila[2]));
@@ -141,10 +179,11 @@ TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLe
         SCOPED_TRACE(pe);
         EXPECT_EQ(documentos.size(), 1u);
         EXPECT_TRUE(guardados.contains(*documentos.begin()));
+        if (!conRango) continue;
         const int n = std::stoi(pe.substr(4, 8));
         EXPECT_GE(n, 1);
         EXPECT_LE(n, kHastaPE);
-        EXPECT_GT(contador, vb::Currency::FromTicks(n * 10000LL));
+        EXPECT_GT(Cantidad(rango[0][0]), vb::Currency::FromTicks(n * 10000LL));
     }
 
     // Each entry number books one document; each document kept, exactly its stock on each side.
@@ -169,6 +208,96 @@ TEST_F(EstacionesPosteoTest, EveryDocumentKeptIsPostedWholeOnceAndEveryRefusalLe
                                      "' AND SUCURSAL || NUMERO || LETRA = '" + p->clave + "' AND [DEBE-HABER] = '" +
                                      lado + "'")[0][0]),
                       helpers::gFunciones().TextoAMoneda(p->importe));
+        }
+    }
+}
+
+// What a station that built one batch printed: the numbers handed out to
+// it, whether its batch ran, and the boxes it showed.
+struct Lote {
+    std::vector<std::string> numeros;
+    bool corrio = false;
+    std::vector<std::string> avisos;
+};
+
+// Reads what a station printed, to its end.
+Lote Lee(FILE* tubo) {
+    Lote lote;
+    char linea[1 << 16];
+    while (std::fgets(linea, sizeof linea, tubo) != nullptr) {
+        std::string texto(linea);
+        if (!texto.empty() && texto.back() == '\n') texto.pop_back();
+        if (texto.starts_with("N ")) lote.numeros.push_back(texto.substr(2));
+        if (texto.starts_with("M ")) lote.avisos.push_back(texto.substr(2));
+        if (texto.starts_with("R ")) lote.corrio = texto == "R OK";
+    }
+    return lote;
+}
+
+// Two stations each build a batch with numbers of a type without ranges
+// (both handed the same numbers: neither knows of the other's), then run
+// them one after the other, in either order. The batch run first is stored;
+// the other is refused whole with one box in Spanish that names each of its
+// documents and what the database refused; no number is on two documents.
+TEST_F(EstacionesPosteoTest, BatchesOfTwoStationsNeverStoreOneNumberWithoutARangeTwice) {
+    constexpr int kDocumentos = 5;
+    for (const std::string tipo : {"CMV", "PE"}) {
+        for (const int primera : {1, 2}) {
+            SCOPED_TRACE(tipo + ", station " + std::to_string(primera) + " runs first");
+            const std::string nombre = tipo + std::to_string(primera);
+            const std::string archivo = Prepara(nombre + ".db", 0);
+            const std::filesystem::path carpeta = dir_.Path() / nombre;
+            std::filesystem::create_directory(carpeta);
+            std::map<int, FILE*> tubos;
+            for (int estacion : {1, 2}) {
+                tubos[estacion] = popen(Orden({ESTACION_POSTEADORA, "lote", archivo, std::to_string(estacion), tipo,
+                                               std::to_string(kDocumentos), carpeta.string()})
+                                            .c_str(),
+                                        "r");
+                ASSERT_NE(tubos[estacion], nullptr);
+            }
+            for (int espera = 0; espera < 12000; ++espera) {
+                if (std::filesystem::exists(carpeta / "listo-1") && std::filesystem::exists(carpeta / "listo-2")) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            std::map<int, Lote> lotes;
+            for (int estacion : {primera, 3 - primera}) {
+                std::ofstream(carpeta / ("corre-" + std::to_string(estacion))).put('1');
+                lotes[estacion] = Lee(tubos[estacion]);
+                EXPECT_EQ(pclose(tubos[estacion]), 0);
+            }
+            const Lote& ganador = lotes[primera];
+            const Lote& perdedor = lotes[3 - primera];
+            ASSERT_EQ(ganador.numeros.size(), static_cast<std::size_t>(kDocumentos));
+            ASSERT_EQ(perdedor.numeros.size(), static_cast<std::size_t>(kDocumentos));
+            EXPECT_EQ(ganador.numeros, perdedor.numeros);  // the collision is real
+            EXPECT_TRUE(ganador.corrio);
+            EXPECT_TRUE(ganador.avisos.empty());
+            EXPECT_FALSE(perdedor.corrio);
+            ASSERT_EQ(perdedor.avisos.size(), 1u);
+            const std::string& aviso = perdedor.avisos[0];
+            EXPECT_TRUE(aviso.starts_with("No se grabaron los comprobantes ")) << aviso;
+            EXPECT_NE(aviso.find("con el aviso \"Otra estación tomó el número "), std::string::npos) << aviso;
+            EXPECT_TRUE(aviso.ends_with("No se guardó nada de ellos; vuelva a grabarlos.")) << aviso;
+            for (int i = 0; i < kDocumentos; ++i) {
+                const std::string documento = std::string(tipo == "CMV" ? "costo de ventas de FC" : "RM") + " 0001-" +
+                                              vb::Format((3 - primera) * 10000 + i, "00000000") + "-X";
+                EXPECT_NE(aviso.find(documento), std::string::npos) << documento;
+            }
+
+            // The invariant: each number of the type on one document, of the station that ran first.
+            cn_.Open("Provider=SQLOLEDB;Data Source=" + archivo);
+            const std::string sql = tipo == "CMV"
+                                        ? "SELECT SUCURSAL || NUMERO || LETRA, CPTE_ORIGEN FROM MV_ASIENTOS WHERE TC = 'CMV'"
+                                        : "SELECT IDCOMPROBANTE, IDCOMPROBANTE_ORIGEN FROM V_MV_STOCK WHERE TC = 'PE'";
+            std::map<std::string, std::set<std::string>> documentos;
+            for (const auto& fila : Filas(sql)) documentos[vb::TextOf(fila[0])].insert(vb::TextOf(fila[1]));
+            EXPECT_EQ(documentos.size(), static_cast<std::size_t>(kDocumentos));
+            for (const auto& [numero, origenes] : documentos) {
+                EXPECT_EQ(origenes.size(), 1u) << numero;
+                EXPECT_EQ(std::stoi(origenes.begin()->substr(4, 8)) / 10000, primera) << numero;
+            }
+            cn_.Close();
         }
     }
 }

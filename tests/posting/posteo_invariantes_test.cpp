@@ -6,7 +6,9 @@
 // line or a document that cannot be posted whole is refused, the user is
 // told which and why, and nothing of its document stays, whoever holds the
 // transaction.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QLineEdit>
 #include <QTimer>
@@ -794,10 +796,11 @@ TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchAreBookedUnderNumbersO
     EXPECT_EQ(operador_.PendingAnswers(), 0u);
 }
 
-// Documents built into one caller's batch, through two objects, each take a
+// Documents built into one caller's batch, through three objects, each take a
 // number of their own of a document type without ranges, numbered after the
 // stored documents and never recorded: the cost-of-sales document of a sale
-// and the inputs discharge of a delivery note alike.
+// and the inputs discharge of a delivery note alike, however many the batch
+// holds; the batch is booked whole, each document under an entry of its own.
 TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchNeverShareANumberOfATypeWithoutRanges) {
     Ejecuta("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
             "VALUES ('A2', 'I2', 'KG', 2)");
@@ -811,6 +814,7 @@ TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchNeverShareANumberOfATy
         // The stored numbers of the type, and the distinct pairs of a number and its origin.
         std::string numeros;
         std::string pares;
+        int documentos;
     };
     const Construye costoDeVentas = [&](documents::ClsCmnCptes& cmn, int i, std::string& lote) {
         auto g = Grilla(1);
@@ -845,28 +849,172 @@ TEST_F(AsientosInvariantesTest, DocumentsBuiltIntoOneBatchNeverShareANumberOfATy
     };
     const std::vector<Caso> casos = {
         {"CMV", costoDeVentas, "SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'",
-         "SELECT COUNT(DISTINCT NUMERO || CPTE_ORIGEN) FROM MV_ASIENTOS WHERE TC = 'CMV'"},
+         "SELECT COUNT(DISTINCT NUMERO || CPTE_ORIGEN) FROM MV_ASIENTOS WHERE TC = 'CMV'", 70},
         {"PE", descarga, "SELECT COUNT(DISTINCT IDCOMPROBANTE) FROM V_MV_STOCK WHERE TC = 'PE'",
-         "SELECT COUNT(DISTINCT IDCOMPROBANTE || IDCOMPROBANTE_ORIGEN) FROM V_MV_STOCK WHERE TC = 'PE'"},
+         "SELECT COUNT(DISTINCT IDCOMPROBANTE || IDCOMPROBANTE_ORIGEN) FROM V_MV_STOCK WHERE TC = 'PE'", 40},
     };
-    constexpr int kDocumentos = 3;
     for (const Caso& caso : casos) {
         SCOPED_TRACE(caso.tipo);
         Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = '" + caso.tipo + "'");
-        documents::ClsCmnCptes uno;
-        documents::ClsCmnCptes dos;
+        Ejecuta("DELETE FROM MV_ASIENTOS");
+        std::vector<documents::ClsCmnCptes> objetos(3);
         std::string lote;
         std::set<std::string> entregados;
-        for (int i = 0; i < kDocumentos; ++i) {
-            const std::string numero = caso.construye(i % 2 == 0 ? uno : dos, i, lote);
+        for (int i = 0; i < caso.documentos; ++i) {
+            const std::string numero = caso.construye(objetos[static_cast<std::size_t>(i % 3)], i, lote);
             EXPECT_EQ(numero.size(), 13u) << numero;
             EXPECT_TRUE(entregados.insert(numero).second) << numero << " handed out twice";
         }
+        operador_.ClearShown();
         EXPECT_TRUE(db_.EjecutaConsultaSQL(lote));
-        EXPECT_EQ(Valor(caso.numeros), std::to_string(kDocumentos));
-        EXPECT_EQ(Valor(caso.pares), std::to_string(kDocumentos));
+        EXPECT_THAT(operador_.Shown(), ::testing::IsEmpty());
+        EXPECT_EQ(Valor(caso.numeros), std::to_string(caso.documentos));
+        EXPECT_EQ(Valor(caso.pares), std::to_string(caso.documentos));
+        // Every document of the batch booked, each under an entry of its own.
+        const std::map<std::string, std::string> asientos = NumerosDeAsiento();
+        std::set<std::string> distintos;
+        for (const auto& [documento, n] : asientos) distintos.insert(n);
+        EXPECT_EQ(distintos.size(), asientos.size());
+        EXPECT_EQ(asientos.size(), static_cast<std::size_t>(caso.documentos));
     }
     EXPECT_EQ(operador_.PendingAnswers(), 0u);
+}
+
+// A batch of cost-of-sales entries whose number of a type without ranges
+// another station stores before it runs is refused whole: the box names
+// every entry it held with its sale, and what the database refused; nothing
+// of it stays. Built again, it takes the entry numbers the refused batch held
+// and CMV numbers no stored document holds, and is booked whole.
+TEST_F(AsientosInvariantesTest, ABatchWhoseNumberWithoutARangeAnotherStationStoredIsRefusedNamingEveryDocument) {
+    Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('MV1', 'Venta')");
+    Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('MV1', '4.1.01')");
+    Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'CMV'");
+    constexpr int kVentas = 70;
+    struct Lote {
+        std::string sql;
+        std::vector<std::string> cmv;       // the CMV numbers, in order
+        std::vector<std::string> asientos;  // the entry numbers, in order
+    };
+    const auto construye = [&] {
+        std::vector<documents::ClsCmnCptes> objetos(3);
+        Lote lote;
+        for (int i = 0; i < kVentas; ++i) {
+            auto g = Grilla(1);
+            Linea(*g, 1, "A1", "3", {{kColAuxCosto, "10"}});
+            std::string motivo = "MV1";
+            std::string tc = "FC";
+            std::string suc = "0001";
+            std::string nro = vb::Format(100 + i, "00000000");
+            std::string letra = "X";
+            std::string fecha = "05/03/2024";
+            bool esDebito = true;
+            int secuencia = 1;
+            const std::string parte = objetos[static_cast<std::size_t>(i % 3)].GeneraAsientoStock(
+                *g, motivo, tc, suc, nro, letra, fecha, esDebito, 99, 0, &secuencia);
+            lote.sql += parte;
+            lote.cmv.push_back(suc + nro + letra);
+            lote.asientos.push_back(MapaInsert(Sentencias(parte).back()).at("[Numero Asiento]"));
+        }
+        return lote;
+    };
+    Lote primero = construye();
+    // Another station stores a cost-of-sales entry (of April) under the batch's 40th CMV number.
+    const std::string tomado = primero.cmv[39];
+    Ejecuta("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, CUENTA, [DEBE-HABER], IMPORTE, MES_OPERATIVO, "
+            "PERIODO, TIPO_REG, [NUMERO ASIENTO], SECUENCIA) VALUES ('CMV', '" + tomado.substr(0, 4) + "', '" +
+            tomado.substr(4, 8) + "', 'X', '4.1.01', 'D', 1, 4, 2024, 'ST', 1, 1)");
+    const std::string aviso = LoteRechazado(primero.sql);
+    ASSERT_TRUE(aviso.starts_with("No se grabaron los comprobantes CMV 0001-" + primero.cmv[0].substr(4, 8) +
+                                  "-X (costo de ventas de FC 0001-00000100-X), "))
+        << aviso;
+    for (int i = 0; i < kVentas; ++i) {
+        const std::string venta = "(costo de ventas de FC 0001-" + vb::Format(100 + i, "00000000") + "-X)";
+        EXPECT_NE(aviso.find(venta), std::string::npos) << venta;
+    }
+    EXPECT_NE(aviso.find("la base de datos rechazó el lote que los llevaba con el aviso \"Otra estación tomó el "
+                         "número " + tomado.substr(4, 8) + " del comprobante CMV (sucursal 0001, letra X)"),
+              std::string::npos)
+        << aviso;
+    EXPECT_TRUE(aviso.ends_with("No se guardó nada de ellos; vuelva a grabarlos.")) << aviso;
+    EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "1");
+
+    const Lote segundo = construye();
+    EXPECT_EQ(segundo.asientos, primero.asientos);
+    std::set<std::string> cmv(segundo.cmv.begin(), segundo.cmv.end());
+    EXPECT_EQ(cmv.size(), static_cast<std::size_t>(kVentas));
+    EXPECT_FALSE(cmv.contains(tomado));
+    std::string sql = segundo.sql;
+    ASSERT_TRUE(db_.EjecutaConsultaSQL(sql));
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT NUMERO) FROM MV_ASIENTOS WHERE TC = 'CMV'"), std::to_string(kVentas + 1));
+    EXPECT_EQ(Valor("SELECT COUNT(DISTINCT CPTE_ORIGEN) FROM MV_ASIENTOS WHERE TC = 'CMV'"), std::to_string(kVentas));
+}
+
+// A refusal says what the database refused: a trigger's own text, or a
+// value the batch held twice where nothing stored held it; and names the
+// documents nothing was kept of.
+TEST_F(AsientosInvariantesTest, ARefusalSaysWhatTheDatabaseRefused) {
+    // On a file, so that a connection of its own adds the trigger.
+    const std::string archivo = (home_.Path() / "rechazos.db").string();
+    EnArchivo(archivo);
+    Configura("AsientosXStock", "SI");
+    Configura("MotivoStockRemito", "REM");
+    sqlite3* otra = nullptr;
+    ASSERT_EQ(sqlite3_open(archivo.c_str(), &otra), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(otra,
+                           "CREATE TRIGGER TR_CERRADO BEFORE INSERT ON V_MV_STOCK WHEN NEW.IDCOMPROBANTE IN "
+                           "('000100000151X', '000100000170X') BEGIN SELECT RAISE(ABORT, 'depósito cerrado'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(otra);
+    // Postings into one batch, each through an object of its own.
+    const auto lote = [&](const std::vector<std::string>& numeros) {
+        std::vector<documents::ClsCmnCptes> objetos(numeros.size());
+        std::string sql;
+        for (std::size_t i = 0; i < numeros.size(); ++i) {
+            Llamada c{.tc = "RM", .numero = "0001" + numeros[i] + "X", .lote = true, .sql = sql};
+            Postea(*Documento(false), c, &objetos[i]);
+            EXPECT_FALSE(c.hayError);
+            sql = c.sql;
+        }
+        return sql;
+    };
+    struct Caso {
+        const char* nombre;
+        std::vector<std::string> numeros;
+        std::string aviso;
+    };
+    const std::vector<Caso> casos = {
+        {"a trigger refuses the batch",
+         {"00000150", "00000151"},
+         "No se grabaron los comprobantes RM 0001-00000150-X y RM 0001-00000151-X: la base de datos rechazó el lote "
+         "que los llevaba con el aviso \"depósito cerrado\" (el detalle quedó en el registro de errores). No se guardó "
+         "nada de ellos; vuelva a grabarlos."},
+        {"one document twice in one batch",
+         {"00000160", "00000160"},
+         "No se grabó el comprobante RM 0001-00000160-X: la base de datos rechazó el lote que lo llevaba por llevar "
+         "dos veces, en el mismo lote, datos que no pueden repetirse (el detalle quedó en el registro de errores). No "
+         "se guardó nada del comprobante; vuelva a grabarlo."},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        EXPECT_EQ(LoteRechazado(lote(caso.numeros)), caso.aviso);
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_STOCK"), "0");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "0");
+    }
+    {
+        SCOPED_TRACE("a trigger refuses a posting at once");
+        operador_.ClearShown();
+        operador_.AnswerMsgBox(ui::vbOK);
+        Llamada c{.tc = "RM", .numero = "000100000170X"};
+        Postea(*Documento(false), c);
+        EXPECT_TRUE(c.hayError);
+        ASSERT_EQ(operador_.Shown().size(), 1u);
+        EXPECT_EQ(operador_.Shown()[0].prompt,
+                  "No se grabó el stock del comprobante RM 0001-00000170-X: la base de datos rechazó el movimiento de "
+                  "stock de la línea 1 (artículo A1) con el aviso \"depósito cerrado\" (el detalle quedó en el "
+                  "registro de errores). No se guardó nada del comprobante.");
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "0");
+    }
 }
 
 // Random sequences of documents, each posted at once or built into the

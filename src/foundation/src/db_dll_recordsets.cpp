@@ -87,13 +87,14 @@ bool EsScriptDeTransaccion(const std::string& sql) {
     return std::regex_search(sql, kTransaccion);
 }
 
-// The message the statement's builder gives for a constraint refusal, if any.
+// The message the statement's builder gives for a refusal (a constraint, or
+// the batch's own check), if any.
 std::string ExplicacionDe(const std::vector<DB_Dll::ExplicaRechazo>& explicaciones, const vb::Error& error,
                            const std::string& sentencia) {
-    if (error.Number() != adodb::kErrIntegrityViolation) return {};
+    if (error.Number() != adodb::kErrIntegrityViolation && error.Number() != adodb::kErrRaised) return {};
     for (const DB_Dll::ExplicaRechazo& explica : explicaciones) {
         std::string texto;
-        vb::IgnoreErrors([&] { texto = explica(sentencia); });
+        vb::IgnoreErrors([&] { texto = explica(sentencia, error); });
         if (!texto.empty()) return texto;
     }
     return {};

@@ -100,9 +100,10 @@ bool Propone(const std::string& TC, std::string& Sucursal, std::string& Letra, s
 // first, the request reads the range again and takes the next; a range whose remaining
 // numbers are all stored is passed over for the next one.
 std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal, std::string& Letra,
-                                     std::string* Agotados) {
+                                     std::string* Agotados, bool* SinTalonarios) {
     const vb::ErrorHandler manejador = foundation::Tratamiento("AsignarNumeroComprobante");
     if (Agotados != nullptr) Agotados->clear();
+    if (SinTalonarios != nullptr) *SinTalonarios = false;
     std::optional<int32_t> agotados;  // the ranges this request found used up
     for (int perdidas = 0;;) {
         Propuesta p;
@@ -111,7 +112,10 @@ std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursa
             return "";
         }
         // A type without ranges has no counter: its number goes out unrecorded.
-        if (p.rango.sinTalonarios) return Sucursal + p.numero + Letra;
+        if (p.rango.sinTalonarios) {
+            if (SinTalonarios != nullptr) *SinTalonarios = true;
+            return Sucursal + p.numero + Letra;
+        }
         const double n = vb::Val(p.numero);
         if (n < p.rango.desde || n > p.rango.hasta) {
             agotados = p.rango.talonario;

@@ -1,5 +1,6 @@
 // Recording a used document number.
 #include <utility>
+#include <vector>
 
 #include "ast_internal.h"
 #include "foundation/comunes.h"
@@ -41,6 +42,17 @@ enum class Resultado {
     SinRango,       // no range of the type and branch holds the number
     SinTalonarios,  // the type has no range at all
 };
+
+// "RAISERROR('Otra estación tomó el número ... : no se grabó', 16, 1)", which fails a batch with
+// that text; RAISERROR reads "%" as a format.
+std::string RaiseTomado(const std::string& TC, double sucursal, double numero, const std::string& letra) {
+    const std::string texto =
+        vb::Replace("Otra estación tomó el número " + vb::Format(numero, "00000000") + " del comprobante " +
+                        vb::Trim(TC) + " (sucursal " + vb::Format(sucursal, "0000") + ", letra " + letra +
+                        ") antes de que se grabara este comprobante: no se grabó",
+                    "%", "%%");
+    return "RAISERROR(" + foundation::SqlText(texto) + ", 16, 1)";
+}
 
 // Opens range rows the way the recording reads them.
 void AbreRangos(std::string sql, adodb::Recordset& rs) {
@@ -156,15 +168,10 @@ private:
         return sql + Condicion(tabla);
     }
 
-    // The check that the UPDATE before it changed the row; RAISERROR reads "%" as a format.
+    // The check that the UPDATE before it changed the row.
     std::string Chequeo() const {
-        const std::string texto = vb::Replace(
-            "Otra estación tomó el número " + vb::Format(destino.numero, "00000000") + " del comprobante " +
-                vb::Trim(TC) + " (sucursal " +
-                vb::Format(helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(), "0000") + ", letra " +
-                destino.letra + ") antes de que se grabara este comprobante: no se grabó",
-            "%", "%%");
-        return "IF @@ROWCOUNT = 0 RAISERROR(" + foundation::SqlText(texto) + ", 16, 1)";
+        return "IF @@ROWCOUNT = 0 " +
+               RaiseTomado(TC, helpers::gFunciones().TextoAMoneda(Sucursal).ToDouble(), destino.numero, destino.letra);
     }
 
     // The control row of the number used, for "Contable" ranges, when forced, and for "OC".
@@ -238,6 +245,45 @@ bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdCompr
     r.destino = {detail::CodigoTC(TC), *rango.talonario, detail::LetraVisible(letra), numero};
     if (gReservado == r.destino) gReservado.reset();
     return detail::EjecutaContando(r.Devolucion()) == 1;
+}
+
+namespace {
+
+// The queries of a document's stored rows: its stock movements, its accounting entry.
+std::vector<std::string> ConsultasDelComprobante(const std::string& TC, const std::string& IdComprobante) {
+    using foundation::SqlText;
+    const std::string tc = SqlText(detail::CodigoTC(TC));
+    return {"SELECT * FROM V_MV_STOCK WHERE TC = " + tc + " AND IDCOMPROBANTE = " + SqlText(IdComprobante),
+            "SELECT * FROM MV_ASIENTOS WHERE TC = " + tc + " AND SUCURSAL = " + SqlText(vb::Mid(IdComprobante, 1, 4)) +
+                " AND NUMERO = " + SqlText(vb::Mid(IdComprobante, 5, 8)) + " AND LETRA = " +
+                SqlText(vb::Mid(IdComprobante, 13, 1))};
+}
+
+}  // namespace
+
+std::string ChequeoNumeroLibre(const std::string& TC, const std::string& IdComprobante) {
+    // The script runner of Oracle knows no IF EXISTS ... RAISERROR.
+    if (foundation::Db().EsOracle()) return {};
+    std::string condicion;
+    for (const std::string& consulta : ConsultasDelComprobante(TC, IdComprobante)) {
+        condicion += (condicion.empty() ? "IF EXISTS (" : " OR EXISTS (") + consulta + ")";
+    }
+    return condicion + " " +
+           RaiseTomado(TC, vb::Val(vb::Mid(IdComprobante, 1, 4)), vb::Val(vb::Mid(IdComprobante, 5, 8)),
+                       detail::LetraVisible(vb::Mid(IdComprobante, 13, 1)));
+}
+
+bool ComprobanteGuardado(const std::string& TC, const std::string& IdComprobante) {
+    foundation::DB_Dll& db = foundation::Db();
+    for (std::string consulta : ConsultasDelComprobante(TC, IdComprobante)) {
+        adodb::Recordset rs;
+        db.AbrirRecordset(consulta, rs);
+        if (rs.State() != adodb::adStateOpen) vb::Raise(vb::kErrInternal, "No se pudo leer si el comprobante existe");
+        const bool hay = !rs.EOF();
+        db.CierraRecordset(rs);
+        if (hay) return true;
+    }
+    return false;
 }
 
 void AvisaSinTalonarios() { ui::MsgBox(kSinTalonarios, ui::vbOKOnly | ui::vbCritical, "ATENCION"); }

@@ -1,7 +1,8 @@
 // What the postings handed out for statements not run yet on the session's
 // connection: the entry numbers, kept apart from one another, and the
 // documents of a caller's batch, named to the user when the database refuses
-// it.
+// it. Nothing bounds how many are kept: a batch may hold any number of
+// documents.
 #include <algorithm>
 #include <cstdint>
 #include <deque>
@@ -18,9 +19,6 @@
 namespace posting::detail {
 
 namespace {
-
-// How many records are kept, for batches a caller built and never ran.
-constexpr std::size_t kRegistros = 64;
 
 struct Registro {
     std::uint64_t apertura;  // the opening of the connection it belongs to
@@ -55,35 +53,52 @@ std::string Enumera(const std::vector<std::string>& nombres) {
     return lista;
 }
 
+// Whether a unique index refused the statement although nothing stored held
+// the entries of its documents: the batch held a value twice.
+bool RepetidoEnElLote(const RechazoBase& rechazo, const std::vector<const Entregado*>& rechazados) {
+    const auto conAsiento = [](const Entregado* e) { return e->asiento.numero != 0; };
+    return rechazo.Repeticion() && std::any_of(rechazados.begin(), rechazados.end(), conAsiento) &&
+           std::none_of(rechazados.begin(), rechazados.end(), [](const Entregado* e) {
+               return AsientoGrabado(e->asiento);
+           });
+}
+
 // The documents of a refused statement, in the order it holds them, told in
-// the user's words; "" when it holds none handed to a caller.
-std::string ExplicaRechazo(const std::string& sentencia) {
-    std::vector<std::pair<std::size_t, const Entregado*>> rechazados;
+// the user's words with what the database refused; "" when it holds none
+// handed to a caller.
+std::string ExplicaRechazo(const std::string& sentencia, const vb::Error& error) {
+    std::vector<std::pair<std::size_t, const Entregado*>> posiciones;
     for (const Registro& r : Registros()) {
         const std::size_t posicion = Posicion(sentencia, r.entregado);
-        if (r.entregado.explica && posicion != std::string::npos) rechazados.emplace_back(posicion, &r.entregado);
+        if (r.entregado.explica && posicion != std::string::npos) posiciones.emplace_back(posicion, &r.entregado);
     }
-    if (rechazados.empty()) return {};
-    std::sort(rechazados.begin(), rechazados.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (posiciones.empty()) return {};
+    std::sort(posiciones.begin(), posiciones.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Entregado*> rechazados;
+    for (const auto& [posicion, e] : posiciones) rechazados.push_back(e);
+    const RechazoBase rechazo{error.Number(), error.NativeError(), error.Description()};
+    const bool enElLote = RepetidoEnElLote(rechazo, rechazados);
     if (rechazados.size() == 1) {
-        const Entregado& e = *rechazados.front().second;
-        std::string motivo = AsientoTomado(e.asiento);
+        const Entregado& e = *rechazados.front();
+        std::string motivo = rechazo.Repeticion() ? AsientoTomado(e.asiento) : std::string();
         if (motivo.empty()) {
-            motivo = TextoRechazoDeLaBase("el lote que lo llevaba", true) +
+            motivo = TextoRechazoDeLaBase("el lote que lo llevaba", rechazo, enElLote) +
                      " No se guardó nada del comprobante; vuelva a grabarlo.";
         }
         return "No se grabó el comprobante " + e.comprobante + ": " + motivo;
     }
     std::vector<std::string> nombres;
     std::string tomados;
-    for (const auto& [posicion, e] : rechazados) {
+    for (const Entregado* e : rechazados) {
         nombres.push_back(e->comprobante);
+        if (!rechazo.Repeticion()) continue;
         if (const std::string otro = OtroComprobanteDelAsiento(e->asiento); !otro.empty()) {
             tomados += " " + AsientoTomadoPorOtra("El " + NombreAsiento(e->asiento) + " de " + e->comprobante, otro);
         }
     }
     return "No se grabaron los comprobantes " + Enumera(nombres) + ": " +
-           TextoRechazoDeLaBase("el lote que los llevaba", true) + tomados + " No se guardó nada de ellos; vuelva a grabarlos.";
+           TextoRechazoDeLaBase("el lote que los llevaba", rechazo, enElLote) + tomados +
+           " No se guardó nada de ellos; vuelva a grabarlos.";
 }
 
 // A statement that ran or failed takes its records with it.
@@ -109,7 +124,6 @@ void Entrega(const Entregado& entregado) {
         return;
     }
     registros.push_front({foundation::Db().gCnn.OpeningId(), entregado});
-    if (registros.size() > kRegistros) registros.pop_back();
 }
 
 void Retira(const std::string& documento, std::int32_t numero) {
@@ -138,17 +152,26 @@ bool DocumentoEntregado(const std::string& documento) {
 }
 
 std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Sucursal, std::string& Letra,
-                                         std::string* agotados) {
-    const std::string numero = numbering::AsignarNumeroComprobante(TC, Sucursal, Letra, agotados);
+                                         std::string* agotados, std::string* chequeo) {
+    if (chequeo != nullptr) chequeo->clear();
+    bool sinTalonarios = false;
+    const std::string numero = numbering::AsignarNumeroComprobante(TC, Sucursal, Letra, agotados, &sinTalonarios);
     if (vb::Trim(numero).empty()) return {};
     const std::string suc = vb::Mid(numero, 1, 4);
     std::string nro = vb::Mid(numero, 5, 8);
     const std::string letra = vb::Mid(numero, 13, 1);
-    while (DocumentoEntregado(ClaveDocumento(TC, suc, nro, letra))) {
+    // Passed over: a number handed out here, and, without a range, one another
+    // station stored meanwhile (the next after the highest stored may be far).
+    const auto ocupado = [&] {
+        return DocumentoEntregado(ClaveDocumento(TC, suc, nro, letra)) ||
+               (sinTalonarios && numbering::ComprobanteGuardado(TC, suc + nro + letra));
+    };
+    while (ocupado()) {
         const double siguiente = vb::Val(nro) + 1;
         if (siguiente > 99999999) return {};
         nro = vb::Format(siguiente, "00000000");
     }
+    if (sinTalonarios && chequeo != nullptr) *chequeo = numbering::ChequeoNumeroLibre(TC, suc + nro + letra);
     return suc + nro + letra;
 }
 

@@ -3,7 +3,8 @@
 // on one side, the articles' stock accounts (cuentacontableC) on the other;
 // the statements come back as one text (CR LF before each) and nothing is
 // run here, but for the number of a cost-of-sales document, recorded as it
-// is taken. Errors reach the caller.
+// is taken; one of a type without ranges, recorded nowhere, is checked to be
+// still free by a statement that comes first. Errors reach the caller.
 //
 // Each document is booked under an entry number of its own, never one booked
 // meanwhile nor one handed out on the same connection for statements that
@@ -138,9 +139,10 @@ std::string CondicionAsiento(const AsientoAbierto& a) {
 // The number of a new cost-of-sales document, into Suc, Nro and Letra. A
 // number of a range is recorded as it is taken; one without a range is not,
 // and one handed out on this connection for statements not run yet is
-// passed over. False when there is none.
-bool NumeroCMV(std::string& Suc, std::string& Nro, std::string& Letra) {
-    const std::string numero = NumeroComprobanteSinEntregar("CMV", Suc, Letra);
+// passed over; `chequeo` receives the check its batch runs first (none for a
+// number of a range). False when there is none.
+bool NumeroCMV(std::string& Suc, std::string& Nro, std::string& Letra, std::string& chequeo) {
+    const std::string numero = NumeroComprobanteSinEntregar("CMV", Suc, Letra, nullptr, &chequeo);
     if (numero.empty()) return false;
     Suc = vb::Mid(numero, 1, 4);
     Nro = vb::Mid(numero, 5, 8);
@@ -181,6 +183,17 @@ std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento) {
     }
     db.CierraRecordset(rs);
     return otro;
+}
+
+bool AsientoGrabado(const AsientoAbierto& asiento) {
+    if (asiento.numero == 0) return false;
+    std::string sql = "SELECT COUNT(*) FROM @ADMIN_MV_ASIENTOS WHERE" + CondicionAsiento(asiento);
+    foundation::DB_Dll& db = foundation::Db();
+    adodb::Recordset rs;
+    db.AbrirRecordset(sql, rs);
+    const bool grabado = rs.State() == adodb::adStateOpen && !rs.EOF() && vb::Val(vb::TextOf(rs.Fields(0).Value())) > 0;
+    db.CierraRecordset(rs);
+    return grabado;
 }
 
 std::string AsientoTomadoPorOtra(const std::string& asiento, const std::string& otro) {
@@ -293,6 +306,7 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
         sigue = asiento.documento == ClaveDocumento(TC, Suc, Nro, Letra);
     }
     const int primera = sigue ? std::max(Secuencia, asiento.secuencia) : 1;
+    std::string chequeo;  // the cost-of-sales number without a range is still free
     if (!sigue) {
         // 8. A document already booked is not booked again. The cost of goods
         // sold goes under a new CMV document, never under the sale's number
@@ -303,7 +317,7 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
                 return rechaza("ya tiene el asiento " + cargado + " y un comprobante no se asienta dos veces.");
             }
         }
-        if (TipoMov == kCostoDeVentas && !NumeroCMV(Suc, Nro, Letra)) {
+        if (TipoMov == kCostoDeVentas && !NumeroCMV(Suc, Nro, Letra, chequeo)) {
             return rechaza("no se pudo numerar su comprobante CMV.");
         }
         // 10. A new entry number: the database's next, never one kept, nor
@@ -411,10 +425,19 @@ std::string ArmaAsientoStock(documents::ClsCmnCptes& cmn, AsientoAbierto& asient
         }
         resultado += std::string(vb::kCrLf) + sentencia;
     }
-    // The entry's number stays handed out until its statements run.
+    // The entry's number stays handed out until its statements run. A
+    // cost-of-sales document is named with its sale, the document the user knows.
     if (!primeraLinea.empty()) {
+        if (!chequeo.empty()) resultado = std::string(vb::kCrLf) + chequeo + resultado;
+        std::string comprobante = NombreComprobante(TC, Suc, Nro, Letra);
+        if (TipoMov == kCostoDeVentas) {
+            comprobante += " (costo de ventas de " +
+                           NombreComprobante(tcOrigen, vb::Mid(cpteOrigen, 1, 4), vb::Mid(cpteOrigen, 5, 8),
+                                             vb::Mid(cpteOrigen, 13, 1)) +
+                           ")";
+        }
         Entrega({.documento = asiento.documento,
-                 .comprobante = NombreComprobante(TC, Suc, Nro, Letra),
+                 .comprobante = comprobante,
                  .asiento = asiento,
                  .marcas = {primeraLinea},
                  .explica = modo.explicaRechazo});

@@ -1,6 +1,8 @@
 // The discharge of article inputs: after a document's lines are posted, the
 // inputs (bill of materials) of its articles leave stock as a document of
 // their own, type "PE", split over the input's lots in the document's depot.
+// In a batch, a "PE" number of a type without ranges comes after a check that
+// fails the batch when another station stored it first.
 #include <string>
 #include <vector>
 
@@ -169,8 +171,12 @@ void DescargaFila(Posteo& p, Descarga& d) {
             // empty or made-up number. Ranges used up are told once, in the
             // refusal; any other failure the numbering told the user.
             std::string agotados;
-            d.idComprobante = NumeroComprobanteSinEntregar(kTipoPE, d.sucursal, d.letra, &agotados);
+            std::string chequeo;
+            d.idComprobante = NumeroComprobanteSinEntregar(kTipoPE, d.sucursal, d.letra, &agotados, &chequeo);
             if (!vb::Trim(d.idComprobante).empty()) p.numerosPE.push_back(d.idComprobante);
+            // A batch runs later: the number without a range must still be
+            // free then. A posting at once took it holding the file.
+            if (p.GeneraSentenciaSQL && !chequeo.empty()) p.SQLTemp += std::string(vb::kCr) + chequeo;
             if (vb::Trim(d.idComprobante).empty()) {
                 RechazaDocumento(p, "no se pudo numerar su descarga de insumos (PE)." +
                                         (agotados.empty() ? std::string() : " " + agotados + "."));

@@ -485,15 +485,46 @@ void AvisaRechazo(const Posteo& p) {
 // the entry's number taken by another station, or what was refused.
 std::string RechazoDeLaBase(Posteo& p, const std::string& que, bool esAsiento) {
     const adodb::Errors& errores = foundation::Db().gCnn.Errors();
-    const bool repetido = errores.Count() > 0 && errores.Item(0).Number == adodb::kErrIntegrityViolation;
-    if (esAsiento && repetido) {
+    const RechazoBase rechazo = errores.Count() > 0 ? RechazoBase{errores.Item(0).Number, errores.Item(0).NativeError,
+                                                                 errores.Item(0).Description}
+                                                    : RechazoBase{};
+    if (esAsiento && rechazo.Repeticion()) {
         if (std::string tomado = AsientoTomado(p.asiento); !tomado.empty()) return tomado;
     }
-    return TextoRechazoDeLaBase(que, repetido) + " No se guardó nada del comprobante.";
+    return TextoRechazoDeLaBase(que, rechazo, false) + " No se guardó nada del comprobante.";
 }
 
-std::string TextoRechazoDeLaBase(const std::string& que, bool repetido) {
-    return "la base de datos rechazó " + que + (repetido ? " por repetir datos ya grabados" : "") +
+bool RechazoBase::Repeticion() const {
+    // SQLite's unique and primary key, SQL Server's unique index and key.
+    constexpr long kUnica = 2067, kClave = 1555, kIndiceServidor = 2601, kClaveServidor = 2627;
+    return numero == adodb::kErrIntegrityViolation &&
+           (nativo == kUnica || nativo == kClave || nativo == kIndiceServidor || nativo == kClaveServidor);
+}
+
+std::string RechazoBase::Motivo(bool enElLote) const {
+    // SQLite's extended codes of a constraint; SQL Server's native numbers.
+    constexpr long kDisparador = 1811, kObligatorio = 1299, kReferencia = 787, kCondicion = 275;
+    constexpr long kObligatorioServidor = 515, kCondicionServidor = 547;
+    const std::string aviso = " con el aviso \"" + vb::Trim(descripcion) + "\"";
+    if (numero == adodb::kErrRaised) return aviso;
+    if (numero != adodb::kErrIntegrityViolation) return {};
+    if (Repeticion()) {
+        return enElLote ? " por llevar dos veces, en el mismo lote, datos que no pueden repetirse"
+                        : " por repetir datos ya grabados";
+    }
+    switch (nativo) {
+        case kDisparador: return aviso;
+        case kObligatorio:
+        case kObligatorioServidor: return " por faltarle un dato obligatorio";
+        case kReferencia: return " por referirse a datos que no existen";
+        case kCondicion:
+        case kCondicionServidor: return " por un dato que no cumple una condición de la base";
+        default: return " por no cumplir una regla de la base";
+    }
+}
+
+std::string TextoRechazoDeLaBase(const std::string& que, const RechazoBase& rechazo, bool enElLote) {
+    return "la base de datos rechazó " + que + rechazo.Motivo(enElLote) +
            " (el detalle quedó en el registro de errores).";
 }
 

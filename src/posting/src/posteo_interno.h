@@ -243,11 +243,28 @@ std::string OtroComprobanteDelAsiento(const AsientoAbierto& asiento);
 // Why the database refused the open entry's lines, when another document
 // holds its number ("" otherwise).
 std::string AsientoTomado(const AsientoAbierto& asiento);
+// Whether MV_ASIENTOS holds a line of the entry, of any document.
+bool AsientoGrabado(const AsientoAbierto& asiento);
 // "<asiento> ya lo había tomado otra estación para el comprobante <otro>."
 std::string AsientoTomadoPorOtra(const std::string& asiento, const std::string& otro);
-// "la base de datos rechazó <que>", " por repetir datos ya grabados" when
-// `repetido`, and " (el detalle quedó en el registro de errores)."
-std::string TextoRechazoDeLaBase(const std::string& que, bool repetido);
+// A refusal of the database: the error's number, its engine's own code, its text.
+struct RechazoBase {
+    long numero = 0;
+    long nativo = 0;
+    std::string descripcion{};
+
+    // A unique index or key refused a repeated value.
+    bool Repeticion() const;
+    // What was refused, in the user's words: " por repetir datos ya grabados",
+    // " por llevar dos veces, en el mismo lote, ..." (`enElLote`: nothing stored
+    // held the value), " con el aviso "<text>"" of a trigger or of the batch's
+    // own check, a missing value, a reference or a condition; "" for a
+    // failure that is no refusal.
+    std::string Motivo(bool enElLote) const;
+};
+// "la base de datos rechazó <que>", what it refused (RechazoBase::Motivo), and
+// " (el detalle quedó en el registro de errores)."
+std::string TextoRechazoDeLaBase(const std::string& que, const RechazoBase& rechazo, bool enElLote);
 
 // ---- What was handed out for statements not run yet ----------------------------
 //
@@ -259,9 +276,11 @@ std::string TextoRechazoDeLaBase(const std::string& que, bool repetido);
 // documents is told to the user naming them. A record goes when a statement
 // holding one of its marks runs or fails through EjecutaConsultaSQL (stored,
 // or dropped: a rolled-back store frees its number again), when its posting
-// is abandoned, or when the connection opens again; the oldest go beyond a
-// bound, for batches a caller built and never ran. Other stations are kept
-// apart by the entry index and the numbering's compare-and-set.
+// is abandoned, or when the connection opens again (a batch a caller built
+// and never ran keeps its records until then). Other stations are kept apart
+// by the entry index, the numbering's compare-and-set, and, for a number of a
+// type without ranges, the check that runs first in the batch
+// (numbering::ChequeoNumeroLibre).
 struct Entregado {
     std::string documento;            // ClaveDocumento of what was built
     std::string comprobante;          // the same as the user reads it
@@ -284,7 +303,11 @@ bool DocumentoEntregado(const std::string& documento);
 // holds: a type without ranges is numbered after the stored documents,
 // unrecorded, and would give documents built into one batch the same number.
 // "" when there is none (`agotados` as AsignarNumeroComprobante takes it).
+// `chequeo` receives, for a number of a type without ranges, the statement a
+// caller's batch runs before the document's own, so that it fails when
+// another station stored the number first; "" for a number of a range, which
+// its compare-and-set already holds.
 std::string NumeroComprobanteSinEntregar(const std::string& TC, std::string& Sucursal, std::string& Letra,
-                                         std::string* agotados = nullptr);
+                                         std::string* agotados = nullptr, std::string* chequeo = nullptr);
 
 }  // namespace posting::detail

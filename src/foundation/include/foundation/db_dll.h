@@ -72,11 +72,13 @@ public:
     bool EjecutaConsultaSQL(std::string& SentenciaSQL, const std::vector<vb::Variant>& Valores,
                             long& RecordsAffected);
     // Who built a statement can say, in the user's words, why the database
-    // refused it (a constraint): given the refused text, an explainer gives
-    // the message to show, or "" when the text is none of its own. On such a
-    // refusal EjecutaConsultaSQL shows the first message given, where it
-    // otherwise shows none; the log keeps the engine's text.
-    using ExplicaRechazo = std::function<std::string(const std::string& SentenciaSQL)>;
+    // refused it (a constraint, or the batch's own RAISERROR check): given
+    // the refused text and the error, an explainer gives the message to
+    // show, or "" when the text is none of its own. On such a refusal
+    // EjecutaConsultaSQL shows the first message given in place of its own
+    // (none for a constraint, the error's text for a RAISERROR); the log
+    // keeps the engine's text.
+    using ExplicaRechazo = std::function<std::string(const std::string& SentenciaSQL, const vb::Error& Error)>;
     void AgregaExplicacionRechazo(ExplicaRechazo Explica);
     // Who handed something out for statements it built (an entry number)
     // learns what became of them: after each statement EjecutaConsultaSQL

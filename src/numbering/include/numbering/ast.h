@@ -71,6 +71,18 @@ bool RegistraNumeroComprobante(const std::string& TC, const std::string& Sistema
 // number is then left unused). True when it went back. Errors propagate to the caller.
 bool DevuelveNumeroComprobante(const std::string& TC, const std::string& IdComprobante);
 
+// For a caller's batch: the statement that fails the batch, with the Spanish text "Otra estación
+// tomó el número ... : no se grabó" (adodb::kErrRaised), when a stock movement or an accounting
+// entry of the document IdComprobante (13 characters) of type TC is stored by the time it runs.
+// A number of a type without any range is recorded nowhere: the batch that uses it runs this
+// check first, so that two stored documents never share it. Empty on Oracle, whose script
+// runner has no such test.
+std::string ChequeoNumeroLibre(const std::string& TC, const std::string& IdComprobante);
+
+// Whether a stock movement or an accounting entry of the document IdComprobante (13 characters)
+// of type TC is stored. Errors propagate to the caller.
+bool ComprobanteGuardado(const std::string& TC, const std::string& IdComprobante);
+
 // True when V_TA_CPTE holds a range of the type. A type without any range numbers its
 // documents unrecorded (AsignarNumeroComprobante), and RegistraNumeroComprobante reports that
 // it has nothing to record them in. Errors propagate to the caller.
@@ -120,9 +132,11 @@ void Obtener_Nro_Comprobante_Contable(const std::string& TC, std::string& Sucurs
 // range and was recorded there; a type without any range gets its number unrecorded. Empty on
 // failure, and when no range had room: the operator is told that the ranges are used up, or,
 // when Agotados is given, that text comes back there untold, for a caller that names it in its
-// own refusal (other failures are told all the same).
+// own refusal (other failures are told all the same). SinTalonarios, when given, tells whether
+// the number came unrecorded, the type having no range at all.
 std::string AsignarNumeroComprobante(const std::string& TC, std::string& Sucursal,
-                                     std::string& Letra, std::string* Agotados = nullptr);
+                                     std::string& Letra, std::string* Agotados = nullptr,
+                                     bool* SinTalonarios = nullptr);
 
 // Accounting register type (sub-journal) of a document type; "" when it has none.
 std::string ObtieneTipoRegCont(const std::string& TC);
