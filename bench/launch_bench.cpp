@@ -16,7 +16,8 @@
 // cannot be dropped from the OS cache).
 //
 // Options: --results=FILE, --repetitions=N (warm, default 15),
-// --cold-repetitions=N (default 9), --quick (no 5,000,000 file).
+// --cold-repetitions=N (default 9), --quick (no 5,000,000 file),
+// --sizes=N,M (only the files of those many orders).
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -189,13 +190,21 @@ int main(int argc, char** argv) {
     int repeticiones = 15;
     int repeticionesFrias = 9;
     bool rapido = false;
+    std::vector<int> elegidos;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a.rfind("--results=", 0) == 0) resultados = a.substr(10);
         else if (a.rfind("--repetitions=", 0) == 0) repeticiones = std::max(1, std::atoi(a.c_str() + 14));
         else if (a.rfind("--cold-repetitions=", 0) == 0) repeticionesFrias = std::max(1, std::atoi(a.c_str() + 19));
         else if (a == "--quick") rapido = true;
-        else {
+        else if (a.rfind("--sizes=", 0) == 0) {
+            std::istringstream lista(a.substr(8));
+            for (std::string n; std::getline(lista, n, ',');) elegidos.push_back(std::atoi(n.c_str()));
+            if (elegidos.empty() || *std::min_element(elegidos.begin(), elegidos.end()) <= 0) {
+                std::cerr << "--sizes wants order counts, such as --sizes=10000,1000000" << std::endl;
+                return 2;
+            }
+        } else {
             std::cerr << "unknown option " << a << std::endl;
             return 2;
         }
@@ -208,6 +217,7 @@ int main(int argc, char** argv) {
                           {"reference", TARVOLIN_LAUNCH_REFERENCE, "QWidget"}};
     std::vector<int> tamanos = {10000, 1000000};
     if (!rapido) tamanos.push_back(5000000);
+    if (!elegidos.empty()) tamanos = elegidos;
 
     Lanzador lanzador;
     std::mt19937 azar(std::random_device{}());

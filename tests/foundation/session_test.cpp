@@ -218,6 +218,12 @@ TEST_F(IniciaSesionTest, AStartThatFailsSaysWhyInSpanish) {
         {tuberia, "no es un archivo sino una tubería (FIFO): " + tuberia},
         {nueva, "la base de datos tiene un formato que el programa no lee (unsupported file format): " + nueva},
         {std::string(40000, 'd'), "la cadena de conexión es demasiado larga"},
+        // Names longer than the system allows: one part of the path, and the
+        // whole path (130,000 characters).
+        {home_.File(std::string(300, 'n') + ".db"),
+         "no se pudo abrir el archivo (el nombre es demasiado largo): " + home_.File(std::string(300, 'n') + ".db")},
+        {home_.File(std::string(130000, 'd') + ".db"),
+         "no se pudo abrir el archivo (el nombre es demasiado largo): " + home_.File(std::string(130000, 'd') + ".db")},
     };
     for (const Caso& caso : casos) {
         SCOPED_TRACE(caso.motivo);
@@ -233,10 +239,92 @@ TEST_F(IniciaSesionTest, AStartThatFailsSaysWhyInSpanish) {
         ASSERT_EQ(operator_.Shown().size(), 1u);
         EXPECT_EQ(operator_.Shown()[0].title, " Error de Conexion a Base de Datos");
         const std::string& texto = operator_.Shown()[0].prompt;
-        EXPECT_NE(texto.find("Descripcion: " + caso.motivo + "\r"), std::string::npos) << texto;
+        EXPECT_NE(texto.find("Descripcion: " + caso.motivo + "\r"), std::string::npos) << texto.substr(0, 300);
+        // The whole text goes to the error log, however long.
+        EXPECT_NE(ErrorLog().find(caso.motivo), std::string::npos);
         if (!antes.empty()) {
             EXPECT_EQ(testsupport::ReadFile(caso.nombre), antes);
         }
+    }
+}
+
+// Another station holding the file: a write under way in rollback-journal
+// mode, so that no other station may read it until it ends.
+class EstacionQueEscribe {
+public:
+    explicit EstacionQueEscribe(const std::string& archivo) {
+        EXPECT_EQ(sqlite3_open(archivo.c_str(), &db_), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db_, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db_);
+    }
+    ~EstacionQueEscribe() { Cierra(); }
+    // The write ends and the station closes the file.
+    void Cierra() {
+        if (!db_) return;
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// The user at the notice of a wait: gives up at its first showing, or sees
+// it shown `vecesAntesDeCerrar` times and then the other station closes.
+class OperadorQueEspera : public ui::ScriptedOperator {
+public:
+    explicit OperadorQueEspera(EstacionQueEscribe& estacion, int vecesAntesDeCerrar)
+        : estacion_(estacion), vecesAntesDeCerrar_(vecesAntesDeCerrar) {}
+    bool Waiting(const std::string& prompt, const std::string& title) override {
+        const bool sigue = ScriptedOperator::Waiting(prompt, title);
+        if (++veces_ == vecesAntesDeCerrar_) estacion_.Cierra();
+        return sigue;
+    }
+    int veces_ = 0;
+
+private:
+    EstacionQueEscribe& estacion_;
+    int vecesAntesDeCerrar_;
+};
+
+// A start on a file another station holds shows, in Spanish, that it waits
+// for it; the user may give up (the connection error box then says why, and
+// the program ends, the file left as it was), or the start goes on and
+// opens the file once the other station closes it, at whatever moment of
+// the opening's retries that happens.
+TEST_F(IniciaSesionTest, AStartOnAFileAnotherStationHoldsShowsThatItWaitsAndLetsTheUserGiveUp) {
+    {
+        EstacionQueEscribe estacion(DbPath());
+        OperadorQueEspera operador(estacion, 0);
+        operador.GiveUpWaitingAfter(1).AnswerMsgBox(ui::vbNo);
+        Start(Line(DbPath()));
+        EXPECT_EQ(exitCode_, kSalidaSinConexion);
+        ASSERT_EQ(operador.Shown().size(), 2u);
+        EXPECT_EQ(operador.Shown()[0].kind, "Waiting");
+        EXPECT_NE(operador.Shown()[0].prompt.find("Esperando la base de datos " + DbPath() +
+                                                  ":\notra estación la tiene bloqueada"),
+                  std::string::npos)
+            << operador.Shown()[0].prompt;
+        EXPECT_EQ(operador.Shown()[1].title, " Error de Conexion a Base de Datos");
+        EXPECT_NE(operador.Shown()[1].prompt.find("la base está bloqueada por otro usuario"), std::string::npos)
+            << operador.Shown()[1].prompt;
+        EXPECT_NE(ErrorLog().find("la base está bloqueada por otro usuario"), std::string::npos);
+        EXPECT_FALSE(Db().gOpenFlag);
+    }
+    for (const int veces : {1, 2, 5}) {
+        SCOPED_TRACE(veces);
+        testing::ResetSession();
+        exitCode_.reset();
+        EstacionQueEscribe estacion(DbPath());
+        OperadorQueEspera operador(estacion, veces);
+        Start(Line(DbPath()));
+        EXPECT_FALSE(exitCode_);
+        EXPECT_TRUE(Db().gOpenFlag);
+        EXPECT_EQ(operador.veces_, veces);
+        ASSERT_EQ(operador.Shown().size(), 1u);  // the notice, once
+        EXPECT_EQ(operador.Shown()[0].kind, "Waiting");
+        EXPECT_TRUE(gConfiguracionLeida);
     }
 }
 

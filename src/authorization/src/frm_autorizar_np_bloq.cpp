@@ -30,6 +30,7 @@
 #include "helpers/helpers.h"
 #include "tsdbgrid_internal.h"
 #include "ui/flexgrid.h"
+#include "ui/iconos.h"
 #include "ui/msgbox.h"
 #include "vb/error.h"
 #include "vb/steps.h"
@@ -78,7 +79,7 @@ public:
         setObjectName(nombre);
         setText(QString::fromUtf8(texto));
         if (tip != nullptr) setToolTip(QString::fromUtf8(tip));
-        setIcon(style()->standardIcon(icono));
+        ui::PonerIcono(*this, icono);
         setIconSize(QSize(24, 24));
     }
 
@@ -141,7 +142,7 @@ PropertyBag PropiedadesDeLaGrilla() {
 QPushButton* BotonPanel(QWidget* padre, const char* nombre, QStyle::StandardPixmap icono) {
     auto* boton = new QPushButton(padre);
     boton->setObjectName(nombre);
-    boton->setIcon(padre->style()->standardIcon(icono));
+    ui::PonerIcono(*boton, icono);
     boton->setIconSize(QSize(12, 12));
     boton->setFocusPolicy(Qt::NoFocus);
     return boton;

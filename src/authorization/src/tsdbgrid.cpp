@@ -24,6 +24,7 @@
 
 #include "foundation/db_dll.h"
 #include "tsdbgrid_internal.h"
+#include "ui/iconos.h"
 #include "vb/conv.h"
 #include "vb/steps.h"
 #include "vb/text.h"
@@ -71,7 +72,7 @@ std::string Minusculas(std::string_view nombre) { return vb::LCase(nombre); }
 QToolButton* BotonImagen(QWidget* padre, const char* nombre, QStyle::StandardPixmap icono, const char* tip) {
     auto* boton = new QToolButton(padre);
     boton->setObjectName(nombre);
-    boton->setIcon(padre->style()->standardIcon(icono));
+    ui::PonerIcono(*boton, icono);
     boton->setToolTip(QString::fromUtf8(tip));
     boton->setAutoRaise(true);
     return boton;

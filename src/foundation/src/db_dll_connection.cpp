@@ -3,10 +3,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QString>
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "db/connstring.h"
+#include "db/wait_notice.h"
 #include "db_dll_internal.h"
 #include "foundation/db_dll.h"
 #include "foundation/db_dll_connection.h"
@@ -25,7 +27,43 @@ constexpr const char* kRutinaConexion = "OpenServerADODB";
 // The provider's number for a log-in the database refused.
 constexpr long kErrAccesoDenegado = -2147217843;
 
+// A wait for other stations this long goes unnoticed; a longer one shows
+// its notice, with "Cancelar".
+constexpr std::chrono::milliseconds kAvisoDeEsperaTras{500};
+
 std::string Q(const std::string& value) { return adodb::QuoteConnectionValue(value); }
+
+// While the connection opens and its user is checked, a wait for a database
+// another station holds shows that it waits, and how long, and lets the user
+// give up: the opening then fails as the file busy, and the connection error
+// box says so. The notice goes when the step ends.
+class AvisoDeEspera {
+public:
+    explicit AvisoDeEspera(const std::string& base)
+        : base_(base), anterior_(adodb::SetWaitNotice([this](std::chrono::milliseconds esperado) {
+              return Avisar(esperado);
+          })) {}
+    ~AvisoDeEspera() {
+        adodb::SetWaitNotice(std::move(anterior_));
+        if (mostrado_) ui::WaitOver();
+    }
+    AvisoDeEspera(const AvisoDeEspera&) = delete;
+    AvisoDeEspera& operator=(const AvisoDeEspera&) = delete;
+
+private:
+    bool Avisar(std::chrono::milliseconds esperado) {
+        if (!mostrado_ && esperado < kAvisoDeEsperaTras) return true;
+        mostrado_ = true;
+        const auto segundos = std::chrono::duration_cast<std::chrono::seconds>(esperado).count();
+        return ui::Waiting("Esperando la base de datos " + base_ +
+                               ":\notra estación la tiene bloqueada (" + std::to_string(segundos) + " s).",
+                           " Conexion a Base de Datos");
+    }
+
+    std::string base_;
+    adodb::WaitNotice anterior_;
+    bool mostrado_ = false;
+};
 
 std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
@@ -162,6 +200,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string& 
         {
             [&] {
                 gCnn.SetCursorLocation(static_cast<int>(lCursor));
+                const AvisoDeEspera aviso(gDBName);
                 gCnn.Open(gConnString, "", "", -1);
                 RequiereUsuarioRegistrado(*this);
             },
@@ -170,6 +209,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string& 
                     gEsAdmin = true;
                     return;
                 }
+                const AvisoDeEspera aviso(gDBName);
                 const vb::Variant admin =
                     DatosTabla("ta_usuarios", gUsuario, "Administrador", "nombre", 8, "", true);
                 gEsAdmin = vb::Val(vb::TextOf(admin)) == 1;

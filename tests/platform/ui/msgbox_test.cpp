@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <stdexcept>
 
 #include "ui/language.h"
@@ -219,6 +221,70 @@ TEST_F(QtOperatorTest, DetailsAndThePointerWhileTheBoxIsUp) {
     op.AnswerMsgBox(ui::vbOK);
     ui::MsgBox("1000 comprobantes", ui::vbOKOnly, "Prueba", "A\nB");
     EXPECT_EQ(op.Shown().at(0).details, "A\nB");
+}
+
+// A text too long for a box within the screen is cut, with a note; the
+// whole text, and the details asked for, are in the details.
+TEST(FitToScreen, CutsWhatDoesNotFitAndKeepsTheWholeTextInTheDetails) {
+    const std::string lineas = [] {
+        std::string t;
+        for (int i = 0; i < 200; ++i) t += "línea " + std::to_string(i) + "\r\n";
+        return t;
+    }();
+    struct Caso {
+        std::string texto;
+        std::string detalles;
+        bool cortado;
+    };
+    const Caso casos[] = {
+        {"Error de conexión\rDescripcion: no existe\r", "", false},
+        {"corto", "A\nB", false},
+        {std::string(1000, 'x') + "\n", "", false},
+        {lineas, "", true},
+        {"/ruta/" + std::string(130000, 'd') + ".db", "A\nB", true},
+        {std::string(5000, '\n'), "", true},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.texto.substr(0, 40));
+        const ui::BoxText mostrado = ui::FitToScreen(caso.texto, caso.detalles);
+        if (!caso.cortado) {
+            EXPECT_EQ(mostrado.prompt, caso.texto);
+            EXPECT_EQ(mostrado.details, caso.detalles);
+            continue;
+        }
+        const std::string nota = "(Texto cortado: se muestran ";
+        const std::size_t enNota = mostrado.prompt.rfind("…\n\n" + nota);
+        ASSERT_NE(enNota, std::string::npos) << mostrado.prompt;
+        EXPECT_EQ(caso.texto.compare(0, enNota, mostrado.prompt, 0, enNota), 0);  // the text's own beginning
+        EXPECT_LT(mostrado.prompt.size(), 1400u);
+        EXPECT_EQ(mostrado.details, caso.detalles.empty() ? caso.texto : caso.texto + "\n\n" + caso.detalles);
+    }
+}
+
+// A box of a text of 130,000 characters stays within the screen, its buttons
+// in reach.
+TEST_F(QtOperatorTest, ABoxOfAHugeTextStaysWithinTheScreen) {
+    const std::string texto = " Estado de Sql: 08001\rDescripcion: no se pudo abrir el archivo (el nombre es demasiado largo): /" +
+                              std::string(130000, 'd') + ".db\r - Desea Intentarlo Nuevamente??? ";
+    QRect caja, pantalla;
+    std::vector<QRect> botones;
+    QString detalles;
+    WhenModal([&](QWidget& w) {
+        auto& box = dynamic_cast<QMessageBox&>(w);
+        caja = box.frameGeometry();
+        pantalla = box.screen()->availableGeometry();
+        for (QAbstractButton* b : box.buttons()) botones.emplace_back(b->mapToGlobal(QPoint(0, 0)), b->size());
+        detalles = box.detailedText();
+        box.button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(ui::MsgBox(texto, ui::vbYesNo + ui::vbCritical, " Error de Conexion a Base de Datos"), ui::vbNo);
+    EXPECT_LE(caja.height(), pantalla.height());
+    EXPECT_LE(caja.width(), pantalla.width());
+    ASSERT_EQ(botones.size(), 3u);  // Sí, No and the details
+    for (const QRect& b : botones) EXPECT_TRUE(pantalla.contains(b)) << b.y() << " " << pantalla.height();
+    std::string enDetalles = texto;  // the details read line ends as "\n"
+    std::replace(enDetalles.begin(), enDetalles.end(), '\r', '\n');
+    EXPECT_TRUE(detalles.toStdString() == enDetalles);
 }
 
 TEST_F(QtOperatorTest, InputBoxGivesTheTextOrEmptyWhenCancelled) {

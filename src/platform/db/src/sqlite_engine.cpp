@@ -25,6 +25,7 @@
 #include "sql_tokens.h"
 #include "sqlite_dialect.h"
 #include "sqlite_functions.h"
+#include "db/wait_notice.h"
 #include "vb/conv.h"
 #include "vb/error.h"
 #include "vb/files.h"
@@ -351,8 +352,8 @@ public:
     }
 
     void SetCommandTimeout(long seconds) override {
-        const long long ms = seconds <= 0 ? INT_MAX : std::min<long long>(seconds * 1000LL, INT_MAX);
-        sqlite3_busy_timeout(db_, static_cast<int>(ms));
+        busyTimeout_ = seconds <= 0 ? std::chrono::milliseconds::max() : std::chrono::milliseconds(seconds * 1000LL);
+        sqlite3_busy_handler(db_, &BusyWait, this);
     }
 
 private:
@@ -636,9 +637,15 @@ private:
         return tables;
     }
 
+    // Waits for other stations for as long as the command timeout, as the
+    // engine's own busy timeout, telling the wait notice (wait_notice.h).
+    static int BusyWait(void* engine, int count);
+
     static constexpr std::size_t kCacheSize = 256;
     static constexpr std::size_t kKeptSize = 32;
     sqlite3* db_;
+    std::chrono::milliseconds busyTimeout_{0};
+    std::chrono::steady_clock::time_point busySince_;  // of the wait going on
     bool utf8_ = false;  // the file keeps its texts in UTF-8
     QueryCost lastCost_;
     std::unordered_map<std::string, std::shared_ptr<const Batch>> cache_;
@@ -867,6 +874,15 @@ void Pause(int attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50)));
 }
 
+int SqliteEngine::BusyWait(void* engine, int count) {
+    auto& e = *static_cast<SqliteEngine*>(engine);
+    if (count == 0) e.busySince_ = Clock::now();
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - e.busySince_);
+    if (waited >= e.busyTimeout_ || !NoticeWait(waited)) return 0;
+    Pause(count);
+    return 1;
+}
+
 [[noreturn]] void RaiseBusy() {
     throw vb::Error(kErrFail, FileProblem(SQLITE_BUSY, sqlite3_errstr(SQLITE_BUSY)), kSqliteSource, SQLITE_BUSY);
 }
@@ -877,6 +893,7 @@ void Pause(int attempt) {
 // where `again` holds for its error (the error raised once the time is up).
 template <class Attempt, class Again>
 auto Retrying(long commandTimeout, Attempt&& attempt, Again&& again) {
+    const Clock::time_point start = Clock::now();
     const Clock::time_point deadline = Deadline(commandTimeout);
     for (int n = 0;; ++n) {
         try {
@@ -885,6 +902,7 @@ auto Retrying(long commandTimeout, Attempt&& attempt, Again&& again) {
             if (!again(e) || Clock::now() >= deadline) throw;
         }
         if (Clock::now() >= deadline) RaiseBusy();
+        if (!NoticeWait(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start))) RaiseBusy();
         Pause(n);
     }
 }

@@ -7,9 +7,11 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -94,6 +96,67 @@ private:
     bool pushed_;
 };
 
+// How much of a text a box shows: lines of up to this many characters (a
+// longer one wraps into several), and at most this many such lines, so that
+// the box and its buttons fit on a screen of 600 pixels.
+constexpr int kCaracteresPorLinea = 60;
+constexpr int kLineasEnPantalla = 20;
+
+bool FinDeLinea(QChar c) { return c == u'\n' || c == u'\r'; }
+
+// The text with a place to wrap (an invisible zero-width space) in every run
+// of this many characters without a blank, so that a long path or name
+// wraps within the box instead of widening it past the screen.
+QString ConCortesDeLinea(const QString& texto) {
+    QString con;
+    con.reserve(texto.size() + texto.size() / kCaracteresPorLinea);
+    int seguidos = 0;
+    for (const QChar c : texto) {
+        if (c.isSpace()) seguidos = 0;
+        else if (++seguidos > kCaracteresPorLinea && !c.isLowSurrogate()) {
+            con += QChar(0x200B);
+            seguidos = 1;
+        }
+        con += c;
+    }
+    return con;
+}
+
+}  // namespace
+
+BoxText FitToScreen(const std::string& prompt, const std::string& details) {
+    const QString texto = QString::fromStdString(prompt);
+    int lineas = 0;
+    qsizetype inicio = 0;  // of the next line; past the end once every line fits
+    qsizetype corte = 0;   // the characters shown
+    while (inicio < texto.size()) {
+        qsizetype fin = inicio;
+        while (fin < texto.size() && !FinDeLinea(texto[fin])) ++fin;
+        const qsizetype largo = fin - inicio;
+        const qsizetype cabe = static_cast<qsizetype>(kLineasEnPantalla - lineas) * kCaracteresPorLinea;
+        if (largo > cabe) {
+            corte = inicio + cabe;
+            break;
+        }
+        lineas += std::max<int>(1, static_cast<int>((largo + kCaracteresPorLinea - 1) / kCaracteresPorLinea));
+        // A line ends at "\r\n" as at either alone.
+        inicio = fin + (fin + 1 < texto.size() && texto[fin] == u'\r' && texto[fin + 1] == u'\n' ? 2 : 1);
+        corte = std::min(inicio, texto.size());
+        if (lineas >= kLineasEnPantalla) break;
+    }
+    if (corte >= texto.size()) return {prompt, details};
+    if (texto[corte - 1].isHighSurrogate()) --corte;  // never half a character
+    const QString nota = QStringLiteral("…\n\n(Texto cortado: se muestran %1 de %2 caracteres; el texto completo "
+                                        "está en los detalles.)")
+                             .arg(corte)
+                             .arg(texto.size());
+    std::string completo = prompt;
+    if (!details.empty()) completo += "\n\n" + details;
+    return {(texto.left(corte) + nota).toStdString(), std::move(completo)};
+}
+
+namespace {
+
 // The operator backed by Qt's dialogs.
 class QtOperator final : public Operator {
 public:
@@ -103,8 +166,9 @@ public:
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(QString::fromStdString(title));
         box.setTextFormat(Qt::PlainText);
-        box.setText(QString::fromStdString(prompt));
-        if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
+        const BoxText shown = FitToScreen(prompt, details);
+        box.setText(ConCortesDeLinea(QString::fromStdString(shown.prompt)));
+        if (!shown.details.empty()) box.setDetailedText(QString::fromStdString(shown.details));
         box.setIcon(IconOf(style));
         const ButtonSet set = ButtonsOf(style);
         std::vector<QPushButton*> pushButtons;
@@ -154,6 +218,33 @@ public:
     void DoEvents() override {
         if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
+
+    // A busy bar under the prompt and "Cancelar", over every other window
+    // of the program; the events are pumped at each call, so that it paints
+    // and its button answers.
+    bool Waiting(const std::string& prompt, const std::string& title) override {
+        RequireWidgets("the wait notice", title);
+        if (!notice_) {
+            notice_ = new QProgressDialog;
+            notice_->setWindowTitle(QString::fromStdString(title));
+            notice_->setCancelButtonText(QStringLiteral("Cancelar"));
+            notice_->setRange(0, 0);
+            notice_->setMinimumDuration(0);
+            notice_->setAutoReset(false);
+            notice_->setAutoClose(false);
+            notice_->setWindowModality(Qt::ApplicationModal);
+        }
+        const QString text = QString::fromStdString(prompt);
+        if (notice_->labelText() != text) notice_->setLabelText(text);
+        if (!notice_->isVisible()) notice_->show();
+        QCoreApplication::processEvents();
+        return notice_ && !notice_->wasCanceled();
+    }
+
+    void WaitOver() override { delete notice_; }
+
+private:
+    QPointer<QProgressDialog> notice_;
 };
 
 QtOperator& QtOp() {
@@ -180,6 +271,12 @@ std::string InputBox(const std::string& prompt, const std::string& title, const 
 void ShowModal(QWidget& form) { CurrentOperator().ShowModal(form); }
 
 void DoEvents() { CurrentOperator().DoEvents(); }
+
+bool Waiting(const std::string& prompt, const std::string& title) {
+    return CurrentOperator().Waiting(prompt, EffectiveTitle(title));
+}
+
+void WaitOver() { CurrentOperator().WaitOver(); }
 
 // The display gets the new pointer at once (the platform sends it as it is
 // set); nothing else waiting to be drawn is drawn for it, so that a window
@@ -219,8 +316,13 @@ ScriptedOperator& ScriptedOperator::OnModal(std::function<void(QWidget&)> action
     return *this;
 }
 
+ScriptedOperator& ScriptedOperator::GiveUpWaitingAfter(int notices) {
+    giveUps_.push_back(notices);
+    return *this;
+}
+
 std::size_t ScriptedOperator::PendingAnswers() const {
-    return msgAnswers_.size() + inputAnswers_.size() + modalActions_.size();
+    return msgAnswers_.size() + inputAnswers_.size() + modalActions_.size() + giveUps_.size();
 }
 
 int ScriptedOperator::MsgBox(const std::string& prompt, int style, const std::string& title,
@@ -254,6 +356,24 @@ void ScriptedOperator::ShowModal(QWidget& form) {
     if (guard && action) action(*guard);
     if (guard && guard->isVisible()) guard->hide();
 }
+
+bool ScriptedOperator::Waiting(const std::string& prompt, const std::string& title) {
+    if (!waiting_) {
+        waiting_ = true;
+        gaveUp_ = false;
+        notices_ = 0;
+        shown_.push_back({"Waiting", title, prompt, 0, {}});
+    }
+    if (gaveUp_) return false;
+    ++notices_;
+    if (!giveUps_.empty() && notices_ >= giveUps_.front()) {
+        giveUps_.pop_front();
+        gaveUp_ = true;
+    }
+    return !gaveUp_;
+}
+
+void ScriptedOperator::WaitOver() { waiting_ = false; }
 
 void ScriptedOperator::DoEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();

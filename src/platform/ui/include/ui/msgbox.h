@@ -60,6 +60,12 @@ public:
     // Shows a form modally and returns when it is hidden or closed.
     virtual void ShowModal(QWidget& form) = 0;
     virtual void DoEvents() = 0;
+    // Shows that the program waits for something outside it (`prompt`),
+    // with a "Cancelar" button; called again and again while the wait lasts
+    // (the prompt may change). False once the user gave up.
+    virtual bool Waiting(const std::string& prompt, const std::string& title) = 0;
+    // The wait is over: its notice goes.
+    virtual void WaitOver() = 0;
 };
 
 // The box as the program asked for it; title is the effective title. A long
@@ -67,11 +73,24 @@ public:
 // so that the box and its buttons stay on the screen.
 int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {},
            const std::string& details = {});
+// What a box shows of a text: the text itself, or, when it has more lines or
+// characters than a box can show within the screen, its beginning with a
+// note that it was cut; then the details hold the whole text (and the
+// details asked for after it). Qt's boxes show this; the operators are
+// handed the text as the program asked for it.
+struct BoxText {
+    std::string prompt;
+    std::string details;
+};
+BoxText FitToScreen(const std::string& prompt, const std::string& details);
+
 // The text typed, or "" when cancelled (as the runtime's InputBox).
 std::string InputBox(const std::string& prompt, const std::string& title = {},
                      const std::string& defaultText = {});
 void ShowModal(QWidget& form);
 void DoEvents();
+bool Waiting(const std::string& prompt, const std::string& title = {});
+void WaitOver();
 
 // The wait cursor over every window of the program for its scope, shown at
 // once (also before a statement blocks the event loop), without drawing
@@ -90,7 +109,7 @@ void SetOperator(Operator* op);
 
 // A box the scripted operator was shown.
 struct RecordedBox {
-    std::string kind;  // "MsgBox", "InputBox" or "ShowModal"
+    std::string kind;  // "MsgBox", "InputBox", "ShowModal" or "Waiting"
     std::string title;
     std::string prompt;
     int style = 0;
@@ -109,6 +128,9 @@ public:
     ScriptedOperator& AnswerInputBox(std::optional<std::string> text);
     // What to do with the next modal form (set its fields, click a button).
     ScriptedOperator& OnModal(std::function<void(QWidget&)> action);
+    // How many times the next wait's notice is told before the user gives up
+    // (Cancelar); with none queued, waits go on until they end.
+    ScriptedOperator& GiveUpWaitingAfter(int notices);
 
     const std::vector<RecordedBox>& Shown() const { return shown_; }
     std::size_t PendingAnswers() const;
@@ -119,11 +141,18 @@ public:
                                         const std::string& defaultText) override;
     void ShowModal(QWidget& form) override;
     void DoEvents() override;
+    // A wait is recorded once, with its first prompt.
+    bool Waiting(const std::string& prompt, const std::string& title) override;
+    void WaitOver() override;
 
 private:
     std::deque<int> msgAnswers_;
     std::deque<std::optional<std::string>> inputAnswers_;
     std::deque<std::function<void(QWidget&)>> modalActions_;
+    std::deque<int> giveUps_;
+    bool waiting_ = false;
+    bool gaveUp_ = false;  // until the wait is over, as Qt's notice
+    int notices_ = 0;      // of the wait going on
     std::vector<RecordedBox> shown_;
     Operator* previous_ = nullptr;
 };
