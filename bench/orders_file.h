@@ -116,7 +116,10 @@ inline void BuildOrders(const std::string& path, int rows) {
     sqlite3_stmt* insert = RawPrepare(db,
                                       "INSERT INTO V_MV_CPTE (ID, TC, IDCOMPROBANTE, FECHA, FECHAESTFIN, NOMBRE, "
                                       "IMPORTE, OBSERVACIONES, BLOQUEADA) VALUES (?1, 'NP', ?2, ?3, ?3, ?4, ?5, "
-                                      "'obs', 1)");
+                                      "?6, 1)");
+    // The reasons a block carries, so that sorting by them groups the orders.
+    static const char* const reasons[] = {"Límite de crédito excedido", "Cheque rechazado", "Deuda vencida",
+                                          "Precio fuera de lista",       "Descuento especial", "obs", ""};
     char number[32], date[32], name[32];
     for (int id = 1; id <= rows; ++id) {
         std::snprintf(number, sizeof number, "0001-%08d", id);
@@ -127,6 +130,7 @@ inline void BuildOrders(const std::string& path, int rows) {
         sqlite3_bind_text(insert, 3, date, -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 4, name, -1, SQLITE_TRANSIENT);
         sqlite3_bind_double(insert, 5, id % 1000 + 0.25);
+        sqlite3_bind_text(insert, 6, reasons[id % 7], -1, SQLITE_STATIC);
         Check(sqlite3_step(insert), db);
         sqlite3_reset(insert);
     }
@@ -137,14 +141,18 @@ inline void BuildOrders(const std::string& path, int rows) {
     Check(sqlite3_close(db), db);
 }
 
+// What BuildOrders writes in each row; a change here gets files of its own.
+inline constexpr const char* kRowsForm = "rows 2: the reasons of the block vary";
+
 // The kept file of `rows` listed orders, built on first use. Its name carries
-// the schema's digest, so that a changed schema gets a file of its own.
+// the digest of the schema and of the rows' form, so that a changed schema
+// (or rows) gets a file of its own.
 inline std::string KeptOrders(int rows) {
     const std::filesystem::path folder = CacheFolder();
     std::filesystem::create_directories(folder);
     const std::string schema = Schema();
     char digest[32];
-    std::snprintf(digest, sizeof digest, "%016zx", std::hash<std::string>{}(schema));
+    std::snprintf(digest, sizeof digest, "%016zx", std::hash<std::string>{}(schema + kRowsForm));
     const std::string path = (folder / ("orders-" + std::to_string(rows) + "-" + digest + ".db")).string();
     // One process builds it; another waits for it.
     const int lock = open((path + ".lock").c_str(), O_CREAT | O_RDWR, 0644);

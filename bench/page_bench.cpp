@@ -3,8 +3,9 @@
 // read into texts through the program's database layer), beside the fastest
 // way raw SQLite gets the same rows:
 // - next page from the middle: the grid walks on from the page shown, page
-//   after page; the reference walks on with the keyset query (key greater
-//   than the last one read), compiled once, the key bound at each page.
+//   after page, a thousand pages from the middle page at a time; the
+//   reference walks on the same way with the keyset query (key greater than
+//   the last one read), compiled once, the key bound at each page.
 // - last page: the grid with no page shown before; the reference is a reverse
 //   scan of the same order (ten rows, last first).
 // - page 1 (LIMIT on both sides), a page picked in the middle (the reference
@@ -173,25 +174,34 @@ void TamanoCorrecto(benchmark::State& state, std::size_t filas) {
 
 // ---- Next page from the middle --------------------------------------------------------
 
+// A walk goes this many pages on from the middle page, then starts from it
+// again (untimed): however many iterations a fast machine runs, it stays far
+// from the list's end, on both sides alike.
+constexpr std::int64_t kTramoDelPaseo = 1000;
+
 void SiguientePrograma(benchmark::State& state, Lista& (*lista)()) {
     Lista& l = lista();
-    std::int64_t pagina = l.Paginas() / 2;
-    const std::string clave = Leer(l, pagina).Filas.back().back();
-    if (l.consulta.AccesoPagina(pagina + 1, l.Total()) != authorization::Acceso::Siguiente) {
+    const std::int64_t medio = l.Paginas() / 2;
+    static_assert(kListadas / kPorPagina / 2 > kTramoDelPaseo, "the walk stays within the list");
+    const std::string clave = Leer(l, medio).Filas.back().back();
+    if (l.consulta.AccesoPagina(medio + 1, l.Total()) != authorization::Acceso::Siguiente) {
         state.SkipWithError("the next page is not read from the edge of the page shown");
         return;
     }
-    if (!Comprobar(state, "next " + std::to_string(l.Total()), Leer(l, pagina + 1),
+    if (!Comprobar(state, "next " + std::to_string(l.Total()), Leer(l, medio + 1),
                    TextosDirectos(l.archivo.Raw(), SiguienteDirecta(clave)))) {
         return;
     }
+    std::int64_t pagina = medio;
     Leer(l, pagina);
     for (auto _ : state) {
-        if (++pagina > l.Paginas()) {
-            state.SkipWithError("walked past the last page");
-            break;
+        if (pagina - medio == kTramoDelPaseo) {
+            state.PauseTiming();
+            pagina = medio;
+            Leer(l, pagina);
+            state.ResumeTiming();
         }
-        const PaginaLeida leida = Leer(l, pagina);
+        const PaginaLeida leida = Leer(l, ++pagina);
         TamanoCorrecto(state, leida.Filas.size());
         benchmark::DoNotOptimize(leida);
     }
@@ -199,10 +209,18 @@ void SiguientePrograma(benchmark::State& state, Lista& (*lista)()) {
 
 void SiguienteReferencia(benchmark::State& state, Lista& (*lista)()) {
     Lista& l = lista();
-    std::string clave = TextosDirectos(l.archivo.Raw(), PaginaDirecta(l.Paginas() / 2)).back();
+    const std::string inicio = TextosDirectos(l.archivo.Raw(), PaginaDirecta(l.Paginas() / 2)).back();
+    std::string clave = inicio;
+    std::int64_t paginas = 0;
     // The fastest way to walk on: one statement, compiled once, the key bound.
     sqlite3_stmt* st = RawPrepare(l.archivo.Raw(), SiguienteDirecta("?1"));
     for (auto _ : state) {
+        if (paginas++ == kTramoDelPaseo) {
+            state.PauseTiming();
+            clave = inicio;
+            paginas = 1;
+            state.ResumeTiming();
+        }
         sqlite3_bind_text(st, 1, clave.c_str(), -1, SQLITE_TRANSIENT);
         int filas = 0;
         int rc = SQLITE_OK;

@@ -90,6 +90,8 @@ const Orden kOrdenes[] = {
     {"customer desc", "CLIENTE", "NOMBRE", true},
     {"amount asc", "IMPORTE", "IMPORTE", false},
     {"amount desc", "IMPORTE", "IMPORTE", true},
+    {"observations asc", "OBSERVACIONES", "OBSERVACIONES", false},
+    {"observations desc", "OBSERVACIONES", "OBSERVACIONES", true},
 };
 
 enum class Accion { Primera, Siguiente, Anterior, Ultima, Salto };

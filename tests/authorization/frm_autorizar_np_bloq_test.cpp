@@ -24,8 +24,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -954,6 +958,54 @@ TEST_F(VentanaTest, ControlsCarryTheirNamesCaptionsAndTips) {
     }
     EXPECT_EQ(ventana_.windowTitle().toStdString(), "Tarvolin");
     EXPECT_EQ(ventana_.chkInfoAdic().text().toStdString(), "&Ver Información Adicional");
+}
+
+// A station that may not write the file says so in the window's caption as
+// soon as the list is loaded, before anybody tries F2; one that may write
+// keeps the plain caption.
+TEST_F(VentanaTest, AStationThatMayNotWriteSaysSoInTheCaption) {
+    const std::string archivo = home_.File("empresa.db");
+    {
+        sqlite3* nueva = nullptr;
+        sqlite3_open(archivo.c_str(), &nueva);
+        const std::string esquema = testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql");
+        EXPECT_EQ(sqlite3_exec(nueva, esquema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(nueva);
+    }
+    const std::string conexion = "Provider=SQLOLEDB;Data Source=" + archivo;
+    db_.gCnn.Close();
+    db_.gCnn.Open(conexion);
+    Cargar();
+    EXPECT_EQ(ventana_.windowTitle().toStdString(), "Tarvolin");
+    db_.gCnn.Close();
+
+    using std::filesystem::perms;
+    std::filesystem::permissions(archivo, perms::owner_read | perms::group_read | perms::others_read);
+    std::filesystem::permissions(home_.Path(), perms::all);
+    std::fflush(nullptr);
+    const pid_t lectora = fork();
+    if (lectora == 0) {
+        // Another user (nobody, when the tests run as root), who may only read the file.
+        bool ok = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+        try {
+            db_.gCnn.Open(conexion);
+            FrmAutorizarNPBloq ventana;
+            ventana.CmdCargar_Click();
+            const std::string titulo = ventana.windowTitle().toStdString();
+            if (titulo != "Tarvolin - Sólo lectura: esta estación no puede autorizar órdenes") {
+                std::fprintf(stderr, "caption: %s\n", titulo.c_str());
+                ok = false;
+            }
+        } catch (const vb::Error& e) {
+            std::fprintf(stderr, "%s\n", e.Description().c_str());
+            ok = false;
+        }
+        _exit(ok ? 0 : 1);
+    }
+    int estado = -1;
+    ASSERT_EQ(waitpid(lectora, &estado, 0), lectora);
+    EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+    std::filesystem::permissions(archivo, perms::owner_read | perms::owner_write);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include "grid_fixture.h"
 #include "ui/flexgrid.h"
@@ -516,6 +517,50 @@ TEST_F(TsDbGridTest, TheSortColumnIsReadOnlyWhenASortImageIsClicked) {
     Clic("cmdSiguiente");
     EXPECT_EQ(grid_.OrderBy(), " Order by [NOMBRE] Asc ");
     EXPECT_EQ(Columna(5), std::vector<std::string>(nombres.begin() + 10, nombres.begin() + 20));
+}
+
+// An amount another program stored beyond the currency's range (above about
+// 9.2e14) does not stop its page: it shows as stored, in the list's own
+// order and sorted by amount, where it comes first (or last), and the pages
+// around it turn as usual.
+TEST_F(TsDbGridTest, AnAmountBeyondTheCurrencysRangeShowsAsStored) {
+    std::vector<Orden> ordenes = AgregarOrdenes(25);
+    std::sort(ordenes.begin(), ordenes.end(), [](const Orden& a, const Orden& b) { return a.id < b.id; });
+    const std::string grande = std::to_string(ordenes[13].id);  // on page 2 in the list's own order
+    const std::string negativo = std::to_string(ordenes[4].id);
+    db_.gCnn.Execute("UPDATE V_MV_CPTE SET IMPORTE = 1000000000000000 WHERE ID = " + grande);
+    db_.gCnn.Execute("UPDATE V_MV_CPTE SET IMPORTE = -5000000000000000000 WHERE ID = " + negativo);
+    grid_.SetSQL(kConsultaPrincipal);
+    grid_.SetPageSize(10);
+    grid_.SetAnchoColFijo(false);
+    grid_.LoadTsDBGrid();
+    ui::FlexGrid& g = Grilla();
+    ASSERT_EQ(g.TextMatrix(0, 6), "IMPORTE");
+    std::map<std::string, std::string> importes;  // by key, every page's
+    for (int pagina = 1; pagina <= 3; ++pagina) {
+        if (pagina > 1) Clic("cmdSiguiente");
+        EXPECT_EQ(grid_.PaginaActual(), pagina);
+        for (int r = 1; r < g.Rows(); ++r) importes[g.TextMatrix(r, g.Cols() - 1)] = g.TextMatrix(r, 6);
+    }
+    EXPECT_TRUE(operator_.Shown().empty());
+    EXPECT_EQ(importes.size(), 25u);
+    EXPECT_EQ(importes[grande], "1000000000000000");
+    EXPECT_EQ(importes[negativo], "-5000000000000000000");
+    EXPECT_EQ(importes[std::to_string(ordenes[0].id)], std::to_string(100 + ordenes[0].id));
+
+    Clic("cmdPrimero");
+    g.MoveToCell(1, 6);
+    Clic("ImgOrdenDesc");
+    EXPECT_EQ(grid_.PaginaActual(), 1);
+    EXPECT_EQ(g.TextMatrix(1, g.Cols() - 1), grande);
+    EXPECT_EQ(g.TextMatrix(1, 6), "1000000000000000");
+    Clic("cmdSiguiente");
+    EXPECT_EQ(grid_.PaginaActual(), 2);
+    Clic("cmdUltimo");
+    EXPECT_EQ(g.TextMatrix(g.Rows() - 1, g.Cols() - 1), negativo);
+    // The column is as wide as its widest figure, shown whole.
+    EXPECT_GE(g.ColWidth(6), grid_.TextWidth(std::string(20, 'X')) - 500);
+    EXPECT_TRUE(operator_.Shown().empty());
 }
 
 // ---- Failures -------------------------------------------------------------------------------------------

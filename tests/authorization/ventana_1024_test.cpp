@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -150,6 +151,52 @@ TEST_F(Ventana1024Test, AColumnTheUserWidensKeepsTheUsersWidth) {
     EXPECT_LT(Grid(ventana).ColWidth(kColCliente), 700 * ui::kTwipsPerPixel);
     Boton(ventana, "cmdAnterior");
     EXPECT_EQ(Grid(ventana).ColWidth(kColCliente), ajustado);
+    RevisarPagina(ventana);
+}
+
+// The room between the last column in view and the grid's right edge, in
+// pixels, beyond what is kept for a vertical scroll bar (a shorter window
+// shows one, and no column goes out of view then).
+int Sobrante(FrmAutorizarNPBloq& v) {
+    auto* vista = v.TsDbGrid1().findChild<ui::FlexGridView*>();
+    int fin = 0;
+    for (int c = 0; c < vista->model()->columnCount(); ++c) {
+        if (!vista->isColumnHidden(c)) fin = std::max(fin, vista->columnViewportPosition(c) + vista->columnWidth(c));
+    }
+    const int barra = vista->verticalScrollBar()->isVisible() ? 0 : vista->verticalScrollBar()->sizeHint().width();
+    return vista->viewport()->width() - fin - barra;
+}
+
+// A window the person makes wider, or maximises, gives the room it has to
+// the text columns (also after "Ajustar Columnas"); made narrower again, it
+// keeps every column in view.
+TEST_F(Ventana1024Test, TheTextColumnsTakeTheRoomOfAWiderWindow) {
+    Ordenes(5000, 75);
+    FrmAutorizarNPBloq ventana;
+    ventana.CmdCargar_Click();
+    ventana.show();
+    ventana.resize(760, ventana.height());
+    QApplication::processEvents();
+    RevisarPagina(ventana);
+    const long estrecho = Grid(ventana).ColWidth(kColCliente);
+
+    ventana.showMaximized();
+    QApplication::processEvents();
+    ASSERT_GT(ventana.width(), 900);
+    EXPECT_GT(Grid(ventana).ColWidth(kColCliente), estrecho);
+    EXPECT_LE(Sobrante(ventana), 2);
+    RevisarPagina(ventana);
+    for (const char* boton : {"AJUSTACOL", "cmdSiguiente", "cmdAnterior"}) {
+        SCOPED_TRACE(boton);
+        Boton(ventana, boton);
+        EXPECT_LE(Sobrante(ventana), 2);
+        RevisarPagina(ventana);
+    }
+
+    ventana.showNormal();
+    ventana.resize(760, ventana.height());
+    QApplication::processEvents();
+    EXPECT_EQ(Grid(ventana).ColWidth(kColCliente), estrecho);
     RevisarPagina(ventana);
 }
 

@@ -48,6 +48,10 @@ constexpr const char* kDesbloqueo =
     "UPDATE V_MV_CPTE SET BLOQUEADA = 0 , OBSERVACIONES = '' WHERE ID = ? AND BLOQUEADA = 1 AND TC = 'NP'";
 constexpr const char* kSinInformacion = "Sin Información Adicional!!!";
 constexpr const char* kTitulo = "Atención!";
+constexpr const char* kCaption = "Tarvolin";
+// The caption of a station that may not write the file, so that nobody
+// learns it from a failed authorization.
+constexpr const char* kCaptionSoloLectura = "Tarvolin - Sólo lectura: esta estación no puede autorizar órdenes";
 constexpr int kColumnaNumero = 2;
 constexpr long kRegistrosPorPagina = 10;
 // A failure message names this many orders; a longer list goes to its details.
@@ -162,7 +166,7 @@ std::optional<long long> EnteroPositivo(const std::string& texto) {
 
 FrmAutorizarNPBloq::FrmAutorizarNPBloq(QWidget* parent) : QWidget(parent) {
     setObjectName("FrmAutorizarNPBloq");
-    setWindowTitle("Tarvolin");
+    setWindowTitle(kCaption);
     // The design's sizes were made for an 8-point font.
     QFont letra = font();
     letra.setPointSize(8);
@@ -284,22 +288,29 @@ long FrmAutorizarNPBloq::AltoParaFilas(int filas) const {
     return TsDbGrid1_->AltoParaFilas(filas) + Medidas(*CmdCargar_).Height + kMargenAltoGrilla;
 }
 
+long FrmAutorizarNPBloq::AnchoGrilla() const { return Tw(frameGeometry().width()) - kMargenAnchoGrilla; }
+
 // Before the window first shows, it grows (within the screen) until the list
 // shows every column whole, with room for twenty characters in each text
 // column; from then on the text columns are capped so that every column of
 // any page shows at that width (at the width it has, when it was shown
-// before its list). The person's own size is never changed after.
+// before its list), and follow the window when the person resizes it
+// (ColumnasAlAnchoDeLaVentana). The person's own size is never changed after.
 void FrmAutorizarNPBloq::AbrirConTodasLasColumnas() {
-    // The grid's width as Form_Resize lays it out.
-    const auto anchoGrilla = [this] { return Tw(frameGeometry().width()) - kMargenAnchoGrilla; };
     if (isVisible()) {
         if (TsDbGrid1_->ColumnasLimitadas()) return;
-    } else if (const long falta = TsDbGrid1_->AnchoParaAbrir() - anchoGrilla(); falta > 0) {
+    } else if (const long falta = TsDbGrid1_->AnchoParaAbrir() - AnchoGrilla(); falta > 0) {
         int ancho = width() + Px(falta);
         if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
         if (ancho > width()) resize(ancho, height());
     }
-    TsDbGrid1_->LimitarColumnasAlAncho(anchoGrilla());
+    TsDbGrid1_->LimitarColumnasAlAncho(AnchoGrilla());
+}
+
+// A window the person widened (or maximised) gives its text columns the room
+// it has; one made narrower takes it back from them.
+void FrmAutorizarNPBloq::ColumnasAlAnchoDeLaVentana() {
+    if (isVisible() && TsDbGrid1_->ColumnasLimitadas()) TsDbGrid1_->LimitarColumnasAlAncho(AnchoGrilla());
 }
 
 bool FrmAutorizarNPBloq::Visible(const QWidget& control) {
@@ -355,6 +366,7 @@ void FrmAutorizarNPBloq::RecuperarFoco() {
 void FrmAutorizarNPBloq::CmdCargar_Click() {
     // Until the window shows, the list's columns take what they need.
     if (!isVisible()) TsDbGrid1_->LimitarColumnasAlAncho(0);
+    setWindowTitle(foundation::Db().gCnn.ReadOnly() ? kCaptionSoloLectura : kCaption);
     TsDbGrid1_->SetSQL(kConsultaLista);
     TsDbGrid1_->SetPageSize(kRegistrosPorPagina);
     TsDbGrid1_->SetAnchoColFijo(false);
@@ -631,6 +643,7 @@ void FrmAutorizarNPBloq::AjustarPanelInfo() {
 void FrmAutorizarNPBloq::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Form_Resize();
+    ColumnasAlAnchoDeLaVentana();
 }
 
 void FrmAutorizarNPBloq::Form_Resize() {

@@ -74,6 +74,38 @@ TEST_F(Adodb, DeclaredTypesGiveTypeCodesSizesAndValues) {
     for (const Case& c : cases) EXPECT_TRUE(rs.Fields(c.name).Value().IsNull()) << c.name;
 }
 
+// Another program may store in a MONEY column a number the currency cannot
+// hold: it is read as stored, and the rows around it read as usual.
+TEST_F(Adodb, MoneyBeyondTheCurrencysRangeIsReadAsStored) {
+    cn().Execute("CREATE TABLE M (K INTEGER PRIMARY KEY, M MONEY)");
+    struct Case {
+        const char* stored;
+        vb::Variant value;
+    };
+    const std::vector<Case> cases = {
+        {"922337203685477", vb::Currency::FromTicks(9223372036854770000LL)},  // the largest whole amount
+        {"-922337203685477", vb::Currency::FromTicks(-9223372036854770000LL)},
+        {"922337203685478", 922337203685478LL},
+        {"-5000000000000000000", -5000000000000000000LL},
+        {"1234567.125", vb::Currency::FromTicks(12345671250LL)},
+        {"1.5e15", 1500000000000000LL},  // a whole number: the column keeps it as an integer
+        {"-2e18", -2000000000000000000LL},
+        {"1500000000000000.5", 1500000000000000.5},
+        {"1e19", 1e19},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        cn().Execute("INSERT INTO M VALUES (" + std::to_string(i) + ", " + cases[i].stored + ")");
+    }
+    Recordset rs;
+    rs.Open("SELECT M FROM M ORDER BY K", cn());
+    ASSERT_EQ(rs.RecordCount(), static_cast<long>(cases.size()));
+    EXPECT_EQ(rs.Fields("M").Type(), adodb::adCurrency);
+    for (const Case& c : cases) {
+        EXPECT_EQ(rs.Fields("M").Value(), c.value) << c.stored;
+        rs.MoveNext();
+    }
+}
+
 TEST_F(Adodb, ExpressionsTakeTheTypeOfTheirFirstValue) {
     Recordset rs;
     rs.Open("SELECT 1 + 1 AS I, 1.5 * 2 AS R, 'x' || 'yz' AS T, NULL AS N, "

@@ -272,6 +272,7 @@ TEST(AbrirSqlite, ADatabaseThatMayNotBeWrittenIsReadWithNothingBesideIt) {
             Connection cn;
             cn.Open(Url(path));  // turns it to WAL mode, as the program's files are
             cn.Execute("CREATE TABLE V_MV_CPTE (ID INT)\r\nINSERT INTO V_MV_CPTE VALUES (1)");
+            EXPECT_FALSE(cn.ReadOnly());
         }
         const std::map<std::string, std::string> before = FilesIn(dir.Path());
         ASSERT_EQ(before.size(), 1u);
@@ -283,8 +284,11 @@ TEST(AbrirSqlite, ADatabaseThatMayNotBeWrittenIsReadWithNothingBesideIt) {
             cn.Open(Url(path));
             const bool rows = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(1);
             const bool refused = testsupport::ErrorNumberOf([&] { cn.Execute("DELETE FROM V_MV_CPTE"); }) != 0;
-            if (!rows || !refused) std::fprintf(stderr, "rows read: %d, change refused: %d\n", rows, refused);
-            return rows && refused;
+            const bool known = cn.ReadOnly();  // from the start, for the window to say so
+            if (!rows || !refused || !known) {
+                std::fprintf(stderr, "rows read: %d, change refused: %d, known read-only: %d\n", rows, refused, known);
+            }
+            return rows && refused && known;
         });
         std::filesystem::permissions(dir.Path(), perms::all);
         EXPECT_TRUE(read);

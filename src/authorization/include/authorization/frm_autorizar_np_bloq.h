@@ -107,7 +107,10 @@ private:
     long AnchoMinimo() const;
     // The height at which the list shows `filas` rows whole, in twips.
     long AltoParaFilas(int filas) const;
+    // The grid's width as Form_Resize lays it out, in twips.
+    long AnchoGrilla() const;
     void AbrirConTodasLasColumnas();
+    void ColumnasAlAnchoDeLaVentana();
     void MostrarInfoAdicional();
     void AjustarPanelInfo();
     void SetTextoInfoAdic(std::string texto);

@@ -207,6 +207,8 @@ ResultSet Connection::Query(const std::string& sql, const std::vector<vb::Varian
 
 QueryCost Connection::LastQueryCost() const { return engine_ ? engine_->LastQueryCost() : QueryCost{}; }
 
+bool Connection::ReadOnly() const { return engine_ && engine_->ReadOnly(); }
+
 Recordset Connection::OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) {
     return Guard({}, [&] {
         if (!engine_) RaiseClosed(kConnectionSource);

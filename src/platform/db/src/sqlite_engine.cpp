@@ -11,6 +11,7 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -115,6 +116,9 @@ std::optional<vb::Date> IsoDate(const std::string& text) {
     return vb::Date::FromParts(d->year, d->month, d->day, d->hour, d->minute, d->second);
 }
 
+// The whole units a currency value holds at most (its ten-thousandths fill 64 bits).
+constexpr std::int64_t kMaxCurrencyUnits = 922337203685477;
+
 // The value of column `c`, whose storage class is `type`, as its declared type reads.
 vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c, int type, bool utf8) {
     if (type == SQLITE_NULL) return vb::Null;
@@ -130,11 +134,15 @@ vb::Variant ValueOf(Kind kind, sqlite3_stmt* st, int c, int type, bool utf8) {
             if (number) return sqlite3_column_double(st, c);
             break;
         case Kind::Currency:
+            // A number beyond the currency's range (another program may
+            // store one) is read as stored, like a value that is no number.
             if (type == SQLITE_INTEGER) {
                 const std::int64_t v = sqlite3_column_int64(st, c);
-                if (v > -922337203685477 && v < 922337203685477) return vb::Currency::FromTicks(v * 10000);
+                if (v >= -kMaxCurrencyUnits && v <= kMaxCurrencyUnits) return vb::Currency::FromTicks(v * 10000);
+            } else if (type == SQLITE_FLOAT) {
+                const double v = sqlite3_column_double(st, c);
+                if (std::fabs(v) <= static_cast<double>(kMaxCurrencyUnits)) return vb::Currency::FromDouble(v);
             }
-            if (number) return vb::Currency::FromDouble(sqlite3_column_double(st, c));
             break;
         case Kind::Date:
             if (type == SQLITE_TEXT) {
@@ -1028,6 +1036,7 @@ public:
         });
     }
     QueryCost LastQueryCost() const override { return lastCost_; }
+    bool ReadOnly() const override { return true; }
     ResultSet OpenSchema(int schema, const std::vector<vb::Variant>& restrictions) override {
         return Load([&](SqliteEngine& e) { return e.OpenSchema(schema, restrictions); });
     }

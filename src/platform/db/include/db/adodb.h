@@ -165,6 +165,9 @@ public:
     // ExecuteBound binds them. An engine that cannot bind raises 3251 for values.
     virtual ResultSet QueryBound(const std::string& sql, const std::vector<vb::Variant>& values);
     virtual QueryCost LastQueryCost() const { return {}; }
+    // Whether it is known from the start that nothing can be written (a
+    // station without the right to write the file).
+    virtual bool ReadOnly() const { return false; }
     virtual void BeginTrans() = 0;
     virtual void CommitTrans() = 0;
     virtual void RollbackTrans() = 0;
@@ -210,6 +213,8 @@ public:
     ResultSet Query(const std::string& sql, const std::vector<vb::Variant>& values);
     // What the last query cost the engine (QueryCost).
     QueryCost LastQueryCost() const;
+    // Whether the open connection is known to write nothing (Engine::ReadOnly).
+    bool ReadOnly() const;
     Recordset OpenSchema(int schema, const std::vector<vb::Variant>& restrictions = {});
 
     class Errors& Errors() { return errors_; }
