@@ -151,6 +151,7 @@ PaginaLeida PaginaMostrada(std::vector<std::string> claves, Borde primera, Borde
     return leida;
 }
 
+// Each reads one row more than the page shows, which tells whether more follow.
 TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd) {
     const std::string inicio = std::string("SELECT  ") + kLista + "  FROM V_MV_CPTE AS Paginacion ";
     const std::string orden = "ORDER BY Paginacion.[TC] ASC, Paginacion.ID ";
@@ -159,26 +160,26 @@ TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd)
     const CasoSqlite casos[] = {
         {"next", 6, 95, Acceso::Siguiente,
          " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND Paginacion.ID > ?  ORDER BY Paginacion.[TC] ASC, "
-         "Paginacion.ID  LIMIT 10",
+         "Paginacion.ID  LIMIT 11",
          false,
          {42}},
         {"previous", 4, 95, Acceso::Anterior,
          " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND Paginacion.ID < ?  ORDER BY Paginacion.[TC] DESC, "
-         "Paginacion.ID DESC  LIMIT 10",
+         "Paginacion.ID DESC  LIMIT 11",
          true, {17}},
-        {"first", 1, 95, Acceso::Principio, "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   " + orden + " LIMIT 10 OFFSET 0",
+        {"first", 1, 95, Acceso::Principio, "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   " + orden + " LIMIT 11 OFFSET 0",
          false, {}},
-        {"last, five records", 10, 95, Acceso::Final, donde + inverso + " LIMIT 5 OFFSET 0", true, {}},
-        {"nearer the end", 8, 95, Acceso::Final, donde + inverso + " LIMIT 10 OFFSET 15", true, {}},
-        {"nearer the start", 3, 95, Acceso::Principio, donde + orden + " LIMIT 10 OFFSET 20", false, {}},
+        {"last, five records", 10, 95, Acceso::Final, donde + inverso + " LIMIT 6 OFFSET 0", true, {}},
+        {"nearer the end", 8, 95, Acceso::Final, donde + inverso + " LIMIT 11 OFFSET 15", true, {}},
+        {"nearer the start", 3, 95, Acceso::Principio, donde + orden + " LIMIT 11 OFFSET 20", false, {}},
         // Far from either end: the page's keys walking the index alone, then their rows.
         {"far from the start", 400, 9500, Acceso::Principio,
          "WHERE Paginacion.ID IN (SELECT Paginacion.ID FROM V_MV_CPTE AS Paginacion " + donde + orden +
-             " LIMIT 10 OFFSET 3990) " + orden,
+             " LIMIT 11 OFFSET 3990) " + orden,
          false, {}},
         {"far from the end", 900, 9500, Acceso::Final,
          "WHERE Paginacion.ID IN (SELECT Paginacion.ID FROM V_MV_CPTE AS Paginacion " + donde + inverso +
-             " LIMIT 10 OFFSET 500) " + inverso,
+             " LIMIT 11 OFFSET 500) " + inverso,
          true, {}},
     };
     for (const CasoSqlite& caso : casos) {
@@ -221,7 +222,7 @@ TEST(GridQueryTexts, SqliteContinuesASortByItsColumnsFromTheValuesShownNullsFirs
     auto brazos = [&](std::vector<std::string> condiciones, const char* orden) {
         std::string texto;
         for (const std::string& condicion : condiciones) texto += (texto.empty() ? "" : " UNION ALL ") + select + condicion;
-        return texto + " ORDER BY " + orden + " LIMIT 10";
+        return texto + " ORDER BY " + orden + " LIMIT 11";
     };
     ASSERT_EQ(q.AccesoPagina(3, 95), Acceso::Siguiente);
     ConsultaDePagina siguiente = q.ConsultaSqlite(Acceso::Siguiente, 3, 95);
