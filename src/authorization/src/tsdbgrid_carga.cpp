@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <algorithm>
 #include <climits>
@@ -26,6 +27,10 @@ namespace {
 
 // The hourglass for a scope.
 using RelojDeArena = ui::WaitCursor;
+
+// What a page button says when the list holds nothing more its way.
+constexpr const char* kNadaDespues = "No hay más registros después de esta página.";
+constexpr const char* kNadaAntes = "No hay más registros antes de esta página.";
 
 }  // namespace
 
@@ -292,15 +297,17 @@ std::optional<PaginaLeida> TsDbGrid::LeerPaginaDeLista(std::int64_t numero, Cons
     return pagina;
 }
 
-// A turn that found nothing more that way: the page shown stays. Where the
-// page shown had more rows that way, the list is shorter than it was: it is
-// counted again, and the page numbered in it.
+// A turn that found nothing more that way: the page shown stays, and the
+// button says so. The page shown is an end of the list: the list is counted
+// again (other stations may have changed it since the page was read), and
+// the page numbered in it.
 bool TsDbGrid::QuedarseEnLaPagina(std::int64_t numero) {
     const bool adelante = numero > paginaMostrada_;
-    std::optional<bool>& masAlla = adelante ? masDespues_ : masAntes_;
-    const bool esperaba = masAlla.value_or(adelante ? paginaMostrada_ < ultimaPagina_ : paginaMostrada_ > 1);
-    masAlla = false;
-    if (esperaba && vb::RunStep([this] { Recontar(); }, ReportarError)) {
+    (adelante ? masDespues_ : masAntes_) = false;
+    QToolButton* boton = adelante ? cmdSiguiente_ : cmdAnterior_;
+    QToolTip::showText(boton->mapToGlobal(QPoint(0, boton->height())),
+                       Q(adelante ? kNadaDespues : kNadaAntes), boton);
+    if (vb::RunStep([this] { Recontar(); }, ReportarError)) {
         filasAntes_ = adelante ? std::max<std::int64_t>(totalRegistros_ - filasMostradas_, 0) : 0;
         paginaMostrada_ = GridQuery::NumeroDePagina(filasAntes_, filasMostradas_, totalRegistros_, q_.PageSize);
         q_.Vista.numero = paginaMostrada_;
@@ -325,7 +332,10 @@ void TsDbGrid::UbicarPagina(std::int64_t numero, const ConsultaDePagina& consult
     masAntes_ = pagina.masAntes;
     masDespues_ = pagina.masDespues;
     paginaActual_ = numero;
-    if (totalRegistros_ <= 0 || Coincide(numero, antes, filas, pagina)) return;
+    // A turn that reaches an end of the list tells where the page lies in it
+    // once the list is counted.
+    const bool alExtremo = consulta.saltadas < 0 && (pagina.masAntes == false || pagina.masDespues == false);
+    if (totalRegistros_ <= 0 || (!alExtremo && Coincide(numero, antes, filas, pagina))) return;
     Recontar();
     filasAntes_ = ContarFilasAntes(consulta, pagina, antes);
     paginaActual_ = GridQuery::NumeroDePagina(filasAntes_, filas, totalRegistros_, q_.PageSize);
