@@ -919,16 +919,7 @@ TEST_F(GridQueryDbTest, WalksReadAboutAPageOfIndexAndJumpsReadFromTheNearerEnd) 
 class GridDosEstacionesTest : public GridQueryDbTest {
 protected:
     GridDosEstacionesTest() {
-        const std::string archivo = home_.File("empresa.db");
-        sqlite3* nueva = nullptr;
-        sqlite3_open(archivo.c_str(), &nueva);
-        const std::string esquema = testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql");
-        EXPECT_EQ(sqlite3_exec(nueva, esquema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(nueva);
-        const std::string conexion = "Provider=SQLOLEDB;Data Source=" + archivo;
-        db_.gCnn.Close();
-        db_.gCnn.Open(conexion);
-        otra_.Open(conexion);
+        otra_.Open(PasarAArchivo());
         // Nothing here needs to survive a power cut: no wait for the disk.
         for (adodb::Connection* cn : {&db_.gCnn, &otra_}) cn->Execute("PRAGMA synchronous = OFF");
     }

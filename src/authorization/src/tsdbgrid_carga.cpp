@@ -339,7 +339,7 @@ void TsDbGrid::UbicarPagina(std::int64_t numero, const ConsultaDePagina& consult
     Recontar();
     filasAntes_ = ContarFilasAntes(consulta, pagina, antes);
     paginaActual_ = GridQuery::NumeroDePagina(filasAntes_, filas, totalRegistros_, q_.PageSize);
-    if (q_.Vista.numero > 0) q_.Vista.numero = paginaActual_;
+    if (!q_.Vista.primera.empty()) q_.Vista.numero = paginaActual_;  // the page just read
 }
 
 std::int64_t TsDbGrid::EstimarFilasAntes(std::int64_t numero, const ConsultaDePagina& consulta,

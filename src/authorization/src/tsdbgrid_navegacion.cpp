@@ -87,9 +87,10 @@ void TsDbGrid::VolverAPaginaMostrada() {
 // The label and the selector show the page the grid holds, of the last
 // page count.
 void TsDbGrid::MostrarPaginaCargada() {
-    if (ultimaPagina_ > 0 && paginas_->Count() != ultimaPagina_) paginas_->SetCount(ultimaPagina_);
+    const bool otraCuenta = ultimaPagina_ > 0 && paginas_->Count() != ultimaPagina_;
+    if (otraCuenta) paginas_->SetCount(ultimaPagina_);  // which leaves the box without an entry shown
     EscribirEtiqueta();
-    if (paginaActual_ - 1 == indiceSelector_ || paginaActual_ > paginas_->Count()) return;
+    if ((!otraCuenta && paginaActual_ - 1 == indiceSelector_) || paginaActual_ > paginas_->Count()) return;
     indiceSelector_ = paginaActual_ - 1;
     MostrarIndiceSelector();
 }

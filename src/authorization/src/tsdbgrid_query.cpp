@@ -796,10 +796,10 @@ std::optional<ConsultaDePagina> GridQuery::ConteoAntes() {
 
 std::int64_t GridQuery::NumeroDePagina(std::int64_t antes, std::int64_t filas, std::int64_t total, long pageSize) {
     const std::int64_t ultima = std::max<std::int64_t>(CantidadPaginas(total, pageSize), 1);
-    std::int64_t numero = antes / std::max<long>(pageSize, 1) + 1;
-    if (antes + filas < total) numero = std::min(numero, ultima - 1);
-    if (antes > 0) numero = std::max<std::int64_t>(numero, 2);
-    return std::clamp<std::int64_t>(numero, 1, ultima);
+    if (antes + filas >= total) return ultima;
+    if (antes <= 0) return 1;
+    const std::int64_t numero = antes / std::max<long>(pageSize, 1) + 1;
+    return std::clamp<std::int64_t>(numero, std::min<std::int64_t>(2, ultima), std::max<std::int64_t>(ultima - 1, 1));
 }
 
 ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total) {

@@ -209,9 +209,9 @@ public:
     // its values bound; nullopt where pages do not continue from their edges.
     std::optional<ConsultaDePagina> ConteoAntes();
     // The number of a page with `antes` rows before it and `filas` on it, of
-    // `total`: the page of the first of them when pages are cut from the
-    // start, but never 1 with rows before it nor the last one with rows
-    // after it, as far as the count allows.
+    // `total`: the last page with no row after it, else page 1 with no row
+    // before it, else the page of its first row when pages are cut from the
+    // start, but neither 1 nor the last one.
     static std::int64_t NumeroDePagina(std::int64_t antes, std::int64_t filas, std::int64_t total, long pageSize);
     // The columns the condition holds to one stored value (a top-level
     // "column = literal" joined by AND), which therefore cannot order the
