@@ -552,6 +552,27 @@ TEST(GridQueryChecks, TableAndPageCounts) {
     EXPECT_EQ(GridQuery::CantidadPaginas(7, 0), 1);
 }
 
+// The number of a page found where the list no longer matches its count:
+// the page of its first row, but the last one at the end and 1 only at the
+// start; every page of a list that did not change keeps its own number.
+TEST(GridQueryChecks, APageFoundElsewhereIsNumberedByWhereItLies) {
+    struct Caso {
+        std::int64_t antes, filas, total, numero;
+    };
+    const Caso casos[] = {
+        {0, 10, 60, 1},    {50, 10, 60, 6},  {49, 10, 60, 5},  {59, 1, 60, 6},   {100, 10, 125, 11},
+        {25, 10, 35, 4},   {35, 5, 40, 4},   {3, 10, 40, 2},   {0, 3, 40, 1},    {30, 10, 45, 4},
+        {2, 8, 12, 1},     {2, 8, 10, 1},    {0, 10, 10, 1},   {5, 10, 30, 2},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(GridQuery::NumeroDePagina(c.antes, c.filas, c.total, 10), c.numero)
+            << c.antes << " before, " << c.filas << " on it, of " << c.total;
+    }
+    for (std::int64_t pagina = 1; pagina <= 10; ++pagina) {
+        EXPECT_EQ(GridQuery::NumeroDePagina((pagina - 1) * 10, pagina == 10 ? 5 : 10, 95, 10), pagina);
+    }
+}
+
 // ---- On the database -------------------------------------------------------------------------------
 
 class GridQueryDbTest : public GridDbTest {

@@ -799,7 +799,8 @@ std::int64_t GridQuery::NumeroDePagina(std::int64_t antes, std::int64_t filas, s
     if (antes + filas >= total) return ultima;
     if (antes <= 0) return 1;
     const std::int64_t numero = antes / std::max<long>(pageSize, 1) + 1;
-    return std::clamp<std::int64_t>(numero, std::min<std::int64_t>(2, ultima), std::max<std::int64_t>(ultima - 1, 1));
+    if (ultima <= 2) return std::min(numero, ultima);  // no page lies between the ends
+    return std::clamp<std::int64_t>(numero, 2, ultima - 1);
 }
 
 ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total) {
