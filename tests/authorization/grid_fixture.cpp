@@ -2,6 +2,8 @@
 
 #include "schema_db.h"
 
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -44,5 +46,18 @@ std::vector<Orden> GridDbTest::AgregarOrdenes(int n) {
 }
 
 std::vector<std::string> GridDbTest::TomarSentencias() { return std::exchange(sentencias_, {}); }
+
+std::string GridDbTest::PasarAArchivo() {
+    const std::string archivo = home_.File("empresa.db");
+    sqlite3* nueva = nullptr;
+    sqlite3_open(archivo.c_str(), &nueva);
+    const std::string esquema = testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql");
+    EXPECT_EQ(sqlite3_exec(nueva, esquema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(nueva);
+    const std::string conexion = "Provider=SQLOLEDB;Data Source=" + archivo;
+    db_.gCnn.Close();
+    db_.gCnn.Open(conexion);
+    return conexion;
+}
 
 }  // namespace authorization::testing

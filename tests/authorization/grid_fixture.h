@@ -38,6 +38,10 @@ protected:
     std::vector<Orden> AgregarOrdenes(int n);
     // Statements run since the last call.
     std::vector<std::string> TomarSentencias();
+    // Moves the session to a database file made from db/schema.sql, so that
+    // a second connection (another station) can write to the same list;
+    // returns the connection string.
+    std::string PasarAArchivo();
 
     foundation::DB_Dll& db_;
     testsupport::TempDir home_;

@@ -484,6 +484,14 @@ TEST_F(BusquedaTest, ChosenColumnsAreShownAndSearchedWithTheirDates) {
     EXPECT_EQ(grid_.OrdenSent(), 0);
     EXPECT_EQ(Titulos(), (std::vector<std::string>{"TC", "FECHA", "ID"}));
     EXPECT_EQ(Numeros(), Del(11, 20));  // the page stays
+    // The next and the previous page go on in the chosen columns, though the
+    // next page was read once before the choice.
+    Clic("cmdSiguiente");
+    EXPECT_EQ(Titulos(), (std::vector<std::string>{"TC", "FECHA", "ID"}));
+    EXPECT_EQ(Numeros(), Del(21, 25));
+    Clic("cmdAnterior");
+    EXPECT_EQ(Titulos(), (std::vector<std::string>{"TC", "FECHA", "ID"}));
+    EXPECT_EQ(Numeros(), Del(11, 20));
     auto* campos = Control<QComboBox>("CboFiltroCampo");
     ASSERT_EQ(campos->count(), 3);
     EXPECT_EQ(campos->itemText(2).toStdString(), "FECHA");

@@ -151,6 +151,7 @@ PaginaLeida PaginaMostrada(std::vector<std::string> claves, Borde primera, Borde
     return leida;
 }
 
+// Each reads one row more than the page shows, which tells whether more follow.
 TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd) {
     const std::string inicio = std::string("SELECT  ") + kLista + "  FROM V_MV_CPTE AS Paginacion ";
     const std::string orden = "ORDER BY Paginacion.[TC] ASC, Paginacion.ID ";
@@ -159,26 +160,26 @@ TEST(GridQueryTexts, SqlitePagesReadFromTheEdgeOfThePageShownOrFromTheNearerEnd)
     const CasoSqlite casos[] = {
         {"next", 6, 95, Acceso::Siguiente,
          " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND Paginacion.ID > ?  ORDER BY Paginacion.[TC] ASC, "
-         "Paginacion.ID  LIMIT 10",
+         "Paginacion.ID  LIMIT 11",
          false,
          {42}},
         {"previous", 4, 95, Acceso::Anterior,
          " WHERE ([BLOQUEADA] = 1 AND TC = 'NP') AND Paginacion.ID < ?  ORDER BY Paginacion.[TC] DESC, "
-         "Paginacion.ID DESC  LIMIT 10",
+         "Paginacion.ID DESC  LIMIT 11",
          true, {17}},
-        {"first", 1, 95, Acceso::Principio, "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   " + orden + " LIMIT 10 OFFSET 0",
+        {"first", 1, 95, Acceso::Principio, "WHERE [BLOQUEADA] = 1 AND TC = 'NP'   " + orden + " LIMIT 11 OFFSET 0",
          false, {}},
-        {"last, five records", 10, 95, Acceso::Final, donde + inverso + " LIMIT 5 OFFSET 0", true, {}},
-        {"nearer the end", 8, 95, Acceso::Final, donde + inverso + " LIMIT 10 OFFSET 15", true, {}},
-        {"nearer the start", 3, 95, Acceso::Principio, donde + orden + " LIMIT 10 OFFSET 20", false, {}},
+        {"last, five records", 10, 95, Acceso::Final, donde + inverso + " LIMIT 6 OFFSET 0", true, {}},
+        {"nearer the end", 8, 95, Acceso::Final, donde + inverso + " LIMIT 11 OFFSET 15", true, {}},
+        {"nearer the start", 3, 95, Acceso::Principio, donde + orden + " LIMIT 11 OFFSET 20", false, {}},
         // Far from either end: the page's keys walking the index alone, then their rows.
         {"far from the start", 400, 9500, Acceso::Principio,
          "WHERE Paginacion.ID IN (SELECT Paginacion.ID FROM V_MV_CPTE AS Paginacion " + donde + orden +
-             " LIMIT 10 OFFSET 3990) " + orden,
+             " LIMIT 11 OFFSET 3990) " + orden,
          false, {}},
         {"far from the end", 900, 9500, Acceso::Final,
          "WHERE Paginacion.ID IN (SELECT Paginacion.ID FROM V_MV_CPTE AS Paginacion " + donde + inverso +
-             " LIMIT 10 OFFSET 500) " + inverso,
+             " LIMIT 11 OFFSET 500) " + inverso,
          true, {}},
     };
     for (const CasoSqlite& caso : casos) {
@@ -221,7 +222,7 @@ TEST(GridQueryTexts, SqliteContinuesASortByItsColumnsFromTheValuesShownNullsFirs
     auto brazos = [&](std::vector<std::string> condiciones, const char* orden) {
         std::string texto;
         for (const std::string& condicion : condiciones) texto += (texto.empty() ? "" : " UNION ALL ") + select + condicion;
-        return texto + " ORDER BY " + orden + " LIMIT 10";
+        return texto + " ORDER BY " + orden + " LIMIT 11";
     };
     ASSERT_EQ(q.AccesoPagina(3, 95), Acceso::Siguiente);
     ConsultaDePagina siguiente = q.ConsultaSqlite(Acceso::Siguiente, 3, 95);
@@ -549,6 +550,27 @@ TEST(GridQueryChecks, TableAndPageCounts) {
     EXPECT_EQ(GridQuery::CantidadPaginas(30, 10), 3);
     EXPECT_EQ(GridQuery::CantidadPaginas(0, 10), 0);
     EXPECT_EQ(GridQuery::CantidadPaginas(7, 0), 1);
+}
+
+// The number of a page found where the list no longer matches its count:
+// the page of its first row, but the last one at the end and 1 only at the
+// start; every page of a list that did not change keeps its own number.
+TEST(GridQueryChecks, APageFoundElsewhereIsNumberedByWhereItLies) {
+    struct Caso {
+        std::int64_t antes, filas, total, numero;
+    };
+    const Caso casos[] = {
+        {0, 10, 60, 1},    {50, 10, 60, 6},  {49, 10, 60, 5},  {59, 1, 60, 6},   {100, 10, 125, 11},
+        {25, 10, 35, 4},   {35, 5, 40, 4},   {3, 10, 40, 2},   {0, 3, 40, 1},    {30, 10, 45, 4},
+        {2, 8, 12, 1},     {2, 8, 10, 1},    {0, 10, 10, 1},   {5, 10, 30, 2},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(GridQuery::NumeroDePagina(c.antes, c.filas, c.total, 10), c.numero)
+            << c.antes << " before, " << c.filas << " on it, of " << c.total;
+    }
+    for (std::int64_t pagina = 1; pagina <= 10; ++pagina) {
+        EXPECT_EQ(GridQuery::NumeroDePagina((pagina - 1) * 10, pagina == 10 ? 5 : 10, 95, 10), pagina);
+    }
 }
 
 // ---- On the database -------------------------------------------------------------------------------
@@ -922,16 +944,7 @@ TEST_F(GridQueryDbTest, WalksReadAboutAPageOfIndexAndJumpsReadFromTheNearerEnd) 
 class GridDosEstacionesTest : public GridQueryDbTest {
 protected:
     GridDosEstacionesTest() {
-        const std::string archivo = home_.File("empresa.db");
-        sqlite3* nueva = nullptr;
-        sqlite3_open(archivo.c_str(), &nueva);
-        const std::string esquema = testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql");
-        EXPECT_EQ(sqlite3_exec(nueva, esquema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(nueva);
-        const std::string conexion = "Provider=SQLOLEDB;Data Source=" + archivo;
-        db_.gCnn.Close();
-        db_.gCnn.Open(conexion);
-        otra_.Open(conexion);
+        otra_.Open(PasarAArchivo());
         // Nothing here needs to survive a power cut: no wait for the disk.
         for (adodb::Connection* cn : {&db_.gCnn, &otra_}) cn->Execute("PRAGMA synchronous = OFF");
     }

@@ -405,7 +405,8 @@ TEST_F(TsDbGridTest, EnterInThePageSizeBoxKeepsItWithinOneAnd2000) {
 // previous page from the edge of the page shown (its key bound, as the page
 // read it), the last one from the end,
 // a page picked in the selector from the nearer end; none walks the pages
-// before it with an OFFSET that grows with the position.
+// before it with an OFFSET that grows with the position. Each reads one row
+// more than the page shows, which tells whether more follow.
 TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
     std::vector<Orden> ordenes = Cargar(95);
     std::vector<std::string> claves;
@@ -421,23 +422,23 @@ TEST_F(TsDbGridTest, EachPageStatementOnSqliteReadsOnlyItsPage) {
     };
     auto elegir = [this](int indice) { return [this, indice] { emit Selector()->activated(indice); }; };
     const Paso pasos[] = {
-        {"load", [] {}, 1, asc + "10 OFFSET 0"},
-        {"next", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > ?" + asc + "10 -- " + claves[9]},
-        {"PageDown", [this] { KeyDown(ui::vk::PageDown); }, 3, "Paginacion.ID > ?" + asc + "10 -- " + claves[19]},
-        {"last", [this] { Clic("cmdUltimo"); }, 10, desc + "5 OFFSET 0"},
-        {"previous", [this] { Clic("cmdAnterior"); }, 9, "Paginacion.ID < ?" + desc + "10 -- " + claves[90]},
-        {"page 4 picked", elegir(3), 4, asc + "10 OFFSET 30"},
-        {"page 7 picked", elegir(6), 7, desc + "10 OFFSET 25"},
-        {"first", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
-        {"next again", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > ?" + asc + "10 -- " + claves[9]},
+        {"load", [] {}, 1, asc + "11 OFFSET 0"},
+        {"next", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > ?" + asc + "11 -- " + claves[9]},
+        {"PageDown", [this] { KeyDown(ui::vk::PageDown); }, 3, "Paginacion.ID > ?" + asc + "11 -- " + claves[19]},
+        {"last", [this] { Clic("cmdUltimo"); }, 10, desc + "6 OFFSET 0"},
+        {"previous", [this] { Clic("cmdAnterior"); }, 9, "Paginacion.ID < ?" + desc + "11 -- " + claves[90]},
+        {"page 4 picked", elegir(3), 4, asc + "11 OFFSET 30"},
+        {"page 7 picked", elegir(6), 7, desc + "11 OFFSET 25"},
+        {"first", [this] { Clic("cmdPrimero"); }, 1, asc + "11 OFFSET 0"},
+        {"next again", [this] { Clic("cmdSiguiente"); }, 2, "Paginacion.ID > ?" + asc + "11 -- " + claves[9]},
         // First and last read the list's ends even beside the page shown.
-        {"first from page 2", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
-        {"page 9 picked", elegir(8), 9, desc + "10 OFFSET 5"},
-        {"last from page 9", [this] { Clic("cmdUltimo"); }, 10, desc + "5 OFFSET 0"},
+        {"first from page 2", [this] { Clic("cmdPrimero"); }, 1, asc + "11 OFFSET 0"},
+        {"page 9 picked", elegir(8), 9, desc + "11 OFFSET 5"},
+        {"last from page 9", [this] { Clic("cmdUltimo"); }, 10, desc + "6 OFFSET 0"},
         // A page picked beside the page shown is read from the list too.
-        {"page 9 picked beside page 10", elegir(8), 9, desc + "10 OFFSET 5"},
-        {"first again", [this] { Clic("cmdPrimero"); }, 1, asc + "10 OFFSET 0"},
-        {"page 2 picked beside page 1", elegir(1), 2, asc + "10 OFFSET 10"},
+        {"page 9 picked beside page 10", elegir(8), 9, desc + "11 OFFSET 5"},
+        {"first again", [this] { Clic("cmdPrimero"); }, 1, asc + "11 OFFSET 0"},
+        {"page 2 picked beside page 1", elegir(1), 2, asc + "11 OFFSET 10"},
     };
     for (const Paso& paso : pasos) {
         SCOPED_TRACE(paso.nombre);

@@ -7,7 +7,10 @@
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "authorization/tsdbgrid.h"
@@ -24,6 +27,10 @@ namespace {
 
 // The hourglass for a scope.
 using RelojDeArena = ui::WaitCursor;
+
+// What a page button says when the list holds nothing more its way.
+constexpr const char* kNadaDespues = "No hay más registros después de esta página.";
+constexpr const char* kNadaAntes = "No hay más registros antes de esta página.";
 
 }  // namespace
 
@@ -199,48 +206,47 @@ std::int64_t TsDbGrid::PaginaDelSelector() const { return indiceSelector_ < 0 ? 
 
 void TsDbGrid::CargarGrid() { CargarGridInterno(); }
 
-// Builds and opens the page query and shows its rows. A query that fails is
-// reported and the grid keeps the page it held; false then.
-bool TsDbGrid::CargarGridInterno() {
+// Builds and opens the page query and shows its rows: page `pedida`, or the
+// one the selector names. A query that fails is reported and the grid keeps
+// the page it held; false then, as when a turn finds nothing more that way.
+bool TsDbGrid::CargarGridInterno(std::optional<std::int64_t> pedida) {
     Ocupado ocupado(*this);
     Pbar_->setRange(0, 100);
     Progreso(10);
-    const std::int64_t numero = PaginaDelSelector();
+    std::int64_t numero = pedida.value_or(PaginaDelSelector());
     ConsultaDePagina consulta;
-    const bool armada = vb::RunStep(
-        [&] {
-            consulta = ConsultaParaPagina(foundation::Db(), q_, numero, totalRegistros_);
-            panel1_->setText(Q(" Orden: " + q_.OrderBy));
-            Progreso(40);
-        },
-        ReportarError);
-    if (!armada) return false;
-    Progreso(50);
-    adodb::Recordset rs;
-    vb::RunStep(
-        [&] {
-            const RelojDeArena reloj;  // a page in an order no index keeps reads the whole list
-            AbrirPagina(foundation::Db(), q_, consulta, rs);
-        },
-        ReportarError);
-    if (rs.State() != adodb::adStateOpen) {
+    std::optional<PaginaLeida> pagina = LeerPaginaDeLista(numero, consulta);
+    if (pagina && pagina->Filas.empty() && totalRegistros_ > 0) {
+        // Fewer rows than counted.
+        if (siguePagina_ && paginaMostrada_ > 0) return QuedarseEnLaPagina(numero);
+        vb::RunStep([this] { Recontar(); }, ReportarError);
+        if (totalRegistros_ > 0) {  // the list's end, where a page read from the start found nothing
+            numero = ultimaPagina_;
+            q_.Vista = {};
+            pagina = LeerPaginaDeLista(numero, consulta);
+        }
+    }
+    if (!pagina) {
         Progreso(0);
         return false;
     }
     Progreso(60);
     using vb::IgnoreErrors;
+    IgnoreErrors([&] { q_.RecordarPagina(numero, *pagina); });
+    if (!pagina->Filas.empty()) vb::RunStep([&] { UbicarPagina(numero, consulta, *pagina); }, ReportarError);
     IgnoreErrors([&] {
-        PaginaLeida pagina = LeerPagina(rs, consulta);
-        q_.RecordarPagina(numero, pagina);
-        if (pagina.Filas.empty()) {
+        if (pagina->Filas.empty()) {
             totalRegistros_ = 0;  // counted again next time, under the same search
-            grid_.SetDataSource(pagina.Campos, {});
+            q_.Vista = {};
+            paginaActual_ = 1;
+            filasAntes_ = filasMostradas_ = 0;
+            masAntes_ = masDespues_ = false;
+            grid_.SetDataSource(pagina->Campos, {});
             grid_.SetRows(grid_.FixedRows() + 1);
         } else {
-            grid_.SetDataSource(pagina.Campos, std::move(pagina.Filas));
+            grid_.SetDataSource(pagina->Campos, std::move(pagina->Filas));
         }
     });
-    IgnoreErrors([&] { foundation::Db().CierraRecordset(rs); });
     IgnoreErrors([this] {
         Progreso(70);
         if (!anchoColFijo_) AjustarAnchoColumnas();
@@ -257,11 +263,132 @@ bool TsDbGrid::CargarGridInterno() {
         Progreso(100);
         cargaCancelada_ = false;
         paginaMostrada_ = paginaActual_;
+        MostrarPaginaCargada();
         mostrado_ = {q_.FiltroBusqueda, q_.PageSize, totalRegistros_, ultimaPagina_, paginas_->Count()};
         emit CargarPagina(paginaActual_);
     });
     Progreso(0);
     return true;
+}
+
+// Page `numero` read from the list: its query built and opened, its rows
+// read, the recordset closed. nullopt when a step failed (reported).
+std::optional<PaginaLeida> TsDbGrid::LeerPaginaDeLista(std::int64_t numero, ConsultaDePagina& consulta) {
+    const bool armada = vb::RunStep(
+        [&] {
+            consulta = ConsultaParaPagina(foundation::Db(), q_, numero, totalRegistros_);
+            panel1_->setText(Q(" Orden: " + q_.OrderBy));
+            Progreso(40);
+        },
+        ReportarError);
+    if (!armada) return std::nullopt;
+    Progreso(50);
+    adodb::Recordset rs;
+    vb::RunStep(
+        [&] {
+            const RelojDeArena reloj;  // a page in an order no index keeps reads the whole list
+            AbrirPagina(foundation::Db(), q_, consulta, rs);
+        },
+        ReportarError);
+    if (rs.State() != adodb::adStateOpen) return std::nullopt;
+    PaginaLeida pagina;
+    vb::IgnoreErrors([&] { pagina = LeerPagina(rs, consulta); });
+    vb::IgnoreErrors([&] { foundation::Db().CierraRecordset(rs); });
+    return pagina;
+}
+
+// A turn that found nothing more that way: the page shown stays, and the
+// button says so. The page shown is an end of the list: the list is counted
+// again (other stations may have changed it since the page was read), and
+// the page numbered in it.
+bool TsDbGrid::QuedarseEnLaPagina(std::int64_t numero) {
+    const bool adelante = numero > paginaMostrada_;
+    (adelante ? masDespues_ : masAntes_) = false;
+    QToolButton* boton = adelante ? cmdSiguiente_ : cmdAnterior_;
+    QToolTip::showText(boton->mapToGlobal(QPoint(0, boton->height())),
+                       Q(adelante ? kNadaDespues : kNadaAntes), boton);
+    if (vb::RunStep([this] { Recontar(); }, ReportarError)) {
+        filasAntes_ = adelante ? std::max<std::int64_t>(totalRegistros_ - filasMostradas_, 0) : 0;
+        paginaMostrada_ = GridQuery::NumeroDePagina(filasAntes_, filasMostradas_, totalRegistros_, q_.PageSize);
+        q_.Vista.numero = paginaMostrada_;
+        mostrado_.total = totalRegistros_;
+        mostrado_.ultima = ultimaPagina_;
+        mostrado_.paginas = static_cast<int>(std::min<std::int64_t>(ultimaPagina_, INT_MAX));
+        AsignarOrdinal();
+    }
+    Progreso(0);
+    return false;
+}
+
+// Where the page just read lies in the list: the rows before it, as the
+// turn that read it knows them; when what the query saw beyond its edges
+// does not fit the count, the list changed: it is counted again and the page
+// numbered in it.
+void TsDbGrid::UbicarPagina(std::int64_t numero, const ConsultaDePagina& consulta, const PaginaLeida& pagina) {
+    const auto filas = static_cast<std::int64_t>(pagina.Filas.size());
+    const std::int64_t antes = EstimarFilasAntes(numero, consulta, filas);
+    filasAntes_ = std::max<std::int64_t>(antes, 0);
+    filasMostradas_ = filas;
+    masAntes_ = pagina.masAntes;
+    masDespues_ = pagina.masDespues;
+    paginaActual_ = numero;
+    // A turn that reaches an end of the list tells where the page lies in it
+    // once the list is counted.
+    const bool alExtremo = consulta.saltadas < 0 && (pagina.masAntes == false || pagina.masDespues == false);
+    if (totalRegistros_ <= 0 || (!alExtremo && Coincide(numero, antes, filas, pagina))) return;
+    Recontar();
+    filasAntes_ = ContarFilasAntes(consulta, pagina, antes);
+    paginaActual_ = GridQuery::NumeroDePagina(filasAntes_, filas, totalRegistros_, q_.PageSize);
+    if (!q_.Vista.primera.empty()) q_.Vista.numero = paginaActual_;  // the page just read
+}
+
+std::int64_t TsDbGrid::EstimarFilasAntes(std::int64_t numero, const ConsultaDePagina& consulta,
+                                         std::int64_t filas) const {
+    if (consulta.saltadas >= 0) {
+        return consulta.invertida ? totalRegistros_ - consulta.saltadas - filas : consulta.saltadas;
+    }
+    if (siguePagina_ && paginaMostrada_ > 0) {
+        return numero > paginaMostrada_ ? filasAntes_ + filasMostradas_ : filasAntes_ - filas;
+    }
+    return (std::max<std::int64_t>(numero, 1) - 1) * std::max<long>(q_.PageSize, 0);
+}
+
+// Whether page `numero`, with `antes` rows before it and `filas` on it, fits
+// the count and what its query saw before and after it.
+bool TsDbGrid::Coincide(std::int64_t numero, std::int64_t antes, std::int64_t filas, const PaginaLeida& pagina) const {
+    bool coincide = numero >= 1 && numero <= ultimaPagina_ && antes >= 0 && antes + filas <= totalRegistros_;
+    if (pagina.masAntes) coincide = coincide && *pagina.masAntes == (antes > 0) && *pagina.masAntes == (numero > 1);
+    if (pagina.masDespues) {
+        coincide = coincide && *pagina.masDespues == (antes + filas < totalRegistros_) &&
+                   *pagina.masDespues == (numero < ultimaPagina_);
+    }
+    return coincide;
+}
+
+// The rows before the page just read, as the list stands (just counted):
+// from what its query skipped or saw, else counted; `estimadas` where
+// neither tells.
+std::int64_t TsDbGrid::ContarFilasAntes(const ConsultaDePagina& consulta, const PaginaLeida& pagina,
+                                        std::int64_t estimadas) {
+    const auto filas = static_cast<std::int64_t>(pagina.Filas.size());
+    const std::int64_t resto = std::max<std::int64_t>(totalRegistros_ - filas, 0);
+    std::int64_t antes = estimadas;
+    if (pagina.masAntes == false) {
+        antes = 0;
+    } else if (consulta.saltadas >= 0) {
+        antes = consulta.invertida ? resto - consulta.saltadas : consulta.saltadas;
+    } else if (pagina.masDespues == false) {
+        antes = resto;
+    } else if (const std::optional<std::int64_t> contadas = ContarAntes(foundation::Db(), q_)) {
+        antes = *contadas;
+    }
+    return std::clamp<std::int64_t>(antes, 0, resto);
+}
+
+// The count again, under the same search, and the pages it makes.
+void TsDbGrid::Recontar() {
+    Contar();
+    ultimaPagina_ = std::max<std::int64_t>(GridQuery::CantidadPaginas(totalRegistros_, q_.PageSize), 1);
 }
 
 void TsDbGrid::ActualizarControles() {
@@ -296,7 +423,7 @@ void TsDbGrid::ActualizarControles() {
 
 void TsDbGrid::AsignarOrdinal() {
     using vb::IgnoreErrors;
-    const std::int64_t previos = (paginaActual_ - 1) * q_.PageSize;
+    const std::int64_t previos = filasAntes_;
     IgnoreErrors([&] {
         for (int i = 1; i < grid_.Rows(); ++i) grid_.SetTextMatrix(i, 0, std::to_string(previos + i));
     });

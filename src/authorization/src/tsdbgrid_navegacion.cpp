@@ -67,12 +67,30 @@ void TsDbGrid::PaginaElegida() {
     if (!CargarGridInterno()) VolverAPaginaMostrada();
 }
 
+// A page button: loads page `pagina`, going on from the edge of the page
+// shown (`sigue`) or reading it from the list. The label and the selector
+// follow the page once it is shown.
+void TsDbGrid::Pasar(std::int64_t pagina, bool sigue) {
+    const QScopedValueRollback<bool> sigueRollback(siguePagina_, sigue);
+    if (!sigue) q_.Vista = {};
+    if (!CargarGridInterno(pagina)) VolverAPaginaMostrada();
+}
+
 // After a failed load the label and the selector go back to the page the grid
 // still holds.
 void TsDbGrid::VolverAPaginaMostrada() {
-    if (paginaMostrada_ <= 0 || paginaMostrada_ == paginaActual_ || paginaMostrada_ > paginas_->Count()) return;
+    if (paginaMostrada_ <= 0) return;
     paginaActual_ = paginaMostrada_;
+    MostrarPaginaCargada();
+}
+
+// The label and the selector show the page the grid holds, of the last
+// page count.
+void TsDbGrid::MostrarPaginaCargada() {
+    const bool otraCuenta = ultimaPagina_ > 0 && paginas_->Count() != ultimaPagina_;
+    if (otraCuenta) paginas_->SetCount(ultimaPagina_);  // which leaves the box without an entry shown
     EscribirEtiqueta();
+    if ((!otraCuenta && paginaActual_ - 1 == indiceSelector_) || paginaActual_ > paginas_->Count()) return;
     indiceSelector_ = paginaActual_ - 1;
     MostrarIndiceSelector();
 }
@@ -88,30 +106,29 @@ void TsDbGrid::cboPagSelect_Click(int indice) {
 
 // ---- Page buttons -------------------------------------------------------------------------
 
+// First and last read the list's ends. Next and previous go on from the edge
+// of the page shown as far as the list goes now, past the pages counted at
+// load too: orders other stations added since are reached, and where nothing
+// more follows the page shown stays.
+
 void TsDbGrid::cmdPrimero_Click() {
     if (Cargando() || paginaActual_ <= 1) return;
-    paginaActual_ = 1;
-    MostrarPagina();
+    Pasar(1, false);
 }
 
 void TsDbGrid::cmdAnterior_Click() {
-    if (Cargando() || paginaActual_ <= 1) return;
-    paginaActual_ -= 1;
-    const QScopedValueRollback<bool> sigue(siguePagina_, true);
-    MostrarPagina();
+    if (Cargando() || (paginaActual_ <= 1 && !q_.PuedeContinuar())) return;
+    Pasar(paginaActual_ - 1, true);
 }
 
 void TsDbGrid::cmdSiguiente_Click() {
-    if (Cargando() || paginaActual_ >= ultimaPagina_) return;
-    paginaActual_ += 1;
-    const QScopedValueRollback<bool> sigue(siguePagina_, true);
-    MostrarPagina();
+    if (Cargando() || (paginaActual_ >= ultimaPagina_ && !q_.PuedeContinuar())) return;
+    Pasar(paginaActual_ + 1, true);
 }
 
 void TsDbGrid::cmdUltimo_Click() {
     if (Cargando() || paginaActual_ >= ultimaPagina_) return;
-    paginaActual_ = ultimaPagina_;
-    MostrarPagina();
+    Pasar(ultimaPagina_, false);
 }
 
 // ---- Page size ----------------------------------------------------------------------------------

@@ -632,13 +632,17 @@ Acceso GridQuery::AccesoPorExtremo(std::int64_t pagina, std::int64_t total) cons
     return total - fin < saltar ? Acceso::Final : Acceso::Principio;
 }
 
-Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
+bool GridQuery::PuedeContinuar() {
     ArmarOrden();
-    if (Vista.numero > 0 && Vista.tamano == PageSize && EsOrigenActual(Vista.origen)) {
-        const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
-        const bool conBordes = terminos && Vista.primera.size() == terminos->size() && Vista.ultima.size() == terminos->size();
-        if (conBordes && pagina == Vista.numero + 1) return Acceso::Siguiente;
-        if (conBordes && pagina == Vista.numero - 1) return Acceso::Anterior;
+    if (Vista.numero <= 0 || Vista.tamano != PageSize || !EsOrigenActual(Vista.origen)) return false;
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
+    return terminos && Vista.primera.size() == terminos->size() && Vista.ultima.size() == terminos->size();
+}
+
+Acceso GridQuery::AccesoPagina(std::int64_t pagina, std::int64_t total) {
+    if (PuedeContinuar()) {
+        if (pagina == Vista.numero + 1) return Acceso::Siguiente;
+        if (pagina == Vista.numero - 1) return Acceso::Anterior;
     }
     return AccesoPorExtremo(pagina, total);
 }
@@ -671,9 +675,11 @@ std::string GridQuery::SelectSqlite(ConsultaDePagina& consulta, bool conOrden) {
 ConsultaDePagina GridQuery::DesdeExtremo(bool final, std::int64_t tamano, std::int64_t saltar) {
     ConsultaDePagina c;
     c.invertida = final;
+    c.tamano = tamano;
+    c.saltadas = saltar;
     c.texto = SelectSqlite(c, false);
     const std::string orden = OrdenExterior(final);
-    const std::string tramo = " LIMIT " + std::to_string(tamano) + " OFFSET " + std::to_string(saltar);
+    const std::string tramo = " LIMIT " + std::to_string(tamano + 1) + " OFFSET " + std::to_string(saltar);
     if (saltar < kSaltoPorClaves || !EsColumnaSimple(Clave())) {
         c.texto += ClausulaWhere + " " + orden + tramo;
         return c;
@@ -706,21 +712,10 @@ std::optional<ConsultaDePagina> GridQuery::Continuacion(bool siguiente, std::int
 // The rows of a continuation are those of a few arms, each bounded on the
 // column it walks: the rows that share the edge row's values up to a term
 // and follow it in that term (the key last), where Null sorts first (before
-// every value going up, after every one going down). One arm is a plain
-// query; more are joined into a compound merged in the page order, which
-// reads only what the page takes of each.
-GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde) {
+// every value going up, after every one going down).
+std::vector<GridQuery::Brazo> GridQuery::Brazos(bool siguiente, const Borde& borde) const {
     const std::vector<TerminoContinuo>& terminos = *TerminosContinuos();
-    struct Brazo {
-        std::string condicion;
-        std::vector<std::size_t> marcas;
-    };
     std::vector<Brazo> brazos;
-    std::string orden;
-    for (std::size_t i = 0; i < terminos.size(); ++i) {
-        const bool baja = terminos[i].descendente == siguiente;
-        Agregar(orden, ColumnaOrden(i) + (baja ? " DESC" : " ASC"));
-    }
     for (std::size_t i = terminos.size(); i-- > 0;) {
         Brazo iguales;
         for (std::size_t j = 0; j < i; ++j) {
@@ -745,12 +740,32 @@ GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t ta
         const bool clave = i + 1 == terminos.size();
         if (baja && !clave) brazos.push_back({iguales.condicion + o + " IS NULL", iguales.marcas});
     }
+    return brazos;
+}
+
+// " WHERE (the query's condition) AND ", for an arm to follow.
+std::string GridQuery::FiltroDeBrazo() const {
     const std::size_t donde = Buscar(ClausulaWhere, "where");
     const std::string condicion = donde == npos ? std::string() : vb::Trim(ClausulaWhere.substr(donde + 5));
-    const std::string filtro = " WHERE " + (condicion.empty() ? std::string() : "(" + condicion + ") AND ");
+    return " WHERE " + (condicion.empty() ? std::string() : "(" + condicion + ") AND ");
+}
+
+// One arm is a plain query; more are joined into a compound merged in the
+// page order, which reads only what the page takes of each. It reads one row
+// more than the page shows, which tells whether more follow.
+GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde) {
+    const std::vector<TerminoContinuo>& terminos = *TerminosContinuos();
+    std::string orden;
+    for (std::size_t i = 0; i < terminos.size(); ++i) {
+        const bool baja = terminos[i].descendente == siguiente;
+        Agregar(orden, ColumnaOrden(i) + (baja ? " DESC" : " ASC"));
+    }
+    const std::vector<Brazo> brazos = Brazos(siguiente, borde);
+    const std::string filtro = FiltroDeBrazo();
     Continua c;
     ConsultaDePagina& consulta = c.consulta;
     consulta.invertida = !siguiente;
+    consulta.tamano = tamano;
     const bool compuesta = brazos.size() > 1;
     const std::string select = SelectSqlite(consulta, compuesta);
     for (const Brazo& brazo : brazos) {
@@ -759,8 +774,33 @@ GridQuery::Continua GridQuery::ArmarContinuacion(bool siguiente, std::int64_t ta
         c.marcas.insert(c.marcas.end(), brazo.marcas.begin(), brazo.marcas.end());
     }
     consulta.texto += compuesta ? " ORDER BY " + orden : " " + OrdenExterior(!siguiente);
-    consulta.texto += " LIMIT " + std::to_string(tamano);
+    consulta.texto += " LIMIT " + std::to_string(tamano + 1);
     return c;
+}
+
+std::optional<ConsultaDePagina> GridQuery::ConteoAntes() {
+    ArmarOrden();
+    ArmarWhere();
+    const std::optional<std::vector<TerminoContinuo>>& terminos = TerminosContinuos();
+    const Borde& borde = Vista.primera;
+    if (!terminos || borde.size() != terminos->size() || EsNulo(borde.back())) return std::nullopt;
+    ConsultaDePagina c;
+    c.texto = "SELECT 0";
+    const std::string filtro = FiltroDeBrazo();
+    for (const Brazo& brazo : Brazos(false, borde)) {
+        c.texto += " + (SELECT COUNT(*) FROM " + TablaPagina() + " AS Paginacion" + filtro + brazo.condicion + ")";
+        for (const std::size_t marca : brazo.marcas) c.valores.push_back(borde[marca]);
+    }
+    return c;
+}
+
+std::int64_t GridQuery::NumeroDePagina(std::int64_t antes, std::int64_t filas, std::int64_t total, long pageSize) {
+    const std::int64_t ultima = std::max<std::int64_t>(CantidadPaginas(total, pageSize), 1);
+    if (antes + filas >= total) return ultima;
+    if (antes <= 0) return 1;
+    const std::int64_t numero = antes / std::max<long>(pageSize, 1) + 1;
+    if (ultima <= 2) return std::min(numero, ultima);  // no page lies between the ends
+    return std::clamp<std::int64_t>(numero, 2, ultima - 1);
 }
 
 ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total) {
@@ -777,7 +817,8 @@ ConsultaDePagina GridQuery::ConsultaSqlite(Acceso acceso, std::int64_t pagina, s
 }
 
 void GridQuery::RecordarPagina(std::int64_t pagina, const PaginaLeida& leida) {
-    if (leida.Filas.empty() || leida.primera.empty() || leida.ultima.empty()) {
+    if (leida.Filas.empty()) return;  // the page shown stays
+    if (leida.primera.empty() || leida.ultima.empty()) {
         Vista = {};
         return;
     }
@@ -906,10 +947,25 @@ namespace {
 
 // Opens `texto` into `rs`; raises the connection's error (or `intento`) when
 // it could not be opened.
-void Abrir(foundation::DB_Dll& db, std::string texto, adodb::Recordset& rs, const char* intento) {
+void Abrir(foundation::DB_Dll& db, std::string texto, adodb::Recordset& rs, const char* intento,
+           const std::vector<vb::Variant>& valores = {}) {
     db.gCnn.Errors().Clear();
-    db.AbrirRecordset(texto, rs);
+    if (valores.empty()) {
+        db.AbrirRecordset(texto, rs);
+    } else {
+        db.AbrirRecordset(texto, valores, rs);
+    }
     if (rs.State() != adodb::adStateOpen) throw ErrorDeConexion(db, intento);
+}
+
+// The number the count `texto` gives, its values bound.
+std::int64_t LeerConteo(foundation::DB_Dll& db, const std::string& texto, const std::vector<vb::Variant>& valores = {}) {
+    adodb::Recordset rs;
+    Abrir(db, texto, rs, "No se pudieron contar los registros.", valores);
+    std::int64_t total = 0;
+    if (!rs.BOF() && !rs.EOF()) total = static_cast<std::int64_t>(vb::CDbl(rs.Fields(std::size_t{0}).Value()));
+    db.CierraRecordset(rs);
+    return total;
 }
 
 std::vector<adodb::FieldInfo> CamposDe(foundation::DB_Dll& db, const std::string& texto) {
@@ -937,12 +993,13 @@ std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const G
 }
 
 std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta) {
-    adodb::Recordset rs;
-    Abrir(db, consulta.ConsultaConteo(), rs, "No se pudieron contar los registros.");
-    std::int64_t total = 0;
-    if (!rs.BOF() && !rs.EOF()) total = static_cast<std::int64_t>(vb::CDbl(rs.Fields(std::size_t{0}).Value()));
-    db.CierraRecordset(rs);
-    return total;
+    return LeerConteo(db, consulta.ConsultaConteo());
+}
+
+std::optional<std::int64_t> ContarAntes(foundation::DB_Dll& db, GridQuery& consulta) {
+    const std::optional<ConsultaDePagina> conteo = consulta.ConteoAntes();
+    if (!conteo) return std::nullopt;
+    return LeerConteo(db, conteo->texto, conteo->valores);
 }
 
 void AbrirPagina(foundation::DB_Dll& db, const GridQuery& consulta, const ConsultaDePagina& pagina,
@@ -975,7 +1032,12 @@ PaginaLeida LeerPagina(adodb::Recordset& rs, const ConsultaDePagina& consulta) {
     const bool bordes = consulta.conBordes && propias > 0 && (propias < todas || agregadas == 0);
     for (std::size_t i = 0; i < propias; ++i) pagina.Campos.push_back(rs.FieldInfos()[i].Name);
     pagina.Filas.reserve(static_cast<std::size_t>(std::max(rs.RecordCount(), 0L)));
+    bool masAlla = false;  // a row beyond those shown, in the order read
     while (!rs.EOF()) {
+        if (consulta.tamano > 0 && static_cast<std::int64_t>(pagina.Filas.size()) == consulta.tamano) {
+            masAlla = true;
+            break;
+        }
         std::vector<std::string> fila;
         fila.reserve(propias);
         for (std::size_t i = 0; i < propias; ++i) fila.push_back(vb::TextOf(rs.Fields(i).Value()));
@@ -989,10 +1051,17 @@ PaginaLeida LeerPagina(adodb::Recordset& rs, const ConsultaDePagina& consulta) {
         rs.MoveNext();
     }
     if (pagina.Filas.size() == 1) pagina.ultima = pagina.primera;
+    // Rows skipped from the end read from lie on the other side of the page.
+    std::optional<bool> delante = consulta.tamano > 0 ? std::optional<bool>(masAlla) : std::nullopt;
+    std::optional<bool> detras;
+    if (consulta.saltadas >= 0 && !pagina.Filas.empty()) detras = consulta.saltadas > 0;
     if (consulta.invertida) {
         std::reverse(pagina.Filas.begin(), pagina.Filas.end());
         std::swap(pagina.primera, pagina.ultima);
+        std::swap(delante, detras);
     }
+    pagina.masAntes = detras;
+    pagina.masDespues = delante;
     return pagina;
 }
 

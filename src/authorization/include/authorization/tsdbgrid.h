@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -207,7 +208,15 @@ private:
 
     // Loading
     enum class Carga { Hecha, Interrumpida, SinResultados };
-    bool CargarGridInterno();
+    bool CargarGridInterno(std::optional<std::int64_t> pedida = std::nullopt);
+    std::optional<PaginaLeida> LeerPaginaDeLista(std::int64_t numero, ConsultaDePagina& consulta);
+    bool QuedarseEnLaPagina(std::int64_t numero);
+    void UbicarPagina(std::int64_t numero, const ConsultaDePagina& consulta, const PaginaLeida& pagina);
+    std::int64_t EstimarFilasAntes(std::int64_t numero, const ConsultaDePagina& consulta, std::int64_t filas) const;
+    bool Coincide(std::int64_t numero, std::int64_t antes, std::int64_t filas, const PaginaLeida& pagina) const;
+    std::int64_t ContarFilasAntes(const ConsultaDePagina& consulta, const PaginaLeida& pagina, std::int64_t estimadas);
+    void Recontar();
+    void MostrarPaginaCargada();
     Carga CargarPaginasInterno(bool busquedaNueva = false);
     void CargaInterrumpida();
     void VolverAlEstadoMostrado();
@@ -242,6 +251,7 @@ private:
     void MostrarIndiceSelector();
     void SeleccionarPagina(std::int64_t indice);
     void PaginaElegida();
+    void Pasar(std::int64_t pagina, bool sigue);
     void VolverAPaginaMostrada();
     void cmdPrimero_Click();
     void cmdAnterior_Click();
@@ -277,6 +287,13 @@ private:
     std::int64_t ultimaPagina_ = 0;
     std::int64_t totalRegistros_ = 0;
     std::int64_t paginaMostrada_ = 0;  // the page the grid holds; 0: none yet
+    // The page the grid holds in the list as it was read: the rows before it
+    // (as far as known without counting), its rows, and whether more rows
+    // lay before and after it (unknown where the query cannot tell).
+    std::int64_t filasAntes_ = 0;
+    std::int64_t filasMostradas_ = 0;
+    std::optional<bool> masAntes_;
+    std::optional<bool> masDespues_;
     // What the page the grid holds was loaded with; a count that is cancelled
     // or left goes back to it.
     struct EstadoMostrado {

@@ -57,7 +57,10 @@ enum class Acceso {
 // each row's edge values (see Borde), the key being the grid's last column;
 // and the columns it reads after the grid's own, which the grid never sees:
 // the sort values of a compound's order (columnasOrden), then the edge
-// values but the key (columnasBorde).
+// values but the key (columnasBorde). A query with a `tamano` reads one row
+// more than the page shows, which tells whether more rows follow in the
+// order it reads; `saltadas`: the rows it skips from the end it reads from
+// (-1: it continues from an edge instead).
 struct ConsultaDePagina {
     std::string texto;
     bool invertida = false;
@@ -65,6 +68,8 @@ struct ConsultaDePagina {
     bool conBordes = false;
     std::size_t columnasOrden = 0;
     std::size_t columnasBorde = 0;
+    std::int64_t tamano = 0;
+    std::int64_t saltadas = -1;
 };
 
 // A row's values in the order pages continue by, as stored (Null kept apart
@@ -73,12 +78,16 @@ struct ConsultaDePagina {
 using Borde = std::vector<vb::Variant>;
 
 // A page read into texts: the field names and one row of texts per record;
-// and the edge values of its first and last rows when the query read them.
+// the edge values of its first and last rows when the query read them; and,
+// where the query tells, whether the list held rows before its first row
+// and after its last one when it was read.
 struct PaginaLeida {
     std::vector<std::string> Campos;
     std::vector<std::vector<std::string>> Filas;
     Borde primera;
     Borde ultima;
+    std::optional<bool> masAntes;
+    std::optional<bool> masDespues;
 };
 
 class GridQuery {
@@ -190,8 +199,20 @@ public:
     // grid's columns. Siguiente and Anterior continue from Vista's edge, its
     // values bound to the query's markers.
     ConsultaDePagina ConsultaSqlite(Acceso acceso, std::int64_t pagina, std::int64_t total);
-    // Keeps page `pagina`, read in display order, as Vista.
+    // Keeps page `pagina`, read in display order, as Vista; a page without
+    // rows leaves Vista as it was (the page shown stays).
     void RecordarPagina(std::int64_t pagina, const PaginaLeida& leida);
+    // Whether the next and the previous page can continue from Vista's edges.
+    // Runs ArmarOrden.
+    bool PuedeContinuar();
+    // The count of the rows before the first row of Vista in the page order,
+    // its values bound; nullopt where pages do not continue from their edges.
+    std::optional<ConsultaDePagina> ConteoAntes();
+    // The number of a page with `antes` rows before it and `filas` on it, of
+    // `total`: the last page with no row after it, else page 1 with no row
+    // before it, else the page of its first row when pages are cut from the
+    // start, but neither 1 nor the last one.
+    static std::int64_t NumeroDePagina(std::int64_t antes, std::int64_t filas, std::int64_t total, long pageSize);
     // The columns the condition holds to one stored value (a top-level
     // "column = literal" joined by AND), which therefore cannot order the
     // rows. A literal that reads as a date holds none: a day-first date is
@@ -279,6 +300,14 @@ private:
         std::vector<std::size_t> marcas;
     };
     Continua ArmarContinuacion(bool siguiente, std::int64_t tamano, const Borde& borde);
+    // One arm of a continuation: its condition, and the edge value each of
+    // its markers takes.
+    struct Brazo {
+        std::string condicion;
+        std::vector<std::size_t> marcas;
+    };
+    std::vector<Brazo> Brazos(bool siguiente, const Borde& borde) const;
+    std::string FiltroDeBrazo() const;
     // What the sort, key, query and search give, kept while they stay as they
     // are, since every page turn asks for it.
     struct Derivados {
@@ -308,6 +337,10 @@ std::vector<adodb::FieldInfo> LeerCamposElegidos(foundation::DB_Dll& db, const G
 
 // The number of records the pages are cut from (COUNT(*) on the database).
 std::int64_t ContarRegistros(foundation::DB_Dll& db, const GridQuery& consulta);
+
+// The number of records before the first row of the page shown (Vista), as
+// the list stands; nullopt where pages do not continue from their edges.
+std::optional<std::int64_t> ContarAntes(foundation::DB_Dll& db, GridQuery& consulta);
 
 // The query of page `pagina` of `total` records in the connection's
 // dialect; on SQLite from where it costs least.
