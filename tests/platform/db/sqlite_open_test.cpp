@@ -751,15 +751,15 @@ constexpr const char* kBlockedOrders =
 constexpr const char* kUnblockAll =
     "UPDATE V_MV_CPTE SET BLOQUEADA = 0, NOMBRE = 'desbloqueada'; UPDATE CONTROL SET BLOQUEADAS = 0;";
 
-// A writer in rollback-journal mode killed in the middle of unblocking every
-// order, after a small cache made it write pages of the change into the file.
-void KillWriterHalfWay(const std::string& path) {
+// A writer in rollback-journal mode killed in the middle of `change`, after
+// a small cache made it write pages of the change into the file.
+void KillWriterInTheMiddleOf(const std::string& path, const std::string& change) {
     const std::string before = testsupport::ReadFile(path);
     const pid_t writer = InProcess([&] {
         sqlite3* db = nullptr;
         if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
-            sqlite3_exec(db, (std::string("PRAGMA cache_size=5; BEGIN;") + kUnblockAll).c_str(), nullptr, nullptr,
-                         nullptr) != SQLITE_OK) {
+            sqlite3_exec(db, ("PRAGMA cache_size=5; BEGIN;" + change).c_str(), nullptr, nullptr, nullptr) !=
+                SQLITE_OK) {
             return false;
         }
         std::raise(SIGKILL);
@@ -771,6 +771,9 @@ void KillWriterHalfWay(const std::string& path) {
     ASSERT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
     ASSERT_NE(testsupport::ReadFile(path), before);  // pages of the change are in the file
 }
+
+// A writer killed in the middle of unblocking every order.
+void KillWriterHalfWay(const std::string& path) { KillWriterInTheMiddleOf(path, kUnblockAll); }
 
 // A write-ahead log that holds every order unblocked, committed, left
 // beside the file without its index (a copy, or a deletion from outside).
@@ -861,6 +864,97 @@ TEST(AbrirSqlite, AStationThatMayNotWriteShowsOnlyTheCommittedState) {
         EXPECT_TRUE(EndedWell(lectora));
         ExpectNothingOfAnotherUser(dir.Path());
     }
+}
+
+// Sixty tables more, so that the schema spans pages beyond the first (the
+// writer holds the first page, and never writes it before it commits).
+std::string ManyTables() {
+    std::string sql;
+    for (int i = 0; i < 60; ++i) {
+        sql += "CREATE TABLE TA_RELLENO_" + std::to_string(i) + " (CODIGO_DE_LA_FILA TEXT, DESCRIPCION_LARGA TEXT, "
+               "OBSERVACIONES_DEL_USUARIO TEXT, FECHA_DE_ALTA TEXT);";
+    }
+    return sql;
+}
+
+// A writer killed in the middle of a change that drops a table and unblocks
+// every order: the file alone lacks the table.
+void KillWriterDroppingATable(const std::string& path) {
+    KillWriterInTheMiddleOf(path, "DROP TABLE CONTROL; UPDATE V_MV_CPTE SET BLOQUEADA = 0;");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(("file:" + path + "?immutable=1").c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                              nullptr),
+              SQLITE_OK);
+    EXPECT_NE(sqlite3_exec(db, "SELECT * FROM CONTROL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+// A log without its index that holds, committed, the tables and every order
+// unblocked: the file alone holds another table only.
+void LeaveTablesInLogWithoutIndex(const std::string& path) {
+    WithLeftOverLog(path, std::string(kBlockedOrders) + kUnblockAll);
+    std::filesystem::remove(path + "-shm");
+}
+
+// A station that may write the file starts on the committed state where the
+// file alone does not hold it: after a writer killed half way (the change
+// undone, as any opening undoes it) and beside a log without its index (the
+// log read). It never calls such a file damaged nor refuses it, and the file
+// stays sound. A file that fails its checks all the same is left as it was.
+TEST(AbrirSqlite, AStationThatMayWriteChecksTheCommittedState) {
+    struct Case {
+        const char* name;
+        std::string setup;
+        void (*leave)(const std::string&);
+        long long committed;  // blocked orders
+    };
+    const Case cases[] = {
+        {"a journal left half way", kBlockedOrders, KillWriterHalfWay, 2000},
+        {"a journal left half way by a change that drops a table", std::string(kBlockedOrders) + ManyTables(),
+         KillWriterDroppingATable, 2000},
+        {"a log without its index", std::string("PRAGMA journal_mode=WAL;") + kBlockedOrders, LeaveLogWithoutIndex, 0},
+        {"a log without its index that holds the tables", "PRAGMA journal_mode=WAL; CREATE TABLE NOTAS (T TEXT);",
+         LeaveTablesInLogWithoutIndex, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::TempDir dir;
+        const std::string path = dir.File("empresa.db");
+        ExecDirect(path, c.setup);
+        c.leave(path);
+        {
+            Connection cn;
+            cn.RequireTables({"V_MV_CPTE", "CONTROL"});
+            try {
+                cn.Open(Url(path));
+            } catch (const vb::Error& e) {
+                ADD_FAILURE() << e.Description();
+                continue;
+            }
+            const vb::Variant committed(c.committed);
+            EXPECT_EQ(Blocked(cn), (std::vector<vb::Variant>{committed, committed}));
+            EXPECT_EQ(Scalar(cn, "PRAGMA integrity_check"), vb::Variant("ok"));
+        }
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "SELECT * FROM CONTROL; PRAGMA integrity_check", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    // Another program's database, its log left without its index.
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("notas.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE NOTAS (T TEXT);");
+    WithLeftOverLog(path, "CREATE TABLE MAS_NOTAS (T TEXT);");
+    std::filesystem::remove(path + "-shm");
+    const std::map<std::string, std::string> before = FilesIn(dir.Path());
+    Connection cn;
+    cn.RequireTables({"V_MV_CPTE", "MAS_NOTAS"});
+    const vb::Error e = ErrorOf([&] { cn.Open(Url(path)); });
+    EXPECT_NE(e.Description().find("a la base de datos le faltan las tablas V_MV_CPTE:"), std::string::npos)
+        << e.Description();
+    EXPECT_TRUE(FilesIn(dir.Path()) == before);
 }
 
 // A station that may not write the file reads the committed state beside a

@@ -18,7 +18,11 @@ namespace adodb {
 // readable schema that holds every table of `requiredTables` (names compared
 // without regard to case); otherwise it and the files beside it are left
 // untouched and vb::Error is raised with the reason in Spanish (the engine's
-// message after it) and the file's path. Other stations opening or closing
+// message after it) and the file's path. Where the file alone does not hold
+// its committed state (a journal of a change left half way, a write-ahead
+// log without its index), a program that may write checks that state
+// instead, on a connection of its own that undoes the change, as any
+// opening does, or reads the log, leaving it as it was. Other stations opening or closing
 // the file meanwhile are waited for, up to the command timeout. A file the
 // program may not write (or whose folder it may not write) is used
 // read-only, with nothing created beside it, each query reading the file as

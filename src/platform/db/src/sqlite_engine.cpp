@@ -301,6 +301,17 @@ public:
         CheckTables(requiredTables);
     }
 
+    // Checks the file on a connection that may write, for a file whose
+    // committed state only such a connection reads: it holds the file alone
+    // while it checks, undoes a change left half way (as any opening does)
+    // or reads a log left without its index through an index of its own, in
+    // memory, and leaves the log as it found it.
+    void CheckHoldingFile(const std::vector<std::string>& requiredTables) {
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        Exec("PRAGMA locking_mode=EXCLUSIVE");
+        CheckFile(requiredTables);
+    }
+
     // Settings for use, once the file proved to be the program's; a
     // writable file turns to WAL mode.
     void PrepareForUse(bool writable) {
@@ -919,6 +930,7 @@ auto Retrying(long commandTimeout, Attempt&& attempt, Again&& again) {
 struct QuietRead {
     std::unique_ptr<SqliteEngine> engine;
     bool logged = false;  // it reads through the log's index, and holds the file
+    bool hidden = false;  // nothing was read: the committed state shows only to a connection that may write
 };
 
 // Test hook, called at the moments of a quiet read where another station's
@@ -958,12 +970,12 @@ constexpr auto kHiddenWait = std::chrono::seconds(1);
 // the file alone is read shows by its log, so that the read, which may have
 // met its checkpoint, is done again. A failure that another station's
 // opening or closing explains is tried again until the command timeout;
-// any other is raised as it is. Unless the station `mayWrite` (its check
-// reads the file as it stands; its writing connection then undoes a change
-// left half way, or reads the log), nothing is read while the committed
-// state is hidden: that is raised, in Spanish, once it stays so for a
-// moment. `read` is told whether the connection reads through the log's
-// index: such a read is the one returned.
+// any other is raised as it is. Nothing is read while the committed state
+// is hidden: for a station that `mayWrite` that is returned at once (its
+// connection that may write reads that state), for any other it is raised,
+// in Spanish, once it stays so for a moment. `read` is told whether the
+// connection reads through the log's index: such a read is the one
+// returned.
 template <class Read>
 QuietRead ReadQuietly(const std::string& path, long commandTimeout, bool mayWrite, Read&& read) {
     FileIdentity file{};
@@ -982,7 +994,8 @@ QuietRead ReadQuietly(const std::string& path, long commandTimeout, bool mayWrit
             auto engine = OpenConnection(FileUri(path, before.Logged() ? "readonly_shm=1" : "immutable=1"),
                                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, commandTimeout, QuietVfs());
             if (RegularFile(path) != file || SideFilesOf(path).Logged() != before.Logged()) return std::nullopt;
-            if (const HiddenState* hidden = mayWrite ? nullptr : Hidden(path, *engine, before)) {
+            if (const HiddenState* hidden = Hidden(path, *engine, before)) {
+                if (mayWrite) return QuietRead{nullptr, false, true};
                 const Clock::time_point now = Clock::now();
                 if (!hiddenSince) hiddenSince = now;
                 if (now - *hiddenSince >= kHiddenWait || now >= deadline) {
@@ -1134,6 +1147,7 @@ std::unique_ptr<Engine> OpenChecked(const std::string& path, long commandTimeout
     // Closed first: the file turns to WAL mode only with no other connection
     // of this process on it.
     checked.engine.reset();
+    if (checked.hidden) OpenConnection(path, SQLITE_OPEN_READWRITE, commandTimeout)->CheckHoldingFile(requiredTables);
     auto engine = OpenConnection(path, SQLITE_OPEN_READWRITE, commandTimeout);
     engine->PrepareForUse(true);
     return engine;
