@@ -383,7 +383,7 @@ if end_desplaza; then falla "the window opened without showing every column"; fi
 echo "ok: the window opens showing every column"
 # The last page button (right of the page label), then the last page's query:
 # it reads from the end of the list, in the reverse order.
-ultima_cargada() { grep -q 'Paginacion.ID DESC  LIMIT 10 OFFSET 0' "$TARVOLIN_SQL_LOG"; }
+ultima_cargada() { grep -q 'Paginacion.ID DESC  LIMIT 11 OFFSET 0' "$TARVOLIN_SQL_LOG"; }
 xdotool mousemove --window "$ventana" 471 362 click 1
 espera "the last page" ultima_cargada
 sleep 0.5
@@ -406,8 +406,8 @@ import -window root "$salida/person_minimum_size.png"
 end_desplaza || falla "at the minimum size End did not scroll the grid"
 # The command bar keeps its distance from the window's foot.
 fila_comandos=$((min_alto - (alto_abierta - 362)))
-primeras=$(grep -c 'LIMIT 10 OFFSET 0$' "$TARVOLIN_SQL_LOG")
-primera_cargada() { [ "$(grep -c 'LIMIT 10 OFFSET 0$' "$TARVOLIN_SQL_LOG")" -gt "$primeras" ]; }
+primeras=$(grep -c 'LIMIT 11 OFFSET 0$' "$TARVOLIN_SQL_LOG")
+primera_cargada() { [ "$(grep -c 'LIMIT 11 OFFSET 0$' "$TARVOLIN_SQL_LOG")" -gt "$primeras" ]; }
 xdotool mousemove --window "$ventana" 165 "$fila_comandos" click 1
 espera "the first page at the minimum size" primera_cargada
 sleep 0.5

@@ -1,9 +1,10 @@
 // TsDbGrid: the page selector and buttons, the page size, the sort images,
 // the toolbars and the grid's paging keys.
 //
-// Every page is shown through the page selector: a change of the current page
-// selects its entry, and selecting a different entry loads that page. The
-// handlers of the user's commands do nothing while a load runs.
+// A page picked in the selector, or named by a count, is shown through the
+// selector: selecting a different entry loads that page. The page buttons
+// load their page themselves, and the label and the selector follow the page
+// shown. The handlers of the user's commands do nothing while a load runs.
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -58,9 +59,9 @@ void TsDbGrid::SeleccionarPagina(std::int64_t indice) {
 // cboPagSelect_Click: the selected entry becomes the current page and, unless
 // the control is setting its page size, is loaded.
 void TsDbGrid::PaginaElegida() {
-    // Only the next and previous page go on from the rows shown; any other
-    // page is read from the list as it stands.
-    if (!siguePagina_) q_.Vista = {};
+    // Only the next and previous page go on from the rows shown (Pasar); a
+    // page picked is read from the list as it stands.
+    q_.Vista = {};
     paginaActual_ = indiceSelector_ + 1;
     MostrarPagina();
     if (sincronizando_) return;

@@ -18,6 +18,13 @@
 // AnchoParaAbrir tell a host how large to make it;
 // LimitarColumnasAlAncho caps the text columns so that every column shows.
 //
+// Paging follows the list as it stands, which other stations change: next
+// and previous go on from the edge rows of the page shown as far as the list
+// goes (past the pages counted at load too), first and last read its ends.
+// Each page read tells whether more rows follow it; when that does not fit
+// the count, or a turn reaches an end, the list is counted again and the page
+// numbered in it. A turn that finds nothing more keeps the page shown.
+//
 // User-interface thread only. Loads pump events; while one runs, the
 // navigation, sort and reload commands are ignored, so no load is ever
 // entered from inside another one. The cancel button stops a count: the grid
