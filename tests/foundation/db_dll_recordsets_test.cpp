@@ -219,6 +219,34 @@ TEST_F(DbDllRecordsetsTest, AConstraintRefusalIsToldByWhoeverBuiltTheStatement) 
     EXPECT_EQ(operator_.Shown().size(), 1u);
 }
 
+// A batch that stops itself (RAISERROR) is told in its builder's words when
+// it recognises the batch as its own, else with the batch's own text.
+TEST_F(DbDllRecordsetsTest, ABatchThatStopsItselfIsToldByWhoeverBuiltIt) {
+    std::vector<long> numeros;
+    db_.AgregaExplicacionRechazo([&](const std::string& sql, const vb::Error& error) {
+        numeros.push_back(error.Number());
+        return sql.find("'propio'") != std::string::npos ? "No se grabó el propio: " + error.Description()
+                                                         : std::string();
+    });
+    struct Caso {
+        std::string nombre;
+        std::string aviso;
+    };
+    for (const Caso& caso : std::vector<Caso>{{"propio", "No se grabó el propio: otra estación lo tomó"},
+                                              {"ajeno", "otra estación lo tomó"}}) {
+        SCOPED_TRACE(caso.nombre);
+        operator_.ClearShown();
+        operator_.AnswerMsgBox(ui::vbOK);
+        std::string sql = "INSERT INTO T_CLAVES VALUES (7, '" + caso.nombre +
+                          "')\r\nIF EXISTS (SELECT * FROM T_CLAVES) RAISERROR('otra estación lo tomó', 16, 1)";
+        EXPECT_FALSE(db_.EjecutaConsultaSQL(sql));
+        ASSERT_EQ(operator_.Shown().size(), 1u);
+        EXPECT_EQ(operator_.Shown()[0].prompt, caso.aviso);
+        EXPECT_EQ(Count("T_CLAVES"), 0);
+    }
+    EXPECT_EQ(numeros, (std::vector<long>{adodb::kErrRaised, adodb::kErrRaised}));
+}
+
 // Whoever handed something out for a statement learns whether it ran, after
 // the box about its failure; a follower that fails changes nothing.
 TEST_F(DbDllRecordsetsTest, FollowersLearnWhetherEachStatementRan) {

@@ -173,6 +173,53 @@ TEST_F(AsignarNumeroTest, NoFourteenCharacterKeyPastTheLastNumber) {
     EXPECT_NE(operator_.Shown()[0].title.find("AsignarNumeroComprobante"), std::string::npos);
 }
 
+// A type without ranges says so, and its number records nothing; a batch that
+// begins with the number's check fails, with the Spanish text and nothing
+// kept, exactly when a stock movement or an accounting entry of the document
+// is stored (of that type: another type's never counts).
+TEST_F(AsignarNumeroTest, TheCheckOfANumberWithoutARangeFailsTheBatchOnlyWhenTheNumberIsStored) {
+    std::string sucursal = "0001";
+    std::string letra = "X";
+    bool sinTalonarios = false;
+    EXPECT_EQ(AsignarNumeroComprobante("PE", sucursal, letra, nullptr, &sinTalonarios), "000100000001X");
+    EXPECT_TRUE(sinTalonarios);
+    struct Caso {
+        const char* nombre;
+        std::string guardado;  // set-up SQL; "" stores nothing
+        bool falla;
+    };
+    const std::vector<Caso> casos = {
+        {"nothing stored", "", false},
+        {"another type's movement", "INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE) VALUES ('RM', '000100000007X')", false},
+        {"another number's entry",
+         "INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA) VALUES ('PE', '0001', '00000008', 'X')", false},
+        {"a stock movement", "INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE) VALUES ('PE  ', '000100000007X')", true},
+        {"an accounting entry",
+         "INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA) VALUES ('PE', '0001', '00000007', 'X')", true},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Run("DELETE FROM V_MV_STOCK");
+        Run("DELETE FROM MV_ASIENTOS");
+        if (!caso.guardado.empty()) Run(caso.guardado);
+        EXPECT_EQ(ComprobanteGuardado("PE", "000100000007X"), caso.falla);
+        operator_.ClearShown();
+        if (caso.falla) operator_.AnswerMsgBox(ui::vbOK);
+        std::string lote = ChequeoNumeroLibre("PE", "000100000007X") +
+                           "\r\nINSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('PE', '0001', "
+                           "'00000007', 'X')";
+        EXPECT_EQ(db_.EjecutaConsultaSQL(lote), !caso.falla);
+        EXPECT_EQ(Valor("SELECT COUNT(*) FROM V_MV_CTROL_CPTE"), caso.falla ? "0" : "1");
+        if (caso.falla) {
+            ASSERT_EQ(operator_.Shown().size(), 1u);
+            EXPECT_EQ(operator_.Shown()[0].prompt,
+                      "Otra estación tomó el número 00000007 del comprobante PE (sucursal 0001, letra X) antes de que "
+                      "se grabara este comprobante: no se grabó");
+        }
+        Run("DELETE FROM V_MV_CTROL_CPTE");
+    }
+}
+
 // ---- Register type ---------------------------------------------------------------
 
 TEST_F(AstDbTest, RegisterTypeComesFromTheTypesSubJournal) {

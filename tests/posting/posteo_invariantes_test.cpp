@@ -951,7 +951,8 @@ TEST_F(AsientosInvariantesTest, ABatchWhoseNumberWithoutARangeAnotherStationStor
 
 // A refusal says what the database refused: a trigger's own text, or a
 // value the batch held twice where nothing stored held it; and names the
-// documents nothing was kept of.
+// documents nothing was kept of. A refused document's entry number goes to
+// the next document.
 TEST_F(AsientosInvariantesTest, ARefusalSaysWhatTheDatabaseRefused) {
     // On a file, so that a connection of its own adds the trigger.
     const std::string archivo = (home_.Path() / "rechazos.db").string();
@@ -1014,6 +1015,12 @@ TEST_F(AsientosInvariantesTest, ARefusalSaysWhatTheDatabaseRefused) {
                   "stock de la línea 1 (artículo A1) con el aviso \"depósito cerrado\" (el detalle quedó en el "
                   "registro de errores). No se guardó nada del comprobante.");
         EXPECT_EQ(Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), "0");
+
+        // The entry number its first row took (its statement never ran) is handed out again.
+        Llamada siguiente{.tc = "RM", .numero = "000100000171X"};
+        Postea(*Documento(false), siguiente);
+        ASSERT_FALSE(siguiente.hayError);
+        EXPECT_EQ(Valor("SELECT group_concat(DISTINCT [NUMERO ASIENTO]) FROM MV_ASIENTOS"), "1");
     }
 }
 
