@@ -1090,6 +1090,66 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhenAnotherStationActsMeanwhi
     }
 }
 
+// A station that may not write the file, on the connection it keeps through
+// the log's index, tries a load again while another station sets that index
+// up anew: the index's header is found invalid (as a station leaves it that
+// sets the index up from the log), the load fails and is tried again, and
+// once a station that may write has set the index up (writing a row), the
+// load shows the committed state, that row included.
+TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhileTheLogsIndexIsSetUpAnew) {
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
+    MakeReadOnly(path, dir.Path());
+    int abierta[2], pedido[2], hecho[2];
+    for (int* p : {abierta, pedido, hecho}) ASSERT_EQ(pipe(p), 0);
+    // The station starts before the other opens the file: a process started
+    // with the file open would share that station's index of it.
+    const pid_t lectora = InProcessAsAnotherUser([&] {
+        for (const int fd : {abierta[1], pedido[0], hecho[1]}) close(fd);
+        if (!Receive(abierta[0])) return false;
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        const bool ok = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(2);
+        int intentos = 0;
+        adodb::SetQuietReadHook([&](adodb::QuietMoment moment) {
+            if (moment != adodb::QuietMoment::Kept || ++intentos > 2) return;
+            Send(pedido[1]);  // first try: the index goes invalid; second: a station sets it up
+            Receive(hecho[0]);
+        });
+        const vb::Variant filas = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE");
+        adodb::SetQuietReadHook(nullptr);
+        if (!ok || intentos < 2 || filas != vb::Variant(3)) {
+            std::fprintf(stderr, "%d tries, %s rows\n", intentos, vb::CStr(filas).c_str());
+            return false;
+        }
+        return true;
+    });
+    for (const int fd : {abierta[0], pedido[1], hecho[0]}) close(fd);
+    sqlite3* otra = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (2);", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    Send(abierta[1]);
+    if (Receive(pedido[0])) {
+        const std::string invalid(96, '\0');  // both copies of the index's header
+        const int shm = open((path + "-shm").c_str(), O_WRONLY | O_CLOEXEC);
+        EXPECT_EQ(pwrite(shm, invalid.data(), invalid.size(), 0), static_cast<ssize_t>(invalid.size()));
+        close(shm);
+        Send(hecho[1]);
+        if (Receive(pedido[0])) {
+            EXPECT_EQ(sqlite3_exec(otra, "INSERT INTO V_MV_CPTE VALUES (3);", nullptr, nullptr, nullptr), SQLITE_OK);
+            Send(hecho[1]);
+        }
+    }
+    for (const int fd : {abierta[1], pedido[0], hecho[1]}) close(fd);
+    EXPECT_TRUE(EndedWell(lectora));
+    sqlite3_close(otra);
+    ExpectNothingOfAnotherUser(dir.Path());
+}
+
 // Mounts a small file system of this process's own (a mount namespace of
 // its own, inside a user namespace when not root) on `dir`; false where the
 // system does not let a process do so.
