@@ -962,18 +962,16 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsBesideAWriterInTheMiddleOfAChange)
     const testsupport::TempDir dir;
     const std::string path = dir.File("empresa.db");
     ExecDirect(path, kBlockedOrders);
-    sqlite3* escritora = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &escritora), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(escritora, (std::string("PRAGMA synchronous=OFF; BEGIN;") + kUnblockAll).c_str(), nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    ASSERT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
     MakeReadOnly(path, dir.Path());
-    int leida[2], confirmada[2];
-    for (int* p : {leida, confirmada}) ASSERT_EQ(pipe(p), 0);
+    int abierta[2], leida[2], confirmada[2];
+    for (int* p : {abierta, leida, confirmada}) ASSERT_EQ(pipe(p), 0);
+    // The station starts before the writer opens the file: a process started
+    // with the file open would share the writer's locks of it.
     const pid_t lectora = InProcessAsAnotherUser([&] {
+        close(abierta[1]);
         close(leida[0]);
         close(confirmada[1]);
+        if (!Receive(abierta[0])) return false;
         Connection cn;
         cn.RequireTables({"V_MV_CPTE"});
         cn.Open(Url(path));
@@ -989,12 +987,21 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsBesideAWriterInTheMiddleOfAChange)
         }
         return ok;
     });
+    close(abierta[0]);
     close(leida[1]);
     close(confirmada[0]);
+    sqlite3* escritora = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &escritora), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(escritora, (std::string("PRAGMA synchronous=OFF; BEGIN;") + kUnblockAll).c_str(), nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
+    Send(abierta[1]);
     if (Receive(leida[0])) {
         EXPECT_EQ(sqlite3_exec(escritora, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
         Send(confirmada[1]);
     }
+    close(abierta[1]);
     close(leida[0]);
     close(confirmada[1]);
     EXPECT_TRUE(EndedWell(lectora));
@@ -1037,13 +1044,16 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhenAnotherStationActsMeanwhi
                                    nullptr, nullptr),
                       SQLITE_OK);
         };
-        if (c.openAtStart) writes();
         MakeReadOnly(path, dir.Path());
-        int pedido[2], hecho[2];
-        for (int* p : {pedido, hecho}) ASSERT_EQ(pipe(p), 0);
+        int abierta[2], pedido[2], hecho[2];
+        for (int* p : {abierta, pedido, hecho}) ASSERT_EQ(pipe(p), 0);
+        // The station starts before the other opens the file: a process
+        // started with the file open would share that station's index of it.
         const pid_t lectora = InProcessAsAnotherUser([&] {
+            close(abierta[1]);
             close(pedido[0]);
             close(hecho[1]);
+            if (!Receive(abierta[0])) return false;
             int vistas = 0;
             bool pedida = false;
             const auto hook = [&](QuietMoment moment) {
@@ -1070,8 +1080,12 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhenAnotherStationActsMeanwhi
             }
             return true;
         });
+        close(abierta[0]);
         close(pedido[1]);
         close(hecho[0]);
+        if (c.openAtStart) writes();
+        Send(abierta[1]);
+        close(abierta[1]);
         if (Receive(pedido[0])) {
             if (c.act == Act::Close) {
                 ASSERT_EQ(sqlite3_close(otra), SQLITE_OK);
