@@ -228,6 +228,39 @@ pid_t InProcessAsAnotherUser(const std::function<bool()>& body) {
 
 bool AsAnotherUser(const std::function<bool()>& body) { return EndedWell(InProcessAsAnotherUser(body)); }
 
+// Writes one byte into a pipe (a message); a full pipe, or one nobody
+// reads any more, drops it.
+void Send(int fd) {
+    std::signal(SIGPIPE, SIG_IGN);
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = write(fd, &c, 1);
+}
+
+// Waits for one message on a pipe; false when the other end closed it.
+bool Receive(int fd) {
+    char c;
+    return read(fd, &c, 1) == 1;
+}
+
+// Runs `body` as another user, in a process started before `opening` opens
+// the file in this one, once it did: a process started with the file open
+// would share this process's locks and log index of it (the engine keeps
+// them per process), and read it as this process does.
+pid_t InProcessAsAnotherUserOnceOpen(const std::function<void()>& opening, const std::function<bool()>& body) {
+    int abierta[2];
+    if (pipe(abierta) != 0) return -1;
+    const pid_t child = InProcessAsAnotherUser([&] {
+        close(abierta[1]);
+        const bool opened = Receive(abierta[0]);
+        return opened && body();
+    });
+    close(abierta[0]);
+    opening();
+    Send(abierta[1]);
+    close(abierta[1]);
+    return child;
+}
+
 // The file read-only for everybody, in a folder open to all: its owner's
 // stations keep what they opened before to write.
 void MakeReadOnly(const std::string& path, const std::filesystem::path& dir) {
@@ -303,19 +336,21 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsThroughAnotherStationsLog) {
     const testsupport::TempDir dir;
     const std::string path = dir.File("empresa.db");
     ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT, NOMBRE VARCHAR(20));");
-    sqlite3* otra = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (1, 'Peña');", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
     MakeReadOnly(path, dir.Path());
-    const bool leyo = AsAnotherUser([&] {
+    sqlite3* otra = nullptr;
+    const auto opening = [&] {
+        ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (1, 'Peña');", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+    };
+    const bool leyo = EndedWell(InProcessAsAnotherUserOnceOpen(opening, [&] {
         Connection cn;
         cn.RequireTables({"V_MV_CPTE"});
         cn.Open(Url(path));
         return Scalar(cn, "SELECT LEN(NOMBRE) FROM V_MV_CPTE WHERE CHARINDEX('ñ', NOMBRE) = 3") == vb::Variant(4) &&
                Scalar(cn, "SELECT NOMBRE FROM V_MV_CPTE") == vb::Variant("Peña");
-    });
+    }));
     sqlite3_close(otra);
     EXPECT_TRUE(leyo);
     ExpectNothingOfAnotherUser(dir.Path());
@@ -333,16 +368,17 @@ TEST(AbrirSqlite, AStationThatMayNotWriteBindsValuesAndTellsTheCost) {
         const std::string path = dir.File("empresa.db");
         ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT, NOMBRE VARCHAR(20));"
                          "INSERT INTO V_MV_CPTE VALUES (1, 'uno'), (2, 'dos'), (3, 'tres');");
+        MakeReadOnly(path, dir.Path());
         sqlite3* otra = nullptr;
-        if (otraAbierta) {
+        const auto opening = [&] {
+            if (!otraAbierta) return;
             ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
             ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (4, 'cuatro');",
                                    nullptr, nullptr, nullptr),
                       SQLITE_OK);
-        }
-        MakeReadOnly(path, dir.Path());
+        };
         const long long filas = otraAbierta ? 4 : 3;
-        const bool leyo = AsAnotherUser([&] {
+        const bool leyo = EndedWell(InProcessAsAnotherUserOnceOpen(opening, [&] {
             Connection cn;
             cn.RequireTables({"V_MV_CPTE"});
             cn.Open(Url(path));
@@ -371,7 +407,7 @@ TEST(AbrirSqlite, AStationThatMayNotWriteBindsValuesAndTellsTheCost) {
                 }
             }
             return ok;
-        });
+        }));
         if (otra) sqlite3_close(otra);
         EXPECT_TRUE(leyo);
         ExpectNothingOfAnotherUser(dir.Path());
@@ -492,20 +528,6 @@ TEST(AbrirSqlite, EveryStationGetsInWhileOthersOpenAndClose) {
     ExpectNothingOfAnotherUser(dir.Path());
 }
 
-
-// Writes one byte into a pipe (a message); a full pipe, or one nobody
-// reads any more, drops it.
-void Send(int fd) {
-    std::signal(SIGPIPE, SIG_IGN);
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = write(fd, &c, 1);
-}
-
-// Waits for one message on a pipe; false when the other end closed it.
-bool Receive(int fd) {
-    char c;
-    return read(fd, &c, 1) == 1;
-}
 
 // Waits for a message sent after this call: those already waiting are dropped.
 bool ReceiveNext(int fd) {
@@ -966,16 +988,18 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsBesideAWriterInTheMiddleOfAChange)
     const testsupport::TempDir dir;
     const std::string path = dir.File("empresa.db");
     ExecDirect(path, kBlockedOrders);
-    sqlite3* escritora = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &escritora), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(escritora, (std::string("PRAGMA synchronous=OFF; BEGIN;") + kUnblockAll).c_str(), nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    ASSERT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
     MakeReadOnly(path, dir.Path());
     int leida[2], confirmada[2];
     for (int* p : {leida, confirmada}) ASSERT_EQ(pipe(p), 0);
-    const pid_t lectora = InProcessAsAnotherUser([&] {
+    sqlite3* escritora = nullptr;
+    const auto opening = [&] {
+        ASSERT_EQ(sqlite3_open(path.c_str(), &escritora), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(escritora, (std::string("PRAGMA synchronous=OFF; BEGIN;") + kUnblockAll).c_str(),
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        ASSERT_EQ(testsupport::ReadFile(path + "-journal").substr(0, 8), "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7");
+    };
+    const pid_t lectora = InProcessAsAnotherUserOnceOpen(opening, [&] {
         close(leida[0]);
         close(confirmada[1]);
         Connection cn;
@@ -1041,11 +1065,13 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhenAnotherStationActsMeanwhi
                                    nullptr, nullptr),
                       SQLITE_OK);
         };
-        if (c.openAtStart) writes();
         MakeReadOnly(path, dir.Path());
         int pedido[2], hecho[2];
         for (int* p : {pedido, hecho}) ASSERT_EQ(pipe(p), 0);
-        const pid_t lectora = InProcessAsAnotherUser([&] {
+        const auto opening = [&] {
+            if (c.openAtStart) writes();
+        };
+        const pid_t lectora = InProcessAsAnotherUserOnceOpen(opening, [&] {
             close(pedido[0]);
             close(hecho[1]);
             int vistas = 0;
@@ -1092,6 +1118,64 @@ TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhenAnotherStationActsMeanwhi
         if (otra) sqlite3_close(otra);
         ExpectNothingOfAnotherUser(dir.Path());
     }
+}
+
+// A station that may not write the file, on the connection it keeps through
+// the log's index, tries a load again while another station sets that index
+// up anew: the index's header is found invalid (as a station leaves it that
+// sets the index up from the log), the load fails and is tried again, and
+// once a station that may write has set the index up (writing a row), the
+// load shows the committed state, that row included.
+TEST(AbrirSqlite, AStationThatMayNotWriteReadsAgainWhileTheLogsIndexIsSetUpAnew) {
+    const testsupport::TempDir dir;
+    const std::string path = dir.File("empresa.db");
+    ExecDirect(path, "PRAGMA journal_mode=WAL; CREATE TABLE V_MV_CPTE (ID INT); INSERT INTO V_MV_CPTE VALUES (1);");
+    MakeReadOnly(path, dir.Path());
+    int pedido[2], hecho[2];
+    for (int* p : {pedido, hecho}) ASSERT_EQ(pipe(p), 0);
+    sqlite3* otra = nullptr;
+    const auto opening = [&] {
+        ASSERT_EQ(sqlite3_open(path.c_str(), &otra), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(otra, "PRAGMA wal_autocheckpoint=0; INSERT INTO V_MV_CPTE VALUES (2);", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+    };
+    const pid_t lectora = InProcessAsAnotherUserOnceOpen(opening, [&] {
+        for (const int fd : {pedido[0], hecho[1]}) close(fd);
+        Connection cn;
+        cn.RequireTables({"V_MV_CPTE"});
+        cn.Open(Url(path));
+        const bool ok = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE") == vb::Variant(2);
+        int intentos = 0;
+        adodb::SetQuietReadHook([&](adodb::QuietMoment moment) {
+            if (moment != adodb::QuietMoment::Kept || ++intentos > 2) return;
+            Send(pedido[1]);  // first try: the index goes invalid; second: a station sets it up
+            Receive(hecho[0]);
+        });
+        const vb::Variant filas = Scalar(cn, "SELECT COUNT(*) FROM V_MV_CPTE");
+        adodb::SetQuietReadHook(nullptr);
+        if (!ok || intentos < 2 || filas != vb::Variant(3)) {
+            std::fprintf(stderr, "%d tries, %s rows\n", intentos, vb::CStr(filas).c_str());
+            return false;
+        }
+        return true;
+    });
+    for (const int fd : {pedido[1], hecho[0]}) close(fd);
+    if (Receive(pedido[0])) {
+        const std::string invalid(96, '\0');  // both copies of the index's header
+        const int shm = open((path + "-shm").c_str(), O_WRONLY | O_CLOEXEC);
+        EXPECT_EQ(pwrite(shm, invalid.data(), invalid.size(), 0), static_cast<ssize_t>(invalid.size()));
+        close(shm);
+        Send(hecho[1]);
+        if (Receive(pedido[0])) {
+            EXPECT_EQ(sqlite3_exec(otra, "INSERT INTO V_MV_CPTE VALUES (3);", nullptr, nullptr, nullptr), SQLITE_OK);
+            Send(hecho[1]);
+        }
+    }
+    for (const int fd : {pedido[0], hecho[1]}) close(fd);
+    EXPECT_TRUE(EndedWell(lectora));
+    sqlite3_close(otra);
+    ExpectNothingOfAnotherUser(dir.Path());
 }
 
 // Mounts a small file system of this process's own (a mount namespace of

@@ -35,9 +35,12 @@ std::unique_ptr<Engine> OpenSqliteEngine(const std::string& path, long commandTi
 // The moments at which a station that may not write reads the file again
 // when another station opened, closed or began writing it meanwhile: the
 // files beside it were looked at, before the connection opens (Looked); the
-// file alone was read (Read). A test hook called there (none by default)
-// lets another station act at that very moment.
-enum class QuietMoment { Looked, Read };
+// file alone was read (Read); a load is about to read through the log's
+// index on the connection the station keeps, at each try (Kept: a station
+// that sets that index up anew meanwhile makes it try again). A test hook
+// called there (none by default) lets another station act at that very
+// moment.
+enum class QuietMoment { Looked, Read, Kept };
 using QuietReadHook = std::function<void(QuietMoment)>;
 void SetQuietReadHook(QuietReadHook hook);
 

@@ -1110,7 +1110,11 @@ private:
     template <class F>
     auto InLogged(F& load) {
         return Retrying(
-            timeout_, [&] { return std::optional(load(*logged_)); },
+            timeout_,
+            [&] {
+                At(QuietMoment::Kept);
+                return std::optional(load(*logged_));
+            },
             [&](const vb::Error& e) { return Transient(e.NativeError()) && !logged_->InTransaction(); });
     }
 
