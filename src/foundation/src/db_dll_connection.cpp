@@ -34,9 +34,9 @@ constexpr std::chrono::milliseconds kAvisoDeEsperaTras{500};
 std::string Q(const std::string& value) { return adodb::QuoteConnectionValue(value); }
 
 // While the connection opens and its user is checked, a wait for a database
-// another station holds shows that it waits, and how long, and lets the user
-// give up: the opening then fails as the file busy, and the connection error
-// box says so. The notice goes when the step ends.
+// another station holds (adodb::WaitNotice) shows that it waits, and how
+// long, and lets the user give up: the opening then fails as the file busy,
+// and the connection error box says so. The notice goes when the step ends.
 class AvisoDeEspera {
 public:
     explicit AvisoDeEspera(const std::string& base)

@@ -371,8 +371,8 @@ public:
     }
 
     void SetCommandTimeout(long seconds) override {
-        busyTimeout_ = seconds <= 0 ? std::chrono::milliseconds::max() : std::chrono::milliseconds(seconds * 1000LL);
-        sqlite3_busy_handler(db_, &BusyWait, this);
+        const long long ms = seconds <= 0 ? INT_MAX : std::min<long long>(seconds * 1000LL, INT_MAX);
+        sqlite3_busy_timeout(db_, static_cast<int>(ms));
     }
 
 private:
@@ -656,15 +656,9 @@ private:
         return tables;
     }
 
-    // Waits for other stations for as long as the command timeout, as the
-    // engine's own busy timeout, telling the wait notice (wait_notice.h).
-    static int BusyWait(void* engine, int count);
-
     static constexpr std::size_t kCacheSize = 256;
     static constexpr std::size_t kKeptSize = 32;
     sqlite3* db_;
-    std::chrono::milliseconds busyTimeout_{0};
-    std::chrono::steady_clock::time_point busySince_;  // of the wait going on
     bool utf8_ = false;  // the file keeps its texts in UTF-8
     QueryCost lastCost_;
     std::unordered_map<std::string, std::shared_ptr<const Batch>> cache_;
@@ -893,15 +887,6 @@ void Pause(int attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50)));
 }
 
-int SqliteEngine::BusyWait(void* engine, int count) {
-    auto& e = *static_cast<SqliteEngine*>(engine);
-    if (count == 0) e.busySince_ = Clock::now();
-    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - e.busySince_);
-    if (waited >= e.busyTimeout_ || !NoticeWait(waited)) return 0;
-    Pause(count);
-    return 1;
-}
-
 [[noreturn]] void RaiseBusy() {
     throw vb::Error(kErrFail, FileProblem(SQLITE_BUSY, sqlite3_errstr(SQLITE_BUSY)), kSqliteSource, SQLITE_BUSY);
 }
@@ -910,6 +895,8 @@ int SqliteEngine::BusyWait(void* engine, int count) {
 // long as the command timeout: an attempt that gives nothing is tried again
 // (the file raised as busy once the time is up), and so is one that fails
 // where `again` holds for its error (the error raised once the time is up).
+// Before each pause the wait notice (wait_notice.h) is told how long the
+// wait has lasted; when the user gives up there, the file is raised as busy.
 template <class Attempt, class Again>
 auto Retrying(long commandTimeout, Attempt&& attempt, Again&& again) {
     const Clock::time_point start = Clock::now();

@@ -1,8 +1,10 @@
-// The notice of a wait for other stations: while an opening or a statement
-// waits for a database another station holds, the engine tells the notice
-// installed here, again and again, how long it has waited; the notice may
-// show it and answers whether to go on waiting. A wait the notice ends fails
-// as one whose time ran out (the file busy). User-interface thread only.
+// The notice of a wait for other stations: while an SQLite file is opened
+// (or, at a station that may not write it, read) and another station holds
+// it, the engine tells the notice installed here, before each new try, how
+// long it has waited; the notice may show it and answers whether to go on
+// waiting. A wait the notice ends fails as one whose time ran out (the file
+// busy). A statement waiting within the engine's own busy timeout does not
+// tell it. User-interface thread only.
 #pragma once
 
 #include <chrono>
