@@ -964,17 +964,8 @@ TEST_F(VentanaTest, ControlsCarryTheirNamesCaptionsAndTips) {
 // soon as the list is loaded, before anybody tries F2; one that may write
 // keeps the plain caption.
 TEST_F(VentanaTest, AStationThatMayNotWriteSaysSoInTheCaption) {
+    const std::string conexion = PasarAArchivo();
     const std::string archivo = home_.File("empresa.db");
-    {
-        sqlite3* nueva = nullptr;
-        sqlite3_open(archivo.c_str(), &nueva);
-        const std::string esquema = testsupport::ReadFile(testsupport::SourceDir() / "db" / "schema.sql");
-        EXPECT_EQ(sqlite3_exec(nueva, esquema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(nueva);
-    }
-    const std::string conexion = "Provider=SQLOLEDB;Data Source=" + archivo;
-    db_.gCnn.Close();
-    db_.gCnn.Open(conexion);
     Cargar();
     EXPECT_EQ(ventana_.windowTitle().toStdString(), "Tarvolin");
     db_.gCnn.Close();

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QObject>
+
 #include <string>
 #include <vector>
 
@@ -27,6 +30,17 @@ struct Orden {
     std::string fecha;  // ISO date, few distinct values
     std::string nombre; // few distinct values
 };
+
+// The child of `padre` named `nombre`; the test fails when there is none.
+template <class W>
+W* Hijo(QObject& padre, const char* nombre) {
+    W* w = padre.findChild<W*>(nombre);
+    EXPECT_NE(w, nullptr) << nombre;
+    return w;
+}
+
+// Clicks the button of `padre` named `boton`.
+inline void Pulsar(QObject& padre, const char* boton) { Hijo<QAbstractButton>(padre, boton)->click(); }
 
 class GridDbTest : public ::testing::Test {
 protected:

@@ -23,6 +23,8 @@ namespace authorization {
 namespace {
 
 using testing::GridDbTest;
+using testing::Hijo;
+using testing::Pulsar;
 using testing::kConsultaPrincipal;
 
 constexpr const char* kSinResultados = "No se encontraron registros que coincidan con la búsqueda.";
@@ -63,11 +65,9 @@ protected:
 
     template <class W>
     W* Control(const char* nombre) {
-        W* w = grid_.findChild<W*>(nombre);
-        EXPECT_NE(w, nullptr) << nombre;
-        return w;
+        return Hijo<W>(grid_, nombre);
     }
-    void Clic(const char* boton) { Control<QAbstractButton>(boton)->click(); }
+    void Clic(const char* boton) { Pulsar(grid_, boton); }
     QLineEdit* Caja() { return Control<QLineEdit>("txtBuscar"); }
     ui::FlexGrid& Grilla() { return grid_.MsFlexGrid(); }
 

@@ -25,6 +25,8 @@ namespace authorization {
 namespace {
 
 using testing::GridDbTest;
+using testing::Hijo;
+using testing::Pulsar;
 using testing::kConsultaPrincipal;
 
 constexpr long kPorPagina = 10;
@@ -92,11 +94,9 @@ protected:
 
     template <class W>
     W* Control(const char* nombre) {
-        W* w = grid_.findChild<W*>(nombre);
-        EXPECT_NE(w, nullptr) << nombre;
-        return w;
+        return Hijo<W>(grid_, nombre);
     }
-    void Clic(const char* boton) { Control<QAbstractButton>(boton)->click(); }
+    void Clic(const char* boton) { Pulsar(grid_, boton); }
     std::string TextoEtiqueta() { return Control<QLabel>("lblPaginas")->text().toStdString(); }
 
     // The keys of the page shown (none for an empty page).

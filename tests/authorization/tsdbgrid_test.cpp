@@ -26,6 +26,8 @@ namespace authorization {
 namespace {
 
 using testing::GridDbTest;
+using testing::Hijo;
+using testing::Pulsar;
 using testing::kConsultaPrincipal;
 using testing::Orden;
 
@@ -55,11 +57,9 @@ protected:
 
     template <class W>
     W* Control(const char* nombre) {
-        W* w = grid_.findChild<W*>(nombre);
-        EXPECT_NE(w, nullptr) << nombre;
-        return w;
+        return Hijo<W>(grid_, nombre);
     }
-    void Clic(const char* boton) { Control<QAbstractButton>(boton)->click(); }
+    void Clic(const char* boton) { Pulsar(grid_, boton); }
     QComboBox* Selector() { return Control<QComboBox>("cboPagSelect"); }
     std::string TextoEtiqueta() { return Control<QLabel>("lblPaginas")->text().toStdString(); }
     ui::FlexGrid& Grilla() { return grid_.MsFlexGrid(); }
