@@ -272,7 +272,8 @@ bool TsDbGrid::CargarGridInterno(std::optional<std::int64_t> pedida) {
 }
 
 // Page `numero` read from the list: its query built and opened, its rows
-// read, the recordset closed. nullopt when a step failed (reported).
+// read, the recordset closed. nullopt when a step failed (reported): a page
+// that could not be read is never taken for one without rows.
 std::optional<PaginaLeida> TsDbGrid::LeerPaginaDeLista(std::int64_t numero, ConsultaDePagina& consulta) {
     const bool armada = vb::RunStep(
         [&] {
@@ -292,8 +293,9 @@ std::optional<PaginaLeida> TsDbGrid::LeerPaginaDeLista(std::int64_t numero, Cons
         ReportarError);
     if (rs.State() != adodb::adStateOpen) return std::nullopt;
     PaginaLeida pagina;
-    vb::IgnoreErrors([&] { pagina = LeerPagina(rs, consulta); });
+    const bool leida = vb::RunStep([&] { pagina = LeerPagina(rs, consulta); }, ReportarError);
     vb::IgnoreErrors([&] { foundation::Db().CierraRecordset(rs); });
+    if (!leida) return std::nullopt;
     return pagina;
 }
 
